@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QProcess;
+
+// How a child process ended; reported exactly once per start.
+struct ChildEnd
+{
+    enum class Kind { Exited, FailedToStart, Crashed };
+    Kind kind = Kind::FailedToStart;
+    int exitCode = -1;
+    QString errorTail; // the last lines the child wrote to its error output
+
+    bool succeeded() const { return kind == Kind::Exited && exitCode == 0; }
+};
+
+// What to start: the program, its argument list and its working folder.
+struct LaunchPlan
+{
+    QString program;
+    QStringList arguments;
+    QString workingFolder; // empty: the current folder
+};
+
+// One child process: empty standard input, standard output discarded, error
+// output kept as a short tail. Emits done() once, whether the child ran,
+// failed to start, crashed or was killed.
+class ChildProcess : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ChildProcess(QObject* parent = nullptr);
+    ~ChildProcess() override; // a child still running is killed
+
+    // False when the program could not be started; done() is then still emitted.
+    bool start(const LaunchPlan& plan);
+    bool isRunning() const;
+    qint64 processId() const;
+    void kill();
+    // Lets a running child outlive this object and the program.
+    void detach();
+
+    // How many trailing lines of the error output are kept.
+    static constexpr int TailLines = 8;
+
+signals:
+    void done(const ChildEnd& end);
+
+private:
+    void report(ChildEnd end);
+
+    QProcess* m_process = nullptr; // owned through QObject parenthood
+    QByteArray m_errorTail;
+    bool m_reported = false;
+};

@@ -1,0 +1,23 @@
+#include "platform/Error.h"
+
+#include "platform/Prompt.h"
+
+QString WithFullStop(const QString& text)
+{
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}
+
+void RunGuarded(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const VantrelError& e) {
+        Prompt::errorBox(e.text());
+    } catch (const std::exception& e) {
+        Prompt::errorBox(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Prompt::errorBox(QStringLiteral("An unexpected error occurred"));
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+class QWidget;
+
+// Every modal prompt of the program goes through here, so that a test or the
+// benchmark driver can pre-answer it and read what would have been shown.
+class Prompt
+{
+public:
+    enum class Kind { Message, Error, OpenFile, Folder };
+
+    struct Shown
+    {
+        Kind kind;
+        QString text; // message text, error text (full stop added), or dialog caption
+    };
+
+    // Plain message dialog: title "Vantrel", no icon, one OK button.
+    static void message(const QString& text);
+    // General error box: title "Vantrel", stop icon, one OK button, full-stop rule.
+    static void errorBox(const QString& text);
+
+    // Open-file dialog; empty on cancel.
+    static QString openFile(const QString& filter, const QString& defaultSuffix);
+    // For the folder picker: while a script is active, records the caption and
+    // returns the next queued folder (empty for a cancel); otherwise nothing.
+    static std::optional<QString> scriptedFolder(const QString& caption);
+
+    // The window the dialogs are centred on.
+    static void setParentWindow(QWidget* window);
+
+    // Scripting, for tests and the benchmark driver. While a script is active no
+    // dialog opens: messages are recorded, file and folder prompts take the next
+    // queued answer (a cancel when none is left).
+    class Script
+    {
+    public:
+        Script();
+        ~Script();
+        Script(const Script&) = delete;
+        Script& operator=(const Script&) = delete;
+
+        void answerFile(const QString& path) { m_files.push_back(path); }
+        void answerFolder(const QString& path) { m_folders.push_back(path); }
+        const std::vector<Shown>& shown() const { return m_shown; }
+        QStringList texts(Kind kind) const;
+        void clear() { m_shown.clear(); }
+
+    private:
+        friend class Prompt;
+        std::deque<QString> m_files;
+        std::deque<QString> m_folders;
+        std::vector<Shown> m_shown;
+        Script* m_previous = nullptr;
+    };
+
+    static QWidget* parentWindow();
+
+private:
+    static Script* s_script;
+};

@@ -1,0 +1,119 @@
+#include "queue/QueueModel.h"
+
+#include "platform/Folders.h"
+
+QString NamePart(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? fileName : fileName.left(dot);
+}
+
+QueueModel::QueueModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void QueueModel::append(const QString& path, const QString& durationText)
+{
+    Row row;
+    row.cells[ColType] = QStringLiteral("FLV");
+    row.cells[ColFileName] = NamePart(Folders::FileNamePart(path));
+    row.cells[ColProgress] = QStringLiteral("Pending");
+    row.cells[ColDelete] = QStringLiteral("X");
+    row.path = path;
+    row.duration = durationText;
+
+    const int at = count();
+    beginInsertRows({}, at, at);
+    m_rows.push_back(std::move(row));
+    endInsertRows();
+}
+
+void QueueModel::remove(int row)
+{
+    if (row < 0 || row >= count())
+        return;
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+void QueueModel::setCell(int row, int column, const QString& text)
+{
+    if (row < 0 || row >= count())
+        return;
+    QString& cell = m_rows[row].cells[column];
+    if (cell == text)
+        return;
+    cell = text;
+    const QModelIndex at = index(row, column);
+    emit dataChanged(at, at, {Qt::DisplayRole});
+}
+
+void QueueModel::setFailureDetail(int row, const QString& text)
+{
+    if (row < 0 || row >= count())
+        return;
+    m_rows[row].failureDetail = text;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::ToolTipRole});
+}
+
+QStringList QueueModel::PathList() const
+{
+    QStringList list;
+    for (const Row& row : m_rows)
+        list << row.path;
+    return list;
+}
+
+QStringList QueueModel::DurationList() const
+{
+    QStringList list;
+    for (const Row& row : m_rows)
+        list << row.duration;
+    return list;
+}
+
+QString QueueModel::columnCaption(int column)
+{
+    switch (column) {
+    case ColType: return QStringLiteral("Type");
+    case ColFileName: return QStringLiteral("File Name (click to view)");
+    case ColProgress: return QStringLiteral("Progress");
+    case ColConverted: return QStringLiteral("Converted File (click to open)");
+    case ColDelete: return QStringLiteral("DEL");
+    }
+    return {};
+}
+
+int QueueModel::columnWidth(int column)
+{
+    static constexpr int widths[ColumnCount] = {40, 154, 65, 156, 34};
+    return column >= 0 && column < ColumnCount ? widths[column] : 0;
+}
+
+int QueueModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int QueueModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant QueueModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const Row& row = m_rows[index.row()];
+    if (role == Qt::DisplayRole)
+        return row.cells[index.column()];
+    if (role == Qt::ToolTipRole && !row.failureDetail.isEmpty())
+        return row.failureDetail;
+    return {};
+}
+
+QVariant QueueModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return columnCaption(section);
+    return {};
+}

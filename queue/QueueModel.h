@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// A file name up to its last full stop; a name without one stays whole.
+QString NamePart(const QString& fileName);
+
+// The conversion queue: one row per queued file, holding the five cells shown
+// in the list, the source path and the probed duration text. PathList and
+// DurationList are views of the same rows, so they never disagree in length.
+class QueueModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { ColType = 0, ColFileName = 1, ColProgress = 2, ColConverted = 3, ColDelete = 4, ColumnCount = 5 };
+
+    explicit QueueModel(QObject* parent = nullptr);
+
+    // Appends a "Pending" row for a probed file.
+    void append(const QString& path, const QString& durationText);
+    void remove(int row);
+    int count() const { return static_cast<int>(m_rows.size()); }
+
+    QString path(int row) const { return m_rows.at(row).path; }
+    QString duration(int row) const { return m_rows.at(row).duration; }
+    QString cell(int row, int column) const { return m_rows.at(row).cells[column]; }
+    QString progress(int row) const { return cell(row, ColProgress); }
+    QString convertedFile(int row) const { return cell(row, ColConverted); }
+    QString failureDetail(int row) const { return m_rows.at(row).failureDetail; }
+
+    void setProgress(int row, const QString& text) { setCell(row, ColProgress, text); }
+    void setConvertedFile(int row, const QString& text) { setCell(row, ColConverted, text); }
+    // Why a conversion failed; shown as the row's tooltip.
+    void setFailureDetail(int row, const QString& text);
+
+    QStringList PathList() const;
+    QStringList DurationList() const;
+
+    static QString columnCaption(int column);
+    static int columnWidth(int column);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    struct Row
+    {
+        QString cells[ColumnCount];
+        QString path;
+        QString duration;
+        QString failureDetail;
+    };
+
+    void setCell(int row, int column, const QString& text);
+
+    std::vector<Row> m_rows;
+};

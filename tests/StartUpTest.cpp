@@ -1,0 +1,172 @@
+#include "app/Main.h"
+#include "platform/Error.h"
+#include "platform/Folders.h"
+#include "platform/Prompt.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+QString stored(const FreshHome& home, const char* name)
+{
+    QSettings s(home.configFile(), QSettings::IniFormat);
+    return s.value(QLatin1String(name)).toString();
+}
+
+void store(const FreshHome& home, const char* name, const QVariant& value)
+{
+    QSettings s(home.configFile(), QSettings::IniFormat);
+    s.setValue(QLatin1String(name), value);
+}
+
+class StartUp : public ::testing::Test
+{
+protected:
+    FreshHome home;
+    Prompt::Script prompts;
+};
+
+TEST_F(StartUp, FirstRunWritesBothValuesAndMakesBothFolders)
+{
+    TfrmMain frm;
+    const MainState& s = frm.state();
+    const QString work = home.documents() + "/VANTREL/";
+    const QString tools = home.data() + "/VANTREL/";
+    EXPECT_EQ(stored(home, "WorkDir"), work);
+    EXPECT_EQ(stored(home, "AppDir"), tools);
+    EXPECT_EQ(frm.Edit4->text(), work);
+    EXPECT_EQ(frm.Edit3->text(), work);
+    EXPECT_EQ(s.WorkDir, work);
+    EXPECT_EQ(s.AppDir, tools);
+    EXPECT_TRUE(QFileInfo(tools).isDir());
+    EXPECT_FALSE(s.Busy);
+    EXPECT_TRUE(s.LastFolder.isEmpty());
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+TEST_F(StartUp, DefaultWorkFolderNeedsAnExistingDocumentsFolder)
+{
+    // Only one level is made: without ~/Documents there is no VANTREL inside it.
+    TfrmMain frm;
+    EXPECT_FALSE(QFileInfo(home.documents()).exists());
+    EXPECT_FALSE(QFileInfo(frm.state().WorkDir).exists());
+
+    QDir().mkpath(home.documents());
+    TfrmMain again;
+    EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir());
+}
+
+TEST_F(StartUp, LaterRunKeepsTheStoredWorkFolderAndRewritesAppDir)
+{
+    const QString chosen = home.root() + "/chosen";
+    QDir().mkpath(chosen);
+    QDir().mkpath(home.documents());
+    store(home, "WorkDir", chosen);
+    store(home, "AppDir", "/somewhere/else/");
+
+    TfrmMain frm;
+    EXPECT_EQ(stored(home, "WorkDir"), chosen);
+    EXPECT_EQ(stored(home, "AppDir"), home.data() + "/VANTREL/");
+    EXPECT_EQ(frm.Edit3->text(), chosen);
+    EXPECT_EQ(frm.state().WorkDir, chosen);
+    EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir()) << "the default is made all the same";
+}
+
+TEST_F(StartUp, MissingStoredWorkFolderIsMadeOneLevelOnly)
+{
+    const QString missing = home.root() + "/gone";
+    store(home, "WorkDir", missing);
+    TfrmMain frm;
+    EXPECT_TRUE(QFileInfo(missing).isDir());
+    EXPECT_EQ(stored(home, "WorkDir"), missing);
+
+    const QString deep = home.root() + "/no/parent";
+    store(home, "WorkDir", deep);
+    TfrmMain again;
+    EXPECT_FALSE(QFileInfo(deep).exists());
+    EXPECT_FALSE(QFileInfo(home.root() + "/no").exists());
+    EXPECT_EQ(again.state().WorkDir, deep);
+}
+
+TEST_F(StartUp, NonTextWorkDirLeavesTheWorkFolderEmpty)
+{
+    store(home, "WorkDir", QStringList{"a", "b"});
+    TfrmMain frm;
+    EXPECT_EQ(frm.Edit4->text(), "");
+    EXPECT_EQ(frm.Edit3->text(), "");
+    EXPECT_EQ(frm.state().WorkDir, "");
+}
+
+TEST_F(StartUp, SettingsStoreThatCannotBeUsedDoesNotStopStartUp)
+{
+    // A folder where the settings file belongs can be neither read nor written.
+    QDir().mkpath(home.configFile());
+    QDir().mkpath(home.documents());
+    TfrmMain frm;
+    EXPECT_EQ(frm.Edit4->text(), "");
+    EXPECT_EQ(frm.Edit3->text(), "");
+    EXPECT_EQ(frm.state().WorkDir, "");
+    EXPECT_EQ(frm.state().AppDir, home.data() + "/VANTREL/");
+    EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir());
+    EXPECT_TRUE(QFileInfo(home.configFile()).isDir());
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+TEST_F(StartUp, ToolsAreFoundOnThePathOrLeftEmpty)
+{
+    {
+        TfrmMain frm;
+        EXPECT_TRUE(frm.state().FfmpegExe.endsWith("/ffmpeg"));
+        EXPECT_TRUE(frm.state().MediaInfoExe.endsWith("/mediainfo"));
+    }
+    const QByteArray saved = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(PathWithout({"ffmpeg", "mediainfo"}, home.root() + "/bin")));
+    TfrmMain without;
+    qputenv("PATH", saved);
+    EXPECT_EQ(without.state().FfmpegExe, "");
+    EXPECT_EQ(without.state().MediaInfoExe, "");
+}
+
+TEST(Folders, DoubleSlashCollapsesOnceLeftToRight)
+{
+    EXPECT_EQ(Folders::CollapseDoubleSlash("/" + QStringLiteral("/VANTREL/")), "/VANTREL/");
+    EXPECT_EQ(Folders::CollapseDoubleSlash("/a///b"), "/a//b");
+    EXPECT_EQ(Folders::CollapseDoubleSlash("/a////b"), "/a//b");
+    EXPECT_EQ(Folders::FolderPart("/tmp/x/open.bat"), "/tmp/x");
+    EXPECT_EQ(Folders::FolderPart("/open.bat"), "/");
+    EXPECT_EQ(Folders::FolderPart("open.bat"), "");
+}
+
+TEST(Folders, PrivateTempFolderIsMadeOwnerOnlyAndUnsafeOnesAreRefused)
+{
+    FreshHome home;
+    const QString dir = Folders::PrivateTempDir();
+    EXPECT_TRUE(dir.startsWith(home.tmp() + "/vantrel-"));
+    EXPECT_TRUE(dir.endsWith('/'));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(dir).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    // A link planted in its place is refused, and so the program never uses it.
+    QDir(dir).removeRecursively();
+    QDir().mkpath(home.root() + "/elsewhere");
+    ASSERT_TRUE(QFile::link(home.root() + "/elsewhere", dir.chopped(1)));
+    EXPECT_THROW(Folders::PrivateTempDir(), VantrelError);
+
+    Prompt::Script prompts;
+    TfrmMain frm;
+    EXPECT_EQ(frm.state().TempDir, "");
+    ASSERT_EQ(prompts.texts(Prompt::Kind::Error).size(), 1);
+    EXPECT_TRUE(prompts.texts(Prompt::Kind::Error).first().contains("link"));
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const Variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                 "XDG_RUNTIME_DIR", "TMPDIR", "XDG_DOCUMENTS_DIR"};
+
+} // namespace
+
+FreshHome::FreshHome()
+{
+    for (int i = 0; i < 7; ++i)
+        m_saved[i] = qgetenv(Variables[i]);
+
+    const QString base = m_dir.path();
+    for (const char* sub : {"home", "home/.config", "home/.local/share", "home/.cache", "runtime", "tmp"})
+        QDir().mkpath(base + QLatin1Char('/') + QLatin1String(sub));
+    QFile::setPermissions(base + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    qputenv("HOME", QFile::encodeName(base + QStringLiteral("/home")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/home/.config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/home/.local/share")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(base + QStringLiteral("/home/.cache")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + QStringLiteral("/runtime")));
+    qputenv("TMPDIR", QFile::encodeName(base + QStringLiteral("/tmp")));
+    qunsetenv("XDG_DOCUMENTS_DIR"); // Documents is then ~/Documents
+    // QSettings caches its folder on first use; point it at the new one.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, base + QStringLiteral("/home/.config"));
+}
+
+FreshHome::~FreshHome()
+{
+    for (int i = 0; i < 7; ++i) {
+        if (m_saved[i].isNull())
+            qunsetenv(Variables[i]);
+        else
+            qputenv(Variables[i], m_saved[i]);
+    }
+}
+
+QString FreshHome::home() const { return root() + QStringLiteral("/home"); }
+QString FreshHome::configFile() const { return home() + QStringLiteral("/.config/Vantrel.conf"); }
+QString FreshHome::documents() const { return home() + QStringLiteral("/Documents"); }
+QString FreshHome::data() const { return home() + QStringLiteral("/.local/share"); }
+QString FreshHome::tmp() const { return root() + QStringLiteral("/tmp"); }
+
+void MakeFlv(const QString& path, double seconds, QSize size, bool audio)
+{
+    QStringList args{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                     QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                     QStringLiteral("-i"),
+                     QStringLiteral("testsrc=size=%1x%2:rate=25").arg(size.width()).arg(size.height())};
+    if (audio)
+        args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+             << QStringLiteral("sine=frequency=440:sample_rate=22050");
+    args << QStringLiteral("-t") << QString::number(seconds) << QStringLiteral("-c:v") << QStringLiteral("flv1");
+    if (audio)
+        args << QStringLiteral("-c:a") << QStringLiteral("libmp3lame") << QStringLiteral("-ar")
+             << QStringLiteral("22050");
+    args << QStringLiteral("-f") << QStringLiteral("flv") << path;
+
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), args);
+    ASSERT_TRUE(ffmpeg.waitForFinished(60000)) << "ffmpeg did not finish";
+    ASSERT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().toStdString();
+    ASSERT_TRUE(QFile::exists(path));
+}
+
+QString BinPath(const QString& name)
+{
+    return QStringLiteral(VANTREL_BIN_DIR) + QLatin1Char('/') + name;
+}
+
+QString PathWithout(const QStringList& missingTools, const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QStringList entries = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& entry : entries) {
+        const QDir dir(entry);
+        for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Executable)) {
+            if (missingTools.contains(info.fileName()))
+                continue;
+            QFile::link(info.absoluteFilePath(), folder + QLatin1Char('/') + info.fileName());
+        }
+    }
+    return folder;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+
+// Points HOME, the XDG folders and TMPDIR into a fresh temporary folder for
+// the lifetime of the object, so a test never touches the real user's files.
+class FreshHome
+{
+public:
+    FreshHome();
+    ~FreshHome();
+    FreshHome(const FreshHome&) = delete;
+    FreshHome& operator=(const FreshHome&) = delete;
+
+    QString root() const { return m_dir.path(); }
+    QString home() const;
+    QString configFile() const;  // ~/.config/Vantrel.conf
+    QString documents() const;   // the Documents folder
+    QString data() const;        // the data folder
+    QString tmp() const;         // TMPDIR
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_saved[7];
+};
+
+// Makes a small real FLV file with ffmpeg's test sources; fails the test if it cannot.
+void MakeFlv(const QString& path, double seconds = 1.0, QSize size = {64, 48}, bool audio = true);
+
+// Where the build puts its executables (the program, its helpers, processtestapp).
+QString BinPath(const QString& name);
+
+// A folder in which every executable is a link to the real one, minus the named
+// tools, for running with a PATH on which they are missing.
+QString PathWithout(const QStringList& missingTools, const QString& folder);

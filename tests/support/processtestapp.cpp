@@ -1,0 +1,57 @@
+// A stand-in child process whose behaviour the first argument chooses:
+//   exit N          exit with code N
+//   sleep MS        sleep, then exit 0
+//   stderr TEXT N   write TEXT to the error output, then exit with code N
+//   crash           die by a signal
+//   args FILE ...   write each further argument on its own line to FILE, and the
+//                   working folder as the first line
+//   stdin FILE      copy standard input to FILE
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2)
+        return 2;
+    const QString mode = args.at(1);
+    if (mode == QLatin1String("exit"))
+        return args.value(2).toInt();
+    if (mode == QLatin1String("sleep")) {
+        QThread::msleep(args.value(2).toULong());
+        return 0;
+    }
+    if (mode == QLatin1String("stderr")) {
+        std::fputs(args.value(2).toLocal8Bit().constData(), stderr);
+        return args.value(3).toInt();
+    }
+    if (mode == QLatin1String("crash")) {
+        std::raise(SIGSEGV);
+        return 3;
+    }
+    if (mode == QLatin1String("args")) {
+        QFile out(args.value(2));
+        if (!out.open(QIODevice::WriteOnly))
+            return 4;
+        out.write(QDir::currentPath().toUtf8() + '\n');
+        for (int i = 3; i < args.size(); ++i)
+            out.write(args.at(i).toUtf8() + '\n');
+        return 0;
+    }
+    if (mode == QLatin1String("stdin")) {
+        QFile out(args.value(2));
+        QFile in;
+        if (!out.open(QIODevice::WriteOnly) || !in.open(stdin, QIODevice::ReadOnly))
+            return 4;
+        out.write(in.readAll());
+        return 0;
+    }
+    return 2;
+}
