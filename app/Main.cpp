@@ -21,11 +21,17 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent), m_queue(new QueueModel(th
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantrel"));
     CreateControls();
+    CreateInstanceGuard();
+    BindQueueHandlers();
+    BindWindowHandlers();
     Prompt::setParentWindow(this);
     FormCreate();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    FormDestroy();
+}
 
 void TfrmMain::FormCreate()
 {

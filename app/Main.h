@@ -40,9 +40,38 @@ public:
     QPushButton* Button3 = nullptr;
     QTreeView* ListView1 = nullptr;
 
+    // ---- conversion queue (app/MainQueue.cpp) ----
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    // ---- end conversion queue ----
+
+    // ---- conversion engine (app/MainEngine.cpp) ----
+    void EzRgnBtn3Click();
+    void EzRgnBtn4Click();
+    // ---- end conversion engine ----
+
+    // ---- shutdown and single instance (app/MainShutdown.cpp) ----
+    void EzRgnBtn2Click();
+    void FormDestroy();
+    // ---- end shutdown and single instance ----
+
+    // ---- window chrome and layout (app/MainLayout.cpp, app/MainChrome.cpp) ----
+    void FormShow();
+    void EzRgnBtn1Click();
+    // ---- end window chrome and layout ----
+
 private:
-    void CreateControls();
+    void CreateControls();        // app/MainLayout.cpp
+    void BindQueueHandlers();     // app/MainQueue.cpp
+    void BindWindowHandlers();    // app/MainChrome.cpp
+    void CreateInstanceGuard();   // app/MainShutdown.cpp: before start-up
 
     MainState m_state;
     QueueModel* m_queue = nullptr; // owned as a child
+
+    // ---- private: conversion queue ----
+    // ---- private: conversion engine ----
+    // ---- private: shutdown and single instance ----
+    // ---- private: window chrome and layout ----
 };
