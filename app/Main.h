@@ -7,7 +7,9 @@
 class QLineEdit;
 class QPushButton;
 class QTreeView;
+class QueueActions;
 class QueueModel;
+class TFindFile;
 
 // The main window: the program's state, its controls, and one handler per
 // control event. Handlers are thin; the work is done by the subsystem classes.
@@ -44,6 +46,14 @@ public:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    // The work of Add FLV File after its dialog and of Add Folder after its
+    // picker, for dropped files and folders too; inert while Busy.
+    void AddFlvFile(const QString& path);
+    void AddFolder(const QString& folder);
+    void ListView1KeyDown(int key);
+    // x: the pointer's horizontal position in the list's client coordinates.
+    void ListView1Click(int x);
+    TFindFile* FindFile1 = nullptr; // "*.flv", not recursive
     // ---- end conversion queue ----
 
     // ---- conversion engine (app/MainEngine.cpp) ----
@@ -71,6 +81,8 @@ private:
     QueueModel* m_queue = nullptr; // owned as a child
 
     // ---- private: conversion queue ----
+    int SelectedQueueRow() const;
+    QueueActions* m_queueActions = nullptr; // owned as a child
     // ---- private: conversion engine ----
     // ---- private: shutdown and single instance ----
     // ---- private: window chrome and layout ----
