@@ -3,6 +3,7 @@
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QToolButton>
 
@@ -15,8 +16,10 @@ std::unique_ptr<QFileDialog> MakeFolderDialog(const QString& caption, const QStr
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    if (!initialFolder.isEmpty() && Folders::FolderExists(initialFolder))
-        dialog->setDirectory(initialFolder);
+    // Without a start folder the dialog would reopen wherever the last one
+    // was; the home folder is the neutral start.
+    dialog->setDirectory(!initialFolder.isEmpty() && Folders::FolderExists(initialFolder) ? initialFolder
+                                                                                          : QDir::homePath());
     if (!allowNewFolder) {
         // Read-only also takes folder making out of the context menu.
         dialog->setOption(QFileDialog::ReadOnly);
