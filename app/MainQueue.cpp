@@ -42,20 +42,15 @@ protected:
         }
         if (watched != m_list->viewport())
             return false;
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            // Outside every cell (right of the last column, below the rows) a
-            // press keeps the selection, so a click there acts on the selected row.
-            return mouse->button() == Qt::LeftButton && !m_list->indexAt(mouse->position().toPoint()).isValid();
-        case QEvent::MouseButtonRelease:
-            if (mouse->button() == Qt::LeftButton && m_list->viewport()->rect().contains(mouse->position().toPoint()))
-                m_click(mouse->position().toPoint().x() + m_list->header()->offset());
-            return false;
-        default:
-            return false;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            // The view has already moved the selection on the press; outside
+            // every cell it keeps it, so a click there acts on the selected row.
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint at = mouse->position().toPoint();
+            if (mouse->button() == Qt::LeftButton && m_list->viewport()->rect().contains(at))
+                m_click(at.x() + m_list->header()->offset());
         }
+        return false;
     }
 
 private:
