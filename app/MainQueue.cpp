@@ -85,7 +85,6 @@ void TfrmMain::BindQueueHandlers()
         edit->setReadOnly(true);
 
     ListView1->setItemDelegate(new QueueCellDelegate(ListView1));
-    ListView1->setMouseTracking(false);
     new QueueListInput(
         ListView1, [this](int key) { ListView1KeyDown(key); }, [this](int x) { ListView1Click(x); });
 }
