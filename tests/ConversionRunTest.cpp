@@ -308,6 +308,20 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     EXPECT_EQ(queue().progress(1), "Failed");
     EXPECT_TRUE(tooltip(1).contains("no output file"));
 
+    // A program file the system cannot run.
+    const QString notRunnable = home.root() + QStringLiteral("/not-runnable");
+    QFile garbage(notRunnable);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(64, '\xAB'));
+    garbage.close();
+    garbage.setPermissions(garbage.permissions() | QFileDevice::ExeOwner);
+    queue().append(clip, QStringLiteral("2"));
+    state().FfmpegExe = notRunnable;
+    frm.EzRgnBtn3Click();
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_EQ(queue().progress(2), "Failed");
+    EXPECT_TRUE(tooltip(2).contains("could not be started")) << tooltip(2).toStdString();
+
     // The real ffmpeg killed mid-file; the next row still converts.
     state().FfmpegExe = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     queue().append(flv(QStringLiteral("long.flv"), 4.0), QStringLiteral("5"));
@@ -317,8 +331,8 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     ASSERT_GT(pid, 0);
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     ASSERT_TRUE(waitUntilIdle());
-    EXPECT_EQ(queue().progress(2), "Failed");
-    EXPECT_EQ(queue().progress(3), "Done");
+    EXPECT_EQ(queue().progress(3), "Failed");
+    EXPECT_EQ(queue().progress(4), "Done");
     EXPECT_TRUE(prompts.shown().empty());
 }
 
