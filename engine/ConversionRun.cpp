@@ -146,6 +146,7 @@ bool ConversionRun::StartRow(int row)
     timer->setInterval(500);
     timer->setEnabled(true);
     timer->setOnTimer(m_tickHandler);
+    emit rowStarted(row);
     return true;
 }
 

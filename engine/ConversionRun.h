@@ -31,7 +31,7 @@ public:
 
     // What every file's timer calls at each tick; the progress monitor unless
     // the window routes it through its own handler.
-    void setTickHandler(TNotifyEvent handler) { m_tickHandler = std::move(handler); }
+    void setTickHandler(TAdvancedTimer::TNotifyEvent handler) { m_tickHandler = std::move(handler); }
     // The progress monitor's tick for the timer that ticked.
     void MonitorTick(QObject* sender);
 
@@ -48,6 +48,8 @@ public:
     static QString MissingFfmpegText();
 
 signals:
+    // ffmpeg was started for a row; FfmpegArgs and TargetFile are the row's.
+    void rowStarted(int row);
     // A row reached "Done" or "Failed".
     void rowFinished(int row);
     // The run stopped: no "Pending" row was left, or the next could not start.
@@ -66,7 +68,7 @@ private:
     QueueModel& m_queue;
     ProgressMonitor m_monitor;
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
-    TNotifyEvent m_tickHandler;
+    TAdvancedTimer::TNotifyEvent m_tickHandler;
     QPointer<ChildProcess> m_child;   // owned as a child
     QPointer<TAdvancedTimer> m_timer; // owned as a child
 };

@@ -1,0 +1,133 @@
+// convert [--profile divx|xvid] DIR OUT: queues every FLV file of DIR through
+// Add Folder, picks OUT as the work folder through Browse, presses the profile's
+// button and waits for the run to end; then runs the same ffmpeg argument lists
+// alone, one after another, and compares the times.
+#include "BenchCommands.h"
+#include "BenchSupport.h"
+
+#include "app/Main.h"
+#include "engine/CommandLine.h"
+#include "engine/ConversionRun.h"
+#include "platform/Folders.h"
+#include "platform/Prompt.h"
+#include "queue/QueueModel.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+void printLine(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\t'), QLatin1Char(' '));
+}
+
+bool RunIsOver(TfrmMain& window)
+{
+    if (window.state().Busy)
+        return false;
+    for (int row = 0; row < window.queue().count(); ++row)
+        if (window.queue().progress(row) == QLatin1String("Pending"))
+            return false;
+    return true;
+}
+
+int Usage()
+{
+    std::fputs("usage: vantrel-bench convert [--profile divx|xvid] DIR OUT\n", stderr);
+    return 2;
+}
+
+int RunConvertBench(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    bool xvid = false;
+    if (args.size() >= 2 && args.first() == QLatin1String("--profile")) {
+        if (args.at(1) != QLatin1String("divx") && args.at(1) != QLatin1String("xvid"))
+            return Usage();
+        xvid = args.at(1) == QLatin1String("xvid");
+        args = args.mid(2);
+    }
+    if (args.size() != 2)
+        return Usage();
+    const QString folder = QFileInfo(args.at(0)).absoluteFilePath();
+    const QString out = QFileInfo(args.at(1)).absoluteFilePath();
+    QDir().mkpath(out);
+
+    Prompt::Script prompts;
+    const auto window = MakeBenchWindow();
+    window->AddFolder(folder);
+    prompts.answerFolder(out);
+    window->Button3Click();
+    for (const Prompt::Shown& shown : prompts.shown())
+        if (shown.kind == Prompt::Kind::Message || shown.kind == Prompt::Kind::Error)
+            std::fprintf(stderr, "shown: %s\n", oneLine(shown.text).toUtf8().constData());
+
+    // What each started row ran, to run it again without the program.
+    std::map<int, std::pair<QString, QString>> started; // row -> (target, arguments)
+    ConversionRun& run = window->conversion();
+    QObject::connect(&run, &ConversionRun::rowStarted, [&](int row) {
+        started[row] = {window->state().TargetFile, window->state().FfmpegArgs};
+    });
+    QEventLoop loop;
+    QObject::connect(&run, &ConversionRun::rowFinished, &loop, [&] {
+        if (RunIsOver(*window))
+            loop.quit();
+    });
+    QObject::connect(&run, &ConversionRun::runEnded, &loop, [&] {
+        if (RunIsOver(*window))
+            loop.quit();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    if (xvid)
+        window->EzRgnBtn4Click();
+    else
+        window->EzRgnBtn3Click();
+    if (!RunIsOver(*window))
+        loop.exec();
+    const qint64 vantrel = clock.nsecsElapsed();
+
+    const QueueModel& queue = window->queue();
+    for (int row = 0; row < queue.count(); ++row) {
+        const auto it = started.find(row);
+        const QString target = it != started.end() ? it->second.first : QStringLiteral("-");
+        printLine(oneLine(Folders::FileNamePart(queue.path(row))) + QLatin1Char('\t') + queue.progress(row) +
+                  QLatin1Char('\t') + queue.convertedFile(row) + QLatin1Char('\t') + target);
+    }
+
+    const QString ffmpeg = window->state().FfmpegExe;
+    clock.restart();
+    for (const auto& [row, what] : started) {
+        QProcess alone;
+        alone.setStandardInputFile(QProcess::nullDevice());
+        alone.setStandardOutputFile(QProcess::nullDevice());
+        alone.setStandardErrorFile(QProcess::nullDevice());
+        alone.start(ffmpeg, CommandLine::Split(what.second));
+        alone.waitForFinished(-1);
+    }
+    const qint64 direct = clock.nsecsElapsed();
+
+    const double ratio = direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
+    printLine(QStringLiteral("convert: %1 files, vantrel %2 s, ffmpeg alone %3 s, ratio %4")
+                  .arg(started.size())
+                  .arg(SecondsText(vantrel), SecondsText(direct), QString::number(ratio, 'f', 3)));
+    return 0;
+}
+
+const BenchRegistration registration("convert", "convert [--profile divx|xvid] DIR OUT", &RunConvertBench);
+
+} // namespace
