@@ -63,7 +63,8 @@ ConversionRun::~ConversionRun() = default;
 
 QString ConversionRun::MissingFfmpegText()
 {
-    return QStringLiteral("ffmpeg was not found. Install the package \"ffmpeg\" and start Vantrel again");
+    return QStringLiteral("Cannot find the program \"ffmpeg\", which converts the files. "
+                          "Please install the package \"ffmpeg\" and start Vantrel again");
 }
 
 void ConversionRun::Begin(ConversionProfile profile)

@@ -282,7 +282,7 @@ TEST_F(ConversionRunTest, MissingFfmpegIsNamedOnceAndNothingIsDone)
     without.EzRgnBtn4Click();
     const QStringList errors = prompts.texts(Prompt::Kind::Error);
     ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors.first().contains("ffmpeg was not found"));
+    EXPECT_TRUE(errors.first().contains("Cannot find the program \"ffmpeg\""));
     EXPECT_TRUE(errors.first().contains("package \"ffmpeg\""));
     EXPECT_FALSE(without.state().Busy);
     EXPECT_EQ(without.queue().progress(0), "Pending");
