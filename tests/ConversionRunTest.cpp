@@ -377,4 +377,31 @@ TEST_F(ConversionRunTest, WhileBusyButtonsAreInertAndTicksShowProgress)
     EXPECT_FALSE(state().Busy);
 }
 
+TEST(ConversionRunDetach, DetachedFfmpegOutlivesTheWindow)
+{
+    FreshHome home;
+    Prompt::Script prompts;
+    const QString fake = home.root() + QStringLiteral("/fake-ffmpeg");
+    QFile script(fake);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nexec \"%1\" sleep 20000\n").arg(BinPath("processtestapp")).toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+
+    qint64 pid = 0;
+    {
+        TfrmMain frm;
+        frm.state().FfmpegExe = fake;
+        frm.queue().append(home.root() + QStringLiteral("/a.flv"), QStringLiteral("2"));
+        frm.EzRgnBtn3Click();
+        pid = frm.conversion().runningProcessId();
+        ASSERT_GT(pid, 0);
+        frm.conversion().detachRunning();
+        EXPECT_EQ(frm.conversion().runningProcessId(), 0);
+        EXPECT_EQ(frm.conversion().timer(), nullptr);
+    }
+    EXPECT_EQ(::kill(static_cast<pid_t>(pid), 0), 0) << "the detached process was ended with the window";
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+}
+
 } // namespace
