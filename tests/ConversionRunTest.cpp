@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -354,6 +355,19 @@ TEST_F(ConversionRunTest, WhileBusyButtonsAreInertAndTicksShowProgress)
     EXPECT_EQ(state().CurrentRow, 0);
     EXPECT_EQ(state().FfmpegArgs, args);
     EXPECT_EQ(queue().progress(1), "Pending");
+
+    // The queue's own commands are inert too: no dialog, no row, no new folder.
+    prompts.answerFile(src + "/a.flv");
+    prompts.answerFolder(src);
+    frm.Button1Click();
+    frm.Button2Click();
+    frm.Button3Click();
+    frm.AddFolder(src);
+    frm.ListView1->setCurrentIndex(queue().index(0, 0));
+    frm.ListView1KeyDown(Qt::Key_Delete);
+    EXPECT_EQ(queue().count(), 2);
+    EXPECT_EQ(state().WorkDir, out);
+    EXPECT_TRUE(prompts.shown().empty());
 
     // No output yet: ticks pass and the row keeps its text.
     TAdvancedTimer* timer = frm.conversion().timer();
