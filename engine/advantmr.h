@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NotifyEvent.h"
 #include "platform/Error.h"
 
 #include <QObject>
@@ -14,7 +15,6 @@ public:
     using VantrelError::VantrelError;
 };
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 using TTimerActivateEvent = std::function<void(quint32 Interval)>;
 using TTimerDeactivateEvent = std::function<void(quint32 Intervals)>;
 using TTimerMaxIntervals = std::function<void(quint32 Intervals)>;
