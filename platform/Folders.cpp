@@ -51,14 +51,30 @@ QString PrivateTempDir()
     return folder + QLatin1Char('/');
 }
 
+namespace {
+
+// The desktop's special folders always exist where the program was first
+// built; a fresh Linux home may lack them, so they are made as the XDG rules
+// ask, but only inside an existing home.
+QString specialFolder(QStandardPaths::StandardLocation location)
+{
+    const QString folder = withoutTrailingSlash(QStandardPaths::writableLocation(location));
+    const QString home = QDir::homePath();
+    if (!folder.isEmpty() && QFileInfo(home).isDir() && folder.startsWith(home + QLatin1Char('/')))
+        QDir().mkpath(folder);
+    return folder;
+}
+
+} // namespace
+
 QString DocumentsFolder()
 {
-    return withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    return specialFolder(QStandardPaths::DocumentsLocation);
 }
 
 QString AppDataFolder()
 {
-    return withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return specialFolder(QStandardPaths::GenericDataLocation);
 }
 
 QString CollapseDoubleSlash(const QString& path)

@@ -11,7 +11,8 @@ namespace Folders {
 // folder owned by someone else is refused with a VantrelError, never used.
 QString PrivateTempDir();
 
-// The user's Documents and data folders, without a trailing "/" unless root.
+// The user's Documents and data folders, without a trailing "/" unless root;
+// made when missing inside the home folder.
 QString DocumentsFolder();
 QString AppDataFolder();
 

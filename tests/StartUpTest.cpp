@@ -47,22 +47,12 @@ TEST_F(StartUp, FirstRunWritesBothValuesAndMakesBothFolders)
     EXPECT_EQ(frm.Edit3->text(), work);
     EXPECT_EQ(s.WorkDir, work);
     EXPECT_EQ(s.AppDir, tools);
+    // An empty home gets its Documents and data folders, as a desktop would have them.
+    EXPECT_TRUE(QFileInfo(work).isDir());
     EXPECT_TRUE(QFileInfo(tools).isDir());
     EXPECT_FALSE(s.Busy);
     EXPECT_TRUE(s.LastFolder.isEmpty());
     EXPECT_TRUE(prompts.shown().empty());
-}
-
-TEST_F(StartUp, DefaultWorkFolderNeedsAnExistingDocumentsFolder)
-{
-    // Only one level is made: without ~/Documents there is no VANTREL inside it.
-    TfrmMain frm;
-    EXPECT_FALSE(QFileInfo(home.documents()).exists());
-    EXPECT_FALSE(QFileInfo(frm.state().WorkDir).exists());
-
-    QDir().mkpath(home.documents());
-    TfrmMain again;
-    EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir());
 }
 
 TEST_F(StartUp, LaterRunKeepsTheStoredWorkFolderAndRewritesAppDir)
