@@ -13,6 +13,7 @@ class QTreeView;
 class QueueActions;
 class QueueModel;
 class TFindFile;
+class TMainInstance;
 
 // The main window: the program's state, its controls, and one handler per
 // control event. Handlers are thin; the work is done by the subsystem classes.
@@ -72,6 +73,7 @@ public:
     // ---- shutdown and single instance (app/MainShutdown.cpp) ----
     void EzRgnBtn2Click();
     void FormDestroy();
+    TMainInstance* MainInstance1 = nullptr; // owned as a child
     // ---- end shutdown and single instance ----
 
     // ---- window chrome and layout (app/MainLayout.cpp, app/MainChrome.cpp) ----

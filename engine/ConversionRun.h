@@ -31,7 +31,7 @@ public:
 
     // What every file's timer calls at each tick; the progress monitor unless
     // the window routes it through its own handler.
-    void setTickHandler(TAdvancedTimer::TNotifyEvent handler) { m_tickHandler = std::move(handler); }
+    void setTickHandler(TNotifyEvent handler) { m_tickHandler = std::move(handler); }
     // The progress monitor's tick for the timer that ticked.
     void MonitorTick(QObject* sender);
 
@@ -68,7 +68,7 @@ private:
     QueueModel& m_queue;
     ProgressMonitor m_monitor;
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
-    TAdvancedTimer::TNotifyEvent m_tickHandler;
+    TNotifyEvent m_tickHandler;
     QPointer<ChildProcess> m_child;   // owned as a child
     QPointer<TAdvancedTimer> m_timer; // owned as a child
 };

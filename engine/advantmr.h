@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NotifyEvent.h"
 #include "platform/Error.h"
 
 #include <QObject>
@@ -13,6 +14,10 @@ class EOutOfResources : public VantrelError
 public:
     using VantrelError::VantrelError;
 };
+
+using TTimerActivateEvent = std::function<void(quint32 Interval)>;
+using TTimerDeactivateEvent = std::function<void(quint32 Intervals)>;
+using TTimerMaxIntervals = std::function<void(quint32 Intervals)>;
 
 // A periodic timer that counts its ticks, can stop itself after a number of
 // them, reports being switched on and off, and carries free values for its user.
@@ -31,12 +36,6 @@ class TAdvancedTimer : public QObject
     Q_PROPERTY(bool StopAtMax READ StopAtMax WRITE setStopAtMax)
 
 public:
-    // Kept in the class: other components have event types of the same names.
-    using TNotifyEvent = std::function<void(QObject* Sender)>;
-    using TTimerActivateEvent = std::function<void(quint32 Interval)>;
-    using TTimerDeactivateEvent = std::function<void(quint32 Intervals)>;
-    using TTimerMaxIntervals = std::function<void(quint32 Intervals)>;
-
     explicit TAdvancedTimer(QObject* owner = nullptr);
     ~TAdvancedTimer() override;
 
