@@ -69,21 +69,24 @@ TEST(AdvancedTimer, DefaultsAndWhenASystemTimerRuns)
 TEST(AdvancedTimer, OnlyAChangedFreeValueBeginsANewPeriod)
 {
     TAdvancedTimer timer;
+    timer.setInterval(4000);
     timer.setBuddy(QStringLiteral("/out/a.avi"));
-    ASSERT_EQ(systemTimers(&timer).size(), 1);
-    const int id = systemTimers(&timer).first().timerId;
-    auto remaining = [&] { return QAbstractEventDispatcher::instance()->remainingTime(id); };
+    auto remaining = [&] {
+        const auto timers = systemTimers(&timer);
+        return timers.size() == 1 ? QAbstractEventDispatcher::instance()->remainingTime(timers.first().timerId) : -1;
+    };
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return remaining() < 850; }, 2000));
+    // Half a second into the period; the margins leave room for a loaded machine.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return remaining() < 3500; }, 5000));
     timer.setBuddy(QStringLiteral("/out/a.avi"));
     timer.setMessage(QString());
     timer.setTajmeri(0);
-    timer.setInterval(1000);
-    ASSERT_EQ(systemTimers(&timer).size(), 1);
-    EXPECT_LT(QAbstractEventDispatcher::instance()->remainingTime(systemTimers(&timer).first().timerId), 850);
+    timer.setInterval(4000);
+    EXPECT_GE(remaining(), 0);
+    EXPECT_LT(remaining(), 3500);
 
     timer.setBuddy(QStringLiteral("/out/A.avi")); // exact comparison: a different text
-    EXPECT_GT(QAbstractEventDispatcher::instance()->remainingTime(systemTimers(&timer).first().timerId), 850);
+    EXPECT_GT(remaining(), 3500);
 }
 
 TEST(AdvancedTimer, StopsAtMaxIntervalsReportingTheCountBeforeClearingIt)
