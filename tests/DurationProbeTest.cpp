@@ -2,6 +2,7 @@
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "queue/DurationProbe.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
