@@ -111,6 +111,22 @@ TEST_F(Probe, RealFileGivesMediaInfosTimeAndLeavesNoTempFiles)
     EXPECT_TRUE(tempIsClean());
 }
 
+TEST_F(Probe, NonAsciiNamesAreFoundUnderAnyLocale)
+{
+    const QString clip = media + "/ünïcödé ñame.flv";
+    MakeFlv(clip, 1.0, {32, 24}, false);
+    const QByteArray saved = qgetenv("LC_ALL");
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        qputenv("LC_ALL", locale);
+        const auto answer = DurationProbe(temp, mediainfo).ProbeDuration(clip);
+        EXPECT_TRUE(answer && answer->startsWith("00:00:01.")) << locale << ": " << answer.value_or("none").toStdString();
+    }
+    if (saved.isNull())
+        qunsetenv("LC_ALL");
+    else
+        qputenv("LC_ALL", saved);
+}
+
 TEST_F(Probe, UnreadableContentGivesAnEmptyLineNotNoAnswer)
 {
     QFile empty(media + "/empty.flv");
