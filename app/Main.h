@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/MainState.h"
+#include "engine/ConversionRun.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -10,6 +13,7 @@ class QTreeView;
 class QueueActions;
 class QueueModel;
 class TFindFile;
+class TMainInstance;
 
 // The main window: the program's state, its controls, and one handler per
 // control event. Handlers are thin; the work is done by the subsystem classes.
@@ -59,11 +63,17 @@ public:
     // ---- conversion engine (app/MainEngine.cpp) ----
     void EzRgnBtn3Click();
     void EzRgnBtn4Click();
+    // The progress monitor: every file's timer calls it twice a second.
+    void MyTimerEventHandlerConversion(QObject* Sender);
+    // The conversion run, made on first use; shutdown reaches the running
+    // ffmpeg through it (runningProcessId, detachRunning).
+    ConversionRun& conversion();
     // ---- end conversion engine ----
 
     // ---- shutdown and single instance (app/MainShutdown.cpp) ----
     void EzRgnBtn2Click();
     void FormDestroy();
+    TMainInstance* MainInstance1 = nullptr; // owned as a child
     // ---- end shutdown and single instance ----
 
     // ---- window chrome and layout (app/MainLayout.cpp, app/MainChrome.cpp) ----
@@ -84,6 +94,8 @@ private:
     int SelectedQueueRow() const;
     QueueActions* m_queueActions = nullptr; // owned as a child
     // ---- private: conversion engine ----
+    // Not a child of the window: it goes before the state it works on.
+    std::unique_ptr<ConversionRun> m_conversion;
     // ---- private: shutdown and single instance ----
     // ---- private: window chrome and layout ----
 };

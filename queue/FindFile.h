@@ -19,8 +19,9 @@ enum TAttrOption {
 Q_DECLARE_FLAGS(TAttrOptions, TAttrOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TAttrOptions)
 
+#include "platform/NotifyEvent.h"
+
 class TFindFile;
-using TNotifyEvent = std::function<void(TFindFile* Sender)>;
 // Called for each folder just before it is listed; NewPath ends in "/".
 // Setting Abort stops the search, and stays set until a handler clears it.
 using TNewPathEvent = std::function<void(TFindFile* Sender, const QString& NewPath, bool& Abort)>;

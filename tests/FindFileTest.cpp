@@ -80,8 +80,8 @@ TEST_F(Finder, TreeSearchIsBreadthFirstAndAnnouncesEachFolder)
     QStringList announced;
     int before = 0;
     int after = 0;
-    finder.BeforeExecute = [&](TFindFile* sender) { EXPECT_EQ(sender, &finder); ++before; };
-    finder.AfterExecute = [&](TFindFile*) { ++after; };
+    finder.BeforeExecute = [&](QObject* sender) { EXPECT_EQ(sender, &finder); ++before; };
+    finder.AfterExecute = [&](QObject*) { ++after; };
     finder.OnNewPath = [&](TFindFile*, const QString& path, bool&) { announced << path; };
     finder.Filter = "*.flv";
     finder.Recurse = true;
@@ -110,7 +110,7 @@ TEST_F(Finder, AbortStopsTheSearchAndStaysSetUntilAHandlerClearsIt)
         ++calls;
         abort = true;
     };
-    finder.AfterExecute = [&](TFindFile*) { afterCalled = true; };
+    finder.AfterExecute = [&](QObject*) { afterCalled = true; };
     finder.Recurse = true;
     finder.Directory = root;
     finder.Execute();
