@@ -1,5 +1,6 @@
 #include "engine/advantmr.h"
 #include "platform/Prompt.h"
+#include "support/QtPrinters.h"
 
 #include <QAbstractEventDispatcher>
 #include <QPointer>

@@ -3,6 +3,7 @@
 #include "engine/ConversionProfile.h"
 #include "engine/ProgressMonitor.h"
 #include "queue/QueueModel.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
