@@ -2,6 +2,7 @@
 
 #include "app/ExitCleanup.h"
 #include "app/instance/MainInstance.h"
+#include "engine/ConversionRun.h"
 #include "platform/ProcessList.h"
 
 #include <cstdlib>
@@ -31,6 +32,9 @@ void TfrmMain::EzRgnBtn2Click()
 
 void TfrmMain::FormDestroy()
 {
+    // A conversion still running is left to finish on its own.
+    if (m_conversion)
+        m_conversion->detachRunning();
     try {
         ExitCleanup::DeleteFiles(ExitCleanup::FilesAtDestroy(m_state));
     } catch (const std::exception&) {

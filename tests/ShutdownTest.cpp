@@ -4,6 +4,8 @@
 #include "platform/Folders.h"
 #include "platform/ProcessList.h"
 #include "platform/Prompt.h"
+#include "engine/ConversionRun.h"
+#include "queue/QueueModel.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -16,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +59,57 @@ public:
 private:
     qint64 m_pid = 0;
 };
+
+// An FLV source that ffmpeg reads through a pipe: fed the head of a real file
+// and then held open, so a conversion begins its output and waits.
+class StalledSource
+{
+public:
+    explicit StalledSource(const QString& path) : m_path(path)
+    {
+        m_made = ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    }
+    ~StalledSource()
+    {
+        // A reader still waiting for a writer gets its end of file and ends.
+        if (m_fd < 0)
+            m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        close();
+    }
+    bool made() const { return m_made; }
+
+    // Writes once a reader has the pipe open (an open for writing fails till then).
+    bool feed(const QByteArray& bytes)
+    {
+        const QByteArray native = QFile::encodeName(m_path);
+        if (m_fd < 0 && !QTest::qWaitFor([&] { return (m_fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0; }, 20000))
+            return false;
+        ::fcntl(m_fd, F_SETFL, 0);
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(m_fd, bytes.constData() + done, bytes.size() - done);
+            if (n <= 0)
+                return false;
+            done += n;
+        }
+        return true;
+    }
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    QString m_path;
+    bool m_made = false;
+    int m_fd = -1;
+};
+
+qint64 sizeOf(const QString& path)
+{
+    return QFileInfo(path).size();
+}
 
 void writeFile(const QString& path, const QByteArray& bytes = "x")
 {
@@ -136,9 +191,30 @@ protected:
         EXPECT_EQ(settings.value(QStringLiteral("AppDir")).toString(), home.data() + QStringLiteral("/VANTREL/"));
     }
 
+    // Queues a ten-second FLV that reaches ffmpeg through a pipe and starts
+    // converting it; returns most of the file, for the test to feed.
+    QByteArray startStalledConversion(TfrmMain& frm)
+    {
+        QDir().mkpath(out);
+        const QString whole = home.root() + QStringLiteral("/whole.flv");
+        MakeFlv(whole, 10.0);
+        const QByteArray bytes = [&] {
+            QFile f(whole);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        frm.state().WorkDir = out;
+        frm.queue().append(source.made() ? sourcePath : QString(), QStringLiteral("10"));
+        frm.EzRgnBtn3Click();
+        return bytes.left(bytes.size() * 8 / 10);
+    }
+
     FreshHome home;
     Prompt::Script prompts;
     QString tempDir, openBat, durationTxt;
+    QString out = home.root() + QStringLiteral("/out");
+    QString sourcePath = home.root() + QStringLiteral("/stalled.flv");
+    QString target = out + QStringLiteral("/stalled.avi");
+    StalledSource source{sourcePath};
 };
 
 TEST_F(Shutdown, DestroyDeletesTheBatchFileAndKeepsTheRest)
@@ -148,8 +224,13 @@ TEST_F(Shutdown, DestroyDeletesTheBatchFileAndKeepsTheRest)
     QDir().mkpath(tools);
     writeFile(tools + QStringLiteral("ffmpeg"));
     writeFile(tools + QStringLiteral("mediainfo"));
+    qint64 ffmpeg = 0;
+    QByteArray head;
     {
         TfrmMain frm;
+        head = startStalledConversion(frm);
+        ffmpeg = frm.conversion().runningProcessId();
+        ASSERT_GT(ffmpeg, 0);
         frm.state().FfmpegExe = tools + QStringLiteral("ffmpeg");
         frm.state().MediaInfoExe = tools + QStringLiteral("mediainfo");
         frm.state().AppDir = tools;
@@ -159,6 +240,15 @@ TEST_F(Shutdown, DestroyDeletesTheBatchFileAndKeepsTheRest)
     }
     EXPECT_FALSE(QFile::exists(openBat));
     expectKeptAfterExit();
+
+    // The conversion outlives the window and finishes on its own.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(isRunning(ffmpeg));
+    EXPECT_TRUE(source.feed(head));
+    source.close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(ffmpeg); }, 60000));
+    EXPECT_GT(sizeOf(target), 0);
+
     EXPECT_TRUE(QFile::exists(tools + QStringLiteral("ffmpeg")));
     EXPECT_TRUE(QFile::exists(tools + QStringLiteral("mediainfo")));
     EXPECT_TRUE(prompts.shown().empty());
@@ -188,42 +278,49 @@ TEST_F(Shutdown, DestroyWithoutATempFolderTouchesNothingElse)
 }
 
 // The Close button ends the process, so it runs in a forked child; the parent
-// then looks at what is left.
-void closeWithOwnFfmpeg(const QString& pidFile)
+// then looks at what is left. Exit codes other than 0 tell where the child stopped.
+void closeDuringConversion(TfrmMain& frm, const QByteArray& head, StalledSource& source, const QString& target,
+                           const QString& pidFile)
 {
-    TfrmMain frm;
-    auto* own = new ChildProcess(&frm);
-    if (!own->start(ffmpegPlan()))
+    const qint64 ffmpeg = frm.conversion().runningProcessId();
+    if (ffmpeg <= 0)
         std::_Exit(3);
-    QFile out(pidFile);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!source.feed(head) || !QTest::qWaitFor([&] { return QFile::exists(target); }, 60000))
         std::_Exit(4);
-    out.write(QByteArray::number(own->processId()));
+    QFile out(pidFile);
+    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(ffmpeg)) <= 0)
+        std::_Exit(5);
     out.close();
     frm.EzRgnBtn2Click();
 }
 
-TEST_F(Shutdown, CloseEndsOwnFfmpegAndTheProcessWithCodeZero)
+TEST_F(Shutdown, CloseDuringAConversionEndsItsFfmpegAndTheProcessWithCodeZero)
 {
     GTEST_FLAG_SET(death_test_style, "fast");
     UnrelatedFfmpeg unrelated;
     ASSERT_TRUE(QTest::qWaitFor([&] { return isRunning(unrelated.pid()); }, 10000));
     const QString pidFile = home.root() + QStringLiteral("/own.pid");
 
-    EXPECT_EXIT(closeWithOwnFfmpeg(pidFile), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            TfrmMain frm;
+            const QByteArray head = startStalledConversion(frm);
+            closeDuringConversion(frm, head, source, target, pidFile);
+        },
+        ::testing::ExitedWithCode(0), "");
 
     const qint64 own = readFile(pidFile).toLongLong();
     ASSERT_GT(own, 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(own); }, 10000)) << "the program's own ffmpeg was left running";
     EXPECT_TRUE(isRunning(unrelated.pid())) << "another program's ffmpeg was ended";
     EXPECT_FALSE(QFile::exists(openBat));
+    EXPECT_TRUE(QFile::exists(target)) << "the output begun stays";
     expectKeptAfterExit();
 }
 
 TEST_F(Shutdown, CloseWithNothingToEndOrDeleteStillEndsWithCodeZero)
 {
     GTEST_FLAG_SET(death_test_style, "fast");
-    QDir(tempDir).removeRecursively();
     EXPECT_EXIT(
         {
             TfrmMain frm;
