@@ -2,7 +2,6 @@
 
 #include "controls/PressTracker.h"
 
-#include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
@@ -162,9 +161,7 @@ void TEzRgnBtn::paintEvent(QPaintEvent*)
     if (m_paintMode == pmTransparent) {
         // The picture's own top-left colour is left undrawn, so what lies
         // beneath the button shows there.
-        const QRgb key = picture.pixel(0, 0);
-        const QImage mask = picture.convertToFormat(QImage::Format_ARGB32).createMaskFromColor(key, Qt::MaskOutColor);
-        painter.setClipRegion(QRegion(QBitmap::fromImage(mask)));
+        painter.setClipRegion(KeyColourShape(picture));
     }
     painter.drawImage(0, 0, picture);
 }
