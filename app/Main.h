@@ -1,16 +1,21 @@
 #pragma once
 
 #include "app/MainState.h"
+#include "engine/ConversionRun.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class MouseLabel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
+class QueueActions;
 class QueueModel;
 class TEzRgnBtn;
+class TFindFile;
 class TTranPanel;
 class WindowMover;
 namespace WebLinks { enum class Link; }
@@ -50,11 +55,24 @@ public:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    // The work of Add FLV File after its dialog and of Add Folder after its
+    // picker, for dropped files and folders too; inert while Busy.
+    void AddFlvFile(const QString& path);
+    void AddFolder(const QString& folder);
+    void ListView1KeyDown(int key);
+    // x: the pointer's horizontal position in the list's client coordinates.
+    void ListView1Click(int x);
+    TFindFile* FindFile1 = nullptr; // "*.flv", not recursive
     // ---- end conversion queue ----
 
     // ---- conversion engine (app/MainEngine.cpp) ----
     void EzRgnBtn3Click();
     void EzRgnBtn4Click();
+    // The progress monitor: every file's timer calls it twice a second.
+    void MyTimerEventHandlerConversion(QObject* Sender);
+    // The conversion run, made on first use; shutdown reaches the running
+    // ffmpeg through it (runningProcessId, detachRunning).
+    ConversionRun& conversion();
     // ---- end conversion engine ----
 
     // ---- shutdown and single instance (app/MainShutdown.cpp) ----
@@ -132,7 +150,11 @@ private:
     QueueModel* m_queue = nullptr; // owned as a child
 
     // ---- private: conversion queue ----
+    int SelectedQueueRow() const;
+    QueueActions* m_queueActions = nullptr; // owned as a child
     // ---- private: conversion engine ----
+    // Not a child of the window: it goes before the state it works on.
+    std::unique_ptr<ConversionRun> m_conversion;
     // ---- private: shutdown and single instance ----
     // ---- private: window chrome and layout ----
     void SetLinkHover(MouseLabel* label, bool hovered);

@@ -1,7 +1,153 @@
 #include "app/Main.h"
 
-// Scaffolding: the queue's handlers are built here.
-void TfrmMain::BindQueueHandlers() {}
-void TfrmMain::Button1Click() {}
-void TfrmMain::Button2Click() {}
-void TfrmMain::Button3Click() {}
+#include "platform/Error.h"
+#include "platform/Prompt.h"
+#include "queue/BrowseForFolderU.h"
+#include "queue/FindFile.h"
+#include "queue/QueueActions.h"
+#include "queue/QueueCellDelegate.h"
+#include "queue/QueueModel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <array>
+#include <functional>
+
+namespace {
+
+const QString FolderCaption = QStringLiteral("Select Output Folder");
+
+// Routes the list's key presses and clicks to the window's handlers.
+class QueueListInput : public QObject
+{
+public:
+    QueueListInput(QTreeView* list, std::function<void(int)> keyDown, std::function<void(int)> click)
+        : QObject(list), m_list(list), m_keyDown(std::move(keyDown)), m_click(std::move(click))
+    {
+        list->installEventFilter(this);
+        list->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_list && event->type() == QEvent::KeyPress) {
+            m_keyDown(static_cast<QKeyEvent*>(event)->key());
+            return false;
+        }
+        if (watched != m_list->viewport())
+            return false;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            // The view has already moved the selection on the press; outside
+            // every cell it keeps it, so a click there acts on the selected row.
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint at = mouse->position().toPoint();
+            if (mouse->button() == Qt::LeftButton && m_list->viewport()->rect().contains(at))
+                m_click(at.x() + m_list->header()->offset());
+        }
+        return false;
+    }
+
+private:
+    QTreeView* m_list;
+    std::function<void(int)> m_keyDown;
+    std::function<void(int)> m_click;
+};
+
+} // namespace
+
+void TfrmMain::BindQueueHandlers()
+{
+    FindFile1 = new TFindFile(this);
+    FindFile1->setObjectName(QStringLiteral("FindFile1"));
+    FindFile1->Filter = QStringLiteral("*.flv");
+    FindFile1->Recurse = false;
+
+    m_queueActions = new QueueActions(m_state, *m_queue, *FindFile1, this);
+    connect(m_queueActions, &QueueActions::fileChosen, Edit1, &QLineEdit::setText);
+    connect(m_queueActions, &QueueActions::folderChosen, Edit2, &QLineEdit::setText);
+    connect(m_queueActions, &QueueActions::outputFolderStored, this, [this](const QString& folder) {
+        Edit4->setText(folder);
+        Edit3->setText(Edit4->text());
+    });
+
+    connect(Button1, &QPushButton::clicked, this, &TfrmMain::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TfrmMain::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmMain::Button3Click);
+
+    // The path boxes only display: typed characters, backspace and paste are all discarded.
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3})
+        edit->setReadOnly(true);
+
+    ListView1->setItemDelegate(new QueueCellDelegate(ListView1));
+    new QueueListInput(
+        ListView1, [this](int key) { ListView1KeyDown(key); }, [this](int x) { ListView1Click(x); });
+}
+
+void TfrmMain::Button1Click()
+{
+    RunGuarded([this] {
+        if (m_state.Busy)
+            return;
+        const QString path = Prompt::openFile(QStringLiteral("FLV Files (*.flv)"), QStringLiteral("flv"));
+        if (!path.isEmpty())
+            AddFlvFile(path);
+    });
+}
+
+void TfrmMain::Button2Click()
+{
+    RunGuarded([this] {
+        if (m_state.Busy)
+            return;
+        const QString folder = BrowseForFolder(FolderCaption, m_state.LastFolder, false);
+        if (!folder.isEmpty())
+            AddFolder(folder);
+    });
+}
+
+void TfrmMain::Button3Click()
+{
+    RunGuarded([this] {
+        if (m_state.Busy)
+            return;
+        const QString folder = BrowseForFolder(FolderCaption, m_state.LastFolder, false);
+        m_queueActions->SetOutputFolder(folder);
+    });
+}
+
+void TfrmMain::AddFlvFile(const QString& path)
+{
+    RunGuarded([&] { m_queueActions->AddFlvFile(path); });
+}
+
+void TfrmMain::AddFolder(const QString& folder)
+{
+    RunGuarded([&] { m_queueActions->AddFolder(folder); });
+}
+
+int TfrmMain::SelectedQueueRow() const
+{
+    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void TfrmMain::ListView1KeyDown(int key)
+{
+    RunGuarded([&] { m_queueActions->KeyDown(key, SelectedQueueRow()); });
+}
+
+void TfrmMain::ListView1Click(int x)
+{
+    RunGuarded([&] {
+        std::array<int, 4> widths{};
+        for (int c = 0; c < 4; ++c)
+            widths[c] = ListView1->columnWidth(c);
+        m_queueActions->Click(SelectedQueueRow(), x, widths);
+    });
+}

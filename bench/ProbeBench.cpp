@@ -1,0 +1,86 @@
+// probe DIR: adds every FLV file of DIR through Add Folder's own code and
+// compares the time with running mediainfo alone on the same files.
+#include "BenchCommands.h"
+#include "BenchSupport.h"
+
+#include "app/Main.h"
+#include "platform/Folders.h"
+#include "platform/Prompt.h"
+#include "queue/FindFile.h"
+#include "queue/QueueModel.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+
+namespace {
+
+void printLine(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\t'), QLatin1Char(' '));
+}
+
+int RunProbeBench(const QStringList& arguments)
+{
+    if (arguments.size() != 1) {
+        std::fputs("usage: vantrel-bench probe DIR\n", stderr);
+        return 2;
+    }
+    const QString folder = QFileInfo(arguments.first()).absoluteFilePath();
+
+    Prompt::Script prompts;
+    const auto window = MakeBenchWindow();
+    const QString mediainfo = window->state().MediaInfoExe;
+
+    QElapsedTimer clock;
+    clock.start();
+    window->AddFolder(folder);
+    const qint64 vantrel = clock.nsecsElapsed();
+
+    const QStringList found = window->FindFile1->Files;
+    const QueueModel& queue = window->queue();
+    QString shown = QStringLiteral("-");
+    if (!prompts.shown().empty())
+        shown = oneLine(prompts.shown().front().text);
+    // Add Folder stops at the first file it refuses; that one was probed too.
+    const int probed = std::min<int>(found.size(), queue.count() + (shown == QLatin1String("-") ? 0 : 1));
+    for (int i = 0; i < found.size(); ++i) {
+        const QString duration = i < queue.count() ? queue.duration(i) : QStringLiteral("-");
+        const QString message = i == queue.count() ? shown : QStringLiteral("-");
+        printLine(oneLine(Folders::FileNamePart(found.at(i))) + QLatin1Char('\t') + duration + QLatin1Char('\t') +
+                  message);
+    }
+    if (found.isEmpty() && shown != QLatin1String("-"))
+        printLine(QStringLiteral("-\t-\t") + shown);
+
+    if (mediainfo.isEmpty()) {
+        std::fputs("mediainfo is not installed\n", stderr);
+        return 1;
+    }
+    clock.restart();
+    for (int i = 0; i < probed; ++i) {
+        QProcess alone;
+        alone.setStandardOutputFile(QProcess::nullDevice());
+        alone.start(mediainfo, {QStringLiteral("--Inform=General;%Duration/String3%"), found.at(i)});
+        alone.waitForFinished(-1);
+    }
+    const qint64 direct = clock.nsecsElapsed();
+
+    const double ratio = direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
+    printLine(QStringLiteral("probe: %1 files, vantrel %2 s, mediainfo alone %3 s, ratio %4")
+                  .arg(probed)
+                  .arg(SecondsText(vantrel), SecondsText(direct), QString::number(ratio, 'f', 2)));
+    return 0;
+}
+
+const BenchRegistration registration("probe", "probe DIR", &RunProbeBench);
+
+} // namespace

@@ -1,0 +1,62 @@
+#include "engine/ConversionProfile.h"
+
+#include "engine/CommandLine.h"
+
+namespace ConversionProfiles {
+
+namespace {
+
+// Always in double quotes, as the argument text has always shown its paths.
+QString QuotedPath(const QString& path)
+{
+    const QString quoted = CommandLine::Quote(path);
+    if (quoted.startsWith(QLatin1Char('"')))
+        return quoted;
+    // Inside quotes only the backslashes before the closing quote need doubling.
+    qsizetype trailing = 0;
+    while (trailing < path.size() && path.at(path.size() - 1 - trailing) == QLatin1Char('\\'))
+        ++trailing;
+    return QLatin1Char('"') + path + QString(trailing, QLatin1Char('\\')) + QLatin1Char('"');
+}
+
+QString TrimControls(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first).unicode() <= 32)
+        ++first;
+    while (last > first && text.at(last - 1).unicode() <= 32)
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+QString OptionText(ConversionProfile profile)
+{
+    switch (profile) {
+    case ConversionProfile::DivxAvi:
+        return QStringLiteral("-y -vf yadif -b:v 900000 -c:v mpeg4 -r 25 -tag:v DIVX -b:a 128000 -ar 44100 -ac 2");
+    case ConversionProfile::XvidAvi:
+        return QStringLiteral("-y -vf yadif -b:v 900000 -c:v libxvid -r 25 -b:a 128000 -ar 44100 -ac 2");
+    }
+    return {};
+}
+
+QString FfmpegArgs(ConversionProfile profile, const QString& sourceFile, const QString& targetFile)
+{
+    // No standard input: ffmpeg would otherwise read keys from it.
+    return QStringLiteral(" -nostdin -hide_banner -i ") + QuotedPath(sourceFile) + QLatin1Char(' ')
+        + OptionText(profile) + QLatin1Char(' ') + QuotedPath(targetFile);
+}
+
+QString TargetFileFor(const QString& sourceFile, const QString& workDir)
+{
+    const qsizetype slash = sourceFile.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = sourceFile.lastIndexOf(QLatin1Char('.'));
+    const QString withAvi = (dot > slash ? sourceFile.left(dot) : sourceFile) + QStringLiteral(".avi");
+    const QString fileName = withAvi.mid(withAvi.lastIndexOf(QLatin1Char('/')) + 1);
+    return TrimControls(workDir + QLatin1Char('/') + fileName);
+}
+
+} // namespace ConversionProfiles

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The two ways a file is converted, one per conversion button.
+enum class ConversionProfile { DivxAvi, XvidAvi };
+
+namespace ConversionProfiles {
+
+// The profile's ffmpeg options: deinterlaced, 900,000 bit/s video at 25 frames
+// per second, 128,000 bit/s audio at 44,100 Hz in two channels, written over an
+// existing output.
+QString OptionText(ConversionProfile profile);
+
+// ffmpeg's whole argument text for one file. The paths are quoted so that any
+// path comes back unchanged when the text is split into arguments.
+QString FfmpegArgs(ConversionProfile profile, const QString& sourceFile, const QString& targetFile);
+
+// The output path for a source: its file name with the last extension replaced
+// by ".avi" (or ".avi" added), after the work folder and one "/", with blanks
+// and control characters trimmed from both ends.
+QString TargetFileFor(const QString& sourceFile, const QString& workDir);
+
+} // namespace ConversionProfiles

@@ -1,0 +1,225 @@
+#include "queue/DurationProbe.h"
+
+#include "engine/CommandLine.h"
+#include "engine/ProcessLauncher.h"
+#include "platform/Error.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace {
+
+QByteArray batchPathText(const QString& path)
+{
+    return QFile::encodeName(path).replace("%", "%%");
+}
+
+QString missingMediaInfoText()
+{
+    return QStringLiteral("Cannot find the program \"mediainfo\", which measures the playing time of each file. "
+                          "Please install the package \"mediainfo\" and start Vantrel again");
+}
+
+QString missingInterpreterText(const QString& interpreter)
+{
+    return QStringLiteral("Cannot find \"%1\", which Vantrel needs beside itself to measure files. "
+                          "Please install Vantrel again")
+        .arg(interpreter);
+}
+
+bool isProgram(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+} // namespace
+
+DurationProbe::DurationProbe(QString tempDir, QString mediaInfoExe, QString interpreter)
+    : m_tempDir(std::move(tempDir)), m_mediaInfoExe(std::move(mediaInfoExe)), m_interpreter(std::move(interpreter))
+{
+}
+
+QString DurationProbe::DefaultInterpreter()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-batch");
+}
+
+bool DurationProbe::CanQuote(const QString& path)
+{
+    return !path.contains(QLatin1Char('"')) && !path.contains(QLatin1Char('\r')) && !path.contains(QLatin1Char('\n'));
+}
+
+QByteArray DurationProbe::BatchText(const QString& source, const QString& tempDir, const QString& mediaInfoExe)
+{
+    QByteArray text;
+    text += "set filein=\"" + batchPathText(source) + "\"\r\n";
+    text += "set fileout=\"" + batchPathText(tempDir + QStringLiteral("duration_time.txt")) + "\"\r\n";
+    text += "set mediainfo=\"" + batchPathText(mediaInfoExe) + "\"\r\n";
+    text += "%mediainfo% --Inform=General;%%Duration/String3%% %filein% > %fileout%\r\n";
+    return text;
+}
+
+std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
+{
+    if (m_mediaInfoExe.isEmpty() || !isProgram(m_mediaInfoExe))
+        throw VantrelError(missingMediaInfoText());
+    if (!isProgram(m_interpreter))
+        throw VantrelError(missingInterpreterText(m_interpreter));
+    if (m_tempDir.isEmpty())
+        throw VantrelError(QStringLiteral("Cannot measure files: Vantrel has no private temporary folder"));
+    // Such a path would break out of its quotes; it is a file without an answer.
+    if (!CanQuote(source))
+        return std::nullopt;
+
+    const QString batch = batchPath();
+    const QString result = resultPath();
+    {
+        QFile file(batch);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(batch, file.errorString()));
+        const QByteArray text = BatchText(source, m_tempDir, m_mediaInfoExe);
+        if (file.write(text) != text.size() || !file.flush())
+            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(batch, file.errorString()));
+    }
+    // Not started means no result file, which the read below reports.
+    ProcessLauncher::ShellExecWait(m_interpreter, CommandLine::Quote(batch), 0);
+
+    QByteArray content;
+    {
+        QFile file(result);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(result, file.errorString()));
+        content = file.readAll();
+    }
+    QFile::remove(batch);
+    QFile::remove(result);
+
+    if (content.isEmpty())
+        return std::nullopt;
+    // Any line-break convention; a trailing break makes no further line.
+    qsizetype end = content.indexOf('\n');
+    const qsizetype cr = content.indexOf('\r');
+    if (cr >= 0 && (end < 0 || cr < end))
+        end = cr;
+    return QString::fromLocal8Bit(end < 0 ? content : content.left(end));
+}
+
+namespace {
+
+// A locale's time separator: the first character after the hours in its
+// short time format ("HH:mm", "H.mm"...).
+QChar localeTimeSeparator(const QLocale& locale)
+{
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
+    const qsizetype hours = format.indexOf(QLatin1Char('h'), 0, Qt::CaseInsensitive);
+    if (hours < 0)
+        return QLatin1Char(':');
+    for (qsizetype i = hours; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c != QLatin1Char('h') && c != QLatin1Char('H'))
+            return c.isLetter() || c == QLatin1Char('\'') ? QLatin1Char(':') : c;
+    }
+    return QLatin1Char(':');
+}
+
+class TimeParser
+{
+public:
+    TimeParser(const QString& text, QString timeSeparators, QString decimalSeparators)
+        : m_text(text), m_time(std::move(timeSeparators)), m_decimal(std::move(decimalSeparators))
+    {
+    }
+
+    std::optional<int> parse()
+    {
+        const auto hours = number();
+        if (!hours)
+            return std::nullopt;
+        int minutes = 0;
+        int seconds = 0;
+        if (separator(m_time)) {
+            const auto m = number();
+            if (!m)
+                return std::nullopt;
+            minutes = *m;
+            if (separator(m_time)) {
+                const auto s = number();
+                if (!s)
+                    return std::nullopt;
+                seconds = *s;
+                if (separator(m_decimal)) {
+                    const auto fraction = number();
+                    if (!fraction || *fraction > 999)
+                        return std::nullopt;
+                }
+            }
+        }
+        skipSpaces();
+        if (m_pos != m_text.size() || *hours > 23 || minutes > 59 || seconds > 59)
+            return std::nullopt;
+        return *hours * 3600 + minutes * 60 + seconds;
+    }
+
+private:
+    void skipSpaces()
+    {
+        while (m_pos < m_text.size() && m_text.at(m_pos) == QLatin1Char(' '))
+            ++m_pos;
+    }
+
+    bool separator(const QString& accepted)
+    {
+        const qsizetype saved = m_pos;
+        skipSpaces();
+        if (m_pos < m_text.size() && accepted.contains(m_text.at(m_pos))) {
+            ++m_pos;
+            return true;
+        }
+        m_pos = saved;
+        return false;
+    }
+
+    // A run of decimal digits; large values saturate, which the range checks refuse.
+    std::optional<int> number()
+    {
+        skipSpaces();
+        const qsizetype start = m_pos;
+        int value = 0;
+        while (m_pos < m_text.size() && m_text.at(m_pos) >= QLatin1Char('0') && m_text.at(m_pos) <= QLatin1Char('9')) {
+            value = std::min(value * 10 + (m_text.at(m_pos).unicode() - '0'), 1000000);
+            ++m_pos;
+        }
+        if (m_pos == start)
+            return std::nullopt;
+        return value;
+    }
+
+    const QString& m_text;
+    const QString m_time;
+    const QString m_decimal;
+    qsizetype m_pos = 0;
+};
+
+} // namespace
+
+int TimeTextToSeconds(const QString& text, const QLocale& locale)
+{
+    // After the hours and the minutes only a time separator can follow, after
+    // the seconds only a decimal one, so the two sets may share a character.
+    const QString timeSeparators = QStringLiteral(":") + localeTimeSeparator(locale);
+    const QString decimalSeparators = QStringLiteral(".") + locale.decimalPoint();
+    const auto seconds = TimeParser(text, timeSeparators, decimalSeparators).parse();
+    if (!seconds)
+        throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+    return *seconds;
+}
+
+int TimeTextToSeconds(const QString& text)
+{
+    return TimeTextToSeconds(text, QLocale());
+}

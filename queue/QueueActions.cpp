@@ -1,0 +1,154 @@
+#include "queue/QueueActions.h"
+
+#include "app/MainState.h"
+#include "platform/Folders.h"
+#include "platform/Prompt.h"
+#include "platform/SettingsStore.h"
+#include "queue/DurationProbe.h"
+#include "queue/FindFile.h"
+#include "queue/QueueModel.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+
+namespace {
+
+void OpenWithDefault(const QString& path)
+{
+    // Like the shell's "open": the result is not looked at.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+// Blanks and control characters off both ends.
+QString TrimControls(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first).unicode() <= ' ')
+        ++first;
+    while (last > first && text.at(last - 1).unicode() <= ' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+const QString QueueActions::BadFileText =
+    QStringLiteral("Cannot process this file! Bad file header! Please use different file.");
+
+QString QueueActions::BadFolderFileText(const QString& path)
+{
+    return QStringLiteral("Cannot process file ") + Folders::FileNamePart(path) +
+           QStringLiteral(" Bad file header or bad characters in filename! Please use different file.");
+}
+
+QueueActions::QueueActions(MainState& state, QueueModel& queue, TFindFile& finder, QObject* parent)
+    : QObject(parent), m_state(state), m_queue(queue), m_finder(finder)
+{
+}
+
+void QueueActions::append(const QString& path, const QString& answer)
+{
+    const int seconds = TimeTextToSeconds(answer);
+    m_queue.append(path, QString::number(seconds + 1));
+}
+
+void QueueActions::AddFlvFile(const QString& path)
+{
+    if (m_state.Busy || path.isEmpty())
+        return;
+    const auto answer = DurationProbe(m_state.TempDir, m_state.MediaInfoExe).ProbeDuration(path);
+    if (!answer) {
+        Prompt::message(BadFileText);
+        return;
+    }
+    emit fileChosen(path);
+    append(path, *answer);
+}
+
+void QueueActions::AddFolder(const QString& folder)
+{
+    if (m_state.Busy || folder.isEmpty())
+        return;
+    m_state.LastFolder = folder;
+    emit folderChosen(folder);
+
+    // A folder gone since it was picked would otherwise look like one without files.
+    if (!QDir(folder).isReadable()) {
+        Prompt::message(QStringLiteral("Cannot open folder %1! It no longer exists or cannot be read.").arg(folder));
+        return;
+    }
+
+    m_finder.Files.clear();
+    m_finder.Directory = folder;
+    m_finder.Execute();
+
+    const DurationProbe probe(m_state.TempDir, m_state.MediaInfoExe);
+    const QStringList found = m_finder.Files;
+    for (const QString& path : found) {
+        const auto answer = probe.ProbeDuration(path);
+        if (!answer) {
+            Prompt::message(BadFolderFileText(path));
+            return;
+        }
+        append(path, *answer);
+    }
+}
+
+void QueueActions::SetOutputFolder(const QString& folder)
+{
+    if (m_state.Busy || folder.isEmpty())
+        return;
+    try {
+        SettingsStore store;
+        store.writeString(QStringLiteral("WorkDir"), folder);
+        emit outputFolderStored(folder);
+        m_state.WorkDir = folder;
+    } catch (const std::exception&) {
+        // A settings store that fails changes nothing, silently.
+    }
+}
+
+void QueueActions::KeyDown(int key, int row)
+{
+    if (m_state.Busy || row < 0 || row >= m_queue.count())
+        return;
+    if (key != Qt::Key_Delete)
+        return;
+    m_queue.remove(row);
+}
+
+QueueClick QueueActions::HitTest(int x, const std::array<int, 4>& w, const QString& progress)
+{
+    const int beforeDelete = w[0] + w[1] + w[2] + w[3];
+    const int beforeConverted = w[0] + w[1] + w[2];
+    if (x > beforeDelete && progress == QLatin1String("Pending"))
+        return QueueClick::RemoveRow;
+    if (x > beforeConverted && x < beforeDelete && progress == QLatin1String("Done"))
+        return QueueClick::OpenOutputFolder;
+    if (x > w[0] && x < w[0] + w[1])
+        return QueueClick::OpenSource;
+    return QueueClick::Nothing;
+}
+
+void QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
+{
+    if (m_state.Busy || row < 0 || row >= m_queue.count())
+        return;
+    switch (HitTest(x, widths, m_queue.progress(row))) {
+    case QueueClick::RemoveRow:
+        m_queue.remove(row);
+        break;
+    case QueueClick::OpenOutputFolder: {
+        const QString& work = m_state.WorkDir;
+        OpenWithDefault(TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
+        break;
+    }
+    case QueueClick::OpenSource:
+        OpenWithDefault(m_queue.path(row));
+        break;
+    case QueueClick::Nothing:
+        break;
+    }
+}

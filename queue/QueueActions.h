@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+struct MainState;
+class QueueModel;
+class TFindFile;
+
+// What a click in the queue list does, by the column under the pointer.
+enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
+
+// The conversion queue's actions on the main window's state and the queue's
+// rows. Every action does nothing while a conversion runs. Errors that end an
+// action (a time mediainfo gave that is not valid, a tool that is missing, a
+// file that cannot be written) leave as exceptions for the handler's boundary.
+class QueueActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    QueueActions(MainState& state, QueueModel& queue, TFindFile& finder, QObject* parent = nullptr);
+
+    // Probes one file and queues it.
+    void AddFlvFile(const QString& path);
+    // Probes and queues every FLV file directly inside the folder, stopping at
+    // the first that cannot be measured.
+    void AddFolder(const QString& folder);
+    // Stores the chosen output folder and makes it the work folder; a failing
+    // settings store leaves everything as it was.
+    void SetOutputFolder(const QString& folder);
+    // The Delete key in the list; row is the selected row, -1 for none.
+    void KeyDown(int key, int row);
+    // A click in the list at x (client coordinates) with row selected; widths
+    // are the current widths of columns 0 to 3.
+    void Click(int row, int x, const std::array<int, 4>& widths);
+
+    static QueueClick HitTest(int x, const std::array<int, 4>& widths, const QString& progress);
+
+    static const QString BadFileText;
+    // The message of Add Folder for a file without an answer.
+    static QString BadFolderFileText(const QString& path);
+
+signals:
+    // The single file added last (shown in Edit1).
+    void fileChosen(const QString& path);
+    // The folder added last (shown in Edit2).
+    void folderChosen(const QString& folder);
+    // The output folder just stored (shown in Edit4 and Edit3).
+    void outputFolderStored(const QString& folder);
+
+private:
+    void append(const QString& path, const QString& answer);
+
+    MainState& m_state;
+    QueueModel& m_queue;
+    TFindFile& m_finder;
+};

@@ -1,0 +1,183 @@
+#include "engine/ProcessLauncher.h"
+#include "platform/Error.h"
+#include "platform/Folders.h"
+#include "queue/DurationProbe.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BatchText, IsFourCrLfLinesWithEveryPercentOfAPathDoubled)
+{
+    const QByteArray text = DurationProbe::BatchText(QStringLiteral("/v/my 100% clip%x%.flv"), QStringLiteral("/t/"),
+                                                     QStringLiteral("/usr/bin/mediainfo"));
+    EXPECT_EQ(text, QByteArray("set filein=\"/v/my 100%% clip%%x%%.flv\"\r\n"
+                               "set fileout=\"/t/duration_time.txt\"\r\n"
+                               "set mediainfo=\"/usr/bin/mediainfo\"\r\n"
+                               "%mediainfo% --Inform=General;%%Duration/String3%% %filein% > %fileout%\r\n"));
+    // The path goes in as its bytes on disk.
+    EXPECT_TRUE(DurationProbe::BatchText(QStringLiteral("/v/ünï.flv"), "/t/", "/m").contains("/v/\xc3\xbcn\xc3\xaf.flv"));
+}
+
+struct TimeCase
+{
+    const char* text;
+    int seconds; // -1: not a valid time
+};
+
+TEST(TimeTextToSeconds, ParsesMediaInfoTimesAndRefusesTheRest)
+{
+    const TimeCase cases[] = {
+        {"00:03:25.123", 205}, {"00:03:25.999", 205}, {"00:00:00.400", 0}, {"23:59:59.999", 86399},
+        {"7", 25200},          {"01:02", 3720},       {" 1 : 2 : 3 . 4 ", 3723}, {"00:00:01.0001", 1},
+        {"24:00:00", -1},      {"", -1},              {" ", -1},          {"00:60:00", -1},
+        {"00:00:60", -1},      {"00:00:01.1000", -1}, {"1:2:3:4", -1},    {"01:02.5", -1},
+        {"00:00:01.", -1},     {"1::2", -1},          {"-1", -1},         {"00:00:0x", -1},
+        {"99999999999999:00", -1},
+    };
+    const QLocale c(QLocale::C);
+    for (const TimeCase& t : cases) {
+        const QString text = QString::fromUtf8(t.text);
+        if (t.seconds >= 0) {
+            EXPECT_EQ(TimeTextToSeconds(text, c), t.seconds) << t.text;
+            continue;
+        }
+        try {
+            TimeTextToSeconds(text, c);
+            ADD_FAILURE() << "accepted: " << t.text;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.text(), "'" + text + "' is not a valid time");
+        }
+    }
+    EXPECT_EQ(WithFullStop(QStringLiteral("'' is not a valid time")), "'' is not a valid time.");
+}
+
+TEST(TimeTextToSeconds, AcceptsTheLocalesSeparatorsBesideMediaInfos)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    ASSERT_EQ(german.decimalPoint(), ",");
+    EXPECT_EQ(TimeTextToSeconds("00:03:25,123", german), 205);
+    EXPECT_EQ(TimeTextToSeconds("00:03:25.123", german), 205);
+
+    // Finnish writes times as 12.30: the full stop is then both a time and a
+    // decimal separator, told apart by position.
+    const QLocale finnish(QLocale::Finnish, QLocale::Finland);
+    ASSERT_TRUE(finnish.timeFormat(QLocale::ShortFormat).contains(QLatin1Char('.')))
+        << finnish.timeFormat(QLocale::ShortFormat).toStdString();
+    EXPECT_EQ(TimeTextToSeconds("00.03.25,5", finnish), 205);
+    EXPECT_EQ(TimeTextToSeconds("00.03.25.5", finnish), 205);
+    EXPECT_EQ(TimeTextToSeconds("00:03:25.123", finnish), 205);
+    EXPECT_THROW(TimeTextToSeconds("00:03:25,123", QLocale(QLocale::C)), EConvertError);
+}
+
+class Probe : public ::testing::Test
+{
+protected:
+    FreshHome home;
+    QString temp = Folders::PrivateTempDir();
+    QString mediainfo = ProcessLauncher::FindProgram(QStringLiteral("mediainfo"), QString());
+    QString media = home.root() + QStringLiteral("/media");
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(mediainfo.isEmpty()) << "mediainfo must be installed";
+        QDir().mkpath(media);
+    }
+
+    bool tempIsClean() const
+    {
+        return !QFileInfo::exists(temp + "open.bat") && !QFileInfo::exists(temp + "duration_time.txt");
+    }
+};
+
+TEST_F(Probe, RealFileGivesMediaInfosTimeAndLeavesNoTempFiles)
+{
+    const QString clip = media + "/100% sure & $HOME.flv";
+    MakeFlv(clip, 2.0);
+    const DurationProbe probe(temp, mediainfo);
+    EXPECT_EQ(probe.batchPath(), temp + "open.bat");
+    const auto answer = probe.ProbeDuration(clip);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(QRegularExpression("^00:00:02\\.\\d{3}$").match(*answer).hasMatch()) << answer->toStdString();
+    EXPECT_EQ(TimeTextToSeconds(*answer), 2);
+    EXPECT_TRUE(tempIsClean());
+}
+
+TEST_F(Probe, UnreadableContentGivesAnEmptyLineNotNoAnswer)
+{
+    QFile empty(media + "/empty.flv");
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    QFile noise(media + "/noise.flv");
+    ASSERT_TRUE(noise.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 256; ++i)
+        noise.write(QByteArray(1, static_cast<char>((i * 7919) % 251)));
+    noise.close();
+
+    const DurationProbe probe(temp, mediainfo);
+    for (const QString& path : {empty.fileName(), noise.fileName(), media + "/never-made.flv"}) {
+        const auto answer = probe.ProbeDuration(path);
+        ASSERT_TRUE(answer.has_value()) << path.toStdString();
+        EXPECT_EQ(*answer, "") << path.toStdString();
+        EXPECT_TRUE(tempIsClean());
+    }
+}
+
+TEST_F(Probe, UnquotablePathsHaveNoAnswerAndRunNothing)
+{
+    const DurationProbe probe(temp, mediainfo);
+    for (const QString& name : {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv"),
+                                QStringLiteral("cr\r.flv")}) {
+        EXPECT_FALSE(probe.ProbeDuration(media + "/" + name).has_value());
+        EXPECT_TRUE(tempIsClean());
+    }
+}
+
+TEST_F(Probe, MissingToolsAreNamedBeforeAnythingIsWritten)
+{
+    const QString clip = media + "/a.flv";
+    try {
+        DurationProbe(temp, QString()).ProbeDuration(clip);
+        ADD_FAILURE() << "no error without mediainfo";
+    } catch (const VantrelError& e) {
+        EXPECT_TRUE(e.text().contains("\"mediainfo\"")) << e.text().toStdString();
+        EXPECT_TRUE(e.text().contains("install the package")) << e.text().toStdString();
+    }
+    try {
+        DurationProbe(temp, mediainfo, home.root() + "/bin/vantrel-batch").ProbeDuration(clip);
+        ADD_FAILURE() << "no error without the interpreter";
+    } catch (const VantrelError& e) {
+        EXPECT_TRUE(e.text().contains("vantrel-batch")) << e.text().toStdString();
+    }
+    EXPECT_TRUE(tempIsClean());
+}
+
+TEST_F(Probe, FileErrorsCarryThePathAndTheSystemsReason)
+{
+    const QString clip = media + "/a.flv";
+    const QString gone = home.root() + "/no-such-folder/";
+    try {
+        DurationProbe(gone, mediainfo).ProbeDuration(clip);
+        ADD_FAILURE();
+    } catch (const EFileError& e) {
+        EXPECT_TRUE(e.text().startsWith("Cannot create file \"" + gone + "open.bat\". ")) << e.text().toStdString();
+    }
+
+    // A batch that never ran leaves no result; open.bat stays for shutdown to remove.
+    try {
+        DurationProbe(temp, mediainfo, BinPath(QStringLiteral("processtestapp"))).ProbeDuration(clip);
+        ADD_FAILURE();
+    } catch (const EFileError& e) {
+        EXPECT_EQ(e.text(), "Cannot open file \"" + temp + "duration_time.txt\". No such file or directory");
+    }
+    EXPECT_TRUE(QFileInfo::exists(temp + "open.bat"));
+}
+
+} // namespace

@@ -1,0 +1,399 @@
+#include "app/Main.h"
+#include "platform/Prompt.h"
+#include "queue/FindFile.h"
+#include "queue/QueueActions.h"
+#include "queue/QueueCellDelegate.h"
+#include "queue/QueueModel.h"
+#include "support/TestEnv.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <unistd.h>
+
+// Stands in for the desktop's "open": records what would have been opened.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QStringList paths;
+
+public slots:
+    void open(const QUrl& url) { paths << url.toLocalFile(); }
+};
+
+namespace {
+
+const QString Caption = QStringLiteral("Select Output Folder");
+
+class Queue : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_clips = std::make_unique<QTemporaryDir>();
+        MakeFlv(s_clips->filePath("clip.flv"), 1.0);
+    }
+    static void TearDownTestSuite() { s_clips.reset(); }
+
+    FreshHome home;
+    Prompt::Script prompts;
+    std::unique_ptr<TfrmMain> frm = std::make_unique<TfrmMain>();
+    QString media = home.root() + QStringLiteral("/media");
+
+    void SetUp() override { QDir().mkpath(media); }
+
+    QueueModel& q() { return frm->queue(); }
+
+    // A real FLV under the given name, inside `folder` (media by default).
+    QString clip(const QString& name, const QString& folder = {})
+    {
+        const QString path = (folder.isEmpty() ? media : folder) + QLatin1Char('/') + name;
+        EXPECT_TRUE(QFile::copy(s_clips->filePath("clip.flv"), path)) << path.toStdString();
+        return path;
+    }
+
+    QString junk(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(media + QLatin1Char('/') + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    void expectAligned()
+    {
+        EXPECT_EQ(q().PathList().size(), q().count());
+        EXPECT_EQ(q().DurationList().size(), q().count());
+        EXPECT_EQ(frm->ListView1->model()->rowCount(), q().count());
+    }
+
+    QPoint cellPoint(int row, int x)
+    {
+        const QRect rect = frm->ListView1->visualRect(q().index(row, 0));
+        return {x, rect.center().y()};
+    }
+
+    void clickList(int row, int x)
+    {
+        QTest::mouseClick(frm->ListView1->viewport(), Qt::LeftButton, {}, cellPoint(row, x));
+    }
+
+    static std::unique_ptr<QTemporaryDir> s_clips;
+};
+
+std::unique_ptr<QTemporaryDir> Queue::s_clips;
+
+TEST_F(Queue, AddFlvFileProbesAndQueuesFilesWithOddNames)
+{
+    const QStringList names{"with blanks.flv", "100% %PATH% off.flv", "rock & roll.flv", "a;b.flv", "$HOME.flv",
+                            "`id`.flv", "it's.flv", "ünïcödé ñame.flv", "-leading-dash.flv", "back\\slash.flv",
+                            QString(196, QLatin1Char('x')) + ".flv", "CLIP.FLV", "my.clip.flv"};
+    for (const QString& name : names) {
+        const QString path = clip(name);
+        frm->AddFlvFile(path);
+        ASSERT_EQ(q().count(), names.indexOf(name) + 1) << name.toStdString();
+        const int row = q().count() - 1;
+        EXPECT_EQ(q().path(row), path);
+        EXPECT_EQ(q().duration(row), "2") << "1 s of video, plus one";
+        EXPECT_EQ(q().cell(row, QueueModel::ColFileName), NamePart(name));
+        EXPECT_EQ(q().progress(row), "Pending");
+        EXPECT_EQ(frm->Edit1->text(), path);
+    }
+    EXPECT_TRUE(prompts.shown().empty()) << prompts.shown().front().text.toStdString();
+
+    // Names that cannot stand inside the batch's quotes are refused as files without an answer.
+    const QString last = frm->Edit1->text();
+    for (const QString& name : {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv")}) {
+        frm->AddFlvFile(clip(name));
+        EXPECT_EQ(prompts.texts(Prompt::Kind::Message).value(0),
+                  "Cannot process this file! Bad file header! Please use different file.");
+        prompts.clear();
+    }
+    EXPECT_EQ(q().count(), names.size());
+    EXPECT_EQ(frm->Edit1->text(), last);
+    expectAligned();
+
+    // The same file twice gives two rows; the button goes through the open dialog.
+    prompts.answerFile(q().path(0));
+    frm->Button1Click();
+    EXPECT_EQ(prompts.texts(Prompt::Kind::OpenFile), QStringList{"FLV Files (*.flv)"});
+    EXPECT_EQ(q().path(q().count() - 1), q().path(0));
+    frm->Button1Click(); // cancelled
+    EXPECT_EQ(q().count(), names.size() + 1);
+    expectAligned();
+}
+
+TEST_F(Queue, ContentThatGivesNoTimeEndsInTheErrorBox)
+{
+    QByteArray noise;
+    for (int i = 0; i < 4096; ++i)
+        noise += static_cast<char>((i * 31 + 7) % 256);
+    for (const QString& path : {junk("empty.flv", {}), junk("noise.flv", noise)}) {
+        frm->AddFlvFile(path);
+        EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
+        EXPECT_EQ(frm->Edit1->text(), path) << "the box shows the file before its time is read";
+        prompts.clear();
+    }
+    EXPECT_EQ(q().count(), 0);
+
+    const QString locked = clip("locked.flv");
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    frm->AddFlvFile(locked);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(q().count(), 1) << "root reads it all the same";
+    } else {
+        EXPECT_EQ(q().count(), 0);
+        EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
+    }
+    expectAligned();
+}
+
+TEST_F(Queue, AddFolderQueuesInFinderOrderAndStopsAtTheFirstFileWithoutAnswer)
+{
+    const QString folder = media + "/set";
+    QDir().mkpath(folder + "/sub");
+    QDir().mkpath(folder + "/old.flv");
+    for (const char* name : {"a.flv", "B.FLV", "c.flv", ".hidden.flv", "notes.txt"})
+        clip(QString::fromUtf8(name), folder);
+    clip("bad\"q.flv", folder);
+    clip("deep.flv", folder + "/sub");
+
+    prompts.answerFolder(folder);
+    frm->Button2Click();
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Folder), QStringList{Caption});
+    EXPECT_EQ(frm->state().LastFolder, folder);
+    EXPECT_EQ(frm->Edit2->text(), folder);
+    EXPECT_EQ(frm->Edit1->text(), "");
+
+    const QStringList found = frm->FindFile1->Files;
+    ASSERT_EQ(found.size(), 5) << "no subfolder, no folder named .flv, no other extension";
+    const qsizetype bad = found.indexOf(folder + "/bad\"q.flv");
+    ASSERT_GE(bad, 0);
+    EXPECT_EQ(q().PathList(), found.mid(0, bad));
+    EXPECT_EQ(q().DurationList(), QStringList(bad, QStringLiteral("2")));
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
+              QStringList{"Cannot process file bad\"q.flv Bad file header or bad characters in filename! "
+                          "Please use different file."});
+    expectAligned();
+}
+
+TEST_F(Queue, FoldersWithoutFilesGoneOrBrokenLoseNothing)
+{
+    frm->AddFolder(clip("kept.flv").section('/', 0, -2));
+    ASSERT_EQ(q().count(), 1);
+
+    const QString nested = media + "/nested";
+    QDir().mkpath(nested + "/inner");
+    clip("only.flv", nested + "/inner");
+    frm->AddFolder(nested);
+    EXPECT_TRUE(prompts.shown().empty());
+    EXPECT_EQ(frm->state().LastFolder, nested);
+
+    frm->AddFolder(media + "/vanished");
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
+              QStringList{"Cannot open folder " + media + "/vanished! It no longer exists or cannot be read."});
+    EXPECT_EQ(frm->Edit2->text(), media + "/vanished");
+    prompts.clear();
+
+    const QString broken = media + "/broken";
+    QDir().mkpath(broken);
+    QFile::copy(junk("x.flv", "FLV\x01 not really"), broken + "/x.flv");
+    frm->AddFolder(broken);
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
+    EXPECT_EQ(q().count(), 1);
+    expectAligned();
+}
+
+TEST_F(Queue, MissingMediaInfoIsNamedWithItsPackage)
+{
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(PathWithout({"mediainfo"}, home.root() + "/bin")));
+    TfrmMain without;
+    qputenv("PATH", savedPath);
+    ASSERT_EQ(without.state().MediaInfoExe, "");
+
+    without.AddFlvFile(clip("a.flv"));
+    without.AddFolder(media);
+    const QStringList errors = prompts.texts(Prompt::Kind::Error);
+    ASSERT_EQ(errors.size(), 2);
+    for (const QString& e : errors) {
+        EXPECT_TRUE(e.contains("\"mediainfo\"")) << e.toStdString();
+        EXPECT_TRUE(e.contains("install the package \"mediainfo\"")) << e.toStdString();
+    }
+    EXPECT_EQ(without.queue().count(), 0);
+}
+
+TEST_F(Queue, EveryActionIsInertWhileBusy)
+{
+    q().append(clip("a.flv"), "2");
+    frm->ListView1->selectionModel()->select(q().index(0, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    frm->state().Busy = true;
+    prompts.answerFile(media + "/a.flv");
+    prompts.answerFolder(media);
+    prompts.answerFolder(media);
+    const QString workDir = frm->state().WorkDir;
+
+    frm->Button1Click();
+    frm->Button2Click();
+    frm->Button3Click();
+    frm->AddFlvFile(media + "/a.flv");
+    frm->AddFolder(media);
+    frm->ListView1->setFocus();
+    QTest::keyClick(frm->ListView1, Qt::Key_Delete);
+    clickList(0, 430); // the DEL cell
+
+    EXPECT_TRUE(prompts.shown().empty());
+    EXPECT_EQ(q().count(), 1);
+    EXPECT_EQ(frm->state().LastFolder, "");
+    EXPECT_EQ(frm->state().WorkDir, workDir);
+    EXPECT_EQ(frm->Edit1->text(), "");
+    EXPECT_EQ(frm->Edit2->text(), "");
+}
+
+TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
+{
+    const std::array<int, 4> w{40, 154, 65, 156}; // edges at 40, 194, 259, 415
+    struct Case { int x; const char* progress; QueueClick expected; };
+    const Case cases[] = {
+        {0, "Pending", QueueClick::Nothing},       {40, "Pending", QueueClick::Nothing},
+        {41, "Done", QueueClick::OpenSource},      {193, "42% Done", QueueClick::OpenSource},
+        {194, "Pending", QueueClick::Nothing},     {230, "Done", QueueClick::Nothing},
+        {259, "Done", QueueClick::Nothing},        {260, "Done", QueueClick::OpenOutputFolder},
+        {260, "Pending", QueueClick::Nothing},     {414, "Done", QueueClick::OpenOutputFolder},
+        {415, "Done", QueueClick::Nothing},        {415, "Pending", QueueClick::Nothing},
+        {416, "Pending", QueueClick::RemoveRow},   {2000, "Pending", QueueClick::RemoveRow},
+        {430, "Done", QueueClick::Nothing},        {430, "Failed", QueueClick::Nothing},
+        {430, "pending", QueueClick::Nothing},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(QueueActions::HitTest(c.x, w, QString::fromUtf8(c.progress)), c.expected)
+            << "x=" << c.x << " " << c.progress;
+}
+
+TEST_F(Queue, ClicksActOnTheSelectedRowByColumn)
+{
+    OpenedUrls opened;
+    for (const char* name : {"a.flv", "b.flv", "c.flv"})
+        q().append(media + "/" + name, "2");
+    q().setProgress(0, "Done");
+    q().setConvertedFile(0, "AVI");
+
+    clickList(0, 20); // selects row 0, opens nothing
+    clickList(0, 100);
+    clickList(0, 300);
+    clickList(0, 430); // DEL of a finished row: nothing
+    const QString work = frm->state().WorkDir;
+    EXPECT_EQ(opened.paths, (QStringList{media + "/a.flv", work.endsWith('/') ? work : work + '/'}));
+    EXPECT_EQ(q().count(), 3);
+
+    clickList(1, 430);
+    EXPECT_EQ(q().PathList(), (QStringList{media + "/a.flv", media + "/c.flv"}));
+
+    // Right of the last column the press keeps the selection and the click removes the row.
+    clickList(1, 20);
+    clickList(1, 460);
+    EXPECT_EQ(q().PathList(), QStringList{media + "/a.flv"});
+
+    // The user's column widths count: column 0 widened to 120 puts x=100 on the type cell.
+    opened.paths.clear();
+    frm->ListView1->setColumnWidth(0, 120);
+    clickList(0, 100);
+    EXPECT_TRUE(opened.paths.isEmpty());
+    clickList(0, 121);
+    EXPECT_EQ(opened.paths, QStringList{media + "/a.flv"});
+    expectAligned();
+}
+
+TEST_F(Queue, DeleteKeyRemovesTheSelectedRowWhateverItsState)
+{
+    for (const char* name : {"a.flv", "b.flv"})
+        q().append(media + "/" + name, "2");
+    q().setProgress(1, "Done");
+    frm->ListView1->setFocus();
+
+    QTest::keyClick(frm->ListView1, Qt::Key_Delete); // nothing selected
+    EXPECT_EQ(q().count(), 2);
+    clickList(1, 20);
+    QTest::keyClick(frm->ListView1, Qt::Key_Backspace);
+    EXPECT_EQ(q().count(), 2);
+    QTest::keyClick(frm->ListView1, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(q().PathList(), QStringList{media + "/a.flv"});
+    expectAligned();
+}
+
+TEST_F(Queue, BrowseStoresTheOutputFolderAtOnceAndLeavesTheStartFolder)
+{
+    const QString out = media + "/out";
+    prompts.answerFolder(out);
+    frm->Button3Click();
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Folder), QStringList{Caption});
+    EXPECT_EQ(QSettings(home.configFile(), QSettings::IniFormat).value("WorkDir").toString(), out);
+    EXPECT_EQ(frm->Edit4->text(), out);
+    EXPECT_EQ(frm->Edit3->text(), out);
+    EXPECT_EQ(frm->state().WorkDir, out);
+    EXPECT_EQ(frm->state().LastFolder, "");
+    EXPECT_FALSE(QFileInfo::exists(out)) << "neither tested nor made";
+
+    // A settings store that cannot be written changes nothing and says nothing.
+    QFile::remove(home.configFile());
+    QDir().mkpath(home.configFile());
+    prompts.answerFolder(media);
+    frm->Button3Click();
+    EXPECT_EQ(frm->state().WorkDir, out);
+    EXPECT_EQ(frm->Edit3->text(), out);
+    EXPECT_EQ(prompts.shown().size(), 2u);
+}
+
+TEST_F(Queue, PathBoxesOnlyDisplay)
+{
+    frm->AddFlvFile(clip("a.flv"));
+    for (QLineEdit* edit : {frm->Edit1, frm->Edit2, frm->Edit3}) {
+        const QString before = edit->text();
+        edit->setFocus();
+        QTest::keyClicks(edit, "typed");
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        EXPECT_EQ(edit->text(), before) << edit->objectName().toStdString();
+    }
+}
+
+TEST_F(Queue, LinkColumnsAreBlueAndUnderlined)
+{
+    struct Exposed : QueueCellDelegate
+    {
+        using QueueCellDelegate::initStyleOption;
+    } delegate;
+    q().append(media + "/a.flv", "2");
+    for (int column = 0; column < QueueModel::ColumnCount; ++column) {
+        QStyleOptionViewItem option;
+        option.initFrom(frm->ListView1);
+        const QColor plain = option.palette.color(QPalette::Text);
+        delegate.initStyleOption(&option, q().index(0, column));
+        const bool link = column == 1 || column == 3 || column == 4;
+        EXPECT_EQ(option.font.underline(), link) << column;
+        const QColor expected = link ? QColor(0, 0, 255) : column == 2 ? QColor(0, 0, 0) : plain;
+        EXPECT_EQ(option.palette.color(QPalette::Text), expected) << column;
+    }
+    EXPECT_NE(dynamic_cast<QueueCellDelegate*>(frm->ListView1->itemDelegate()), nullptr);
+}
+
+} // namespace
+
+#include "QueueActionsTest.moc"
