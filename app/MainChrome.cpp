@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/DroppedPaths.h"
 #include "app/RoundRegion.h"
 #include "app/WebLinks.h"
 #include "controls/EzRgnBtn.h"
@@ -9,6 +10,7 @@
 #include "platform/Error.h"
 
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QShowEvent>
 
 void TfrmMain::BindWindowHandlers()
@@ -131,10 +133,22 @@ void TfrmMain::Label7MouseLeave() { SetLinkHover(Label7, false); }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
 {
-    QWidget::dragEnterEvent(event);
+    // Refused while a conversion runs, so the pointer shows the drop would do nothing.
+    if (!m_state.Busy && !DroppedPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
 }
 
 void TfrmMain::dropEvent(QDropEvent* event)
 {
-    QWidget::dropEvent(event);
+    const QList<DroppedPath> paths = DroppedPaths(event->mimeData());
+    if (m_state.Busy || paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Each one exactly as Add Folder and Add FLV File would take it.
+    for (const DroppedPath& dropped : paths) {
+        if (dropped.folder)
+            AddFolder(dropped.path);
+        else
+            AddFlvFile(dropped.path);
+    }
 }
