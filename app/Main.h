@@ -16,6 +16,7 @@ class QueueActions;
 class QueueModel;
 class TEzRgnBtn;
 class TFindFile;
+class TMainInstance;
 class TTranPanel;
 class WindowMover;
 namespace WebLinks { enum class Link; }
@@ -78,6 +79,7 @@ public:
     // ---- shutdown and single instance (app/MainShutdown.cpp) ----
     void EzRgnBtn2Click();
     void FormDestroy();
+    TMainInstance* MainInstance1 = nullptr; // owned as a child
     // ---- end shutdown and single instance ----
 
     // ---- window chrome and layout (app/MainLayout.cpp, app/MainChrome.cpp) ----

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/instance/MainInstance.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
+    // Only the program itself may end its process when another copy runs.
+    TMainInstance::setEnabled(true);
     TfrmMain frmMain;
     frmMain.show();
     return app.exec();

@@ -1,0 +1,43 @@
+#include "app/ExitCleanup.h"
+
+#include "app/MainState.h"
+#include "platform/Folders.h"
+
+#include <QFile>
+
+namespace ExitCleanup {
+
+namespace {
+
+QStringList probeBatch(const MainState& state)
+{
+    if (state.TempDir.isEmpty())
+        return {};
+    return {state.TempDir + QStringLiteral("open.bat")};
+}
+
+} // namespace
+
+QStringList FilesAtClose(const MainState& state)
+{
+    return probeBatch(state);
+}
+
+QStringList FilesAtDestroy(const MainState& state)
+{
+    return probeBatch(state);
+}
+
+void DeleteFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        QFile::remove(path);
+}
+
+QString FfmpegName(const MainState& state)
+{
+    const QString name = Folders::FileNamePart(state.FfmpegExe);
+    return name.isEmpty() ? QStringLiteral("ffmpeg") : name;
+}
+
+} // namespace ExitCleanup

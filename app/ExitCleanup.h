@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+
+struct MainState;
+
+// What the program removes from disk when it ends, by either exit.
+namespace ExitCleanup {
+
+// The files deleted at exit, in order. No tool payloads are written here, so of
+// the old list only the probe's batch file is left; the tools themselves
+// (FfmpegExe, MediaInfoExe) belong to the installation and are never deleted.
+// The probe's result file, the folders and the settings stay. Nothing is listed
+// when there is no temp folder, so a relative "open.bat" is never touched.
+QStringList FilesAtClose(const MainState& state);
+QStringList FilesAtDestroy(const MainState& state);
+
+// Deletes each file in turn; one that is missing or cannot be deleted is
+// skipped silently and the next is still tried.
+void DeleteFiles(const QStringList& paths);
+
+// The executable name the program's own conversions run under.
+QString FfmpegName(const MainState& state);
+
+} // namespace ExitCleanup

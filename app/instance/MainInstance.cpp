@@ -1,0 +1,206 @@
+#include "app/instance/MainInstance.h"
+
+#include "platform/InstanceLock.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QWidget>
+#include <QtEndian>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+bool s_enabled = false;
+
+// A message is one kind byte, a 32-bit big-endian length and that many bytes of UTF-8.
+enum MessageKind : char { ForwardMessage = 'F', ActivateMessage = 'A' };
+constexpr char Acknowledgement = 'K';
+constexpr qint64 HeaderBytes = 5;
+
+QByteArray message(MessageKind kind, const QByteArray& body = {})
+{
+    QByteArray bytes(HeaderBytes, Qt::Uninitialized);
+    bytes[0] = kind;
+    qToBigEndian<quint32>(static_cast<quint32>(body.size()), bytes.data() + 1);
+    return bytes + body;
+}
+
+bool writeAll(QLocalSocket& socket, const QByteArray& bytes, const QDeadlineTimer& deadline)
+{
+    if (socket.write(bytes) != bytes.size())
+        return false;
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TMainInstance::TMainInstance(QWidget* owner) : QObject(owner), m_window(owner)
+{
+    setObjectName(QStringLiteral("MainInstance1"));
+    if (!s_enabled)
+        return;
+    const QString name = ServerName();
+    if (name.isEmpty())
+        return; // no runtime folder: this copy runs unguarded
+
+    m_lock = std::make_unique<InstanceLock>(name + QStringLiteral(".lock"));
+    const QDeadlineTimer deadline(AnswerTimeoutMs);
+    for (;;) {
+        if (m_lock->tryLock()) {
+            listen(name);
+            return;
+        }
+        switch (contactRunningCopy(name, static_cast<int>(deadline.remainingTime()))) {
+        case Contact::Answered:
+            // Nothing has been written yet, and nothing of the window is to be kept.
+            std::_Exit(0);
+        case Contact::NoAnswer:
+            return; // the running copy hangs: start on our own rather than hang too
+        case Contact::Unreachable:
+            break;  // it is about to listen, or just ended and released the lock
+        }
+        if (deadline.hasExpired())
+            return;
+        QThread::msleep(20);
+    }
+}
+
+TMainInstance::~TMainInstance() = default;
+
+void TMainInstance::setEnabled(bool enabled)
+{
+    s_enabled = enabled;
+}
+
+bool TMainInstance::isEnabled()
+{
+    return s_enabled;
+}
+
+QString TMainInstance::ServerName()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return {};
+    return runtime + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1Char('-')
+        + QString::number(::getuid());
+}
+
+QString TMainInstance::ForwardedText(const QStringList& arguments)
+{
+    // ".exe" holds no blank, so it can only appear inside one argument: testing
+    // each argument is the same as testing the whole text after each append.
+    QString text;
+    for (const QString& argument : arguments) {
+        if (argument.contains(QLatin1String(".exe"), Qt::CaseInsensitive))
+            text.clear();
+        else
+            text += argument + QLatin1Char(' ');
+    }
+    return text;
+}
+
+bool TMainInstance::isListening() const
+{
+    return m_server && m_server->isListening();
+}
+
+TMainInstance::Contact TMainInstance::contactRunningCopy(const QString& serverName, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
+        return Contact::Unreachable;
+
+    ForwardCommandLine(socket);
+    if (!writeAll(socket, message(ActivateMessage), deadline))
+        return socket.state() == QLocalSocket::ConnectedState ? Contact::NoAnswer : Contact::Unreachable;
+    while (socket.bytesAvailable() < 1) {
+        if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            return socket.state() == QLocalSocket::ConnectedState ? Contact::NoAnswer : Contact::Unreachable;
+    }
+    char answer = 0;
+    socket.getChar(&answer);
+    return answer == Acknowledgement ? Contact::Answered : Contact::NoAnswer;
+}
+
+bool TMainInstance::ForwardCommandLine(QLocalSocket& socket)
+{
+    const QString text = ForwardedText(QCoreApplication::arguments().mid(1));
+    if (text.isEmpty())
+        return false;
+    const QByteArray utf8 = text.toUtf8();
+    // Too long to be taken: the activation request still goes.
+    if (utf8.size() > MaxForwardedBytes)
+        return false;
+    return socket.write(message(ForwardMessage, utf8)) == HeaderBytes + utf8.size();
+}
+
+void TMainInstance::listen(const QString& serverName)
+{
+    m_server = new QLocalServer(this);
+    // Holding the lock, no live copy can own a socket of this name: whatever is
+    // there was left behind by a copy that crashed.
+    QLocalServer::removeServer(serverName);
+    if (!m_server->listen(serverName)) {
+        delete m_server;
+        m_server = nullptr;
+        return; // runs on, unguarded; later copies find the lock and start on their own
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection())
+            serve(socket);
+    });
+}
+
+void TMainInstance::serve(QLocalSocket* socket)
+{
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        while (socket->bytesAvailable() >= HeaderBytes) {
+            const QByteArray header = socket->peek(HeaderBytes);
+            const char kind = header.at(0);
+            const quint32 length = qFromBigEndian<quint32>(header.constData() + 1);
+            if ((kind != ForwardMessage && kind != ActivateMessage) || length > quint32(MaxForwardedBytes)) {
+                socket->abort(); // not one of ours
+                return;
+            }
+            if (socket->bytesAvailable() < HeaderBytes + qint64(length))
+                return;
+            socket->skip(HeaderBytes);
+            const QByteArray body = socket->read(length);
+            if (kind == ForwardMessage) {
+                emit commandLineForwarded(QString::fromUtf8(body));
+            } else {
+                bringOwnerToFront();
+                socket->putChar(Acknowledgement);
+                emit activationRequested();
+            }
+        }
+    });
+}
+
+void TMainInstance::bringOwnerToFront()
+{
+    if (!m_window)
+        return;
+    QWidget* window = m_window->window();
+    window->raise();
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    // An open dialog of this copy is the one the user must see.
+    QWidget* target = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : window;
+    target->raise();
+    target->activateWindow();
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+class InstanceLock;
+class QLocalServer;
+class QLocalSocket;
+class QWidget;
+
+// The single-instance guard, built with the main window before start-up. The
+// first copy of the program listens on a per-user local socket; a later copy
+// forwards its command-line tail, asks the first to come to the front and ends
+// with exit code 0 before it writes any file or setting.
+//
+// Which copy is the first is decided by a lock the system releases when its
+// holder ends, so two copies started together leave exactly one, and a socket
+// left behind by a crashed copy is simply taken over.
+class TMainInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Owner is the window that comes to the front when a later copy asks.
+    explicit TMainInstance(QWidget* owner);
+    ~TMainInstance() override;
+
+    // The guard acts only in the program itself, whose main() enables it before
+    // building the window. Any other user of the library (a test, the
+    // benchmark) gets an inert guard, so that a second window it builds can
+    // never end its process.
+    static void setEnabled(bool enabled);
+    static bool isEnabled();
+
+    // Where the copies meet: in the per-user runtime folder, named from the
+    // application title and the user id. Empty when there is no runtime folder.
+    static QString ServerName();
+
+    // The text a later copy forwards for the given arguments (the program's own
+    // path not among them): each argument followed by one blank, only those
+    // after the last one that contains ".exe" in any letter case.
+    static QString ForwardedText(const QStringList& arguments);
+
+    // True in the first copy once it listens.
+    bool isListening() const;
+
+    // How long a later copy tries to reach the running one before it gives up
+    // and starts on its own rather than hang.
+    static constexpr int AnswerTimeoutMs = 2000;
+    // Longest forwarded text accepted, in bytes; the longest possible command
+    // line is well below it.
+    static constexpr int MaxForwardedBytes = 4 * 1024 * 1024;
+
+signals:
+    // A later copy forwarded its command-line tail. The window takes no notice.
+    void commandLineForwarded(const QString& text);
+    // A later copy asked this one to come to the front, which it has done.
+    void activationRequested();
+
+private:
+    enum class Contact { Answered, NoAnswer, Unreachable };
+
+    Contact contactRunningCopy(const QString& serverName, int timeoutMs);
+    // Sends the forwarded text; false, and nothing sent, when it is empty.
+    bool ForwardCommandLine(QLocalSocket& socket);
+    void listen(const QString& serverName);
+    void serve(QLocalSocket* socket);
+    void bringOwnerToFront();
+
+    QPointer<QWidget> m_window;
+    std::unique_ptr<InstanceLock> m_lock;
+    QLocalServer* m_server = nullptr; // owned as a child
+};

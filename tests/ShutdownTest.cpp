@@ -1,0 +1,238 @@
+#include "app/ExitCleanup.h"
+#include "app/Main.h"
+#include "engine/ChildProcess.h"
+#include "platform/Folders.h"
+#include "platform/ProcessList.h"
+#include "platform/Prompt.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// Alive and not merely a zombie waiting to be reaped.
+bool isRunning(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close >= 0 && text.size() > close + 2 && text.at(close + 2) != 'Z' && text.at(close + 2) != 'X';
+}
+
+// A slow real-time encode that runs until it is ended.
+const QStringList LongEncode{"-nostdin", "-hide_banner", "-loglevel", "error", "-re",  "-f", "lavfi", "-i",
+                             "testsrc=size=32x24:rate=5", "-t", "600", "-f", "null", "-"};
+
+LaunchPlan ffmpegPlan()
+{
+    return {QStringLiteral("ffmpeg"), LongEncode, {}};
+}
+
+// An ffmpeg that is not this program's child: startDetached hands it to init.
+class UnrelatedFfmpeg
+{
+public:
+    UnrelatedFfmpeg() { QProcess::startDetached(QStringLiteral("ffmpeg"), LongEncode, QString(), &m_pid); }
+    ~UnrelatedFfmpeg()
+    {
+        if (m_pid > 0)
+            ::kill(static_cast<pid_t>(m_pid), SIGKILL);
+    }
+    qint64 pid() const { return m_pid; }
+
+private:
+    qint64 m_pid = 0;
+};
+
+void writeFile(const QString& path, const QByteArray& bytes = "x")
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+QString readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+TEST(ProcessList, NameMatchesTheLastComponentOrTheWholeTextIgnoringCase)
+{
+    struct Case { const char* name; const char* wanted; bool matches; };
+    const Case cases[] = {
+        {"/usr/bin/ffmpeg", "ffmpeg", true},
+        {"/usr/bin/FFmpeg", "FFMPEG", true},
+        {"C:ffmpeg.exe", "ffmpeg.exe", true},
+        {"ffmpeg", "ffmpeg", true},
+        {"/usr/bin/ffmpeg-5", "ffmpeg", false},
+        {"/opt/ffmpeg/bin/ffprobe", "ffmpeg", false},
+        {"/usr/bin/ffmpeg", "/usr/bin/ffmpeg", true}, // the whole text when the last part fails
+        {"/usr/bin/", "ffmpeg", false},
+        {"", "ffmpeg", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProcessList::NameMatches(c.name, c.wanted), c.matches) << c.name << " / " << c.wanted;
+}
+
+TEST(ProcessList, KillsOnlyThisProgramsOwnChildrenOfThatName)
+{
+    FreshHome home;
+    UnrelatedFfmpeg unrelated;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isRunning(unrelated.pid()); }, 10000));
+
+    EXPECT_FALSE(ProcessList::KillProcessesByName(QStringLiteral("ffmpeg"))) << "nothing of ours matched";
+
+    ChildProcess first, second, other;
+    ASSERT_TRUE(first.start(ffmpegPlan()));
+    ASSERT_TRUE(second.start(ffmpegPlan()));
+    ASSERT_TRUE(other.start({BinPath(QStringLiteral("processtestapp")), {"sleep", "60000"}, {}}));
+
+    // The snapshot sees the children with this process as their parent.
+    const auto entries = ProcessList::Snapshot();
+    const auto own = std::find_if(entries.begin(), entries.end(),
+                                  [&](const ProcessList::Entry& e) { return e.pid == first.processId(); });
+    ASSERT_NE(own, entries.end());
+    EXPECT_EQ(own->parentPid, ::getpid());
+
+    EXPECT_TRUE(ProcessList::KillProcessesByName(QStringLiteral("FFMPEG")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !first.isRunning() && !second.isRunning(); }, 10000));
+    EXPECT_TRUE(other.isRunning());
+    EXPECT_TRUE(isRunning(unrelated.pid())) << "another program's ffmpeg must survive";
+}
+
+class Shutdown : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(home.documents());
+        tempDir = Folders::PrivateTempDir();
+        openBat = tempDir + QStringLiteral("open.bat");
+        durationTxt = tempDir + QStringLiteral("duration_time.txt");
+        writeFile(openBat, "@echo off\n");
+        writeFile(durationTxt, "00:00:01.000\n");
+    }
+
+    void expectKeptAfterExit() const
+    {
+        EXPECT_TRUE(QFile::exists(durationTxt));
+        EXPECT_TRUE(QFileInfo(home.documents() + QStringLiteral("/VANTREL")).isDir());
+        EXPECT_TRUE(QFileInfo(home.data() + QStringLiteral("/VANTREL")).isDir());
+        QSettings settings(home.configFile(), QSettings::IniFormat);
+        EXPECT_EQ(settings.value(QStringLiteral("WorkDir")).toString(), home.documents() + QStringLiteral("/VANTREL/"));
+        EXPECT_EQ(settings.value(QStringLiteral("AppDir")).toString(), home.data() + QStringLiteral("/VANTREL/"));
+    }
+
+    FreshHome home;
+    Prompt::Script prompts;
+    QString tempDir, openBat, durationTxt;
+};
+
+TEST_F(Shutdown, DestroyDeletesTheBatchFileAndKeepsTheRest)
+{
+    // The tools belong to the installation, whatever folder they are in.
+    const QString tools = home.root() + QStringLiteral("/bin/");
+    QDir().mkpath(tools);
+    writeFile(tools + QStringLiteral("ffmpeg"));
+    writeFile(tools + QStringLiteral("mediainfo"));
+    {
+        TfrmMain frm;
+        frm.state().FfmpegExe = tools + QStringLiteral("ffmpeg");
+        frm.state().MediaInfoExe = tools + QStringLiteral("mediainfo");
+        frm.state().AppDir = tools;
+        EXPECT_EQ(frm.state().TempDir, tempDir);
+        EXPECT_EQ(ExitCleanup::FilesAtDestroy(frm.state()), QStringList{openBat});
+        EXPECT_EQ(ExitCleanup::FilesAtClose(frm.state()), QStringList{openBat});
+    }
+    EXPECT_FALSE(QFile::exists(openBat));
+    expectKeptAfterExit();
+    EXPECT_TRUE(QFile::exists(tools + QStringLiteral("ffmpeg")));
+    EXPECT_TRUE(QFile::exists(tools + QStringLiteral("mediainfo")));
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+TEST_F(Shutdown, DestroyWithoutATempFolderTouchesNothingElse)
+{
+    // The temp folder vanished while the window was open.
+    {
+        TfrmMain frm;
+        QDir(tempDir).removeRecursively();
+    }
+    EXPECT_FALSE(QFileInfo(tempDir).exists());
+
+    // No usable temp folder at all: "open.bat" in the current folder is not ours.
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(home.root());
+    writeFile(home.root() + QStringLiteral("/open.bat"));
+    {
+        TfrmMain frm;
+        frm.state().TempDir.clear();
+        EXPECT_TRUE(ExitCleanup::FilesAtDestroy(frm.state()).isEmpty());
+    }
+    QDir::setCurrent(saved);
+    EXPECT_TRUE(QFile::exists(home.root() + QStringLiteral("/open.bat")));
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+// The Close button ends the process, so it runs in a forked child; the parent
+// then looks at what is left.
+void closeWithOwnFfmpeg(const QString& pidFile)
+{
+    TfrmMain frm;
+    auto* own = new ChildProcess(&frm);
+    if (!own->start(ffmpegPlan()))
+        std::_Exit(3);
+    QFile out(pidFile);
+    if (!out.open(QIODevice::WriteOnly))
+        std::_Exit(4);
+    out.write(QByteArray::number(own->processId()));
+    out.close();
+    frm.EzRgnBtn2Click();
+}
+
+TEST_F(Shutdown, CloseEndsOwnFfmpegAndTheProcessWithCodeZero)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    UnrelatedFfmpeg unrelated;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isRunning(unrelated.pid()); }, 10000));
+    const QString pidFile = home.root() + QStringLiteral("/own.pid");
+
+    EXPECT_EXIT(closeWithOwnFfmpeg(pidFile), ::testing::ExitedWithCode(0), "");
+
+    const qint64 own = readFile(pidFile).toLongLong();
+    ASSERT_GT(own, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(own); }, 10000)) << "the program's own ffmpeg was left running";
+    EXPECT_TRUE(isRunning(unrelated.pid())) << "another program's ffmpeg was ended";
+    EXPECT_FALSE(QFile::exists(openBat));
+    expectKeptAfterExit();
+}
+
+TEST_F(Shutdown, CloseWithNothingToEndOrDeleteStillEndsWithCodeZero)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    QDir(tempDir).removeRecursively();
+    EXPECT_EXIT(
+        {
+            TfrmMain frm;
+            QDir(frm.state().TempDir).removeRecursively();
+            frm.EzRgnBtn2Click();
+        },
+        ::testing::ExitedWithCode(0), "");
+    QSettings settings(home.configFile(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value(QStringLiteral("AppDir")).toString(), home.data() + QStringLiteral("/VANTREL/"));
+}
+
+} // namespace
