@@ -15,8 +15,8 @@
 
 void TfrmMain::BindWindowHandlers()
 {
-    // Each handler guards itself where it can fail; these run theirs through
-    // the general error box so nothing escapes into the event loop.
+    // What escapes a picture button's action ends in the general error box,
+    // never in the event loop.
     auto guarded = [](auto handler) { return [handler] { RunGuarded(handler); }; };
 
     // One handler for the three pictures, with the press in window coordinates.
