@@ -17,6 +17,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -42,11 +43,17 @@ protected:
         }
         if (watched != m_list->viewport())
             return false;
-        if (event->type() == QEvent::MouseButtonRelease) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            // A double click is one click: its second release must not remove
+            // the row that moved up into the place of the first.
+            m_skipRelease = true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
             // The view has already moved the selection on the press; outside
             // every cell it keeps it, so a click there acts on the selected row.
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const QPoint at = mouse->position().toPoint();
+            if (std::exchange(m_skipRelease, false))
+                return false;
             if (mouse->button() == Qt::LeftButton && m_list->viewport()->rect().contains(at))
                 m_click(at.x() + m_list->header()->offset());
         }
@@ -57,6 +64,7 @@ private:
     QTreeView* m_list;
     std::function<void(int)> m_keyDown;
     std::function<void(int)> m_click;
+    bool m_skipRelease = false;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NotifyEvent.h"
+
 #include <QFlags>
 #include <QObject>
 #include <QString>
@@ -18,8 +20,6 @@ enum TAttrOption {
 };
 Q_DECLARE_FLAGS(TAttrOptions, TAttrOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TAttrOptions)
-
-#include "platform/NotifyEvent.h"
 
 class TFindFile;
 // Called for each folder just before it is listed; NewPath ends in "/".

@@ -1,3 +1,4 @@
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "platform/Prompt.h"
 #include "queue/BrowseForFolderU.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>

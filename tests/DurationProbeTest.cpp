@@ -2,6 +2,7 @@
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "queue/DurationProbe.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -108,6 +109,22 @@ TEST_F(Probe, RealFileGivesMediaInfosTimeAndLeavesNoTempFiles)
     EXPECT_TRUE(QRegularExpression("^00:00:02\\.\\d{3}$").match(*answer).hasMatch()) << answer->toStdString();
     EXPECT_EQ(TimeTextToSeconds(*answer), 2);
     EXPECT_TRUE(tempIsClean());
+}
+
+TEST_F(Probe, NonAsciiNamesAreFoundUnderAnyLocale)
+{
+    const QString clip = media + "/ünïcödé ñame.flv";
+    MakeFlv(clip, 1.0, {32, 24}, false);
+    const QByteArray saved = qgetenv("LC_ALL");
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        qputenv("LC_ALL", locale);
+        const auto answer = DurationProbe(temp, mediainfo).ProbeDuration(clip);
+        EXPECT_TRUE(answer && answer->startsWith("00:00:01.")) << locale << ": " << answer.value_or("none").toStdString();
+    }
+    if (saved.isNull())
+        qunsetenv("LC_ALL");
+    else
+        qputenv("LC_ALL", saved);
 }
 
 TEST_F(Probe, UnreadableContentGivesAnEmptyLineNotNoAnswer)

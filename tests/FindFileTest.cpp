@@ -1,4 +1,5 @@
 #include "queue/FindFile.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QDir>

@@ -4,13 +4,16 @@
 #include "queue/QueueActions.h"
 #include "queue/QueueCellDelegate.h"
 #include "queue/QueueModel.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -309,6 +312,24 @@ TEST_F(Queue, ClicksActOnTheSelectedRowByColumn)
     clickList(1, 20);
     clickList(1, 460);
     EXPECT_EQ(q().PathList(), QStringList{media + "/a.flv"});
+
+    // A double click is one click.
+    q().append(media + "/d.flv", "2");
+    q().append(media + "/e.flv", "2");
+    clickList(1, 20);
+    {
+        // What the platform delivers: press, release, press, double click, release.
+        QWidget* viewport = frm->ListView1->viewport();
+        const QPoint at = cellPoint(1, 430);
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        QMouseEvent second(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                           Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &second);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+    }
+    EXPECT_EQ(q().PathList(), (QStringList{media + "/a.flv", media + "/e.flv"}));
+    q().remove(1);
 
     // The user's column widths count: column 0 widened to 120 puts x=100 on the type cell.
     opened.paths.clear();

@@ -3,9 +3,12 @@
 #include "BatchInterpreter.h"
 
 #include <cerrno>
+#include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <langinfo.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -32,6 +35,12 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
+
+    // Paths arrive as UTF-8, Qt's file name encoding. Under a C or other
+    // non-UTF-8 locale mediainfo would not find a file with a non-ASCII name.
+    std::setlocale(LC_CTYPE, "");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+        ::setenv("LC_ALL", "C.UTF-8", 1);
 
     BatchInterpreter interpreter(std::cerr);
     const int status = interpreter.runText(text.str(), path);
