@@ -2,6 +2,7 @@
 #include "controls/EzRgnBtn.h"
 #include "platform/Prompt.h"
 #include "queue/QueueModel.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QCoreApplication>

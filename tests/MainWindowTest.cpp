@@ -2,6 +2,7 @@
 #include "app/RoundRegion.h"
 #include "controls/EzRgnBtn.h"
 #include "controls/Tranpanl.h"
+#include "support/QtPrinters.h"
 
 #include <QDesktopServices>
 #include <QFile>
