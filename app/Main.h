@@ -7,13 +7,19 @@
 
 #include <memory>
 
+class MouseLabel;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
 class QueueActions;
 class QueueModel;
+class TEzRgnBtn;
 class TFindFile;
 class TMainInstance;
+class TTranPanel;
+class WindowMover;
+namespace WebLinks { enum class Link; }
 
 // The main window: the program's state, its controls, and one handler per
 // control event. Handlers are thin; the work is done by the subsystem classes.
@@ -79,6 +85,61 @@ public:
     // ---- window chrome and layout (app/MainLayout.cpp, app/MainChrome.cpp) ----
     void FormShow();
     void EzRgnBtn1Click();
+    // x, y: the press in the window's coordinates.
+    void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void TranPanel1Click();
+    void TranPanel2Click();
+    void Label1Click();
+    void Label2Click();
+    void Label3Click();
+    void Label4Click();
+    void Label5Click();
+    void Label6Click();
+    void Label7Click();
+    void Label1MouseEnter();
+    void Label2MouseEnter();
+    void Label3MouseEnter();
+    void Label4MouseEnter();
+    void Label5MouseEnter();
+    void Label6MouseEnter();
+    void Label7MouseEnter();
+    void Label1MouseLeave();
+    void Label2MouseLeave();
+    void Label3MouseLeave();
+    void Label4MouseLeave();
+    void Label5MouseLeave();
+    void Label6MouseLeave();
+    void Label7MouseLeave();
+
+    MouseLabel* Image1 = nullptr;  // background; drag handle
+    MouseLabel* Image2 = nullptr;  // logo; drag handle
+    MouseLabel* Image3 = nullptr;  // "Convert to:" caption; drag handle
+    MouseLabel* Label1 = nullptr;  // links, Label1..Label7
+    MouseLabel* Label2 = nullptr;
+    MouseLabel* Label3 = nullptr;
+    MouseLabel* Label4 = nullptr;
+    MouseLabel* Label5 = nullptr;
+    MouseLabel* Label6 = nullptr;
+    MouseLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;      // captions, Label8..Label13
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    TEzRgnBtn* EzRgnBtn1 = nullptr; // minimise
+    TEzRgnBtn* EzRgnBtn2 = nullptr; // close
+    TEzRgnBtn* EzRgnBtn3 = nullptr; // DivX AVI
+    TEzRgnBtn* EzRgnBtn4 = nullptr; // Xvid AVI
+    TTranPanel* TranPanel1 = nullptr; // click areas over the logo
+    TTranPanel* TranPanel2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+public:
     // ---- end window chrome and layout ----
 
 private:
@@ -98,4 +159,8 @@ private:
     std::unique_ptr<ConversionRun> m_conversion;
     // ---- private: shutdown and single instance ----
     // ---- private: window chrome and layout ----
+    void SetLinkHover(MouseLabel* label, bool hovered);
+    void OpenLink(WebLinks::Link link);
+    WindowMover* m_mover = nullptr; // owned as a child
+    bool m_shownOnce = false;
 };

@@ -1,20 +1,103 @@
 #include "app/Main.h"
 
+#include "app/WebLinks.h"
+#include "app/WindowFont.h"
+#include "controls/EzRgnBtn.h"
+#include "controls/MouseLabel.h"
+#include "controls/Skin.h"
+#include "controls/Tranpanl.h"
+#include "controls/WindowMover.h"
 #include "queue/QueueModel.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTreeView>
 
+namespace {
+
+QFont BoldFont(const QFont& base)
+{
+    QFont font = base;
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+// Controls are created bottom to top: a later one lies above an earlier one.
+// The data holders of the queue (its paths and durations) are views of the
+// queue model, not controls; Edit4 is kept as a hidden field because start-up
+// and the queue read and write it as one. The two radio buttons of the old
+// profile choice are left out: nothing reads them, each conversion button
+// carries its own profile.
 void TfrmMain::CreateControls()
 {
-    resize(503, 479);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(503, 479);
+    setFont(WindowFont());
+    setWindowIcon(Skin::Icon());
+    setAcceptDrops(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Button));
+    setPalette(pal);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+
+    const QFont bold = BoldFont(font());
+
+    auto picture = [this](const char* name, const char* skin, int x, int y) {
+        auto* image = new MouseLabel(this);
+        image->setObjectName(QLatin1String(name));
+        const QPixmap pixmap = Skin::Pixmap(QLatin1String(skin));
+        image->setPixmap(pixmap);
+        image->setGeometry(QRect(QPoint(x, y), pixmap.size()));
+        return image;
+    };
+    // A link sized to its text, 13 high; `width` fixes it where the layout does.
+    auto link = [this, &bold](const char* name, WebLinks::Link target, int x, int y, int width = 0) {
+        auto* label = new MouseLabel(this);
+        label->setObjectName(QLatin1String(name));
+        label->setText(WebLinks::Caption(target));
+        label->setFont(bold);
+        label->setCursor(Qt::PointingHandCursor);
+        label->setGeometry(x, y, width > 0 ? width : label->sizeHint().width(), 13);
+        return label;
+    };
+    // A caption at its laid-out size, widened only if the font runs wider.
+    auto caption = [this](const char* name, const char* text, int x, int y, int width, const QFont& font) {
+        auto* label = new QLabel(QLatin1String(text), this);
+        label->setObjectName(QLatin1String(name));
+        label->setFont(font);
+        label->setGeometry(x, y, qMax(width, label->sizeHint().width()), 13);
+        return label;
+    };
+
+    Image1 = picture("Image1", "background", 0, 0);
+    Label2 = link("Label2", WebLinks::Link::Label2, 281, 16);
+    Label3 = link("Label3", WebLinks::Link::Label3, 382, 16, 45);
+    Label4 = link("Label4", WebLinks::Link::Label4, 19, 450);
+    Label5 = link("Label5", WebLinks::Link::Label5, 138, 450);
+    Label6 = link("Label6", WebLinks::Link::Label6, 240, 450);
+    Label7 = link("Label7", WebLinks::Link::Label7, 366, 450);
+    Label8 = caption("Label8", "DivX AVI", 374, 428, 48, bold);
+    Image2 = picture("Image2", "logo", 16, 12);
+    Label1 = link("Label1", WebLinks::Link::Label1, 158, 16);
+    Image3 = picture("Image3", "caption", 203, 392);
+    Label10 = caption("Label10", "Select single FLV file", 16, 64, 96, font());
+    Label11 = caption("Label11", "Select folder containing FLV files", 16, 102, 154, font());
+    Label12 = caption("Label12", "Select output folder", 16, 139, 95, font());
+    Label13 = caption("Label13", "Files to convert (DEL to remove selected file from the list)", 16, 179, 275, font());
+    Label9 = caption("Label9", "Xvid AVI", 436, 428, 47, bold);
 
     auto lineEdit = [this](const char* name, int x, int y, int w) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(name));
         edit->setGeometry(x, y, w, 21);
+        edit->setFocusPolicy(Qt::ClickFocus);
         return edit;
     };
     Edit1 = lineEdit("Edit1", 16, 79, 360);
@@ -35,6 +118,25 @@ void TfrmMain::CreateControls()
     Button2 = button("Button2", "Add Folder", 115);
     Button3 = button("Button3", "Browse", 153);
 
+    // Pictures first, crop mode last, so each shape is cut once from the final idle picture.
+    auto skinButton = [this](const char* name, const char* skin, int x, int y, const char* tip) {
+        auto* b = new TEzRgnBtn(this);
+        b->setObjectName(QLatin1String(name));
+        const QString base = QLatin1String(skin);
+        b->SetPicIdle(Skin::Picture(base + QStringLiteral("-idle")));
+        b->SetPicUp(Skin::Picture(base + QStringLiteral("-hover")));
+        b->SetPicDown(Skin::Picture(base + QStringLiteral("-pressed")));
+        b->SetPaintMode(pmCrop);
+        b->move(x, y);
+        b->setCursor(Qt::PointingHandCursor);
+        if (tip)
+            b->setToolTip(QLatin1String(tip));
+        return b;
+    };
+    EzRgnBtn2 = skinButton("EzRgnBtn2", "close", 464, 13, "Close");
+    EzRgnBtn1 = skinButton("EzRgnBtn1", "minimize", 437, 13, "Minimize");
+    EzRgnBtn3 = skinButton("EzRgnBtn3", "divx", 375, 384, nullptr);
+
     ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setGeometry(15, 196, 473, 173);
@@ -43,8 +145,26 @@ void TfrmMain::CreateControls()
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setFocusPolicy(Qt::ClickFocus);
     ListView1->setCursor(Qt::PointingHandCursor);
     ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionsMovable(false);
     for (int c = 0; c < QueueModel::ColumnCount; ++c)
         ListView1->setColumnWidth(c, QueueModel::columnWidth(c));
+
+    auto panel = [this](const char* name, int x, int y, int w, int h) {
+        auto* p = new TTranPanel(this);
+        p->setObjectName(QLatin1String(name));
+        p->setGeometry(x, y, w, h);
+        p->setCursor(Qt::PointingHandCursor);
+        return p;
+    };
+    TranPanel1 = panel("TranPanel1", 16, 12, 137, 30);
+    TranPanel2 = panel("TranPanel2", 16, 40, 216, 23);
+
+    EzRgnBtn4 = skinButton("EzRgnBtn4", "xvid", 437, 384, nullptr);
+
+    m_mover = new WindowMover(this);
+    for (QWidget* handle : {static_cast<QWidget*>(Image1), static_cast<QWidget*>(Image2), static_cast<QWidget*>(Image3)})
+        m_mover->addHandle(handle);
 }

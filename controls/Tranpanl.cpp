@@ -1,0 +1,94 @@
+#include "controls/Tranpanl.h"
+
+#include "controls/PressTracker.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TTranPanel::TTranPanel(QWidget* parent) : QWidget(parent), m_press(new PressTracker(this))
+{
+    resize(185, 41);
+    setMouseTracking(true);
+    connect(m_press, &PressTracker::cancelled, this,
+            [this] { emit OnMouseUp(Qt::LeftButton, Qt::NoModifier, QPoint(-1, -1)); });
+}
+
+void TTranPanel::SetBorder(bool on)
+{
+    if (on == m_border)
+        return;
+    m_border = on;
+    update();
+}
+
+void TTranPanel::SetAlign(TAlign align)
+{
+    if (align == m_align)
+        return;
+    m_align = align;
+    if (parentWidget()) {
+        parentWidget()->removeEventFilter(this);
+        if (m_align != alNone && m_align != alCustom)
+            parentWidget()->installEventFilter(this);
+    }
+    ApplyAlign();
+}
+
+void TTranPanel::ApplyAlign()
+{
+    if (!parentWidget())
+        return;
+    const QRect area = parentWidget()->rect();
+    switch (m_align) {
+    case alTop: setGeometry(0, 0, area.width(), height()); break;
+    case alBottom: setGeometry(0, area.height() - height(), area.width(), height()); break;
+    case alLeft: setGeometry(0, 0, width(), area.height()); break;
+    case alRight: setGeometry(area.width() - width(), 0, width(), area.height()); break;
+    case alClient: setGeometry(area); break;
+    case alNone:
+    case alCustom: break;
+    }
+}
+
+bool TTranPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        ApplyAlign();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TTranPanel::paintEvent(QPaintEvent*)
+{
+    if (!m_border)
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void TTranPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_press->pressed();
+    emit OnMouseDown(event->button(), event->modifiers(), event->position().toPoint(), false);
+}
+
+void TTranPanel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Reported, but the second press of a double click never leads to a click.
+    emit OnMouseDown(event->button(), event->modifiers(), event->position().toPoint(), true);
+}
+
+void TTranPanel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && m_press->released(pos))
+        emit OnClick();
+    emit OnMouseUp(event->button(), event->modifiers(), pos);
+}
+
+void TTranPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    emit OnMouseMove(event->modifiers(), event->position().toPoint());
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+
+class QWidget;
+
+// Moves a frameless window by a press on one of its handles. The platform's own
+// move loop is asked for first; where there is none (no window manager, or one
+// that does not offer it) the window follows the pointer itself until the
+// button is released.
+class WindowMover : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit WindowMover(QWidget* window);
+
+    // Lets the window follow moves over `handle` while a move is under way.
+    void addHandle(QWidget* handle);
+    // Begins a move from a press at `globalPos`.
+    void start(const QPoint& globalPos);
+    bool moving() const { return m_moving; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_window;
+    bool m_moving = false;
+    QPoint m_grabOffset; // pointer position relative to the window's top-left
+};
