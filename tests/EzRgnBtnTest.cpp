@@ -1,4 +1,5 @@
 #include "controls/EzRgnBtn.h"
+#include "support/Beneath.h"
 
 #include <QDialog>
 #include <QPainter>
@@ -24,17 +25,6 @@ QImage Solid(QSize size, QColor colour, std::initializer_list<QPoint> holes = {}
         image.setPixel(p, Key);
     return image;
 }
-
-// What lies beneath the button: it counts the presses that reach it.
-class Beneath : public QWidget
-{
-public:
-    int presses = 0;
-
-protected:
-    void mousePressEvent(QMouseEvent*) override { ++presses; }
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::green); }
-};
 
 // A shown window holding one button at (20, 20); mouse input goes through the
 // window, so it reaches whatever the window finds under the pointer.

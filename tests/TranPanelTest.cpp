@@ -1,4 +1,5 @@
 #include "controls/Tranpanl.h"
+#include "support/Beneath.h"
 
 #include <QDialog>
 #include <QPainter>
@@ -8,16 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class Beneath : public QWidget
-{
-public:
-    int presses = 0;
-
-protected:
-    void mousePressEvent(QMouseEvent*) override { ++presses; }
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::green); }
-};
 
 // A panel at (10, 10), 40 x 20, over a green picture that counts its presses.
 class TranPanelTest : public ::testing::Test
