@@ -1,5 +1,9 @@
 #include "BenchSupport.h"
 
+#include "support/PrivateHome.h"
+
+#include <cstdio>
+
 #include "BenchCommands.h"
 
 #include "app/Main.h"
@@ -9,19 +13,7 @@
 
 BenchHome::BenchHome()
 {
-    const QString base = m_dir.path();
-    for (const char* sub : {"home/.config", "home/.local/share", "home/.cache", "runtime", "tmp"})
-        QDir().mkpath(base + QLatin1Char('/') + QLatin1String(sub));
-    QFile::setPermissions(base + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", QFile::encodeName(base + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/home/.config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/home/.local/share")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(base + QStringLiteral("/home/.cache")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + QStringLiteral("/runtime")));
-    qputenv("TMPDIR", QFile::encodeName(base + QStringLiteral("/tmp")));
-    qunsetenv("XDG_DOCUMENTS_DIR");
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, base + QStringLiteral("/home/.config"));
+    PointHomeInto(m_dir.path());
 }
 
 std::unique_ptr<TfrmMain> MakeBenchWindow()
@@ -43,4 +35,15 @@ const std::vector<BenchEntry>& BenchCommands()
 {
     static std::vector<BenchEntry> commands;
     return commands;
+}
+
+void printLine(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\t'), QLatin1Char(' '));
 }

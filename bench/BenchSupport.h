@@ -26,3 +26,9 @@ std::unique_ptr<TfrmMain> MakeBenchWindow();
 
 // Seconds as text with three decimals.
 QString SecondsText(qint64 nanoseconds);
+
+// Prints one line of the benchmark's report.
+void printLine(const QString& line);
+
+// A file name or message on one line of a tab-separated report.
+QString oneLine(QString text);

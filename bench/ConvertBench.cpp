@@ -23,17 +23,6 @@
 
 namespace {
 
-void printLine(const QString& line)
-{
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-}
-
-QString oneLine(QString text)
-{
-    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\t'), QLatin1Char(' '));
-}
-
 bool RunIsOver(TfrmMain& window)
 {
     if (window.state().Busy)

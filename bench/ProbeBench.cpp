@@ -17,17 +17,6 @@
 
 namespace {
 
-void printLine(const QString& line)
-{
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-}
-
-QString oneLine(QString text)
-{
-    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\t'), QLatin1Char(' '));
-}
-
 int RunProbeBench(const QStringList& arguments)
 {
     if (arguments.size() != 1) {

@@ -20,12 +20,6 @@
 
 namespace {
 
-void printLine(const QString& line)
-{
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-}
-
 QString micros(qint64 nanoseconds, int count)
 {
     return QString::number(static_cast<double>(nanoseconds) / 1e3 / count, 'f', 1);

@@ -1,5 +1,7 @@
 #include "support/TestEnv.h"
 
+#include "support/PrivateHome.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -20,20 +22,7 @@ FreshHome::FreshHome()
     for (int i = 0; i < 7; ++i)
         m_saved[i] = qgetenv(Variables[i]);
 
-    const QString base = m_dir.path();
-    for (const char* sub : {"home", "home/.config", "home/.local/share", "home/.cache", "runtime", "tmp"})
-        QDir().mkpath(base + QLatin1Char('/') + QLatin1String(sub));
-    QFile::setPermissions(base + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-    qputenv("HOME", QFile::encodeName(base + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/home/.config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/home/.local/share")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(base + QStringLiteral("/home/.cache")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + QStringLiteral("/runtime")));
-    qputenv("TMPDIR", QFile::encodeName(base + QStringLiteral("/tmp")));
-    qunsetenv("XDG_DOCUMENTS_DIR"); // Documents is then ~/Documents
-    // QSettings caches its folder on first use; point it at the new one.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, base + QStringLiteral("/home/.config"));
+    PointHomeInto(m_dir.path());
 }
 
 FreshHome::~FreshHome()
