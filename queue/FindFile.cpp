@@ -1,6 +1,6 @@
 #include "queue/FindFile.h"
 
-#include <QDirIterator>
+#include <QDir>
 #include <QFileInfo>
 
 #include <deque>
@@ -59,6 +59,13 @@ bool matchesFrom(const QString& pattern, qsizetype p, const QString& name, qsize
 
 constexpr auto EveryEntry = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
+// Entries in name order, letter case ignored: the order a file manager shows
+// and NTFS lists, rather than whatever order the disk happens to keep.
+QFileInfoList entriesOf(const QString& folder, QDir::Filters filters)
+{
+    return QDir(folder).entryInfoList(filters, QDir::Name | QDir::IgnoreCase);
+}
+
 } // namespace
 
 TFindFile::TFindFile(QObject* owner) : QObject(owner) {}
@@ -99,10 +106,7 @@ void TFindFile::SearchFolder(QString folder, int mask)
     if (m_abort)
         return;
 
-    QDirIterator entries(folder, EveryEntry);
-    while (entries.hasNext()) {
-        entries.next();
-        const QFileInfo info = entries.fileInfo();
+    for (const QFileInfo& info : entriesOf(folder, EveryEntry)) {
         if (!Matches(Filter, info.fileName()))
             continue;
         if ((attributeBits(info) & CountedBits & ~mask) == 0)
@@ -115,12 +119,10 @@ void TFindFile::SearchTree(QString folder, int mask)
     std::deque<QString> pending{withSlash(folder)};
     while (!pending.empty()) {
         const QString current = pending.front();
-        QDirIterator entries(withSlash(current), QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        while (entries.hasNext()) {
-            entries.next();
+        for (const QFileInfo& info : entriesOf(withSlash(current), QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
             // A link to a folder could lead back up the tree; it is listed, not entered.
-            if (!entries.fileInfo().isSymLink())
-                pending.push_back(withSlash(current) + entries.fileName());
+            if (!info.isSymLink())
+                pending.push_back(withSlash(current) + info.fileName());
         }
         SearchFolder(current, mask);
         pending.pop_front();
