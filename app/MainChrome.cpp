@@ -144,11 +144,18 @@ void TfrmMain::dropEvent(QDropEvent* event)
     if (m_state.Busy || paths.isEmpty())
         return;
     event->acceptProposedAction();
-    // Each one exactly as Add Folder and Add FLV File would take it.
-    for (const DroppedPath& dropped : paths) {
-        if (dropped.folder)
-            AddFolder(dropped.path);
-        else
-            AddFlvFile(dropped.path);
-    }
+    // Probed after the drop has returned, so the file manager's drag is not
+    // held until the last file is measured. Each one exactly as Add Folder and
+    // Add FLV File would take it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, paths] {
+            for (const DroppedPath& dropped : paths) {
+                if (dropped.folder)
+                    AddFolder(dropped.path);
+                else
+                    AddFlvFile(dropped.path);
+            }
+        },
+        Qt::QueuedConnection);
 }

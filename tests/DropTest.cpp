@@ -37,6 +37,7 @@ protected:
     // Whether the window takes the drag; then the drop itself when it does.
     bool drop(const QStringList& paths, const QList<QUrl>& extra = {})
     {
+        const int queuedBefore = frm.queue().count();
         QMimeData mime;
         QList<QUrl> urls = extra;
         for (const QString& p : paths)
@@ -47,6 +48,8 @@ protected:
         QCoreApplication::sendEvent(&frm, &enter);
         QDropEvent dropped(QPointF(250, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&frm, &dropped);
+        EXPECT_EQ(frm.queue().count(), queuedBefore) << "files are probed after the drop returns";
+        QCoreApplication::processEvents();
         return enter.isAccepted();
     }
 
