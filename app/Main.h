@@ -60,6 +60,8 @@ public:
     // picker, for dropped files and folders too; inert while Busy.
     void AddFlvFile(const QString& path);
     void AddFolder(const QString& folder);
+    // A file is being probed; nothing else may be added until it is done.
+    bool AddingFiles() const;
     void ListView1KeyDown(int key);
     // x: the pointer's horizontal position in the list's client coordinates.
     void ListView1Click(int x);

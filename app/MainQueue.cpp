@@ -134,6 +134,11 @@ void TfrmMain::AddFlvFile(const QString& path)
     RunGuarded([&] { m_queueActions->AddFlvFile(path); });
 }
 
+bool TfrmMain::AddingFiles() const
+{
+    return m_queueActions->isAdding();
+}
+
 void TfrmMain::AddFolder(const QString& folder)
 {
     RunGuarded([&] { m_queueActions->AddFolder(folder); });

@@ -10,6 +10,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QScopedValueRollback>
 #include <QUrl>
 
 namespace {
@@ -56,8 +57,9 @@ void QueueActions::append(const QString& path, const QString& answer)
 
 void QueueActions::AddFlvFile(const QString& path)
 {
-    if (m_state.Busy || path.isEmpty())
+    if (m_state.Busy || m_adding || path.isEmpty())
         return;
+    const QScopedValueRollback<bool> adding(m_adding, true);
     const auto answer = DurationProbe(m_state.TempDir, m_state.MediaInfoExe).ProbeDuration(path);
     if (!answer) {
         Prompt::message(BadFileText);
@@ -69,8 +71,9 @@ void QueueActions::AddFlvFile(const QString& path)
 
 void QueueActions::AddFolder(const QString& folder)
 {
-    if (m_state.Busy || folder.isEmpty())
+    if (m_state.Busy || m_adding || folder.isEmpty())
         return;
+    const QScopedValueRollback<bool> adding(m_adding, true);
     m_state.LastFolder = folder;
     emit folderChosen(folder);
 

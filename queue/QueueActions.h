@@ -37,6 +37,10 @@ public:
     // are the current widths of columns 0 to 3.
     void Click(int row, int x, const std::array<int, 4>& widths);
 
+    // True while a file is being probed: the probe's fixed file names allow
+    // one at a time, and its wait still lets queued calls (a drop) run.
+    bool isAdding() const { return m_adding; }
+
     static QueueClick HitTest(int x, const std::array<int, 4>& widths, const QString& progress);
 
     static const QString BadFileText;
@@ -57,4 +61,5 @@ private:
     MainState& m_state;
     QueueModel& m_queue;
     TFindFile& m_finder;
+    bool m_adding = false;
 };

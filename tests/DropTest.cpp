@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -78,6 +79,21 @@ TEST_F(Drop, RefusedWithoutFlvFilesOrWhileBusy)
     frm.state().Busy = true;
     EXPECT_FALSE(drop({"a.flv", "sub"}));
     EXPECT_EQ(frm.queue().count(), 0);
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+TEST_F(Drop, RefusedWhileAFolderIsBeingProbed)
+{
+    // The probe's wait still delivers drops; a second probe would share its files.
+    for (const char* name : {"c.flv", "d.flv", "e.flv"})
+        ASSERT_TRUE(QFile::copy(media + "/a.flv", media + "/sub/" + name));
+    bool taken = true;
+    QTimer::singleShot(1, &frm, [&] { taken = drop({"a.flv"}); });
+    frm.AddFolder(media + "/sub");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(frm.queue().count(), 4);
+    EXPECT_FALSE(frm.queue().PathList().contains(media + "/a.flv"));
     EXPECT_TRUE(prompts.shown().empty());
 }
 
