@@ -1,6 +1,6 @@
 #include "app/ExitCleanup.h"
 
-#include "app/MainState.h"
+#include "model/MainState.h"
 #include "platform/Folders.h"
 
 #include <QFile>

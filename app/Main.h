@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainState.h"
+#include "model/MainState.h"
 #include "engine/ConversionRun.h"
 
 #include <QWidget>
@@ -73,8 +73,7 @@ public:
     void EzRgnBtn4Click();
     // The progress monitor: every file's timer calls it twice a second.
     void MyTimerEventHandlerConversion(QObject* Sender);
-    // The conversion run, made on first use; shutdown reaches the running
-    // ffmpeg through it (runningProcessId, detachRunning).
+    // The conversion run, made on first use.
     ConversionRun& conversion();
     // ---- end conversion engine ----
 

@@ -7,7 +7,7 @@
 #include "controls/Skin.h"
 #include "controls/Tranpanl.h"
 #include "controls/WindowMover.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>

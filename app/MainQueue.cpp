@@ -5,8 +5,8 @@
 #include "queue/BrowseForFolderU.h"
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
-#include "queue/QueueCellDelegate.h"
-#include "queue/QueueModel.h"
+#include "app/QueueCellDelegate.h"
+#include "model/QueueModel.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

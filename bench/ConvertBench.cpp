@@ -6,11 +6,11 @@
 #include "BenchSupport.h"
 
 #include "app/Main.h"
-#include "engine/CommandLine.h"
+#include "platform/CommandLine.h"
 #include "engine/ConversionRun.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "queue/FindFile.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "engine/ConversionProfile.h"
 
-#include "engine/CommandLine.h"
+#include "platform/CommandLine.h"
+#include "platform/Folders.h"
 
 namespace ConversionProfiles {
 
@@ -17,17 +18,6 @@ QString QuotedPath(const QString& path)
     while (trailing < path.size() && path.at(path.size() - 1 - trailing) == QLatin1Char('\\'))
         ++trailing;
     return QLatin1Char('"') + path + QString(trailing, QLatin1Char('\\')) + QLatin1Char('"');
-}
-
-QString TrimControls(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= 32)
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= 32)
-        --last;
-    return text.mid(first, last - first);
 }
 
 } // namespace
@@ -56,7 +46,7 @@ QString TargetFileFor(const QString& sourceFile, const QString& workDir)
     const qsizetype dot = sourceFile.lastIndexOf(QLatin1Char('.'));
     const QString withAvi = (dot > slash ? sourceFile.left(dot) : sourceFile) + QStringLiteral(".avi");
     const QString fileName = withAvi.mid(withAvi.lastIndexOf(QLatin1Char('/')) + 1);
-    return TrimControls(workDir + QLatin1Char('/') + fileName);
+    return Folders::TrimControls(workDir + QLatin1Char('/') + fileName);
 }
 
 } // namespace ConversionProfiles

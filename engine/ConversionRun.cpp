@@ -1,10 +1,10 @@
 #include "engine/ConversionRun.h"
 
-#include "app/MainState.h"
-#include "engine/ChildProcess.h"
-#include "engine/ProcessLauncher.h"
+#include "model/MainState.h"
+#include "platform/ChildProcess.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/Error.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString Pending = QStringLiteral("Pending");
-
 qint64 DurationSeconds(const QString& text)
 {
     bool ok = false;
@@ -22,12 +20,6 @@ qint64 DurationSeconds(const QString& text)
     if (!ok)
         throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return seconds;
-}
-
-bool IsProgramFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.isFile() && info.isExecutable();
 }
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
@@ -97,7 +89,7 @@ void ConversionRun::FindAndStartRow()
             return;
         s.CurrentRow = -1;
         for (int row = 0; row < m_queue.count(); ++row) {
-            if (m_queue.progress(row) == Pending) {
+            if (m_queue.state(row) == RowState::Pending) {
                 s.CurrentRow = row;
                 break;
             }
@@ -118,7 +110,7 @@ bool ConversionRun::StartRow(int row)
     const qint64 seconds = DurationSeconds(m_queue.duration(row));
     s.ExpectedSize = static_cast<qint64>(static_cast<double>(seconds) * s.OutputRate * 1024.0);
 
-    if (!IsProgramFile(s.FfmpegExe))
+    if (!ProcessLauncher::IsProgramFile(s.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
     // "-y" must never write over a file the user queued as a source.
     if (WouldOverwriteASource(s.TargetFile)) {
@@ -158,7 +150,7 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     const int row = m_state.CurrentRow;
     const QString why = FailureReason(end, m_state.TargetFile);
     if (why.isEmpty()) {
-        m_queue.setProgress(row, QStringLiteral("Done"));
+        m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
         m_queue.setFailureDetail(row, QString());
     } else {
@@ -174,7 +166,7 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
 
 void ConversionRun::MarkFailed(int row, const QString& why)
 {
-    m_queue.setProgress(row, QStringLiteral("Failed"));
+    m_queue.setState(row, RowState::Failed);
     m_queue.setConvertedFile(row, QString());
     m_queue.setFailureDetail(row, why);
 }

@@ -19,9 +19,9 @@ public:
     // output yet, unreadable, nothing expected) changes nothing.
     void Tick(const QString& outputPath);
 
-    // "N% Done" for a size against the expected size, N truncated and not
-    // capped; nothing when there is no expected size to divide by.
-    static std::optional<QString> ProgressText(qint64 size, qint64 expectedSize);
+    // The size as a percentage of the expected size, truncated and not capped;
+    // nothing when there is no expected size to divide by.
+    static std::optional<int> Percent(qint64 size, qint64 expectedSize);
 
     // The size of the file at path, without opening it, so the writer is
     // never disturbed; nothing when there is no readable regular file.

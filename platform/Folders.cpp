@@ -105,6 +105,17 @@ QString FolderPart(const QString& path)
     return path.left(slash);
 }
 
+QString TrimControls(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first).unicode() <= ' ')
+        ++first;
+    while (last > first && text.at(last - 1).unicode() <= ' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
 QString FileNamePart(const QString& path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);

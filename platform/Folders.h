@@ -26,6 +26,9 @@ bool CreateFolderOneLevel(const QString& path);
 // The text up to the last "/" (the root keeps its "/"), or empty when there is none.
 QString FolderPart(const QString& path);
 
+// Blanks and control characters (codes up to 32) off both ends.
+QString TrimControls(const QString& text);
+
 // The last component of a path (after the last "/").
 QString FileNamePart(const QString& path);
 

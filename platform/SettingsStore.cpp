@@ -21,6 +21,9 @@ void throwOnFailure(const QSettings& settings, const char* what)
 
 } // namespace
 
+const QString SettingsStore::WorkDirKey = QStringLiteral("WorkDir");
+const QString SettingsStore::AppDirKey = QStringLiteral("AppDir");
+
 SettingsStore::SettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              QStringLiteral("Vantrel")))

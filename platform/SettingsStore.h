@@ -19,6 +19,10 @@ public:
     SettingsStore();
     ~SettingsStore();
 
+    // The values the program keeps.
+    static const QString WorkDirKey; // the output folder
+    static const QString AppDirKey;  // the tool folder
+
     bool contains(const QString& name) const;
     // The value as text; throws when it is absent or not a string.
     QString readString(const QString& name) const;

@@ -1,7 +1,7 @@
 #include "queue/DurationProbe.h"
 
-#include "engine/CommandLine.h"
-#include "engine/ProcessLauncher.h"
+#include "platform/CommandLine.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/Error.h"
 
 #include <QCoreApplication>
@@ -29,12 +29,6 @@ QString missingInterpreterText(const QString& interpreter)
     return QStringLiteral("Cannot find \"%1\", which Vantrel needs beside itself to measure files. "
                           "Please install Vantrel again")
         .arg(interpreter);
-}
-
-bool isProgram(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.isExecutable();
 }
 
 } // namespace
@@ -66,9 +60,9 @@ QByteArray DurationProbe::BatchText(const QString& source, const QString& tempDi
 
 std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
 {
-    if (m_mediaInfoExe.isEmpty() || !isProgram(m_mediaInfoExe))
+    if (!ProcessLauncher::IsProgramFile(m_mediaInfoExe))
         throw VantrelError(missingMediaInfoText());
-    if (!isProgram(m_interpreter))
+    if (!ProcessLauncher::IsProgramFile(m_interpreter))
         throw VantrelError(missingInterpreterText(m_interpreter));
     if (m_tempDir.isEmpty())
         throw VantrelError(QStringLiteral("Cannot measure files: Vantrel has no private temporary folder"));

@@ -1,12 +1,12 @@
 #include "queue/QueueActions.h"
 
-#include "app/MainState.h"
+#include "model/MainState.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -19,18 +19,6 @@ void OpenWithDefault(const QString& path)
 {
     // Like the shell's "open": the result is not looked at.
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-// Blanks and control characters off both ends.
-QString TrimControls(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= ' ')
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= ' ')
-        --last;
-    return text.mid(first, last - first);
 }
 
 } // namespace
@@ -105,7 +93,7 @@ void QueueActions::SetOutputFolder(const QString& folder)
         return;
     try {
         SettingsStore store;
-        store.writeString(QStringLiteral("WorkDir"), folder);
+        store.writeString(SettingsStore::WorkDirKey, folder);
         emit outputFolderStored(folder);
         m_state.WorkDir = folder;
     } catch (const std::exception&) {
@@ -122,13 +110,13 @@ void QueueActions::KeyDown(int key, int row)
     m_queue.remove(row);
 }
 
-QueueClick QueueActions::HitTest(int x, const std::array<int, 4>& w, const QString& progress)
+QueueClick QueueActions::HitTest(int x, const std::array<int, 4>& w, RowState state)
 {
     const int beforeDelete = w[0] + w[1] + w[2] + w[3];
     const int beforeConverted = w[0] + w[1] + w[2];
-    if (x > beforeDelete && progress == QLatin1String("Pending"))
+    if (x > beforeDelete && state == RowState::Pending)
         return QueueClick::RemoveRow;
-    if (x > beforeConverted && x < beforeDelete && progress == QLatin1String("Done"))
+    if (x > beforeConverted && x < beforeDelete && state == RowState::Done)
         return QueueClick::OpenOutputFolder;
     if (x > w[0] && x < w[0] + w[1])
         return QueueClick::OpenSource;
@@ -139,13 +127,13 @@ void QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
 {
     if (m_state.Busy || row < 0 || row >= m_queue.count())
         return;
-    switch (HitTest(x, widths, m_queue.progress(row))) {
+    switch (HitTest(x, widths, m_queue.state(row))) {
     case QueueClick::RemoveRow:
         m_queue.remove(row);
         break;
     case QueueClick::OpenOutputFolder: {
         const QString& work = m_state.WorkDir;
-        OpenWithDefault(TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
+        OpenWithDefault(Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
         break;
     }
     case QueueClick::OpenSource:

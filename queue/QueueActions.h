@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RowState.h"
+
 #include <QObject>
 #include <QString>
 
@@ -41,7 +43,7 @@ public:
     // one at a time, and its wait still lets queued calls (a drop) run.
     bool isAdding() const { return m_adding; }
 
-    static QueueClick HitTest(int x, const std::array<int, 4>& widths, const QString& progress);
+    static QueueClick HitTest(int x, const std::array<int, 4>& widths, RowState state);
 
     static const QString BadFileText;
     // The message of Add Folder for a file without an answer.

@@ -1,4 +1,4 @@
-#include "engine/CommandLine.h"
+#include "platform/CommandLine.h"
 
 #include <gtest/gtest.h>
 

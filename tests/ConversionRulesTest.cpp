@@ -1,8 +1,8 @@
-#include "app/MainState.h"
-#include "engine/CommandLine.h"
+#include "model/MainState.h"
+#include "platform/CommandLine.h"
 #include "engine/ConversionProfile.h"
 #include "engine/ProgressMonitor.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
@@ -64,17 +64,17 @@ TEST(FfmpegArgs, EveryPathComesBackWholeAfterSplitting)
 TEST(ProgressText, PercentOfTheExpectedSizeTruncatedAndUncapped)
 {
     const qint64 expected = 61 * 126464; // a 61-second source
-    EXPECT_EQ(ProgressMonitor::ProgressText(0, expected), "0% Done");
-    EXPECT_EQ(ProgressMonitor::ProgressText(65536, expected), "0% Done");
-    EXPECT_EQ(ProgressMonitor::ProgressText(196608, expected), "2% Done");
-    EXPECT_EQ(ProgressMonitor::ProgressText(3000000, expected), "38% Done");
-    EXPECT_EQ(ProgressMonitor::ProgressText(7500000, expected), "97% Done");
-    EXPECT_EQ(ProgressMonitor::ProgressText(7714304, expected), "100% Done");
-    EXPECT_EQ(ProgressMonitor::ProgressText(9000000, expected), "116% Done");
+    EXPECT_EQ(ProgressMonitor::Percent(0, expected), 0);
+    EXPECT_EQ(ProgressMonitor::Percent(65536, expected), 0);
+    EXPECT_EQ(ProgressMonitor::Percent(196608, expected), 2);
+    EXPECT_EQ(ProgressMonitor::Percent(3000000, expected), 38);
+    EXPECT_EQ(ProgressMonitor::Percent(7500000, expected), 97);
+    EXPECT_EQ(ProgressMonitor::Percent(7714304, expected), 100);
+    EXPECT_EQ(ProgressMonitor::Percent(9000000, expected), 116);
     // Sizes and expectations past 2 GiB do not wrap.
-    EXPECT_EQ(ProgressMonitor::ProgressText(3000000000LL, 20000LL * 126464), "118% Done");
-    EXPECT_EQ(ProgressMonitor::ProgressText(5000000000LL, 2500000000LL), "200% Done");
-    EXPECT_FALSE(ProgressMonitor::ProgressText(100, 0));
+    EXPECT_EQ(ProgressMonitor::Percent(3000000000LL, 20000LL * 126464), 118);
+    EXPECT_EQ(ProgressMonitor::Percent(5000000000LL, 2500000000LL), 200);
+    EXPECT_FALSE(ProgressMonitor::Percent(100, 0));
 }
 
 TEST(ProgressMonitor, WritesTheRowOnlyWhenItCanMeasure)

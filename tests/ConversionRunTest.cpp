@@ -1,7 +1,7 @@
 #include "app/Main.h"
 #include "engine/ConversionRun.h"
 #include "platform/Prompt.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
@@ -153,8 +153,8 @@ TEST_F(ConversionRunTest, RunTakesOnlyPendingRowsTopToBottom)
         QFile::copy(clip, path);
         queue().append(path, QStringLiteral("2"));
     }
-    queue().setProgress(0, QStringLiteral("Done"));
-    queue().setProgress(2, QStringLiteral("Done"));
+    queue().setState(0, RowState::Done);
+    queue().setState(2, RowState::Done);
     QSignalSpy finished(&frm.conversion(), &ConversionRun::rowFinished);
     QSignalSpy ended(&frm.conversion(), &ConversionRun::runEnded);
 

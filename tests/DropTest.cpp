@@ -1,7 +1,7 @@
 #include "app/Main.h"
 #include "controls/EzRgnBtn.h"
 #include "platform/Prompt.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 

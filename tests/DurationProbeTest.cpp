@@ -1,4 +1,4 @@
-#include "engine/ProcessLauncher.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "queue/DurationProbe.h"

@@ -1,5 +1,5 @@
-#include "engine/ChildProcess.h"
-#include "engine/ProcessLauncher.h"
+#include "platform/ChildProcess.h"
+#include "platform/ProcessLauncher.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 #include "platform/Prompt.h"
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
-#include "queue/QueueCellDelegate.h"
-#include "queue/QueueModel.h"
+#include "app/QueueCellDelegate.h"
+#include "model/QueueModel.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
@@ -272,21 +272,22 @@ TEST_F(Queue, EveryActionIsInertWhileBusy)
 TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
 {
     const std::array<int, 4> w{40, 154, 65, 156}; // edges at 40, 194, 259, 415
-    struct Case { int x; const char* progress; QueueClick expected; };
+    using S = RowState;
+    struct Case { int x; RowState state; QueueClick expected; };
     const Case cases[] = {
-        {0, "Pending", QueueClick::Nothing},       {40, "Pending", QueueClick::Nothing},
-        {41, "Done", QueueClick::OpenSource},      {193, "42% Done", QueueClick::OpenSource},
-        {194, "Pending", QueueClick::Nothing},     {230, "Done", QueueClick::Nothing},
-        {259, "Done", QueueClick::Nothing},        {260, "Done", QueueClick::OpenOutputFolder},
-        {260, "Pending", QueueClick::Nothing},     {414, "Done", QueueClick::OpenOutputFolder},
-        {415, "Done", QueueClick::Nothing},        {415, "Pending", QueueClick::Nothing},
-        {416, "Pending", QueueClick::RemoveRow},   {2000, "Pending", QueueClick::RemoveRow},
-        {430, "Done", QueueClick::Nothing},        {430, "Failed", QueueClick::Nothing},
-        {430, "pending", QueueClick::Nothing},
+        {0, S::Pending, QueueClick::Nothing},       {40, S::Pending, QueueClick::Nothing},
+        {41, S::Done, QueueClick::OpenSource},      {193, S::Converting, QueueClick::OpenSource},
+        {194, S::Pending, QueueClick::Nothing},     {230, S::Done, QueueClick::Nothing},
+        {259, S::Done, QueueClick::Nothing},        {260, S::Done, QueueClick::OpenOutputFolder},
+        {260, S::Pending, QueueClick::Nothing},     {414, S::Done, QueueClick::OpenOutputFolder},
+        {415, S::Done, QueueClick::Nothing},        {415, S::Pending, QueueClick::Nothing},
+        {416, S::Pending, QueueClick::RemoveRow},   {2000, S::Pending, QueueClick::RemoveRow},
+        {430, S::Done, QueueClick::Nothing},        {430, S::Failed, QueueClick::Nothing},
+        {430, S::Converting, QueueClick::Nothing},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(QueueActions::HitTest(c.x, w, QString::fromUtf8(c.progress)), c.expected)
-            << "x=" << c.x << " " << c.progress;
+        EXPECT_EQ(QueueActions::HitTest(c.x, w, c.state), c.expected)
+            << "x=" << c.x << " " << RowStateText(c.state, 42).toStdString();
 }
 
 TEST_F(Queue, ClicksActOnTheSelectedRowByColumn)
@@ -294,7 +295,7 @@ TEST_F(Queue, ClicksActOnTheSelectedRowByColumn)
     OpenedUrls opened;
     for (const char* name : {"a.flv", "b.flv", "c.flv"})
         q().append(media + "/" + name, "2");
-    q().setProgress(0, "Done");
+    q().setState(0, RowState::Done);
     q().setConvertedFile(0, "AVI");
 
     clickList(0, 20); // selects row 0, opens nothing
@@ -345,7 +346,7 @@ TEST_F(Queue, DeleteKeyRemovesTheSelectedRowWhateverItsState)
 {
     for (const char* name : {"a.flv", "b.flv"})
         q().append(media + "/" + name, "2");
-    q().setProgress(1, "Done");
+    q().setState(1, RowState::Done);
     frm->ListView1->setFocus();
 
     QTest::keyClick(frm->ListView1, Qt::Key_Delete); // nothing selected

@@ -1,4 +1,4 @@
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ TEST(QueueModel, ShowsTextsHeadersAndFailureTooltip)
 {
     QueueModel q;
     q.append("/v/a.flv", "2");
-    q.setProgress(0, "Failed");
+    q.setState(0, RowState::Failed);
     q.setFailureDetail(0, "Invalid data found when processing input");
     EXPECT_EQ(q.data(q.index(0, QueueModel::ColProgress), Qt::DisplayRole).toString(), "Failed");
     EXPECT_EQ(q.data(q.index(0, QueueModel::ColType), Qt::ToolTipRole).toString(),

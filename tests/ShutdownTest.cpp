@@ -1,11 +1,11 @@
 #include "app/ExitCleanup.h"
 #include "app/Main.h"
-#include "engine/ChildProcess.h"
+#include "platform/ChildProcess.h"
 #include "platform/Folders.h"
 #include "platform/ProcessList.h"
 #include "platform/Prompt.h"
 #include "engine/ConversionRun.h"
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 #include "support/TestEnv.h"
 
 #include <QDir>

@@ -25,6 +25,10 @@ struct LaunchPlan
     QString workingFolder; // empty: the current folder
 };
 
+// Sets up a process as every child of the program starts: the plan's program,
+// arguments and working folder, and empty standard input.
+void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan);
+
 // One child process: empty standard input, standard output discarded, error
 // output kept as a short tail. Emits done() once, whether the child ran,
 // failed to start, crashed or was killed.

@@ -1,4 +1,4 @@
-#include "engine/CommandLine.h"
+#include "platform/CommandLine.h"
 
 namespace CommandLine {
 

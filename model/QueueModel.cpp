@@ -1,4 +1,4 @@
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 #include "platform/Folders.h"
 
@@ -15,7 +15,7 @@ void QueueModel::append(const QString& path, const QString& durationText)
     Row row;
     row.cells[ColType] = QStringLiteral("FLV");
     row.cells[ColFileName] = NamePart(Folders::FileNamePart(path));
-    row.cells[ColProgress] = QStringLiteral("Pending");
+    row.cells[ColProgress] = RowStateText(RowState::Pending);
     row.cells[ColDelete] = QStringLiteral("X");
     row.path = path;
     row.duration = durationText;
@@ -45,6 +45,14 @@ void QueueModel::setCell(int row, int column, const QString& text)
     cell = text;
     const QModelIndex at = index(row, column);
     emit dataChanged(at, at, {Qt::DisplayRole});
+}
+
+void QueueModel::setState(int row, RowState state, int percent)
+{
+    if (row < 0 || row >= count())
+        return;
+    m_rows[row].state = state;
+    setCell(row, ColProgress, RowStateText(state, percent));
 }
 
 void QueueModel::setFailureDetail(int row, const QString& text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RowState.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
@@ -29,11 +31,14 @@ public:
     QString path(int row) const { return m_rows.at(row).path; }
     QString duration(int row) const { return m_rows.at(row).duration; }
     QString cell(int row, int column) const { return m_rows.at(row).cells[column]; }
+    RowState state(int row) const { return m_rows.at(row).state; }
+    // The Progress cell's text.
     QString progress(int row) const { return cell(row, ColProgress); }
     QString convertedFile(int row) const { return cell(row, ColConverted); }
     QString failureDetail(int row) const { return m_rows.at(row).failureDetail; }
 
-    void setProgress(int row, const QString& text) { setCell(row, ColProgress, text); }
+    // percent counts only for RowState::Converting.
+    void setState(int row, RowState state, int percent = 0);
     void setConvertedFile(int row, const QString& text) { setCell(row, ColConverted, text); }
     // Why a conversion failed; shown as the row's tooltip.
     void setFailureDetail(int row, const QString& text);
@@ -56,6 +61,7 @@ private:
         QString path;
         QString duration;
         QString failureDetail;
+        RowState state = RowState::Pending;
     };
 
     void setCell(int row, int column, const QString& text);

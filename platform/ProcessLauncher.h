@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ChildProcess.h"
+#include "platform/ChildProcess.h"
 
 #include <QString>
 
@@ -27,6 +27,9 @@ bool ShellExecWait(const QString& program, const QString& arguments, quint16 sho
 // PATH entry (ExtraFolder first when it names a folder). A name found as itself
 // is made absolute against the current folder. Empty when not found.
 QString FindProgram(const QString& name, const QString& extraFolder);
+
+// True for an existing regular file this user may execute.
+bool IsProgramFile(const QString& path);
 
 // Returns when the child has ended, sleeping meanwhile; repaints are served,
 // user input stays queued.

@@ -1,6 +1,6 @@
-#include "queue/QueueCellDelegate.h"
+#include "app/QueueCellDelegate.h"
 
-#include "queue/QueueModel.h"
+#include "model/QueueModel.h"
 
 void QueueCellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {

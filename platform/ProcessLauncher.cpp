@@ -1,6 +1,6 @@
-#include "engine/ProcessLauncher.h"
+#include "platform/ProcessLauncher.h"
 
-#include "engine/CommandLine.h"
+#include "platform/CommandLine.h"
 #include "platform/Folders.h"
 
 #include <QDir>
@@ -9,16 +9,6 @@
 #include <QProcess>
 
 namespace ProcessLauncher {
-
-namespace {
-
-bool isProgramFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.isExecutable();
-}
-
-} // namespace
 
 LaunchPlan Plan(const QString& program, const QString& arguments)
 {
@@ -35,11 +25,7 @@ bool ShellExec(const QString& program, const QString& arguments, quint16 /*showC
 {
     const LaunchPlan plan = Plan(program, arguments);
     QProcess process;
-    process.setProgram(plan.program);
-    process.setArguments(plan.arguments);
-    if (!plan.workingFolder.isEmpty())
-        process.setWorkingDirectory(plan.workingFolder);
-    process.setStandardInputFile(QProcess::nullDevice());
+    ApplyLaunchPlan(process, plan);
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     return process.startDetached();
@@ -54,12 +40,18 @@ bool ShellExecWait(const QString& program, const QString& arguments, quint16 /*s
     return true;
 }
 
+bool IsProgramFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && info.isExecutable();
+}
+
 QString FindProgram(const QString& name, const QString& extraFolder)
 {
     if (name.isEmpty())
         return {};
     QString result;
-    if (isProgramFile(name)) {
+    if (IsProgramFile(name)) {
         result = name;
     } else if (!name.contains(QLatin1Char('/'))) {
         QStringList searchList = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
@@ -67,7 +59,7 @@ QString FindProgram(const QString& name, const QString& extraFolder)
             searchList.prepend(extraFolder);
         for (const QString& entry : std::as_const(searchList)) {
             const QString candidate = entry.endsWith(QLatin1Char('/')) ? entry + name : entry + QLatin1Char('/') + name;
-            if (isProgramFile(candidate)) {
+            if (IsProgramFile(candidate)) {
                 result = candidate;
                 break;
             }

@@ -7,13 +7,11 @@
 // Everything is zero, empty or false until start-up fills it.
 struct MainState
 {
-    // No tool payloads are carried (ffmpeg and mediainfo come from the
-    // installation); kept so the state reads as it always has.
-    quintptr PayloadStream = 0;
+    quintptr PayloadStream = 0;   // unused: no tool payloads are carried; kept in its place
     double OutputRate = 0.0;      // KiB of output per second of source
     qint64 ExpectedSize = 0;      // bytes; 64-bit so long sources do not wrap
     int CurrentRow = 0;           // queue row being converted, -1 when none
-    qint64 LastSize = 0;          // output size at the previous progress tick
+    qint64 LastSize = 0;          // unused: written at each tick, read by nothing; kept in its place
     bool Busy = false;            // a conversion is running
     QString TempDir;              // private temp folder, ends in "/"
     QString WorkDir;              // output folder

@@ -1,4 +1,4 @@
-#include "engine/ChildProcess.h"
+#include "platform/ChildProcess.h"
 
 #include <QProcess>
 
@@ -22,6 +22,15 @@ QString lastLines(const QByteArray& bytes, int count)
 
 } // namespace
 
+void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan)
+{
+    process.setProgram(plan.program);
+    process.setArguments(plan.arguments);
+    if (!plan.workingFolder.isEmpty())
+        process.setWorkingDirectory(plan.workingFolder);
+    process.setStandardInputFile(QProcess::nullDevice());
+}
+
 ChildProcess::ChildProcess(QObject* parent) : QObject(parent) {}
 
 ChildProcess::~ChildProcess()
@@ -39,11 +48,7 @@ bool ChildProcess::start(const LaunchPlan& plan)
 {
     Q_ASSERT(!m_process);
     m_process = new QProcess(this);
-    m_process->setProgram(plan.program);
-    m_process->setArguments(plan.arguments);
-    if (!plan.workingFolder.isEmpty())
-        m_process->setWorkingDirectory(plan.workingFolder);
-    m_process->setStandardInputFile(QProcess::nullDevice());
+    ApplyLaunchPlan(*m_process, plan);
     m_process->setStandardOutputFile(QProcess::nullDevice());
 
     connect(m_process, &QProcess::readyReadStandardError, this, [this] {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+struct MainState;
+
+// The program's start-up on its state and the settings store alone, so the
+// window and the command-line front end share it and tests need no window.
+namespace StartUp {
+
+// The window's whole start-up, step by step; returns the stored output
+// folder, which the window shows (empty when none could be read).
+QString Run(MainState& state);
+
+// The private temp folder; a refused one is reported and left empty, so the
+// probe later says it has none.
+void UsePrivateTempFolder(MainState& state);
+// Not busy, no folder added yet, the default output and tool folders.
+void SetDefaults(MainState& state);
+// Writes the defaults: the output folder only when none is stored yet.
+void StoreDefaults(const MainState& state);
+// One level each; a missing parent is left to the action that needs the folder.
+void MakeDefaultFolders(const MainState& state);
+// The stored output folder, made (one level) and stored again when missing.
+QString TakeStoredWorkDir();
+// The stored output folder as it stands, nothing made or written; empty when
+// none can be read.
+QString StoredWorkDir();
+// ffmpeg and mediainfo from PATH; empty when missing, which the action that
+// needs the tool reports.
+void FindTools(MainState& state);
+
+} // namespace StartUp
