@@ -1,7 +1,6 @@
 #include "app/ExitCleanup.h"
 
 #include "model/MainState.h"
-#include "platform/Folders.h"
 
 #include <QFile>
 
@@ -32,12 +31,6 @@ void DeleteFiles(const QStringList& paths)
 {
     for (const QString& path : paths)
         QFile::remove(path);
-}
-
-QString FfmpegName(const MainState& state)
-{
-    const QString name = Folders::FileNamePart(state.FfmpegExe);
-    return name.isEmpty() ? QStringLiteral("ffmpeg") : name;
 }
 
 } // namespace ExitCleanup

@@ -19,7 +19,4 @@ QStringList FilesAtDestroy(const MainState& state);
 // skipped silently and the next is still tried.
 void DeleteFiles(const QStringList& paths);
 
-// The executable name the program's own conversions run under.
-QString FfmpegName(const MainState& state);
-
 } // namespace ExitCleanup

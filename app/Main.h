@@ -148,6 +148,7 @@ private:
     void BindQueueHandlers();     // app/MainQueue.cpp
     void BindWindowHandlers();    // app/MainChrome.cpp
     void CreateInstanceGuard();   // app/MainShutdown.cpp: before start-up
+    void EndConversions();        // app/MainShutdown.cpp: at every exit
 
     MainState m_state;
     QueueModel* m_queue = nullptr; // owned as a child

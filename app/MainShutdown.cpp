@@ -3,7 +3,6 @@
 #include "app/ExitCleanup.h"
 #include "app/instance/MainInstance.h"
 #include "engine/ConversionRun.h"
-#include "platform/ProcessList.h"
 
 #include <cstdlib>
 #include <exception>
@@ -18,10 +17,9 @@ void TfrmMain::EzRgnBtn2Click()
 {
     // Each step swallows its own failure so that the next one still runs.
     try {
-        ProcessList::KillProcessesByName(ExitCleanup::FfmpegName(m_state));
+        EndConversions();
     } catch (const std::exception&) {
     }
-    // Deletion starts without waiting for the killed processes to end.
     try {
         ExitCleanup::DeleteFiles(ExitCleanup::FilesAtClose(m_state));
     } catch (const std::exception&) {
@@ -30,11 +28,20 @@ void TfrmMain::EzRgnBtn2Click()
     std::_Exit(0);
 }
 
+void TfrmMain::EndConversions()
+{
+    // By the ids this program holds: another program's ffmpeg is never touched,
+    // and no unfinished output is left behind.
+    if (m_conversion)
+        m_conversion->Abort();
+}
+
 void TfrmMain::FormDestroy()
 {
-    // A conversion still running is left to finish on its own.
-    if (m_conversion)
-        m_conversion->detachRunning();
+    try {
+        EndConversions();
+    } catch (const std::exception&) {
+    }
     try {
         ExitCleanup::DeleteFiles(ExitCleanup::FilesAtDestroy(m_state));
     } catch (const std::exception&) {

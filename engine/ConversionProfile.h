@@ -12,7 +12,7 @@ namespace ConversionProfiles {
 // existing output.
 QString OptionText(ConversionProfile profile);
 
-// ffmpeg's whole argument text for one file. The paths are quoted so that any
+// ffmpeg's whole argument text for one file, written as AVI whatever targetFile's name. The paths are quoted so that any
 // path comes back unchanged when the text is split into arguments.
 QString FfmpegArgs(ConversionProfile profile, const QString& sourceFile, const QString& targetFile);
 

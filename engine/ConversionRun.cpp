@@ -1,14 +1,20 @@
 #include "engine/ConversionRun.h"
 
 #include "model/MainState.h"
-#include "platform/ChildProcess.h"
-#include "platform/ProcessLauncher.h"
-#include "platform/Error.h"
 #include "model/QueueModel.h"
+#include "platform/ChildProcess.h"
+#include "platform/Error.h"
+#include "platform/Folders.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/Prompt.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -23,7 +29,7 @@ qint64 DurationSeconds(const QString& text)
 }
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
-QString FailureReason(const ChildEnd& end, const QString& targetFile)
+QString FailureReason(const ChildEnd& end, const QString& outputFile)
 {
     switch (end.kind) {
     case ChildEnd::Kind::FailedToStart:
@@ -35,12 +41,27 @@ QString FailureReason(const ChildEnd& end, const QString& targetFile)
     }
     if (end.exitCode != 0)
         return QStringLiteral("ffmpeg ended with exit code %1").arg(end.exitCode);
-    const QFileInfo output(targetFile);
+    // ffmpeg ends with code 0 even when its output could not be written whole
+    // (a full disk); only its own report says so.
+    for (const char* writeError : {"Error writing trailer", "Error closing file", "av_interleaved_write_frame()"}) {
+        if (end.errorTail.contains(QLatin1String(writeError)))
+            return QStringLiteral("ffmpeg could not write the whole output file");
+    }
+    const QFileInfo output(outputFile);
     if (!output.isFile())
         return QStringLiteral("ffmpeg wrote no output file");
     if (output.size() == 0)
         return QStringLiteral("ffmpeg wrote an empty output file");
     return {};
+}
+
+// Puts the finished file in the output's place in one step, replacing an older file of that name.
+QString MoveIntoPlace(const QString& partial, const QString& target)
+{
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0)
+        return {};
+    return QStringLiteral("Cannot save the output file %1: %2")
+        .arg(target, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 } // namespace
@@ -51,7 +72,10 @@ ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* paren
 {
 }
 
-ConversionRun::~ConversionRun() = default;
+ConversionRun::~ConversionRun()
+{
+    Abort();
+}
 
 QString ConversionRun::MissingFfmpegText()
 {
@@ -59,10 +83,38 @@ QString ConversionRun::MissingFfmpegText()
                           "Please install the package \"ffmpeg\" and start Vantrel again");
 }
 
+QString ConversionRun::NoOutputFolderText()
+{
+    return QStringLiteral("Choose an output folder with Browse first.");
+}
+
+QString ConversionRun::DistinctOutput(const QString& target, const QSet<QString>& taken)
+{
+    if (!taken.contains(target))
+        return target;
+    const QString stem = target.endsWith(QLatin1String(".avi")) ? target.chopped(4) : target;
+    for (int n = 2;; ++n) {
+        const QString candidate = stem + QStringLiteral(" (%1).avi").arg(n);
+        if (!taken.contains(candidate))
+            return candidate;
+    }
+}
+
 void ConversionRun::Begin(ConversionProfile profile)
 {
-    if (!m_state.Busy)
+    if (!m_state.Busy) {
+        if (m_state.WorkDir.trimmed().isEmpty()) {
+            // Without it every output would land in the filesystem's root.
+            for (int row = 0; row < m_queue.count(); ++row) {
+                if (m_queue.state(row) == RowState::Pending) {
+                    Prompt::message(NoOutputFolderText());
+                    break;
+                }
+            }
+            return;
+        }
         m_profile = profile;
+    }
     StartNext();
 }
 
@@ -101,17 +153,31 @@ void ConversionRun::FindAndStartRow()
     }
 }
 
+QString ConversionRun::PartialFileFor(const QString& target)
+{
+    // Hidden, and named by this process, so no user file and no other copy's has it.
+    return Folders::FolderPart(target) + QStringLiteral("/.vantrel-%1-%2.avi.part")
+                                              .arg(QCoreApplication::applicationPid())
+                                              .arg(++m_serial);
+}
+
 bool ConversionRun::StartRow(int row)
 {
     MainState& s = m_state;
     s.SourceFile = m_queue.path(row);
-    s.TargetFile = ConversionProfiles::TargetFileFor(s.SourceFile, s.WorkDir);
-    s.FfmpegArgs = ConversionProfiles::FfmpegArgs(m_profile, s.SourceFile, s.TargetFile);
+    QSet<QString> taken = m_outputs;
+    for (int other = 0; other < m_queue.count(); ++other)
+        taken.insert(m_queue.output(other));
+    s.TargetFile = DistinctOutput(ConversionProfiles::TargetFileFor(s.SourceFile, s.WorkDir), taken);
+    const QString partial = PartialFileFor(s.TargetFile);
+    s.FfmpegArgs = ConversionProfiles::FfmpegArgs(m_profile, s.SourceFile, partial);
     const qint64 seconds = DurationSeconds(m_queue.duration(row));
     s.ExpectedSize = static_cast<qint64>(static_cast<double>(seconds) * s.OutputRate * 1024.0);
 
     if (!ProcessLauncher::IsProgramFile(s.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
+    m_outputs.insert(s.TargetFile);
+    m_queue.setOutput(row, s.TargetFile);
     // "-y" must never write over a file the user queued as a source.
     if (WouldOverwriteASource(s.TargetFile)) {
         MarkFailed(row, QStringLiteral("The output file %1 would overwrite a source file").arg(s.TargetFile));
@@ -121,6 +187,7 @@ bool ConversionRun::StartRow(int row)
 
     auto* child = new ChildProcess(this);
     m_child = child;
+    m_partial = partial;
     // Queued, so that an end reported while starting is handled after the start.
     connect(child, &ChildProcess::done, this,
             [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
@@ -128,14 +195,16 @@ bool ConversionRun::StartRow(int row)
                     RunGuarded([&] { Finished(guard, end); });
             },
             Qt::QueuedConnection);
-    child->start(ProcessLauncher::Plan(s.FfmpegExe, s.FfmpegArgs));
+    LaunchPlan plan = ProcessLauncher::Plan(s.FfmpegExe, s.FfmpegArgs);
+    plan.ownProcessGroup = true;
+    child->start(plan);
 
     s.Busy = true;
     s.LastSize = 0;
 
     auto* timer = new TAdvancedTimer(this);
     m_timer = timer;
-    timer->setBuddy(s.TargetFile);
+    timer->setBuddy(partial);
     timer->setInterval(500);
     timer->setEnabled(true);
     timer->setOnTimer(m_tickHandler);
@@ -148,12 +217,16 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     if (child != m_child)
         return;
     const int row = m_state.CurrentRow;
-    const QString why = FailureReason(end, m_state.TargetFile);
+    const QString partial = std::exchange(m_partial, QString());
+    QString why = FailureReason(end, partial);
+    if (why.isEmpty())
+        why = MoveIntoPlace(partial, m_state.TargetFile);
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
         m_queue.setFailureDetail(row, QString());
     } else {
+        QFile::remove(partial);
         MarkFailed(row, end.errorTail.isEmpty() ? why : why + QLatin1Char('\n') + end.errorTail);
     }
     m_state.Busy = false;
@@ -162,6 +235,26 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     child->deleteLater();
     emit rowFinished(row);
     StartNext();
+}
+
+void ConversionRun::Abort()
+{
+    if (!m_child)
+        return;
+    ChildProcess* child = m_child;
+    m_child = nullptr;
+    child->disconnect(this);
+    // Waits for the end, so that nothing writes the file after it is removed.
+    child->kill(5000);
+    child->deleteLater();
+    QFile::remove(std::exchange(m_partial, QString()));
+    ReleaseTimer();
+    m_state.Busy = false;
+    const int row = m_state.CurrentRow;
+    if (row >= 0 && row < m_queue.count()) {
+        MarkFailed(row, QStringLiteral("The conversion was stopped"));
+        emit rowFinished(row);
+    }
 }
 
 void ConversionRun::MarkFailed(int row, const QString& why)
@@ -193,16 +286,6 @@ void ConversionRun::MonitorTick(QObject* sender)
 qint64 ConversionRun::runningProcessId() const
 {
     return m_child && m_child->isRunning() ? m_child->processId() : 0;
-}
-
-void ConversionRun::detachRunning()
-{
-    if (m_child) {
-        m_child->detach();
-        m_child->deleteLater();
-        m_child = nullptr;
-    }
-    ReleaseTimer();
 }
 
 void ConversionRun::ReleaseTimer()

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 struct ChildEnd;
 class ChildProcess;
@@ -16,18 +17,28 @@ class QueueModel;
 // top to bottom, all with the profile of the button that began the run, and
 // marks each row by how its ffmpeg process ended: "Done" and "AVI", or
 // "Failed" with ffmpeg's last error lines as the row's tooltip.
+//
+// ffmpeg writes under a hidden temporary name beside the output, which takes
+// the output's name only when the conversion succeeded, so no half-written
+// file ever stands under an output's name and an older file of that name is
+// replaced only by a finished one. No two rows of a run share an output.
 class ConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
     ConversionRun(MainState& state, QueueModel& queue, QObject* parent = nullptr);
-    ~ConversionRun() override; // a running ffmpeg is stopped unless detached
+    ~ConversionRun() override; // a running conversion is ended, as by Abort()
 
-    // A press on a conversion button; ignored while a file converts. Throws
-    // when the first file cannot be started (ffmpeg missing, a duration that
-    // is not a number); the row then stays "Pending".
+    // A press on a conversion button; ignored while a file converts. Without
+    // an output folder it asks for one and starts nothing. Throws when the
+    // first file cannot be started (ffmpeg missing, a duration that is not a
+    // number); the row then stays "Pending".
     void Begin(ConversionProfile profile);
+
+    // Ends the running conversion and its whole process group, removes its
+    // unfinished file and marks its row "Failed"; starts nothing more.
+    void Abort();
 
     // What every file's timer calls at each tick; the progress monitor unless
     // the window routes it through its own handler.
@@ -40,12 +51,15 @@ public:
     qint64 runningProcessId() const;
     // The running file's timer, while one runs.
     TAdvancedTimer* timer() const { return m_timer; }
-    // Lets the running ffmpeg outlive this object and the program; this
-    // program then no longer follows it.
-    void detachRunning();
+    // Where the running ffmpeg writes until it has finished; empty when none runs.
+    QString partialFile() const { return m_partial; }
 
     // Message shown when there is no ffmpeg to run.
     static QString MissingFfmpegText();
+    // Message shown when a run is asked for without an output folder.
+    static QString NoOutputFolderText();
+    // Target with " (2)", " (3)"... before its ".avi" until it is none of taken.
+    static QString DistinctOutput(const QString& target, const QSet<QString>& taken);
 
 signals:
     // ffmpeg was started for a row; FfmpegArgs and TargetFile are the row's.
@@ -62,6 +76,7 @@ private:
     void Finished(ChildProcess* child, const ChildEnd& end);
     void MarkFailed(int row, const QString& why);
     bool WouldOverwriteASource(const QString& target) const;
+    QString PartialFileFor(const QString& target);
     void ReleaseTimer();
 
     MainState& m_state;
@@ -71,4 +86,7 @@ private:
     TNotifyEvent m_tickHandler;
     QPointer<ChildProcess> m_child;   // owned as a child
     QPointer<TAdvancedTimer> m_timer; // owned as a child
+    QString m_partial;                // the running conversion's temporary file
+    QSet<QString> m_outputs;          // every output a row of this run was given
+    int m_serial = 0;                 // makes each temporary name unique
 };

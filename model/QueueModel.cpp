@@ -55,6 +55,12 @@ void QueueModel::setState(int row, RowState state, int percent)
     setCell(row, ColProgress, RowStateText(state, percent));
 }
 
+void QueueModel::setOutput(int row, const QString& path)
+{
+    if (row >= 0 && row < count())
+        m_rows[row].output = path;
+}
+
 void QueueModel::setFailureDetail(int row, const QString& text)
 {
     if (row < 0 || row >= count())

@@ -36,6 +36,9 @@ public:
     QString progress(int row) const { return cell(row, ColProgress); }
     QString convertedFile(int row) const { return cell(row, ColConverted); }
     QString failureDetail(int row) const { return m_rows.at(row).failureDetail; }
+    // The file the row's conversion writes; empty until it has started.
+    QString output(int row) const { return m_rows.at(row).output; }
+    void setOutput(int row, const QString& path);
 
     // percent counts only for RowState::Converting.
     void setState(int row, RowState state, int percent = 0);
@@ -61,6 +64,7 @@ private:
         QString path;
         QString duration;
         QString failureDetail;
+        QString output;
         RowState state = RowState::Pending;
     };
 

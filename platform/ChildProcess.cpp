@@ -2,6 +2,9 @@
 
 #include <QProcess>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace {
 
 constexpr qsizetype MaxTailBytes = 8192;
@@ -29,6 +32,8 @@ void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan)
     if (!plan.workingFolder.isEmpty())
         process.setWorkingDirectory(plan.workingFolder);
     process.setStandardInputFile(QProcess::nullDevice());
+    if (plan.ownProcessGroup)
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
 }
 
 ChildProcess::ChildProcess(QObject* parent) : QObject(parent) {}
@@ -37,10 +42,7 @@ ChildProcess::~ChildProcess()
 {
     if (m_process) {
         m_process->disconnect(this);
-        if (m_process->state() != QProcess::NotRunning) {
-            m_process->kill();
-            m_process->waitForFinished(5000);
-        }
+        kill(5000);
     }
 }
 
@@ -48,6 +50,7 @@ bool ChildProcess::start(const LaunchPlan& plan)
 {
     Q_ASSERT(!m_process);
     m_process = new QProcess(this);
+    m_ownGroup = plan.ownProcessGroup;
     ApplyLaunchPlan(*m_process, plan);
     m_process->setStandardOutputFile(QProcess::nullDevice());
 
@@ -87,20 +90,16 @@ qint64 ChildProcess::processId() const
     return m_process ? m_process->processId() : 0;
 }
 
-void ChildProcess::kill()
+void ChildProcess::kill(int waitMs)
 {
-    if (isRunning())
-        m_process->kill();
-}
-
-void ChildProcess::detach()
-{
-    if (!m_process)
+    if (!isRunning())
         return;
-    m_process->disconnect(this);
-    m_process->setParent(nullptr);
-    // Deliberately never freed: destroying a QProcess kills its child.
-    m_process = nullptr;
+    // The group too: a wrapper's own children would otherwise go on unseen.
+    if (m_ownGroup && m_process->processId() > 0)
+        ::kill(-static_cast<pid_t>(m_process->processId()), SIGKILL);
+    m_process->kill();
+    if (waitMs > 0)
+        m_process->waitForFinished(waitMs);
 }
 
 void ChildProcess::report(ChildEnd end)

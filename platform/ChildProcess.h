@@ -23,6 +23,8 @@ struct LaunchPlan
     QString program;
     QStringList arguments;
     QString workingFolder; // empty: the current folder
+    // In a process group of its own, so that ending it ends whatever it started too.
+    bool ownProcessGroup = false;
 };
 
 // Sets up a process as every child of the program starts: the plan's program,
@@ -38,15 +40,15 @@ class ChildProcess : public QObject
 
 public:
     explicit ChildProcess(QObject* parent = nullptr);
-    ~ChildProcess() override; // a child still running is killed
+    ~ChildProcess() override; // a child still running is killed, with its group
 
     // False when the program could not be started; done() is then still emitted.
     bool start(const LaunchPlan& plan);
     bool isRunning() const;
     qint64 processId() const;
-    void kill();
-    // Lets a running child outlive this object and the program.
-    void detach();
+    // Ends the child with SIGKILL (its whole group when it has one of its own)
+    // and waits up to waitMs for it to be gone; done() is still emitted later.
+    void kill(int waitMs = 0);
 
     // How many trailing lines of the error output are kept.
     static constexpr int TailLines = 8;
@@ -60,4 +62,5 @@ private:
     QProcess* m_process = nullptr; // owned through QObject parenthood
     QByteArray m_errorTail;
     bool m_reported = false;
+    bool m_ownGroup = false;
 };

@@ -132,7 +132,9 @@ void QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
         m_queue.remove(row);
         break;
     case QueueClick::OpenOutputFolder: {
-        const QString& work = m_state.WorkDir;
+        // Where the file was written, though the output folder may have changed since.
+        const QString written = Folders::FolderPart(m_queue.output(row));
+        const QString& work = written.isEmpty() ? m_state.WorkDir : written;
         OpenWithDefault(Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
         break;
     }

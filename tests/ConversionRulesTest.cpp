@@ -52,13 +52,13 @@ TEST(FfmpegArgs, EveryPathComesBackWholeAfterSplitting)
         const QString target = TargetFileFor(source, QStringLiteral("/out dir"));
         const QStringList args = CommandLine::Split(FfmpegArgs(ConversionProfile::DivxAvi, source, target));
         const QStringList expected = QStringList{"-nostdin", "-hide_banner", "-i", source}
-            + ConversionProfiles::OptionText(ConversionProfile::DivxAvi).split(' ') + QStringList{target};
+            + ConversionProfiles::OptionText(ConversionProfile::DivxAvi).split(' ') + QStringList{"-f", "avi", target};
         EXPECT_EQ(args, expected) << source.toStdString();
     }
     // The text keeps its familiar shape: a leading blank and quoted paths.
     EXPECT_EQ(FfmpegArgs(ConversionProfile::XvidAvi, "/v/a.flv", "/o/a.avi"),
               " -nostdin -hide_banner -i \"/v/a.flv\" -y -vf yadif -b:v 900000 -c:v libxvid -r 25"
-              " -b:a 128000 -ar 44100 -ac 2 \"/o/a.avi\"");
+              " -b:a 128000 -ar 44100 -ac 2 -f avi \"/o/a.avi\"");
 }
 
 TEST(ProgressText, PercentOfTheExpectedSizeTruncatedAndUncapped)

@@ -1,8 +1,11 @@
-#include "app/Main.h"
+#include "app/StartUp.h"
 #include "engine/ConversionRun.h"
-#include "platform/Prompt.h"
+#include "model/MainState.h"
 #include "model/QueueModel.h"
+#include "platform/Error.h"
+#include "platform/Prompt.h"
 #include "support/QtPrinters.h"
+#include "support/StalledSource.h"
 #include "support/TestEnv.h"
 
 #include <QCryptographicHash>
@@ -12,11 +15,15 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTreeView>
 
 #include <gtest/gtest.h>
 
+#include <QMap>
+#include <QRegularExpression>
+
 #include <csignal>
+#include <functional>
+#include <iostream>
 
 namespace {
 
@@ -38,6 +45,34 @@ QString Described(const QString& path)
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
+// What ffprobe says of a file: "format|seconds", the seconds rounded.
+QString AviLength(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=format_name,duration", "-of",
+                                        "default=nw=1:nk=1", path});
+    p.waitForFinished(30000);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    if (lines.size() != 2)
+        return QStringLiteral("unreadable");
+    return lines.at(0) + QLatin1Char('|') + QString::number(qRound(lines.at(1).toDouble()));
+}
+
+// The files in a folder, hidden ones too: name -> what ffprobe says of it, or
+// "kept" for a file whose bytes are those given.
+QMap<QString, QString> FolderContents(const QString& folder, const QMap<QString, QByteArray>& kept = {})
+{
+    QMap<QString, QString> contents;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString path = folder + QLatin1Char('/') + name;
+        contents[name] = kept.contains(name) && digest(path) == QCryptographicHash::hash(kept[name], QCryptographicHash::Sha1)
+                             ? QStringLiteral("kept")
+                             : AviLength(path);
+    }
+    return contents;
+}
+
+
 class ConversionRunTest : public ::testing::Test
 {
 protected:
@@ -45,12 +80,15 @@ protected:
     {
         QDir().mkpath(src);
         QDir().mkpath(out);
-        frm.state().WorkDir = out;
-        ASSERT_FALSE(frm.state().FfmpegExe.isEmpty()) << "ffmpeg is needed on PATH";
+        StartUp::FindTools(s);
+        s.WorkDir = out;
+        ASSERT_FALSE(s.FfmpegExe.isEmpty()) << "ffmpeg is needed on PATH";
     }
 
-    QueueModel& queue() { return frm.queue(); }
-    MainState& state() { return frm.state(); }
+    QueueModel& queue() { return q; }
+    MainState& state() { return s; }
+    // A press on a conversion button: errors end in the error box, as at the window's handler.
+    void press(ConversionProfile profile) { RunGuarded([&] { run.Begin(profile); }); }
 
     QString flv(const QString& name, double seconds = 1.0)
     {
@@ -87,20 +125,22 @@ protected:
 
     QString tooltip(int row)
     {
-        return frm.queue().data(frm.queue().index(row, QueueModel::ColProgress), Qt::ToolTipRole).toString();
+        return q.data(q.index(row, QueueModel::ColProgress), Qt::ToolTipRole).toString();
     }
 
     FreshHome home;
     Prompt::Script prompts;
     QString src = home.root() + QStringLiteral("/src");
     QString out = home.root() + QStringLiteral("/out");
-    TfrmMain frm;
+    MainState s;
+    QueueModel q;
+    ConversionRun run{s, q};
 };
 
 TEST_F(ConversionRunTest, DivxButtonConvertsWithTheDivxProfile)
 {
     queue().append(flv(QStringLiteral("clip one.flv")), QStringLiteral("2"));
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
 
     // What the run start leaves while ffmpeg works.
     EXPECT_TRUE(state().Busy);
@@ -111,17 +151,20 @@ TEST_F(ConversionRunTest, DivxButtonConvertsWithTheDivxProfile)
     EXPECT_EQ(state().OutputRate, 123.5);
     EXPECT_EQ(state().ExpectedSize, 2 * 126464);
     EXPECT_EQ(state().LastSize, 0);
-    ASSERT_NE(frm.conversion().timer(), nullptr);
-    EXPECT_EQ(frm.conversion().timer()->Buddy(), state().TargetFile);
-    EXPECT_EQ(frm.conversion().timer()->Interval(), 500u);
+    ASSERT_NE(run.timer(), nullptr);
+    // ffmpeg writes a hidden file beside the output until it has finished.
+    EXPECT_EQ(run.timer()->Buddy(), run.partialFile());
+    EXPECT_TRUE(run.partialFile().startsWith(out + "/."));
+    EXPECT_EQ(run.timer()->Interval(), 500u);
 
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Done");
     EXPECT_EQ(queue().convertedFile(0), "AVI");
     EXPECT_EQ(Described(out + "/clip one.avi"), "MPEG-4 Visual|DIVX|25.000|44100|2");
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"clip one.avi"});
     // The finished file's timer is gone, and no message was needed.
-    EXPECT_EQ(frm.conversion().timer(), nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frm.conversion().findChildren<TAdvancedTimer*>().isEmpty(); }, 2000));
+    EXPECT_EQ(run.timer(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.findChildren<TAdvancedTimer*>().isEmpty(); }, 2000));
     EXPECT_TRUE(prompts.shown().empty());
 }
 
@@ -132,8 +175,8 @@ TEST_F(ConversionRunTest, XvidRunKeepsItsProfileForEveryFile)
         QFile::copy(clip, src + QLatin1Char('/') + QLatin1String(name));
         queue().append(src + QLatin1Char('/') + QLatin1String(name), QStringLiteral("2"));
     }
-    QSignalSpy finished(&frm.conversion(), &ConversionRun::rowFinished);
-    frm.EzRgnBtn4Click();
+    QSignalSpy finished(&run, &ConversionRun::rowFinished);
+    press(ConversionProfile::XvidAvi);
     ASSERT_TRUE(waitUntilIdle());
 
     ASSERT_EQ(finished.size(), 3);
@@ -155,10 +198,10 @@ TEST_F(ConversionRunTest, RunTakesOnlyPendingRowsTopToBottom)
     }
     queue().setState(0, RowState::Done);
     queue().setState(2, RowState::Done);
-    QSignalSpy finished(&frm.conversion(), &ConversionRun::rowFinished);
-    QSignalSpy ended(&frm.conversion(), &ConversionRun::runEnded);
+    QSignalSpy finished(&run, &ConversionRun::rowFinished);
+    QSignalSpy ended(&run, &ConversionRun::runEnded);
 
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_EQ(finished.size(), 2);
     EXPECT_EQ(finished.at(0).at(0).toInt(), 1);
@@ -170,10 +213,10 @@ TEST_F(ConversionRunTest, RunTakesOnlyPendingRowsTopToBottom)
     EXPECT_FALSE(QFile::exists(out + "/done3.avi"));
 
     // A press with nothing left to do changes nothing and starts nothing.
-    frm.EzRgnBtn4Click();
+    press(ConversionProfile::XvidAvi);
     EXPECT_FALSE(state().Busy);
     EXPECT_EQ(state().CurrentRow, -1);
-    EXPECT_EQ(frm.conversion().runningProcessId(), 0);
+    EXPECT_EQ(run.runningProcessId(), 0);
     EXPECT_EQ(ended.size(), 2);
 }
 
@@ -194,7 +237,7 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
     queue().append(src + QStringLiteral("/gone.flv"), QStringLiteral("2"));
     queue().append(good, QStringLiteral("2"));
 
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Failed");
     EXPECT_EQ(queue().convertedFile(0), "");
@@ -210,7 +253,7 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
         state().WorkDir = workDir;
         queue().append(good, QStringLiteral("2"));
         const int row = queue().count() - 1;
-        frm.EzRgnBtn3Click();
+        press(ConversionProfile::DivxAvi);
         ASSERT_TRUE(waitUntilIdle());
         EXPECT_EQ(queue().progress(row), "Failed") << workDir.toStdString();
         EXPECT_FALSE(tooltip(row).isEmpty());
@@ -232,7 +275,7 @@ TEST_F(ConversionRunTest, NoSourceIsEverWritten)
     queue().append(clip, QStringLiteral("2"));
     queue().append(otherSource, QStringLiteral("2"));
 
-    // Two sources of the same name: the later output replaces the earlier.
+    // Two sources of the same name: the later gets a name of its own.
     QDir().mkpath(src + QStringLiteral("/other"));
     const QString twin = src + QStringLiteral("/other/twin.flv");
     MakeFlv(twin, 1.0, {32, 24});
@@ -240,12 +283,14 @@ TEST_F(ConversionRunTest, NoSourceIsEverWritten)
     queue().append(src + QStringLiteral("/twin.flv"), QStringLiteral("2"));
     queue().append(twin, QStringLiteral("2"));
 
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Failed");
     EXPECT_TRUE(tooltip(0).contains("would overwrite a source file"));
     EXPECT_EQ(queue().progress(1), "Failed");
-    EXPECT_EQ(queue().progress(2), "Failed"); // its own output is itself too
+    // Its own name was given to the row before it, so it gets a name of its own.
+    EXPECT_EQ(queue().progress(2), "Done");
+    EXPECT_EQ(queue().output(2), out + "/x (2).avi");
     EXPECT_EQ(digest(selfTarget), before);
     EXPECT_EQ(digest(otherSource), before);
     EXPECT_EQ(digest(clip), before);
@@ -254,19 +299,34 @@ TEST_F(ConversionRunTest, NoSourceIsEverWritten)
     EXPECT_EQ(queue().progress(4), "Done");
     QProcess probe;
     probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v", "-show_entries", "stream=width",
-                                            "-of", "csv=p=0", out + "/twin.avi"});
+                                            "-of", "csv=p=0", out + "/twin (2).avi"});
     probe.waitForFinished(30000);
     EXPECT_EQ(probe.readAllStandardOutput().trimmed(), "32");
+    EXPECT_EQ(queue().output(4), out + "/twin (2).avi");
 }
 
 TEST_F(ConversionRunTest, ARunStartThatCannotBeginLeavesTheRowPending)
 {
     queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("abc"));
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'abc' is not a valid integer value."});
     EXPECT_EQ(queue().progress(0), "Pending");
     EXPECT_FALSE(state().Busy);
-    EXPECT_EQ(frm.conversion().runningProcessId(), 0);
+    EXPECT_EQ(run.runningProcessId(), 0);
+}
+
+TEST_F(ConversionRunTest, NoRunWithoutAnOutputFolder)
+{
+    queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("2"));
+    for (const QString& none : {QString(), QStringLiteral("  ")}) {
+        state().WorkDir = none;
+        press(ConversionProfile::DivxAvi);
+        EXPECT_FALSE(state().Busy);
+        EXPECT_EQ(queue().progress(0), "Pending");
+    }
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
+              QStringList(2, QStringLiteral("Choose an output folder with Browse first.")));
+    EXPECT_TRUE(QDir(out).isEmpty());
 }
 
 TEST_F(ConversionRunTest, MissingFfmpegIsNamedOnceAndNothingIsDone)
@@ -274,21 +334,20 @@ TEST_F(ConversionRunTest, MissingFfmpegIsNamedOnceAndNothingIsDone)
     // Started with a PATH that has no ffmpeg, as on a system without the package.
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(PathWithout({QStringLiteral("ffmpeg")}, home.root() + QStringLiteral("/bin"))));
-    TfrmMain without;
+    StartUp::FindTools(s);
     qputenv("PATH", savedPath);
-    EXPECT_TRUE(without.state().FfmpegExe.isEmpty());
-    without.state().WorkDir = out;
-    without.queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("2"));
-    without.queue().append(flv(QStringLiteral("b.flv")), QStringLiteral("2"));
+    EXPECT_TRUE(s.FfmpegExe.isEmpty());
+    queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("2"));
+    queue().append(flv(QStringLiteral("b.flv")), QStringLiteral("2"));
 
-    without.EzRgnBtn4Click();
+    press(ConversionProfile::XvidAvi);
     const QStringList errors = prompts.texts(Prompt::Kind::Error);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().contains("Cannot find the program \"ffmpeg\""));
     EXPECT_TRUE(errors.first().contains("package \"ffmpeg\""));
-    EXPECT_FALSE(without.state().Busy);
-    EXPECT_EQ(without.queue().progress(0), "Pending");
-    EXPECT_EQ(without.queue().progress(1), "Pending");
+    EXPECT_FALSE(s.Busy);
+    EXPECT_EQ(queue().progress(0), "Pending");
+    EXPECT_EQ(queue().progress(1), "Pending");
     EXPECT_TRUE(QDir(out).isEmpty());
 }
 
@@ -297,7 +356,7 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     const QString clip = flv(QStringLiteral("a.flv"));
     queue().append(clip, QStringLiteral("2"));
     state().FfmpegExe = standIn(QStringLiteral("crash"));
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Failed");
     EXPECT_TRUE(tooltip(0).contains("killed or crashed"));
@@ -305,7 +364,7 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     // Exit code 0 without an output is no success.
     queue().append(clip, QStringLiteral("2"));
     state().FfmpegExe = standIn(QStringLiteral("exit 0"));
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(1), "Failed");
     EXPECT_TRUE(tooltip(1).contains("no output file"));
@@ -319,7 +378,7 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     garbage.setPermissions(garbage.permissions() | QFileDevice::ExeOwner);
     queue().append(clip, QStringLiteral("2"));
     state().FfmpegExe = notRunnable;
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(2), "Failed");
     EXPECT_TRUE(tooltip(2).contains("could not be started")) << tooltip(2).toStdString();
@@ -328,8 +387,8 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     state().FfmpegExe = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     queue().append(flv(QStringLiteral("long.flv"), 4.0), QStringLiteral("5"));
     queue().append(clip, QStringLiteral("2"));
-    frm.EzRgnBtn3Click();
-    const qint64 pid = frm.conversion().runningProcessId();
+    press(ConversionProfile::DivxAvi);
+    const qint64 pid = run.runningProcessId();
     ASSERT_GT(pid, 0);
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     ASSERT_TRUE(waitUntilIdle());
@@ -338,46 +397,35 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     EXPECT_TRUE(prompts.shown().empty());
 }
 
-TEST_F(ConversionRunTest, WhileBusyButtonsAreInertAndTicksShowProgress)
+TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
 {
     state().FfmpegExe = standIn(QStringLiteral("sleep 20000"));
     queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("61"));
     queue().append(flv(QStringLiteral("b.flv")), QStringLiteral("2"));
-    frm.EzRgnBtn3Click();
+    press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(state().Busy);
-    const qint64 pid = frm.conversion().runningProcessId();
+    const qint64 pid = run.runningProcessId();
     ASSERT_GT(pid, 0);
     const QString args = state().FfmpegArgs;
 
-    frm.EzRgnBtn4Click();
-    frm.EzRgnBtn3Click();
-    EXPECT_EQ(frm.conversion().profile(), ConversionProfile::DivxAvi);
-    EXPECT_EQ(frm.conversion().runningProcessId(), pid);
+    press(ConversionProfile::XvidAvi);
+    press(ConversionProfile::DivxAvi);
+    EXPECT_EQ(run.profile(), ConversionProfile::DivxAvi);
+    EXPECT_EQ(run.runningProcessId(), pid);
     EXPECT_EQ(state().CurrentRow, 0);
     EXPECT_EQ(state().FfmpegArgs, args);
     EXPECT_EQ(queue().progress(1), "Pending");
 
-    // The queue's own commands are inert too: no dialog, no row, no new folder.
-    prompts.answerFile(src + "/a.flv");
-    prompts.answerFolder(src);
-    frm.Button1Click();
-    frm.Button2Click();
-    frm.Button3Click();
-    frm.AddFolder(src);
-    frm.ListView1->setCurrentIndex(queue().index(0, 0));
-    frm.ListView1KeyDown(Qt::Key_Delete);
-    EXPECT_EQ(queue().count(), 2);
-    EXPECT_EQ(state().WorkDir, out);
     EXPECT_TRUE(prompts.shown().empty());
 
     // No output yet: ticks pass and the row keeps its text.
-    TAdvancedTimer* timer = frm.conversion().timer();
+    TAdvancedTimer* timer = run.timer();
     ASSERT_TRUE(QTest::qWaitFor([&] { return timer->Intervals() >= 1; }, 5000));
     EXPECT_EQ(queue().progress(0), "Pending");
     EXPECT_TRUE(state().Busy);
 
     // An output appears: the next tick shows its share of the expected size.
-    QFile output(state().TargetFile);
+    QFile output(run.partialFile());
     ASSERT_TRUE(output.open(QIODevice::WriteOnly));
     ASSERT_TRUE(output.resize(3000000));
     output.close();
@@ -387,36 +435,163 @@ TEST_F(ConversionRunTest, WhileBusyButtonsAreInertAndTicksShowProgress)
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     ASSERT_TRUE(QTest::qWaitFor([&] { return queue().progress(0) == QLatin1String("Failed"); }, 5000));
     EXPECT_EQ(state().CurrentRow, 1); // the next row started at once
-    ::kill(static_cast<pid_t>(frm.conversion().runningProcessId()), SIGKILL);
+    ::kill(static_cast<pid_t>(run.runningProcessId()), SIGKILL);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_FALSE(state().Busy);
 }
 
-TEST(ConversionRunDetach, DetachedFfmpegOutlivesTheWindow)
+// Faults around the output: each case ends with the right row states, nothing
+// but finished outputs in the output folder, an older file of an output's name
+// untouched unless a finished conversion replaced it, and no source changed.
+TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
 {
-    FreshHome home;
-    Prompt::Script prompts;
-    const QString fake = home.root() + QStringLiteral("/fake-ffmpeg");
-    QFile script(fake);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nexec \"%1\" sleep 20000\n").arg(BinPath("processtestapp")).toUtf8());
-    script.close();
-    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    const QString clips = home.root() + QStringLiteral("/clips");
+    QDir().mkpath(clips);
+    MakeFlv(clips + "/one.flv", 1.0);
+    MakeFlv(clips + "/two.flv", 2.0);
+    MakeFlv(clips + "/long.flv", 10.0); // past what ffmpeg reads before it begins
+    const QByteArray older = "an older file of this name";
+    auto put = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    auto copyAs = [&](const QString& clip, const QString& to) {
+        QDir().mkpath(QFileInfo(to).path());
+        QFile::copy(clips + QLatin1Char('/') + clip, to);
+        return to;
+    };
+    // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
+    const QString ffmpeg = s.FfmpegExe;
+    const QString wrapper = home.root() + QStringLiteral("/wrapped-ffmpeg");
+    put(wrapper, QStringLiteral("#!/bin/sh\n\"%1\" \"$@\"\n").arg(ffmpeg).toUtf8());
+    QFile::setPermissions(wrapper, QFile::permissions(wrapper) | QFileDevice::ExeOwner);
 
-    qint64 pid = 0;
+    // The first row of the stalling cases reads a pipe: ffmpeg has begun its
+    // output and waits, until the case has done its part.
+    std::unique_ptr<StalledSource> stalled;
+    const QByteArray head = StalledSource::HeadOf(clips + "/long.flv");
+    auto stall = [&] {
+        stalled = std::make_unique<StalledSource>(src + "/long.flv");
+        q.append(src + "/long.flv", "11");
+    };
+    auto begun = [&] {
+        return stalled->feed(head)
+            && QTest::qWaitFor([&] { return QFileInfo::exists(run.partialFile()); }, 30000);
+    };
+    bool mounted = false;
+
+    struct Case
     {
-        TfrmMain frm;
-        frm.state().FfmpegExe = fake;
-        frm.queue().append(home.root() + QStringLiteral("/a.flv"), QStringLiteral("2"));
-        frm.EzRgnBtn3Click();
-        pid = frm.conversion().runningProcessId();
-        ASSERT_GT(pid, 0);
-        frm.conversion().detachRunning();
-        EXPECT_EQ(frm.conversion().runningProcessId(), 0);
-        EXPECT_EQ(frm.conversion().timer(), nullptr);
+        const char* name;
+        std::function<void()> arrange;
+        std::function<void()> during; // while the first row converts
+        QStringList states;
+        QMap<QString, QString> outputs; // the output folder afterwards
+    };
+    const Case cases[] = {
+        {"two sources of one name in different folders",
+         [&] {
+             q.append(copyAs("one.flv", src + "/d1/a.flv"), "2");
+             q.append(copyAs("two.flv", src + "/d2/a.flv"), "3");
+         },
+         {}, {"Done", "Done"}, {{"a.avi", "avi|1"}, {"a (2).avi", "avi|2"}}},
+        {"a failing source over an older file of its output's name",
+         [&] {
+             put(out + "/bad.avi", older);
+             put(src + "/bad.flv", "FLV but nothing after");
+             q.append(src + "/bad.flv", "2");
+         },
+         {}, {"Failed"}, {{"bad.avi", "kept"}}},
+        {"ffmpeg killed mid-file over an older file",
+         [&] {
+             put(out + "/long.avi", older);
+             stall();
+             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+         },
+         [&] {
+             ASSERT_TRUE(begun());
+             ::kill(static_cast<pid_t>(run.runningProcessId()), SIGKILL);
+         },
+         {"Failed", "Done"}, {{"long.avi", "kept"}, {"one.avi", "avi|1"}}},
+        {"the output folder deleted mid-run",
+         [&] {
+             stall();
+             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+         },
+         [&] {
+             ASSERT_TRUE(begun());
+             QDir(out).removeRecursively();
+             stalled.reset(); // ffmpeg ends well, but its file has nowhere to go
+         },
+         {"Failed", "Failed"}, {}},
+        {"the output folder full",
+         [&] {
+             // A small filesystem of its own, where mounting is allowed.
+             mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=12k", "tmpfs", out}) == 0;
+             q.append(copyAs("two.flv", src + "/two.flv"), "3");
+         },
+         {}, {"Failed"}, {}},
+        {"the run stopped mid-file, ffmpeg behind a wrapper",
+         [&] {
+             s.FfmpegExe = wrapper;
+             put(out + "/long.avi", older);
+             stall();
+             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+         },
+         [&] {
+             ASSERT_TRUE(begun());
+             const qint64 shell = run.runningProcessId();
+             run.Abort();
+             // A killed process may linger unreaped for a moment; it no longer runs.
+             auto groupRuns = [&] {
+                 QProcess group;
+                 group.start("ps", {"-o", "stat=", "-g", QString::number(shell)});
+                 group.waitForFinished(5000);
+                 return QString::fromUtf8(group.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)
+                     .filter(QRegularExpression("^[^Z]")).size() > 0;
+             };
+             EXPECT_TRUE(QTest::qWaitFor([&] { return !groupRuns(); }, 5000)) << "a process of the stopped group runs on";
+         },
+         {"Failed", "Pending"}, {{"long.avi", "kept"}}},
+    };
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        while (q.count() > 0)
+            q.remove(0);
+        QDir(src).removeRecursively();
+        QDir().mkpath(src);
+        QDir().mkpath(out);
+        s.FfmpegExe = ffmpeg;
+        c.arrange();
+        if (QByteArray(c.name).contains("full") && !mounted) {
+            std::cout << "[ SKIPPED  ] the output folder full: no filesystem can be mounted here\n";
+            continue;
+        }
+        QMap<QString, QByteArray> sources;
+        for (const QString& path : q.PathList())
+            if (!stalled || path != src + "/long.flv")
+                sources[path] = digest(path);
+
+        press(ConversionProfile::DivxAvi);
+        if (c.during)
+            c.during();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !s.Busy; }, 60000));
+        stalled.reset();
+
+        QStringList states;
+        for (int row = 0; row < q.count(); ++row)
+            states << q.progress(row);
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(FolderContents(out, {{"bad.avi", older}, {"long.avi", older}}), c.outputs);
+        for (auto it = sources.cbegin(); it != sources.cend(); ++it)
+            EXPECT_EQ(digest(it.key()), it.value()) << it.key().toStdString();
+        if (std::exchange(mounted, false))
+            QProcess::execute("umount", {out});
+        QDir(out).removeRecursively();
     }
-    EXPECT_EQ(::kill(static_cast<pid_t>(pid), 0), 0) << "the detached process was ended with the window";
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    EXPECT_TRUE(prompts.shown().empty());
 }
 
 } // namespace

@@ -1,0 +1,127 @@
+#include "app/StartUp.h"
+#include "model/MainState.h"
+#include "platform/Prompt.h"
+#include "platform/SettingsStore.h"
+#include "support/TestEnv.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+QByteArray Bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Runs check as a user without privileges, so permissions count: in a child
+// process when the suite runs as root. The child's exit code says which step failed.
+void RunUnprivileged(const FreshHome& home, const std::function<int()>& check)
+{
+    if (::geteuid() != 0) {
+        EXPECT_EQ(check(), 0);
+        return;
+    }
+    // The user must be able to pass through the test's own folders above the home.
+    for (QString up = QFileInfo(home.root()).path(); up != QDir::tempPath() && up.size() > 1; up = QFileInfo(up).path()) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(up).constData(), &st) == 0 && st.st_uid == ::geteuid())
+            ::chmod(QFile::encodeName(up).constData(), (st.st_mode & 07777) | S_IXOTH);
+    }
+    QDirIterator it(home.root(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    ::chown(QFile::encodeName(home.root()).constData(), Nobody, Nobody);
+    while (it.hasNext())
+        ::lchown(QFile::encodeName(it.next()).constData(), Nobody, Nobody);
+    EXPECT_EXIT(
+        {
+            if (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
+                std::_Exit(100);
+            std::_Exit(check());
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// Settings files a user meets: the stored output folder is always read, later
+// reads in the same process still work, and a file that cannot be written or
+// understood is never written over.
+TEST(SettingsStore, UnwritableOrDamagedFilesKeepTheirValuesAndBytes)
+{
+    struct Case
+    {
+        const char* name;
+        bool damaged;    // random bytes rather than settings
+        bool readOnlyFile;
+        bool readOnlyFolder;
+    };
+    const Case cases[] = {
+        {"a settings file of mode 0444", false, true, false},
+        {"a read-only settings folder", false, false, true},
+        {"random bytes", true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshHome home;
+        const QString chosen = home.root() + QStringLiteral("/chosen");
+        QDir().mkpath(chosen);
+        QDir().mkpath(home.documents());
+        {
+            QFile f(home.configFile());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            if (c.damaged) {
+                QByteArray noise(4096, '\0');
+                for (char& b : noise)
+                    b = static_cast<char>(QRandomGenerator::global()->bounded(256));
+                f.write(noise);
+            } else {
+                f.write("[General]\nWorkDir=" + QFile::encodeName(chosen) + "\n");
+            }
+        }
+        const QByteArray before = Bytes(home.configFile());
+        if (c.readOnlyFile)
+            ::chmod(QFile::encodeName(home.configFile()).constData(), 0444);
+
+        RunUnprivileged(home, [&] {
+            if (c.readOnlyFolder)
+                ::chmod(QFile::encodeName(QFileInfo(home.configFile()).path()).constData(), 0555);
+            Prompt::Script prompts;
+            MainState state;
+            const QString shown = StartUp::Run(state);
+            if (!prompts.shown().empty()) {
+                std::fprintf(stderr, "%s\n", qPrintable(prompts.shown().front().text));
+                return 5;
+            }
+            const QString expected = c.damaged ? QString() : chosen;
+            if (shown != expected || state.WorkDir != expected)
+                return 1;
+            // The failed writes of start-up have not spoiled later reads.
+            if (StartUp::StoredWorkDir() != expected)
+                return 2;
+            try {
+                SettingsStore store;
+                store.writeString(SettingsStore::WorkDirKey, QStringLiteral("/elsewhere"));
+                return 3; // the write must fail
+            } catch (const std::exception&) {
+            }
+            if (StartUp::StoredWorkDir() != expected)
+                return 4;
+            return 0;
+        });
+        EXPECT_EQ(Bytes(home.configFile()), before) << "the settings file was written over";
+        ::chmod(QFile::encodeName(QFileInfo(home.configFile()).path()).constData(), 0755);
+    }
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// An FLV source that ffmpeg reads through a pipe: fed the head of a real file
+// and then held open, so a conversion begins its output and waits.
+class StalledSource
+{
+public:
+    explicit StalledSource(const QString& path);
+    ~StalledSource(); // a reader still waiting gets its end of file and ends
+    StalledSource(const StalledSource&) = delete;
+    StalledSource& operator=(const StalledSource&) = delete;
+
+    bool made() const { return m_made; }
+    // Writes once a reader has the pipe open (an open for writing fails till then).
+    bool feed(const QByteArray& bytes);
+    void close();
+
+    // Most of a real file's bytes: enough for ffmpeg to begin, never the end.
+    static QByteArray HeadOf(const QString& path);
+
+private:
+    QString m_path;
+    bool m_made = false;
+    int m_fd = -1;
+};
