@@ -4,7 +4,6 @@
 #include "engine/ConversionRun.h"
 #include "model/QueueModel.h"
 #include "platform/Error.h"
-#include "platform/ProcessLauncher.h"
 #include "platform/Prompt.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
@@ -239,7 +238,12 @@ void ConsoleFrontEnd::ShowProgress(int row)
 {
     if (!m_progressWanted)
         return;
-    Write(stderr, QStringLiteral("\r%1  %2\033[K").arg(QFileInfo(m_queue->path(row)).fileName(), m_queue->progress(row)));
+    // A row just started still says "Pending"; a finished one is reported by its own line.
+    const RowState state = m_queue->state(row);
+    if (state != RowState::Pending && state != RowState::Converting)
+        return;
+    const QString progress = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue->progress(row);
+    Write(stderr, QStringLiteral("\r%1  %2\033[K").arg(QFileInfo(m_queue->path(row)).fileName(), progress));
     m_progressShown = true;
 }
 
