@@ -24,9 +24,12 @@ bool IsOption(const QString& argument, const QString& name)
 
 bool ConsoleOptions::Wanted(const QStringList& arguments)
 {
+    static const QStringList names{QStringLiteral("--convert-to"), QStringLiteral("--outdir"),
+                                   QStringLiteral("--jobs"), QStringLiteral("--help"), QStringLiteral("--version")};
     for (const QString& argument : arguments)
-        if (argument.startsWith(QLatin1String("--")))
-            return true;
+        for (const QString& name : names)
+            if (IsOption(argument, name))
+                return true;
     return false;
 }
 

@@ -19,9 +19,9 @@ struct ConsoleOptions
     QString error; // why the command line is a usage error
 
     // True when the arguments (the program's own name not among them) are for
-    // the front end rather than the window: one of them starts with "--".
-    // The window's own arguments are files and folders, and the toolkit's
-    // options take a single dash.
+    // the front end rather than the window: one of them is one of its options.
+    // Any other command line stays the window's, which a later copy forwards
+    // to the running one as it always has.
     static bool Wanted(const QStringList& arguments);
     static ConsoleOptions Parse(const QStringList& arguments);
 
