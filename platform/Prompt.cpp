@@ -6,7 +6,10 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include <cstdio>
+
 Prompt::Script* Prompt::s_script = nullptr;
+bool Prompt::s_console = false;
 
 namespace {
 
@@ -20,6 +23,13 @@ void showBox(QMessageBox::Icon icon, const QString& text)
 {
     QMessageBox box(icon, QStringLiteral("Vantrel"), text, QMessageBox::Ok, Prompt::parentWindow());
     box.exec();
+}
+
+void writeToConsole(const QString& text)
+{
+    const QByteArray line = QStringLiteral("vantrel: %1\n").arg(text).toLocal8Bit();
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    std::fflush(stderr);
 }
 
 } // namespace
@@ -48,6 +58,16 @@ void Prompt::setParentWindow(QWidget* window)
     parentPointer() = window;
 }
 
+void Prompt::setConsole(bool console)
+{
+    s_console = console;
+}
+
+bool Prompt::isConsole()
+{
+    return s_console;
+}
+
 QWidget* Prompt::parentWindow()
 {
     return parentPointer().data();
@@ -59,6 +79,10 @@ void Prompt::message(const QString& text)
         s_script->m_shown.push_back({Kind::Message, text});
         return;
     }
+    if (s_console) {
+        writeToConsole(text);
+        return;
+    }
     showBox(QMessageBox::NoIcon, text);
 }
 
@@ -67,6 +91,10 @@ void Prompt::errorBox(const QString& text)
     const QString shown = WithFullStop(text);
     if (s_script) {
         s_script->m_shown.push_back({Kind::Error, shown});
+        return;
+    }
+    if (s_console) {
+        writeToConsole(shown);
         return;
     }
     showBox(QMessageBox::Critical, shown);
@@ -82,6 +110,8 @@ QString Prompt::openFile(const QString& filter, const QString& defaultSuffix)
         s_script->m_files.pop_front();
         return answer;
     }
+    if (s_console)
+        return {};
     QFileDialog dialog(Prompt::parentWindow());
     dialog.setFileMode(QFileDialog::AnyFile); // the file need not exist
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -95,7 +125,7 @@ QString Prompt::openFile(const QString& filter, const QString& defaultSuffix)
 std::optional<QString> Prompt::scriptedFolder(const QString& caption)
 {
     if (!s_script)
-        return std::nullopt;
+        return s_console ? std::optional<QString>(QString()) : std::nullopt;
     s_script->m_shown.push_back({Kind::Folder, caption});
     if (s_script->m_folders.empty())
         return QString();

@@ -29,11 +29,18 @@ public:
     // Open-file dialog; empty on cancel.
     static QString openFile(const QString& filter, const QString& defaultSuffix);
     // For the folder picker: while a script is active, records the caption and
-    // returns the next queued folder (empty for a cancel); otherwise nothing.
+    // returns the next queued folder (empty for a cancel); a cancel on the
+    // console; otherwise nothing, and the picker opens.
     static std::optional<QString> scriptedFolder(const QString& caption);
 
     // The window the dialogs are centred on.
     static void setParentWindow(QWidget* window);
+
+    // For a program without a window: no dialog ever opens; messages and
+    // errors go to standard error as "vantrel: " and their text, and file and
+    // folder prompts are cancelled.
+    static void setConsole(bool console);
+    static bool isConsole();
 
     // Scripting, for tests and the benchmark driver. While a script is active no
     // dialog opens: messages are recorded, file and folder prompts take the next
@@ -64,4 +71,5 @@ public:
 
 private:
     static Script* s_script;
+    static bool s_console;
 };

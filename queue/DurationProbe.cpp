@@ -18,12 +18,6 @@ QByteArray batchPathText(const QString& path)
     return QFile::encodeName(path).replace("%", "%%");
 }
 
-QString missingMediaInfoText()
-{
-    return QStringLiteral("Cannot find the program \"mediainfo\", which measures the playing time of each file. "
-                          "Please install the package \"mediainfo\" and start Vantrel again");
-}
-
 QString missingInterpreterText(const QString& interpreter)
 {
     return QStringLiteral("Cannot find \"%1\", which Vantrel needs beside itself to measure files. "
@@ -32,6 +26,12 @@ QString missingInterpreterText(const QString& interpreter)
 }
 
 } // namespace
+
+QString DurationProbe::MissingMediaInfoText()
+{
+    return QStringLiteral("Cannot find the program \"mediainfo\", which measures the playing time of each file. "
+                          "Please install the package \"mediainfo\" and start Vantrel again");
+}
 
 DurationProbe::DurationProbe(QString tempDir, QString mediaInfoExe, QString interpreter)
     : m_tempDir(std::move(tempDir)), m_mediaInfoExe(std::move(mediaInfoExe)), m_interpreter(std::move(interpreter))
@@ -61,7 +61,7 @@ QByteArray DurationProbe::BatchText(const QString& source, const QString& tempDi
 std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
 {
     if (!ProcessLauncher::IsProgramFile(m_mediaInfoExe))
-        throw VantrelError(missingMediaInfoText());
+        throw VantrelError(MissingMediaInfoText());
     if (!ProcessLauncher::IsProgramFile(m_interpreter))
         throw VantrelError(missingInterpreterText(m_interpreter));
     if (m_tempDir.isEmpty())

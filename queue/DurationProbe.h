@@ -30,6 +30,8 @@ public:
     static bool CanQuote(const QString& path);
     // vantrel-batch beside the running program.
     static QString DefaultInterpreter();
+    // Message shown when there is no mediainfo to run.
+    static QString MissingMediaInfoText();
 
 private:
     QString m_tempDir;

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/StartUp.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
@@ -28,23 +29,22 @@ void store(const FreshHome& home, const char* name, const QVariant& value)
     s.setValue(QLatin1String(name), value);
 }
 
-class StartUp : public ::testing::Test
+class StartUpRun : public ::testing::Test
 {
 protected:
     FreshHome home;
     Prompt::Script prompts;
 };
 
-TEST_F(StartUp, FirstRunWritesBothValuesAndMakesBothFolders)
+TEST_F(StartUpRun, FirstRunWritesBothValuesAndMakesBothFolders)
 {
-    TfrmMain frm;
-    const MainState& s = frm.state();
+    MainState s;
+    const QString shown = StartUp::Run(s);
     const QString work = home.documents() + "/VANTREL/";
     const QString tools = home.data() + "/VANTREL/";
     EXPECT_EQ(stored(home, "WorkDir"), work);
     EXPECT_EQ(stored(home, "AppDir"), tools);
-    EXPECT_EQ(frm.Edit4->text(), work);
-    EXPECT_EQ(frm.Edit3->text(), work);
+    EXPECT_EQ(shown, work);
     EXPECT_EQ(s.WorkDir, work);
     EXPECT_EQ(s.AppDir, tools);
     // An empty home gets its Documents and data folders, as a desktop would have them.
@@ -55,7 +55,7 @@ TEST_F(StartUp, FirstRunWritesBothValuesAndMakesBothFolders)
     EXPECT_TRUE(prompts.shown().empty());
 }
 
-TEST_F(StartUp, LaterRunKeepsTheStoredWorkFolderAndRewritesAppDir)
+TEST_F(StartUpRun, LaterRunKeepsTheStoredWorkFolderAndRewritesAppDir)
 {
     const QString chosen = home.root() + "/chosen";
     QDir().mkpath(chosen);
@@ -63,67 +63,79 @@ TEST_F(StartUp, LaterRunKeepsTheStoredWorkFolderAndRewritesAppDir)
     store(home, "WorkDir", chosen);
     store(home, "AppDir", "/somewhere/else/");
 
-    TfrmMain frm;
+    MainState s;
+    EXPECT_EQ(StartUp::Run(s), chosen);
     EXPECT_EQ(stored(home, "WorkDir"), chosen);
     EXPECT_EQ(stored(home, "AppDir"), home.data() + "/VANTREL/");
-    EXPECT_EQ(frm.Edit3->text(), chosen);
-    EXPECT_EQ(frm.state().WorkDir, chosen);
+    EXPECT_EQ(s.WorkDir, chosen);
     EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir()) << "the default is made all the same";
 }
 
-TEST_F(StartUp, MissingStoredWorkFolderIsMadeOneLevelOnly)
+TEST_F(StartUpRun, MissingStoredWorkFolderIsMadeOneLevelOnly)
 {
     const QString missing = home.root() + "/gone";
     store(home, "WorkDir", missing);
-    TfrmMain frm;
+    MainState first;
+    StartUp::Run(first);
     EXPECT_TRUE(QFileInfo(missing).isDir());
     EXPECT_EQ(stored(home, "WorkDir"), missing);
 
     const QString deep = home.root() + "/no/parent";
     store(home, "WorkDir", deep);
-    TfrmMain again;
+    MainState again;
+    StartUp::Run(again);
     EXPECT_FALSE(QFileInfo(deep).exists());
     EXPECT_FALSE(QFileInfo(home.root() + "/no").exists());
-    EXPECT_EQ(again.state().WorkDir, deep);
+    EXPECT_EQ(again.WorkDir, deep);
 }
 
-TEST_F(StartUp, NonTextWorkDirLeavesTheWorkFolderEmpty)
+TEST_F(StartUpRun, NonTextWorkDirLeavesTheWorkFolderEmpty)
 {
     store(home, "WorkDir", QStringList{"a", "b"});
-    TfrmMain frm;
-    EXPECT_EQ(frm.Edit4->text(), "");
-    EXPECT_EQ(frm.Edit3->text(), "");
-    EXPECT_EQ(frm.state().WorkDir, "");
+    MainState s;
+    EXPECT_EQ(StartUp::Run(s), "");
+    EXPECT_EQ(s.WorkDir, "");
 }
 
-TEST_F(StartUp, SettingsStoreThatCannotBeUsedDoesNotStopStartUp)
+TEST_F(StartUpRun, SettingsStoreThatCannotBeUsedDoesNotStopStartUp)
 {
     // A folder where the settings file belongs can be neither read nor written.
     QDir().mkpath(home.configFile());
     QDir().mkpath(home.documents());
-    TfrmMain frm;
-    EXPECT_EQ(frm.Edit4->text(), "");
-    EXPECT_EQ(frm.Edit3->text(), "");
-    EXPECT_EQ(frm.state().WorkDir, "");
-    EXPECT_EQ(frm.state().AppDir, home.data() + "/VANTREL/");
+    MainState s;
+    EXPECT_EQ(StartUp::Run(s), "");
+    EXPECT_EQ(s.WorkDir, "");
+    EXPECT_EQ(s.AppDir, home.data() + "/VANTREL/");
     EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir());
     EXPECT_TRUE(QFileInfo(home.configFile()).isDir());
     EXPECT_TRUE(prompts.shown().empty());
 }
 
-TEST_F(StartUp, ToolsAreFoundOnThePathOrLeftEmpty)
+TEST_F(StartUpRun, ToolsAreFoundOnThePathOrLeftEmpty)
 {
-    {
-        TfrmMain frm;
-        EXPECT_TRUE(frm.state().FfmpegExe.endsWith("/ffmpeg"));
-        EXPECT_TRUE(frm.state().MediaInfoExe.endsWith("/mediainfo"));
-    }
+    MainState with;
+    StartUp::Run(with);
+    EXPECT_TRUE(with.FfmpegExe.endsWith("/ffmpeg"));
+    EXPECT_TRUE(with.MediaInfoExe.endsWith("/mediainfo"));
+
     const QByteArray saved = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(PathWithout({"ffmpeg", "mediainfo"}, home.root() + "/bin")));
-    TfrmMain without;
+    MainState without;
+    StartUp::Run(without);
     qputenv("PATH", saved);
-    EXPECT_EQ(without.state().FfmpegExe, "");
-    EXPECT_EQ(without.state().MediaInfoExe, "");
+    EXPECT_EQ(without.FfmpegExe, "");
+    EXPECT_EQ(without.MediaInfoExe, "");
+}
+
+TEST_F(StartUpRun, TheWindowShowsTheStoredOutputFolderInBothBoxes)
+{
+    const QString chosen = home.root() + "/chosen";
+    QDir().mkpath(chosen);
+    store(home, "WorkDir", chosen);
+    TfrmMain frm;
+    EXPECT_EQ(frm.Edit4->text(), chosen);
+    EXPECT_EQ(frm.Edit3->text(), chosen);
+    EXPECT_EQ(frm.state().WorkDir, chosen);
 }
 
 TEST(Folders, DoubleSlashCollapsesOnceLeftToRight)
@@ -153,8 +165,9 @@ TEST(Folders, PrivateTempFolderIsMadeOwnerOnlyAndUnsafeOnesAreRefused)
     EXPECT_THROW(Folders::PrivateTempDir(), VantrelError);
 
     Prompt::Script prompts;
-    TfrmMain frm;
-    EXPECT_EQ(frm.state().TempDir, "");
+    MainState s;
+    StartUp::Run(s);
+    EXPECT_EQ(s.TempDir, "");
     ASSERT_EQ(prompts.texts(Prompt::Kind::Error).size(), 1);
     EXPECT_TRUE(prompts.texts(Prompt::Kind::Error).first().contains("link"));
 }

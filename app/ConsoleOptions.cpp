@@ -1,0 +1,136 @@
+#include "app/ConsoleOptions.h"
+
+#include <optional>
+
+namespace {
+
+// "--name=value" or "--name value"; nothing when the value is missing.
+std::optional<QString> TakeValue(const QString& name, const QString& argument, const QStringList& arguments,
+                                 qsizetype& index)
+{
+    if (argument.size() > name.size())
+        return argument.mid(name.size() + 1);
+    if (index + 1 >= arguments.size())
+        return std::nullopt;
+    return arguments.at(++index);
+}
+
+bool IsOption(const QString& argument, const QString& name)
+{
+    return argument == name || argument.startsWith(name + QLatin1Char('='));
+}
+
+} // namespace
+
+bool ConsoleOptions::Wanted(const QStringList& arguments)
+{
+    static const QStringList names{QStringLiteral("--convert-to"), QStringLiteral("--outdir"),
+                                   QStringLiteral("--jobs"), QStringLiteral("--help"), QStringLiteral("--version")};
+    for (const QString& argument : arguments)
+        for (const QString& name : names)
+            if (IsOption(argument, name))
+                return true;
+    return false;
+}
+
+ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
+{
+    ConsoleOptions options;
+    bool help = false;
+    bool version = false;
+    bool profileGiven = false;
+    bool optionsEnded = false;
+    const auto fail = [&options](const QString& why) {
+        options.action = Action::UsageError;
+        options.error = why;
+        return options;
+    };
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (optionsEnded || argument == QLatin1String("-") || !argument.startsWith(QLatin1Char('-'))) {
+            options.paths << argument;
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (argument == QLatin1String("--help")) {
+            help = true;
+        } else if (argument == QLatin1String("--version")) {
+            version = true;
+        } else if (IsOption(argument, QStringLiteral("--convert-to"))) {
+            const auto value = TakeValue(QStringLiteral("--convert-to"), argument, arguments, i);
+            if (!value)
+                return fail(QStringLiteral("--convert-to needs a profile: divx or xvid"));
+            if (value->compare(QLatin1String("divx"), Qt::CaseInsensitive) == 0)
+                options.profile = ConversionProfile::DivxAvi;
+            else if (value->compare(QLatin1String("xvid"), Qt::CaseInsensitive) == 0)
+                options.profile = ConversionProfile::XvidAvi;
+            else
+                return fail(QStringLiteral("unknown profile \"%1\": use divx or xvid").arg(*value));
+            profileGiven = true;
+        } else if (IsOption(argument, QStringLiteral("--outdir"))) {
+            const auto value = TakeValue(QStringLiteral("--outdir"), argument, arguments, i);
+            if (!value || value->isEmpty())
+                return fail(QStringLiteral("--outdir needs a folder"));
+            options.outDir = *value;
+        } else if (IsOption(argument, QStringLiteral("--jobs"))) {
+            const auto value = TakeValue(QStringLiteral("--jobs"), argument, arguments, i);
+            bool ok = false;
+            const int jobs = value ? value->toInt(&ok) : 0;
+            if (!ok || jobs < 1)
+                return fail(QStringLiteral("--jobs needs a whole number of 1 or more"));
+            // Files are converted one at a time for now.
+            if (jobs != 1)
+                return fail(QStringLiteral("--jobs %1 is not supported yet: files are converted one at a time, "
+                                           "use --jobs 1").arg(jobs));
+            options.jobs = jobs;
+        } else {
+            return fail(QStringLiteral("unknown option \"%1\"").arg(argument));
+        }
+    }
+
+    if (help) {
+        options.action = Action::Help;
+        return options;
+    }
+    if (version) {
+        options.action = Action::Version;
+        return options;
+    }
+    if (!profileGiven)
+        return fail(QStringLiteral("--convert-to divx or --convert-to xvid is needed"));
+    if (options.paths.isEmpty())
+        return fail(QStringLiteral("no FLV file or folder to convert"));
+    options.action = Action::Convert;
+    return options;
+}
+
+QString ConsoleOptions::UsageText()
+{
+    return QStringLiteral(
+        "Usage: vantrel --convert-to divx|xvid [--outdir DIR] [--jobs N] PATH...\n"
+        "       vantrel --help | --version\n"
+        "\n"
+        "Converts FLV files to AVI without a window. Each PATH is an FLV file, or a\n"
+        "folder whose FLV files (not those of its subfolders) are all converted.\n"
+        "\n"
+        "  --convert-to divx|xvid  convert as the DivX AVI or the Xvid AVI button does\n"
+        "  --outdir DIR            put the AVI files in DIR; without it, in the output\n"
+        "                          folder the window has stored\n"
+        "  --jobs N                the number of files converted side by side; for\n"
+        "                          now it must be 1\n"
+        "  --help                  show this text\n"
+        "  --version               show the version\n"
+        "\n"
+        "Each finished file gives one line on standard output, in the order files\n"
+        "finish:  Done<TAB>source<TAB>output  or  Failed<TAB>source<TAB>reason\n"
+        "\n"
+        "Exit code: 0 every file converted; 1 a file failed or could not be queued;\n"
+        "2 a usage error (unknown option or profile, no PATH, no output folder, a\n"
+        "missing tool). Ended by SIGINT or SIGTERM, it stops its ffmpeg and ends by\n"
+        "that signal.\n");
+}
+
+QString ConsoleOptions::VersionText()
+{
+    return QStringLiteral("vantrel %1\n").arg(QStringLiteral(VANTREL_VERSION));
+}

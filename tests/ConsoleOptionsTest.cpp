@@ -1,0 +1,77 @@
+#include "app/ConsoleOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Action = ConsoleOptions::Action;
+
+TEST(ConsoleOptions, CommandLinesParseToTheirAction)
+{
+    struct Case
+    {
+        const char* name;
+        QStringList arguments;
+        Action action;
+        ConversionProfile profile;
+        QString outDir;
+        QStringList paths;
+        QString error; // a fragment of the usage error
+    };
+    const auto Divx = ConversionProfile::DivxAvi;
+    const auto Xvid = ConversionProfile::XvidAvi;
+    const std::vector<Case> cases{
+        {"separate values", {"--convert-to", "xvid", "--outdir", "/o", "--jobs", "1", "a.flv", "d"},
+         Action::Convert, Xvid, "/o", {"a.flv", "d"}, ""},
+        {"joined values, options after paths", {"a.flv", "--convert-to=DivX", "--outdir=/o"},
+         Action::Convert, Divx, "/o", {"a.flv"}, ""},
+        {"the last profile counts", {"--convert-to", "divx", "--convert-to", "xvid", "a"}, Action::Convert, Xvid,
+         "", {"a"}, ""},
+        {"after -- every argument is a path", {"--convert-to", "xvid", "--", "--jobs", "-x.flv"}, Action::Convert,
+         Xvid, "", {"--jobs", "-x.flv"}, ""},
+        {"a lone dash is a path", {"--convert-to", "xvid", "-"}, Action::Convert, Xvid, "", {"-"}, ""},
+        {"help needs nothing else", {"--help", "stray"}, Action::Help, Divx, "", {"stray"}, ""},
+        {"version needs nothing else", {"--version"}, Action::Version, Divx, "", {}, ""},
+        {"an unknown option is an error even with help", {"--help", "--fast"}, Action::UsageError, Divx, "", {},
+         "unknown option \"--fast\""},
+        {"a single-dash option is unknown too", {"--convert-to", "xvid", "-q", "a"}, Action::UsageError, Divx, "",
+         {}, "unknown option \"-q\""},
+        {"unknown profile", {"--convert-to", "mp4", "a"}, Action::UsageError, Divx, "", {}, "unknown profile \"mp4\""},
+        {"profile missing its value", {"a", "--convert-to"}, Action::UsageError, Divx, "", {}, "needs a profile"},
+        {"no profile", {"a.flv"}, Action::UsageError, Divx, "", {}, "--convert-to"},
+        {"no path", {"--convert-to", "xvid", "--outdir", "/o"}, Action::UsageError, Xvid, "/o", {}, "no FLV file"},
+        {"empty output folder", {"--convert-to", "xvid", "--outdir=", "a"}, Action::UsageError, Xvid, "", {},
+         "--outdir needs a folder"},
+        {"jobs other than one", {"--convert-to", "xvid", "--jobs", "2", "a"}, Action::UsageError, Xvid, "", {},
+         "--jobs 2 is not supported"},
+        {"jobs not a number", {"--convert-to", "xvid", "--jobs=many", "a"}, Action::UsageError, Xvid, "", {},
+         "whole number"},
+        {"jobs zero", {"--convert-to", "xvid", "--jobs", "0", "a"}, Action::UsageError, Xvid, "", {},
+         "whole number"},
+    };
+    for (const Case& c : cases) {
+        const ConsoleOptions o = ConsoleOptions::Parse(c.arguments);
+        EXPECT_EQ(o.action, c.action) << c.name;
+        if (c.action == Action::UsageError) {
+            EXPECT_TRUE(o.error.contains(c.error)) << c.name << ": " << o.error.toStdString();
+            continue;
+        }
+        EXPECT_EQ(o.profile, c.profile) << c.name;
+        EXPECT_EQ(o.outDir, c.outDir) << c.name;
+        EXPECT_EQ(o.paths, c.paths) << c.name;
+    }
+}
+
+TEST(ConsoleOptions, OnlyTheFrontEndsOptionsTakeTheCommandLineFromTheWindow)
+{
+    EXPECT_TRUE(ConsoleOptions::Wanted({"a.flv", "--convert-to", "xvid"}));
+    EXPECT_TRUE(ConsoleOptions::Wanted({"--outdir=/o", "--fast"}));
+    EXPECT_TRUE(ConsoleOptions::Wanted({"--version"}));
+    // What Open With passes, the toolkit's own options and any other text stay
+    // the window's, to be forwarded to a running one unchanged.
+    EXPECT_FALSE(ConsoleOptions::Wanted({}));
+    EXPECT_FALSE(ConsoleOptions::Wanted({"/home/u/a.flv", "/home/u/clips"}));
+    EXPECT_FALSE(ConsoleOptions::Wanted({"-platform", "offscreen", "--x", "--convert-toxvid"}));
+}
+
+} // namespace
