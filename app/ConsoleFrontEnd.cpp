@@ -139,6 +139,7 @@ int ConsoleFrontEnd::Convert()
     // The private temp folder only: the window's start-up would make folders
     // and write settings, which the front end never does.
     StartUp::UsePrivateTempFolder(m_state);
+    m_state.Jobs = m_options.jobs > 0 ? m_options.jobs : StartUp::StoredJobs();
 
     bool allQueued = true;
     for (const QString& path : std::as_const(m_options.paths))
@@ -199,20 +200,25 @@ void ConsoleFrontEnd::RunQueue()
     connect(m_run.get(), &ConversionRun::rowStarted, this, [this](int row) {
         // Each row keeps the file its own ffmpeg writes.
         m_outputs[row] = m_state.TargetFile;
-        m_converting = row;
-        ShowProgress(row);
+        m_converting.append(row);
+        ShowProgress();
     });
     connect(m_run.get(), &ConversionRun::rowFinished, this, [this](int row) {
-        m_converting = -1;
+        m_converting.removeAll(row);
         ReportRow(row);
+        ShowProgress();
     });
     connect(m_run.get(), &ConversionRun::runEnded, &loop, [&] {
         ended = true;
         loop.quit();
     });
     connect(m_queue, &QueueModel::dataChanged, this, [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-        if (m_converting >= topLeft.row() && m_converting <= bottomRight.row())
-            ShowProgress(m_converting);
+        for (const int row : std::as_const(m_converting)) {
+            if (row >= topLeft.row() && row <= bottomRight.row()) {
+                ShowProgress();
+                return;
+            }
+        }
     });
 
     RunGuarded([&] { m_run->Begin(m_options.profile); });
@@ -234,16 +240,25 @@ void ConsoleFrontEnd::ReportRow(int row)
     }
 }
 
-void ConsoleFrontEnd::ShowProgress(int row)
+void ConsoleFrontEnd::ShowProgress()
 {
     if (!m_progressWanted)
         return;
-    // A row just started still says "Pending"; a finished one is reported by its own line.
-    const RowState state = m_queue->state(row);
-    if (state != RowState::Pending && state != RowState::Converting)
+    // Every file converting now, in the order they started. A row just started
+    // still says "Pending"; a finished one is reported by its own line.
+    QStringList parts;
+    for (const int row : std::as_const(m_converting)) {
+        const RowState state = m_queue->state(row);
+        if (state != RowState::Pending && state != RowState::Converting)
+            continue;
+        const QString progress = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue->progress(row);
+        parts << QStringLiteral("%1  %2").arg(QFileInfo(m_queue->path(row)).fileName(), progress);
+    }
+    if (parts.isEmpty()) {
+        ClearProgress();
         return;
-    const QString progress = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue->progress(row);
-    Write(stderr, QStringLiteral("\r%1  %2\033[K").arg(QFileInfo(m_queue->path(row)).fileName(), progress));
+    }
+    Write(stderr, QStringLiteral("\r%1\033[K").arg(parts.join(QStringLiteral("   "))));
     m_progressShown = true;
 }
 
@@ -276,12 +291,14 @@ void ConsoleFrontEnd::WatchSignals()
 void ConsoleFrontEnd::Interrupted(int signalNumber)
 {
     ClearProgress();
-    if (m_converting >= 0)
+    for (const int row : std::as_const(m_converting))
         Complain(QStringLiteral("Stopped by %1; the conversion of \"%2\" did not finish.")
-                     .arg(SignalName(signalNumber), m_queue->path(m_converting)));
-    else
+                     .arg(SignalName(signalNumber), m_queue->path(row)));
+    if (m_converting.isEmpty())
         Complain(QStringLiteral("Stopped by %1.").arg(SignalName(signalNumber)));
-    // Ending the run ends its ffmpeg and waits for it.
+    // Ending the run ends its ffmpeg and waits for it; its rows are not reported as failed files.
+    if (m_run)
+        m_run->disconnect(this);
     m_run.reset();
     std::fflush(stdout);
     // Ended by the signal itself, so a calling shell or xargs sees why.

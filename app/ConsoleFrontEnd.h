@@ -3,6 +3,7 @@
 #include "app/ConsoleOptions.h"
 #include "model/MainState.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -45,7 +46,8 @@ private:
     // Converts every row; returns when the run has ended.
     void RunQueue();
     void ReportRow(int row);
-    void ShowProgress(int row);
+    // The terminal's progress line: each converting file and its percentage.
+    void ShowProgress();
     void ClearProgress();
     void WatchSignals();
     [[noreturn]] void Interrupted(int signalNumber);
@@ -58,7 +60,7 @@ private:
     std::unique_ptr<ConversionRun> m_run;
     std::map<int, QString> m_outputs;  // row -> the file its ffmpeg writes
     std::set<int> m_reported;          // rows whose line is printed
-    int m_converting = -1;             // the row whose ffmpeg runs
+    QList<int> m_converting;           // the rows whose ffmpeg runs, in the order they started
     bool m_progressShown = false;
     bool m_progressWanted = false;
     QSocketNotifier* m_signals = nullptr; // owned as a child

@@ -1,5 +1,8 @@
 #include "app/ConsoleOptions.h"
 
+#include "model/MainState.h"
+
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -78,11 +81,7 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
             const int jobs = value ? value->toInt(&ok) : 0;
             if (!ok || jobs < 1)
                 return fail(QStringLiteral("--jobs needs a whole number of 1 or more"));
-            // Files are converted one at a time for now.
-            if (jobs != 1)
-                return fail(QStringLiteral("--jobs %1 is not supported yet: files are converted one at a time, "
-                                           "use --jobs 1").arg(jobs));
-            options.jobs = jobs;
+            options.jobs = std::min(jobs, MainState::MaxJobs);
         } else {
             return fail(QStringLiteral("unknown option \"%1\"").arg(argument));
         }
@@ -116,8 +115,8 @@ QString ConsoleOptions::UsageText()
         "  --convert-to divx|xvid  convert as the DivX AVI or the Xvid AVI button does\n"
         "  --outdir DIR            put the AVI files in DIR; without it, in the output\n"
         "                          folder the window has stored\n"
-        "  --jobs N                the number of files converted side by side; for\n"
-        "                          now it must be 1\n"
+        "  --jobs N                convert (and measure) N files side by side; without\n"
+        "                          it, the settings file's Jobs=, else one per core\n"
         "  --help                  show this text\n"
         "  --version               show the version\n"
         "\n"

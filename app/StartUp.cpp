@@ -7,6 +7,10 @@
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
+#include <QThread>
+
+#include <algorithm>
+
 namespace StartUp {
 
 QString Run(MainState& state)
@@ -17,6 +21,7 @@ QString Run(MainState& state)
     MakeDefaultFolders(state);
     const QString stored = TakeStoredWorkDir();
     state.WorkDir = stored;
+    state.Jobs = StoredJobs();
     FindTools(state);
     return stored;
 }
@@ -85,6 +90,26 @@ QString StoredWorkDir()
     } catch (const std::exception&) {
     }
     return {};
+}
+
+int JobsFromText(const QString& text)
+{
+    bool ok = false;
+    const int jobs = text.trimmed().toInt(&ok, 10);
+    return std::clamp(ok ? jobs : QThread::idealThreadCount(), 1, MainState::MaxJobs);
+}
+
+int StoredJobs()
+{
+    QString text;
+    try {
+        const SettingsStore store;
+        if (store.contains(SettingsStore::JobsKey))
+            text = store.readString(SettingsStore::JobsKey);
+    } catch (const std::exception&) {
+        // Unreadable, or not a text: the default.
+    }
+    return JobsFromText(text);
 }
 
 void FindTools(MainState& state)

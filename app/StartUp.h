@@ -26,6 +26,12 @@ QString TakeStoredWorkDir();
 // The stored output folder as it stands, nothing made or written; empty when
 // none can be read.
 QString StoredWorkDir();
+// How many files are converted and probed side by side: the settings file's
+// "Jobs" when it holds a whole number, else the number of processor cores;
+// within 1..MainState::MaxJobs either way. Nothing is written.
+int StoredJobs();
+// The same rule on the setting's text; a null text is a setting not there.
+int JobsFromText(const QString& text);
 // ffmpeg and mediainfo from PATH; empty when missing, which the action that
 // needs the tool reports.
 void FindTools(MainState& state);

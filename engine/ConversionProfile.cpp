@@ -35,9 +35,10 @@ QString OptionText(ConversionProfile profile)
 
 QString FfmpegArgs(ConversionProfile profile, const QString& sourceFile, const QString& targetFile)
 {
-    // No standard input: ffmpeg would otherwise read keys from it. The container
-    // is named, as the file written is not always called ".avi".
-    return QStringLiteral(" -nostdin -hide_banner -i ") + QuotedPath(sourceFile) + QLatin1Char(' ')
+    // No standard input: ffmpeg would otherwise read keys from it. Its progress
+    // comes as key=value reports on standard output instead of a status line.
+    // The container is named, as the file written is not always called ".avi".
+    return QStringLiteral(" -nostdin -hide_banner -nostats -progress pipe:1 -i ") + QuotedPath(sourceFile) + QLatin1Char(' ')
         + OptionText(profile) + QStringLiteral(" -f avi ") + QuotedPath(targetFile);
 }
 

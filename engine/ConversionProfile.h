@@ -12,8 +12,9 @@ namespace ConversionProfiles {
 // existing output.
 QString OptionText(ConversionProfile profile);
 
-// ffmpeg's whole argument text for one file, written as AVI whatever targetFile's name. The paths are quoted so that any
-// path comes back unchanged when the text is split into arguments.
+// ffmpeg's whole argument text for one file, written as AVI whatever targetFile's name, with
+// its progress reported on standard output. The paths are quoted so that any path comes back
+// unchanged when the text is split into arguments.
 QString FfmpegArgs(ConversionProfile profile, const QString& sourceFile, const QString& targetFile);
 
 // The output path for a source: its file name with the last extension replaced

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -67,7 +68,7 @@ QString MoveIntoPlace(const QString& partial, const QString& target)
 } // namespace
 
 ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* parent)
-    : QObject(parent), m_state(state), m_queue(queue), m_monitor(state, queue),
+    : QObject(parent), m_state(state), m_queue(queue),
       m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
 {
 }
@@ -102,6 +103,7 @@ QString ConversionRun::DistinctOutput(const QString& target, const QSet<QString>
 
 void ConversionRun::Begin(ConversionProfile profile)
 {
+    m_state.OutputRate = 123.5;
     if (!m_state.Busy) {
         if (m_state.WorkDir.trimmed().isEmpty()) {
             // Without it every output would land in the filesystem's root.
@@ -114,43 +116,50 @@ void ConversionRun::Begin(ConversionProfile profile)
             return;
         }
         m_profile = profile;
+        m_halted = false;
+        StartNext();
     }
-    StartNext();
 }
 
 void ConversionRun::StartNext()
 {
     m_state.OutputRate = 123.5;
-    if (m_state.Busy)
-        return;
     try {
-        FindAndStartRow();
+        FillJobs();
     } catch (...) {
-        emit runEnded();
+        m_halted = true;
+        if (m_jobs.empty())
+            emit runEnded();
         throw;
     }
-    if (!m_state.Busy)
+    if (m_jobs.empty())
         emit runEnded();
 }
 
-void ConversionRun::FindAndStartRow()
+void ConversionRun::FillJobs()
 {
-    MainState& s = m_state;
-    for (;;) {
-        if (m_queue.count() == 0)
+    if (m_jobs.empty() && m_queue.count() > 0)
+        m_state.CurrentRow = -1;
+    while (!m_halted && static_cast<int>(m_jobs.size()) < m_state.jobs()) {
+        const int row = NextPendingRow();
+        if (row < 0)
             return;
-        s.CurrentRow = -1;
-        for (int row = 0; row < m_queue.count(); ++row) {
-            if (m_queue.state(row) == RowState::Pending) {
-                s.CurrentRow = row;
-                break;
-            }
-        }
-        if (s.CurrentRow < 0)
-            return;
-        if (StartRow(s.CurrentRow))
-            return;
+        StartRow(row);
     }
+}
+
+int ConversionRun::NextPendingRow() const
+{
+    for (int row = 0; row < m_queue.count(); ++row) {
+        if (m_queue.state(row) != RowState::Pending)
+            continue;
+        // A row keeps "Pending" until its ffmpeg first reports.
+        const bool running = std::any_of(m_jobs.cbegin(), m_jobs.cend(),
+                                         [row](const std::unique_ptr<Job>& job) { return job->row == row; });
+        if (!running)
+            return row;
+    }
+    return -1;
 }
 
 QString ConversionRun::PartialFileFor(const QString& target)
@@ -164,6 +173,7 @@ QString ConversionRun::PartialFileFor(const QString& target)
 bool ConversionRun::StartRow(int row)
 {
     MainState& s = m_state;
+    s.CurrentRow = row;
     s.SourceFile = m_queue.path(row);
     QSet<QString> taken = m_outputs;
     for (int other = 0; other < m_queue.count(); ++other)
@@ -185,9 +195,24 @@ bool ConversionRun::StartRow(int row)
         return false;
     }
 
+    auto job = std::make_unique<Job>();
+    job->row = row;
+    job->seconds = seconds;
+    job->target = s.TargetFile;
+    job->partial = partial;
     auto* child = new ChildProcess(this);
-    m_child = child;
-    m_partial = partial;
+    job->child = child;
+    // Its progress report, as ffmpeg writes it.
+    connect(child, &ChildProcess::output, this, [this, child](const QByteArray& bytes) {
+        for (const auto& running : m_jobs) {
+            if (running->child != child)
+                continue;
+            running->monitor.Feed(bytes);
+            // The last report comes just before the end, when no tick may be left to show it.
+            if (running->monitor.ended())
+                ShowProgress(*running);
+        }
+    });
     // Queued, so that an end reported while starting is handled after the start.
     connect(child, &ChildProcess::done, this,
             [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
@@ -195,15 +220,19 @@ bool ConversionRun::StartRow(int row)
                     RunGuarded([&] { Finished(guard, end); });
             },
             Qt::QueuedConnection);
-    LaunchPlan plan = ProcessLauncher::Plan(s.FfmpegExe, s.FfmpegArgs);
-    plan.ownProcessGroup = true;
-    child->start(plan);
-
-    s.Busy = true;
-    s.LastSize = 0;
 
     auto* timer = new TAdvancedTimer(this);
-    m_timer = timer;
+    job->timer = timer;
+    m_jobs.push_back(std::move(job));
+
+    LaunchPlan plan = ProcessLauncher::Plan(s.FfmpegExe, s.FfmpegArgs);
+    plan.ownProcessGroup = true;
+    plan.readOutput = true;
+    child->start(plan);
+
+    UpdateBusy();
+    s.LastSize = 0;
+
     timer->setBuddy(partial);
     timer->setInterval(500);
     timer->setEnabled(true);
@@ -212,26 +241,41 @@ bool ConversionRun::StartRow(int row)
     return true;
 }
 
+void ConversionRun::ShowProgress(Job& job)
+{
+    const std::optional<int> percent = job.monitor.Percent(job.seconds);
+    if (!percent || *percent == job.shown || job.row < 0 || job.row >= m_queue.count())
+        return;
+    job.shown = *percent;
+    m_queue.setState(job.row, RowState::Converting, *percent);
+}
+
 void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
 {
-    if (child != m_child)
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                 [child](const std::unique_ptr<Job>& job) { return job->child == child; });
+    if (it == m_jobs.end())
         return;
-    const int row = m_state.CurrentRow;
-    const QString partial = std::exchange(m_partial, QString());
-    QString why = FailureReason(end, partial);
+    const std::unique_ptr<Job> job = std::move(*it);
+    m_jobs.erase(it);
+    const int row = job->row;
+    QString why = FailureReason(end, job->partial);
+    // ffmpeg's own last lines tell why it failed; after a success they are a summary.
+    if (!why.isEmpty() && !end.errorTail.isEmpty())
+        why += QLatin1Char('\n') + end.errorTail;
     if (why.isEmpty())
-        why = MoveIntoPlace(partial, m_state.TargetFile);
+        why = MoveIntoPlace(job->partial, job->target);
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
         m_queue.setFailureDetail(row, QString());
     } else {
-        QFile::remove(partial);
-        MarkFailed(row, end.errorTail.isEmpty() ? why : why + QLatin1Char('\n') + end.errorTail);
+        QFile::remove(job->partial);
+        MarkFailed(row, why);
     }
-    m_state.Busy = false;
-    ReleaseTimer();
-    m_child = nullptr;
+    UpdateBusy();
+    ReleaseTimer(*job);
+    child->disconnect(this);
     child->deleteLater();
     emit rowFinished(row);
     StartNext();
@@ -239,21 +283,32 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
 
 void ConversionRun::Abort()
 {
-    if (!m_child)
+    if (m_jobs.empty())
         return;
-    ChildProcess* child = m_child;
-    m_child = nullptr;
-    child->disconnect(this);
-    // Waits for the end, so that nothing writes the file after it is removed.
-    child->kill(5000);
-    child->deleteLater();
-    QFile::remove(std::exchange(m_partial, QString()));
-    ReleaseTimer();
-    m_state.Busy = false;
-    const int row = m_state.CurrentRow;
-    if (row >= 0 && row < m_queue.count()) {
-        MarkFailed(row, QStringLiteral("The conversion was stopped"));
-        emit rowFinished(row);
+    std::vector<std::unique_ptr<Job>> jobs = std::move(m_jobs);
+    m_jobs.clear();
+    // Every group is sent its end before any is waited for.
+    for (const auto& job : jobs) {
+        if (job->child) {
+            job->child->disconnect(this);
+            job->child->kill();
+        }
+    }
+    for (const auto& job : jobs) {
+        if (job->child) {
+            // Waits for the end, so that nothing writes the file after it is removed.
+            job->child->kill(5000);
+            job->child->deleteLater();
+        }
+        QFile::remove(job->partial);
+        ReleaseTimer(*job);
+    }
+    UpdateBusy();
+    for (const auto& job : jobs) {
+        if (job->row >= 0 && job->row < m_queue.count()) {
+            MarkFailed(job->row, QStringLiteral("The conversion was stopped"));
+            emit rowFinished(job->row);
+        }
     }
 }
 
@@ -279,18 +334,67 @@ bool ConversionRun::WouldOverwriteASource(const QString& target) const
 
 void ConversionRun::MonitorTick(QObject* sender)
 {
-    if (auto* timer = qobject_cast<TAdvancedTimer*>(sender))
-        m_monitor.Tick(timer->Buddy());
+    for (const auto& job : m_jobs) {
+        if (job->timer && job->timer == sender) {
+            ShowProgress(*job);
+            m_state.LastSize = job->monitor.totalSize();
+            return;
+        }
+    }
 }
 
 qint64 ConversionRun::runningProcessId() const
 {
-    return m_child && m_child->isRunning() ? m_child->processId() : 0;
+    for (auto it = m_jobs.crbegin(); it != m_jobs.crend(); ++it) {
+        if ((*it)->child && (*it)->child->isRunning())
+            return (*it)->child->processId();
+    }
+    return 0;
 }
 
-void ConversionRun::ReleaseTimer()
+QList<qint64> ConversionRun::runningProcessIds() const
 {
-    if (m_timer)
-        m_timer->Release();
-    m_timer = nullptr;
+    QList<qint64> ids;
+    for (const auto& job : m_jobs)
+        if (job->child && job->child->isRunning())
+            ids << job->child->processId();
+    return ids;
+}
+
+QList<int> ConversionRun::runningRows() const
+{
+    QList<int> rows;
+    for (const auto& job : m_jobs)
+        rows << job->row;
+    return rows;
+}
+
+TAdvancedTimer* ConversionRun::timer() const
+{
+    return m_jobs.empty() ? nullptr : m_jobs.back()->timer.data();
+}
+
+QString ConversionRun::partialFile() const
+{
+    return m_jobs.empty() ? QString() : m_jobs.back()->partial;
+}
+
+QStringList ConversionRun::partialFiles() const
+{
+    QStringList files;
+    for (const auto& job : m_jobs)
+        files << job->partial;
+    return files;
+}
+
+void ConversionRun::ReleaseTimer(Job& job)
+{
+    if (job.timer)
+        job.timer->Release();
+    job.timer = nullptr;
+}
+
+void ConversionRun::UpdateBusy()
+{
+    m_state.Busy = !m_jobs.empty();
 }

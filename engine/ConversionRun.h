@@ -8,51 +8,65 @@
 #include <QPointer>
 #include <QSet>
 
+#include <memory>
+#include <vector>
+
 struct ChildEnd;
 class ChildProcess;
 struct MainState;
 class QueueModel;
 
-// A conversion run: hands the queue's "Pending" rows to ffmpeg one at a time,
-// top to bottom, all with the profile of the button that began the run, and
-// marks each row by how its ffmpeg process ended: "Done" and "AVI", or
-// "Failed" with ffmpeg's last error lines as the row's tooltip.
+// A conversion run: hands the queue's "Pending" rows to ffmpeg in queue order,
+// up to the state's jobs() side by side, all with the profile of the button
+// that began the run, and marks each row by how its own ffmpeg process ended:
+// "Done" and "AVI", or "Failed" with ffmpeg's last error lines as the row's
+// tooltip. The next row starts the moment one ends. Meanwhile each row shows
+// the share of its source that ffmpeg reports as converted.
 //
 // ffmpeg writes under a hidden temporary name beside the output, which takes
 // the output's name only when the conversion succeeded, so no half-written
 // file ever stands under an output's name and an older file of that name is
 // replaced only by a finished one. No two rows of a run share an output.
+//
+// The state's single fields (CurrentRow, SourceFile, TargetFile, FfmpegArgs,
+// ExpectedSize) describe the row started last.
 class ConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
     ConversionRun(MainState& state, QueueModel& queue, QObject* parent = nullptr);
-    ~ConversionRun() override; // a running conversion is ended, as by Abort()
+    ~ConversionRun() override; // running conversions are ended, as by Abort()
 
     // A press on a conversion button; ignored while a file converts. Without
-    // an output folder it asks for one and starts nothing. Throws when the
-    // first file cannot be started (ffmpeg missing, a duration that is not a
-    // number); the row then stays "Pending".
+    // an output folder it asks for one and starts nothing. Throws when a file
+    // cannot be started (ffmpeg missing, a duration that is not a number); that
+    // row then stays "Pending" and no further row starts in this run.
     void Begin(ConversionProfile profile);
 
-    // Ends the running conversion and its whole process group, removes its
-    // unfinished file and marks its row "Failed"; starts nothing more.
+    // Ends every running conversion and its whole process group, removes their
+    // unfinished files and marks their rows "Failed"; starts nothing more.
     void Abort();
 
     // What every file's timer calls at each tick; the progress monitor unless
     // the window routes it through its own handler.
     void setTickHandler(TNotifyEvent handler) { m_tickHandler = std::move(handler); }
-    // The progress monitor's tick for the timer that ticked.
+    // The progress tick for the row whose timer ticked.
     void MonitorTick(QObject* sender);
 
     ConversionProfile profile() const { return m_profile; }
-    // The process id of the running ffmpeg; 0 when none runs.
+    // The process id of the ffmpeg started last that still runs; 0 when none runs.
     qint64 runningProcessId() const;
-    // The running file's timer, while one runs.
-    TAdvancedTimer* timer() const { return m_timer; }
-    // Where the running ffmpeg writes until it has finished; empty when none runs.
-    QString partialFile() const { return m_partial; }
+    // Every running ffmpeg's process id, in the order they were started.
+    QList<qint64> runningProcessIds() const;
+    // The rows converting now, in the order they were started.
+    QList<int> runningRows() const;
+    // The timer of the row started last, while one runs.
+    TAdvancedTimer* timer() const;
+    // Where the ffmpeg started last writes until it has finished; empty when none runs.
+    QString partialFile() const;
+    // The same for every running conversion, in the order they were started.
+    QStringList partialFiles() const;
 
     // Message shown when there is no ffmpeg to run.
     static QString MissingFfmpegText();
@@ -62,31 +76,45 @@ public:
     static QString DistinctOutput(const QString& target, const QSet<QString>& taken);
 
 signals:
-    // ffmpeg was started for a row; FfmpegArgs and TargetFile are the row's.
+    // ffmpeg was started for a row; the state's FfmpegArgs and TargetFile are the row's.
     void rowStarted(int row);
     // A row reached "Done" or "Failed".
     void rowFinished(int row);
-    // The run stopped: no "Pending" row was left, or the next could not start.
+    // The run stopped: no row runs, and none is left to start or the next could not start.
     void runEnded();
 
 private:
+    // One row being converted.
+    struct Job
+    {
+        int row = -1;
+        qint64 seconds = 0;             // the probed duration
+        QString target;                 // the output's name once finished
+        QString partial;                // where ffmpeg writes until then
+        QPointer<ChildProcess> child;   // owned as a child of the run
+        QPointer<TAdvancedTimer> timer; // owned as a child of the run
+        ProgressMonitor monitor;
+        int shown = -1;                 // the percentage the row shows; -1 none yet
+    };
+
     void StartNext();
-    void FindAndStartRow();
+    void FillJobs();
+    int NextPendingRow() const;
     bool StartRow(int row); // false when the row was refused and marked "Failed"
+    void ShowProgress(Job& job);
     void Finished(ChildProcess* child, const ChildEnd& end);
     void MarkFailed(int row, const QString& why);
     bool WouldOverwriteASource(const QString& target) const;
     QString PartialFileFor(const QString& target);
-    void ReleaseTimer();
+    static void ReleaseTimer(Job& job);
+    void UpdateBusy();
 
     MainState& m_state;
     QueueModel& m_queue;
-    ProgressMonitor m_monitor;
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
     TNotifyEvent m_tickHandler;
-    QPointer<ChildProcess> m_child;   // owned as a child
-    QPointer<TAdvancedTimer> m_timer; // owned as a child
-    QString m_partial;                // the running conversion's temporary file
-    QSet<QString> m_outputs;          // every output a row of this run was given
-    int m_serial = 0;                 // makes each temporary name unique
+    std::vector<std::unique_ptr<Job>> m_jobs; // in the order they were started
+    QSet<QString> m_outputs;                  // every output a row of this run was given
+    int m_serial = 0;                         // makes each temporary name unique
+    bool m_halted = false;                    // a row could not start: no more start in this run
 };

@@ -1,33 +1,44 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
+#include <QtGlobal>
 
 #include <optional>
 
-struct MainState;
-class QueueModel;
-
-// Shows how far the running conversion has come: the output's size as a
-// percentage of the expected size, in the row being converted. Completion is
-// the conversion process's end, not the monitor's business.
+// Reads what ffmpeg reports of its own progress ("-progress" key=value lines,
+// each report closed by a "progress=" line) and turns it into the share of the
+// source converted. Completion is the conversion process's end, not the
+// monitor's business.
 class ProgressMonitor
 {
 public:
-    ProgressMonitor(MainState& state, QueueModel& queue) : m_state(state), m_queue(queue) {}
+    // Takes the next bytes of the report; a line may be split across calls,
+    // and a report cut short (the pipe closed early) counts for nothing.
+    void Feed(const QByteArray& bytes);
 
-    // One tick for the output at outputPath. A tick that cannot measure (no
-    // output yet, unreadable, nothing expected) changes nothing.
-    void Tick(const QString& outputPath);
+    // Microseconds of the source ffmpeg has converted, by its last whole
+    // report; nothing before the first.
+    std::optional<qint64> processedUs() const { return m_processedUs; }
+    // ffmpeg said its report is the last ("progress=end").
+    bool ended() const { return m_ended; }
+    // Bytes written, by the last whole report that said so.
+    qint64 totalSize() const { return m_totalSize; }
 
-    // The size as a percentage of the expected size, truncated and not capped;
-    // nothing when there is no expected size to divide by.
-    static std::optional<int> Percent(qint64 size, qint64 expectedSize);
+    // The percentage for a source of durationSeconds: nothing until ffmpeg has
+    // reported, or when there is no duration to divide by.
+    std::optional<int> Percent(qint64 durationSeconds) const;
 
-    // The size of the file at path, without opening it, so the writer is
-    // never disturbed; nothing when there is no readable regular file.
-    static std::optional<qint64> MeasuredSize(const QString& path);
+    // processedUs x 100 / the duration, truncated, and never past 99: only the
+    // conversion's end says a file is done.
+    static std::optional<int> Percent(qint64 processedUs, qint64 durationSeconds);
 
 private:
-    MainState& m_state;
-    QueueModel& m_queue;
+    void TakeLine(const QByteArray& line);
+
+    QByteArray m_partialLine;
+    std::optional<qint64> m_reportTime; // of the report still being read
+    std::optional<qint64> m_reportSize;
+    std::optional<qint64> m_processedUs;
+    qint64 m_totalSize = 0;
+    bool m_ended = false;
 };

@@ -52,7 +52,12 @@ bool ChildProcess::start(const LaunchPlan& plan)
     m_process = new QProcess(this);
     m_ownGroup = plan.ownProcessGroup;
     ApplyLaunchPlan(*m_process, plan);
-    m_process->setStandardOutputFile(QProcess::nullDevice());
+    if (plan.readOutput) {
+        connect(m_process, &QProcess::readyReadStandardOutput, this,
+                [this] { emit output(m_process->readAllStandardOutput()); });
+    } else {
+        m_process->setStandardOutputFile(QProcess::nullDevice());
+    }
 
     connect(m_process, &QProcess::readyReadStandardError, this, [this] {
         m_errorTail += m_process->readAllStandardError();
@@ -61,6 +66,8 @@ bool ChildProcess::start(const LaunchPlan& plan)
     });
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         m_errorTail += m_process->readAllStandardError();
+        if (const QByteArray rest = m_process->readAllStandardOutput(); !rest.isEmpty())
+            emit output(rest);
         ChildEnd end;
         end.kind = status == QProcess::NormalExit ? ChildEnd::Kind::Exited : ChildEnd::Kind::Crashed;
         end.exitCode = exitCode;

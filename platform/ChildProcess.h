@@ -25,15 +25,18 @@ struct LaunchPlan
     QString workingFolder; // empty: the current folder
     // In a process group of its own, so that ending it ends whatever it started too.
     bool ownProcessGroup = false;
+    // Standard output is read and handed on by ChildProcess::output(); else discarded.
+    bool readOutput = false;
 };
 
 // Sets up a process as every child of the program starts: the plan's program,
 // arguments and working folder, and empty standard input.
 void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan);
 
-// One child process: empty standard input, standard output discarded, error
-// output kept as a short tail. Emits done() once, whether the child ran,
-// failed to start, crashed or was killed.
+// One child process: empty standard input, standard output discarded or
+// handed on as it comes, error output kept as a short tail. Emits done() once,
+// after the last output, whether the child ran, failed to start, crashed or
+// was killed.
 class ChildProcess : public QObject
 {
     Q_OBJECT
@@ -54,6 +57,8 @@ public:
     static constexpr int TailLines = 8;
 
 signals:
+    // Bytes the child wrote to its standard output, when the plan asked for them.
+    void output(const QByteArray& bytes);
     void done(const ChildEnd& end);
 
 private:

@@ -69,6 +69,7 @@ bool CanSave(const QString& file)
 
 const QString SettingsStore::WorkDirKey = QStringLiteral("WorkDir");
 const QString SettingsStore::AppDirKey = QStringLiteral("AppDir");
+const QString SettingsStore::JobsKey = QStringLiteral("Jobs");
 
 SettingsStore::SettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,

@@ -22,6 +22,7 @@ public:
     // The values the program keeps.
     static const QString WorkDirKey; // the output folder
     static const QString AppDirKey;  // the tool folder
+    static const QString JobsKey;    // files handled side by side; written only by the user
 
     bool contains(const QString& name) const;
     // The value as text; throws when it is absent or not a string.

@@ -17,12 +17,13 @@ TEST(ConsoleOptions, CommandLinesParseToTheirAction)
         QString outDir;
         QStringList paths;
         QString error; // a fragment of the usage error
+        int jobs = 0;
     };
     const auto Divx = ConversionProfile::DivxAvi;
     const auto Xvid = ConversionProfile::XvidAvi;
     const std::vector<Case> cases{
         {"separate values", {"--convert-to", "xvid", "--outdir", "/o", "--jobs", "1", "a.flv", "d"},
-         Action::Convert, Xvid, "/o", {"a.flv", "d"}, ""},
+         Action::Convert, Xvid, "/o", {"a.flv", "d"}, "", 1},
         {"joined values, options after paths", {"a.flv", "--convert-to=DivX", "--outdir=/o"},
          Action::Convert, Divx, "/o", {"a.flv"}, ""},
         {"the last profile counts", {"--convert-to", "divx", "--convert-to", "xvid", "a"}, Action::Convert, Xvid,
@@ -42,11 +43,14 @@ TEST(ConsoleOptions, CommandLinesParseToTheirAction)
         {"no path", {"--convert-to", "xvid", "--outdir", "/o"}, Action::UsageError, Xvid, "/o", {}, "no FLV file"},
         {"empty output folder", {"--convert-to", "xvid", "--outdir=", "a"}, Action::UsageError, Xvid, "", {},
          "--outdir needs a folder"},
-        {"jobs other than one", {"--convert-to", "xvid", "--jobs", "2", "a"}, Action::UsageError, Xvid, "", {},
-         "--jobs 2 is not supported"},
+        {"jobs side by side", {"--convert-to", "xvid", "--jobs=3", "a"}, Action::Convert, Xvid, "", {"a"}, "", 3},
+        {"jobs past the limit are the limit", {"--convert-to", "xvid", "--jobs", "1000", "a"}, Action::Convert, Xvid,
+         "", {"a"}, "", 64},
         {"jobs not a number", {"--convert-to", "xvid", "--jobs=many", "a"}, Action::UsageError, Xvid, "", {},
          "whole number"},
         {"jobs zero", {"--convert-to", "xvid", "--jobs", "0", "a"}, Action::UsageError, Xvid, "", {},
+         "whole number"},
+        {"jobs below zero", {"--convert-to", "xvid", "--jobs", "-3", "a"}, Action::UsageError, Xvid, "", {},
          "whole number"},
     };
     for (const Case& c : cases) {
@@ -59,6 +63,7 @@ TEST(ConsoleOptions, CommandLinesParseToTheirAction)
         EXPECT_EQ(o.profile, c.profile) << c.name;
         EXPECT_EQ(o.outDir, c.outDir) << c.name;
         EXPECT_EQ(o.paths, c.paths) << c.name;
+        EXPECT_EQ(o.jobs, c.jobs) << c.name << " (0: the stored setting)";
     }
 }
 

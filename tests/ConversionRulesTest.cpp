@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,66 +53,66 @@ TEST(FfmpegArgs, EveryPathComesBackWholeAfterSplitting)
     for (const QString& source : paths) {
         const QString target = TargetFileFor(source, QStringLiteral("/out dir"));
         const QStringList args = CommandLine::Split(FfmpegArgs(ConversionProfile::DivxAvi, source, target));
-        const QStringList expected = QStringList{"-nostdin", "-hide_banner", "-i", source}
+        const QStringList expected = QStringList{"-nostdin", "-hide_banner", "-nostats", "-progress", "pipe:1", "-i", source}
             + ConversionProfiles::OptionText(ConversionProfile::DivxAvi).split(' ') + QStringList{"-f", "avi", target};
         EXPECT_EQ(args, expected) << source.toStdString();
     }
     // The text keeps its familiar shape: a leading blank and quoted paths.
     EXPECT_EQ(FfmpegArgs(ConversionProfile::XvidAvi, "/v/a.flv", "/o/a.avi"),
-              " -nostdin -hide_banner -i \"/v/a.flv\" -y -vf yadif -b:v 900000 -c:v libxvid -r 25"
+              " -nostdin -hide_banner -nostats -progress pipe:1 -i \"/v/a.flv\" -y -vf yadif -b:v 900000 -c:v libxvid -r 25"
               " -b:a 128000 -ar 44100 -ac 2 -f avi \"/o/a.avi\"");
 }
 
-TEST(ProgressText, PercentOfTheExpectedSizeTruncatedAndUncapped)
+TEST(ProgressText, ShareOfTheDurationTruncatedAndBelowDone)
 {
-    const qint64 expected = 61 * 126464; // a 61-second source
-    EXPECT_EQ(ProgressMonitor::Percent(0, expected), 0);
-    EXPECT_EQ(ProgressMonitor::Percent(65536, expected), 0);
-    EXPECT_EQ(ProgressMonitor::Percent(196608, expected), 2);
-    EXPECT_EQ(ProgressMonitor::Percent(3000000, expected), 38);
-    EXPECT_EQ(ProgressMonitor::Percent(7500000, expected), 97);
-    EXPECT_EQ(ProgressMonitor::Percent(7714304, expected), 100);
-    EXPECT_EQ(ProgressMonitor::Percent(9000000, expected), 116);
-    // Sizes and expectations past 2 GiB do not wrap.
-    EXPECT_EQ(ProgressMonitor::Percent(3000000000LL, 20000LL * 126464), 118);
-    EXPECT_EQ(ProgressMonitor::Percent(5000000000LL, 2500000000LL), 200);
-    EXPECT_FALSE(ProgressMonitor::Percent(100, 0));
+    constexpr qint64 second = 1000000;
+    const struct
+    {
+        qint64 processedUs;
+        qint64 seconds;
+        std::optional<int> percent;
+    } cases[] = {
+        {0, 61, 0},
+        {second * 61 / 100 - 1, 61, 0},    // just short of 1%: truncated
+        {second * 61 / 100, 61, 1},
+        {second * 30, 61, 49},
+        {second * 61, 61, 99},             // all of it: "Done" belongs to the end alone
+        {second * 95, 61, 99},             // a noisy source runs past its probed length
+        {-second, 61, 0},                  // ffmpeg's start before zero
+        {second * 3600 * 30, 3600 * 31, 96}, // long sources do not wrap
+        {INT64_MAX, 1, 99},
+        {second, 0, std::nullopt},         // no duration to divide by
+        {second, -4, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProgressMonitor::Percent(c.processedUs, c.seconds), c.percent) << c.processedUs << " of " << c.seconds;
 }
 
-TEST(ProgressMonitor, WritesTheRowOnlyWhenItCanMeasure)
+TEST(ProgressMonitor, CountsOnlyWholeReports)
 {
-    FreshHome home;
-    MainState state;
-    QueueModel queue;
-    queue.append(QStringLiteral("/v/a.flv"), QStringLiteral("62"));
-    queue.append(QStringLiteral("/v/b.flv"), QStringLiteral("61"));
-    state.CurrentRow = 1;
-    state.ExpectedSize = 61 * 126464;
-    state.LastSize = 0;
-    ProgressMonitor monitor(state, queue);
-    const QString output = home.tmp() + QStringLiteral("/b.avi");
-
-    monitor.Tick(output); // not created yet
-    monitor.Tick(home.tmp()); // a folder, not an output
-    EXPECT_EQ(queue.progress(1), "Pending");
-    EXPECT_EQ(state.LastSize, 0);
-
-    QFile file(output);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(3000000));
-    monitor.Tick(output);
-    EXPECT_EQ(queue.progress(1), "38% Done");
-    EXPECT_EQ(state.LastSize, 3000000);
-
-    ASSERT_TRUE(file.resize(3000000000LL)); // sparse: past 2 GiB without the disk space
-    monitor.Tick(output);
-    EXPECT_EQ(queue.progress(1), "38888% Done");
-    EXPECT_EQ(state.LastSize, 3000000000LL);
-
-    state.ExpectedSize = 0; // nothing to divide by: the row keeps its text
-    monitor.Tick(output);
-    EXPECT_EQ(queue.progress(1), "38888% Done");
-    EXPECT_EQ(queue.progress(0), "Pending");
+    ProgressMonitor monitor;
+    EXPECT_FALSE(monitor.Percent(20));
+    // A report split anywhere, even inside a line, and "N/A" before ffmpeg knows.
+    monitor.Feed("frame=0\nout_time_us=N/A\nprogress=continue\nframe=1");
+    EXPECT_FALSE(monitor.Percent(20)) << "a report without a time is no report";
+    monitor.Feed("2\ntotal_size=4096\nout_time_us=500");
+    EXPECT_FALSE(monitor.Percent(20)) << "a report counts when its last line has come";
+    monitor.Feed("0000\nout_time=00:00:05.000000\nprogress=continue\n");
+    EXPECT_EQ(monitor.Percent(20), 25);
+    EXPECT_EQ(monitor.totalSize(), 4096);
+    EXPECT_FALSE(monitor.ended());
+    // A time that goes back (a second stream's clock) does not lower the share.
+    monitor.Feed("out_time_us=1000000\nprogress=continue\r\n");
+    EXPECT_EQ(monitor.Percent(20), 25);
+    // A report cut short by a pipe closed early changes nothing.
+    monitor.Feed("out_time_us=19000000\nframe=");
+    EXPECT_EQ(monitor.Percent(20), 25);
+    EXPECT_FALSE(monitor.Percent(0));
+    // Noise that is no report at all is dropped without growing.
+    monitor.Feed(QByteArray(100000, 'x'));
+    monitor.Feed("\nout_time_us=20000000\nprogress=end\n");
+    EXPECT_EQ(monitor.Percent(20), 99);
+    EXPECT_TRUE(monitor.ended());
 }
 
 } // namespace

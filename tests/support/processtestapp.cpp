@@ -6,6 +6,8 @@
 //   args FILE ...   write each further argument on its own line to FILE, and the
 //                   working folder as the first line
 //   stdin FILE      copy standard input to FILE
+//   report MS US MS2  after MS ms write one ffmpeg progress report of US
+//                   microseconds to standard output, close it, sleep MS2 ms, exit 0
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
@@ -51,6 +54,14 @@ int main(int argc, char* argv[])
         if (!out.open(QIODevice::WriteOnly) || !in.open(stdin, QIODevice::ReadOnly))
             return 4;
         out.write(in.readAll());
+        return 0;
+    }
+    if (mode == QLatin1String("report")) {
+        QThread::msleep(args.value(2).toULong());
+        std::printf("frame=1\nout_time_us=%s\nprogress=continue\n", args.value(3).toLocal8Bit().constData());
+        std::fflush(stdout);
+        ::close(STDOUT_FILENO);
+        QThread::msleep(args.value(4).toULong());
         return 0;
     }
     return 2;
