@@ -197,8 +197,8 @@ void ConsoleFrontEnd::RunQueue()
     QEventLoop loop;
     bool ended = false;
     connect(m_run.get(), &ConversionRun::rowStarted, this, [this](int row) {
-        // Each row keeps the file its own ffmpeg writes.
-        m_outputs[row] = m_state.TargetFile;
+        // Each row keeps the name its finished file takes.
+        m_outputs[row] = m_queue->output(row);
         m_converting = row;
         ShowProgress(row);
     });

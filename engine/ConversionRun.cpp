@@ -219,6 +219,8 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     const int row = m_state.CurrentRow;
     const QString partial = std::exchange(m_partial, QString());
     QString why = FailureReason(end, partial);
+    // ffmpeg's own last lines tell why it failed; they say nothing of a failed move.
+    const QString detail = why.isEmpty() || end.errorTail.isEmpty() ? QString() : QLatin1Char('\n') + end.errorTail;
     if (why.isEmpty())
         why = MoveIntoPlace(partial, m_state.TargetFile);
     if (why.isEmpty()) {
@@ -227,7 +229,7 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
         m_queue.setFailureDetail(row, QString());
     } else {
         QFile::remove(partial);
-        MarkFailed(row, end.errorTail.isEmpty() ? why : why + QLatin1Char('\n') + end.errorTail);
+        MarkFailed(row, why + detail);
     }
     m_state.Busy = false;
     ReleaseTimer();
