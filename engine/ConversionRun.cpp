@@ -23,11 +23,12 @@ qint64 DurationSeconds(const QString& text)
 }
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
-QString FailureReason(const ChildEnd& end, const QString& targetFile)
+QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& targetFile)
 {
     switch (end.kind) {
     case ChildEnd::Kind::FailedToStart:
-        return QStringLiteral("ffmpeg could not be started");
+        return ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), ffmpeg, end.errorTail,
+                                                QStringLiteral("converts the files"));
     case ChildEnd::Kind::Crashed:
         return QStringLiteral("ffmpeg was killed or crashed");
     case ChildEnd::Kind::Exited:
@@ -110,7 +111,8 @@ bool ConversionRun::StartRow(int row)
     const qint64 seconds = DurationSeconds(m_queue.duration(row));
     s.ExpectedSize = static_cast<qint64>(static_cast<double>(seconds) * s.OutputRate * 1024.0);
 
-    if (!ProcessLauncher::IsProgramFile(s.FfmpegExe))
+    // One that is there but cannot run fails the row, saying so.
+    if (!ProcessLauncher::ProgramExists(s.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
     // "-y" must never write over a file the user queued as a source.
     if (WouldOverwriteASource(s.TargetFile)) {
@@ -148,13 +150,15 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     if (child != m_child)
         return;
     const int row = m_state.CurrentRow;
-    const QString why = FailureReason(end, m_state.TargetFile);
+    const QString why = FailureReason(end, m_state.FfmpegExe, m_state.TargetFile);
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
         m_queue.setFailureDetail(row, QString());
+    } else if (end.kind == ChildEnd::Kind::FailedToStart || end.errorTail.isEmpty()) {
+        MarkFailed(row, why);
     } else {
-        MarkFailed(row, end.errorTail.isEmpty() ? why : why + QLatin1Char('\n') + end.errorTail);
+        MarkFailed(row, why + QLatin1Char('\n') + end.errorTail);
     }
     m_state.Busy = false;
     ReleaseTimer();
