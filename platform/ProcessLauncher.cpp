@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace ProcessLauncher {
 
@@ -56,8 +57,11 @@ bool ProgramExists(const QString& path)
 QString CannotStartText(const QString& tool, const QString& path, const QString& reason, const QString& purpose)
 {
     QString text = QStringLiteral("The program \"%1\" (%2), which %3, could not be started").arg(tool, path, purpose);
-    if (!reason.isEmpty())
-        text += QStringLiteral(": ") + reason;
+    // Qt names the system call it failed in ("execvp: Permission denied").
+    static const QRegularExpression callName(QStringLiteral("^exec\\w*: "));
+    const QString why = QString(reason).remove(callName);
+    if (!why.isEmpty())
+        text += QStringLiteral(": ") + why;
     return text + QStringLiteral(". Please install the package \"%1\" again, or make sure the \"%1\" found first "
                                  "on PATH is a working program, and start Vantrel again")
                       .arg(tool);

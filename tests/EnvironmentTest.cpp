@@ -143,14 +143,14 @@ TEST(Environment, OddTmpdirAndPathNeitherMisplaceFilesNorRunTheWrongTool)
              QFile::link(Real("mediainfo"), s.root() + "/tools/mediainfo");
              s.pathWith(QFile::encodeName(s.root() + "/tools"));
          },
-         false, nullptr, "could not be started: "},
+         false, nullptr, "could not be started: Exec format error."},
         {"ffmpeg not executable",
          [](Surroundings& s) {
              s.file(s.root() + "/tools", "ffmpeg", "#!/bin/sh\n", NotRunnable);
              QFile::link(Real("mediainfo"), s.root() + "/tools/mediainfo");
              s.pathWith(QFile::encodeName(s.root() + "/tools"));
          },
-         false, nullptr, "could not be started: "},
+         false, nullptr, "could not be started: Permission denied."},
     };
 
     for (const Row& row : rows) {
