@@ -54,12 +54,17 @@ bool ProgramExists(const QString& path)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
+QString StartFailureReason(const QString& errorText)
+{
+    // Qt names the system call it failed in ("execvp: Permission denied").
+    static const QRegularExpression callName(QStringLiteral("^exec\\w*: "));
+    return QString(errorText).remove(callName).trimmed();
+}
+
 QString CannotStartText(const QString& tool, const QString& path, const QString& reason, const QString& purpose)
 {
     QString text = QStringLiteral("The program \"%1\" (%2), which %3, could not be started").arg(tool, path, purpose);
-    // Qt names the system call it failed in ("execvp: Permission denied").
-    static const QRegularExpression callName(QStringLiteral("^exec\\w*: "));
-    const QString why = QString(reason).remove(callName);
+    const QString why = StartFailureReason(reason);
     if (!why.isEmpty())
         text += QStringLiteral(": ") + why;
     return text + QStringLiteral(". Please install the package \"%1\" again, or make sure the \"%1\" found first "

@@ -38,6 +38,10 @@ bool IsProgramFile(const QString& path);
 // apart from one that is there but cannot be started.
 bool ProgramExists(const QString& path);
 
+// The system's reason in a failed start's error text, without the name of
+// the call that failed.
+QString StartFailureReason(const QString& errorText);
+
 // The message for a tool that is there but could not be started; purpose
 // says what the tool does for Vantrel ("converts the files").
 QString CannotStartText(const QString& tool, const QString& path, const QString& reason, const QString& purpose);

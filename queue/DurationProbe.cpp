@@ -122,7 +122,8 @@ std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
     ChildEnd batchEnd;
     ProcessLauncher::ShellExecWait(m_interpreter, CommandLine::Quote(batch), 0, &batchEnd);
     if (batchEnd.kind == ChildEnd::Kind::FailedToStart)
-        throw VantrelError(unstartableInterpreterText(m_interpreter, batchEnd.errorTail));
+        throw VantrelError(
+            unstartableInterpreterText(m_interpreter, ProcessLauncher::StartFailureReason(batchEnd.errorTail)));
     if (batchEnd.kind == ChildEnd::Kind::Exited && batchEnd.exitCode == CommandNotStarted) {
         QFile::remove(batch);
         QFile::remove(result);
