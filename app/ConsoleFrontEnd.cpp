@@ -281,7 +281,10 @@ void ConsoleFrontEnd::Interrupted(int signalNumber)
                      .arg(SignalName(signalNumber), m_queue->path(m_converting)));
     else
         Complain(QStringLiteral("Stopped by %1.").arg(SignalName(signalNumber)));
-    // Ending the run ends its ffmpeg and waits for it.
+    // Ending the run ends its ffmpeg, waits for it and removes its unfinished
+    // file; the stopped file was never finished, so it gets no line of its own.
+    if (m_run)
+        m_run->disconnect(this);
     m_run.reset();
     std::fflush(stdout);
     // Ended by the signal itself, so a calling shell or xargs sees why.

@@ -29,11 +29,12 @@ qint64 DurationSeconds(const QString& text)
 }
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
-QString FailureReason(const ChildEnd& end, const QString& outputFile)
+QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile)
 {
     switch (end.kind) {
     case ChildEnd::Kind::FailedToStart:
-        return QStringLiteral("ffmpeg could not be started");
+        return ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), ffmpeg, end.errorTail,
+                                                QStringLiteral("converts the files"));
     case ChildEnd::Kind::Crashed:
         return QStringLiteral("ffmpeg was killed or crashed");
     case ChildEnd::Kind::Exited:
@@ -174,7 +175,8 @@ bool ConversionRun::StartRow(int row)
     const qint64 seconds = DurationSeconds(m_queue.duration(row));
     s.ExpectedSize = static_cast<qint64>(static_cast<double>(seconds) * s.OutputRate * 1024.0);
 
-    if (!ProcessLauncher::IsProgramFile(s.FfmpegExe))
+    // One that is there but cannot run fails the row, saying so.
+    if (!ProcessLauncher::ProgramExists(s.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
     m_outputs.insert(s.TargetFile);
     m_queue.setOutput(row, s.TargetFile);
@@ -218,9 +220,11 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
         return;
     const int row = m_state.CurrentRow;
     const QString partial = std::exchange(m_partial, QString());
-    QString why = FailureReason(end, partial);
-    // ffmpeg's own last lines tell why it failed; they say nothing of a failed move.
-    const QString detail = why.isEmpty() || end.errorTail.isEmpty() ? QString() : QLatin1Char('\n') + end.errorTail;
+    QString why = FailureReason(end, m_state.FfmpegExe, partial);
+    // ffmpeg's own last lines tell why it failed; they say nothing of a failed
+    // start (its reason is in the text already) or of a failed move.
+    const bool withTail = !why.isEmpty() && end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
+    const QString detail = withTail ? QLatin1Char('\n') + end.errorTail : QString();
     if (why.isEmpty())
         why = MoveIntoPlace(partial, m_state.TargetFile);
     if (why.isEmpty()) {

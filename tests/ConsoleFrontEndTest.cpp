@@ -239,6 +239,8 @@ TEST(ConsoleFrontEnd, SigtermMidConversionEndsOurFfmpegAndTheProgram)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists("/proc/" + QString::number(ffmpeg.first())); },
                                 5000))
         << "our ffmpeg outlived the program";
+    EXPECT_EQ(QDir(home.root() + "/out").entryList(QDir::Files | QDir::Hidden), QStringList())
+        << "an unfinished file was left";
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "app/instance/MainInstance.h"
 
+#include "platform/Error.h"
+#include "platform/Folders.h"
 #include "platform/InstanceLock.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -56,21 +60,26 @@ TMainInstance::TMainInstance(QWidget* owner) : QObject(owner), m_window(owner)
     m_lock = std::make_unique<InstanceLock>(name + QStringLiteral(".lock"));
     const QDeadlineTimer deadline(AnswerTimeoutMs);
     for (;;) {
-        if (m_lock->tryLock()) {
+        switch (m_lock->tryLock()) {
+        case InstanceLock::Outcome::Locked:
             listen(name);
             return;
+        case InstanceLock::Outcome::Unavailable:
+            return; // no guard can be set up: this copy runs unguarded
+        case InstanceLock::Outcome::HeldElsewhere:
+            break;
         }
+        // A running copy was found: this one ends, whether it answers or not.
+        // Nothing has been written yet, and nothing of the window is to be kept.
         switch (contactRunningCopy(name, static_cast<int>(deadline.remainingTime()))) {
         case Contact::Answered:
-            // Nothing has been written yet, and nothing of the window is to be kept.
-            std::_Exit(0);
         case Contact::NoAnswer:
-            return; // the running copy hangs: start on our own rather than hang too
+            std::_Exit(0);
         case Contact::Unreachable:
-            break;  // it is about to listen, or just ended and released the lock
+            break; // it is about to listen, or just ended and released the lock
         }
         if (deadline.hasExpired())
-            return;
+            std::_Exit(0);
         QThread::msleep(20);
     }
 }
@@ -92,8 +101,21 @@ QString TMainInstance::ServerName()
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         return {};
-    return runtime + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1Char('-')
-        + QString::number(::getuid());
+    const QString uid = QString::number(::getuid());
+    const QString name = runtime + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1Char('-') + uid;
+    if (LocalSocketPath::Fits(name))
+        return name;
+    // A socket cannot live that deep. The abstract namespace would fit but has
+    // no permissions, so a short folder only this user may enter stands in,
+    // the socket named after the runtime folder it stands in for.
+    const QByteArray runtimeId =
+        QCryptographicHash::hash(QFile::encodeName(runtime), QCryptographicHash::Sha1).toHex().left(16);
+    try {
+        return Folders::PrivateFolder(QStringLiteral("/tmp/vantrel-run-") + uid) + QLatin1Char('/')
+            + QCoreApplication::applicationName() + QLatin1Char('-') + QLatin1String(runtimeId);
+    } catch (const VantrelError&) {
+        return {};
+    }
 }
 
 QString TMainInstance::ForwardedText(const QStringList& arguments)
@@ -156,7 +178,7 @@ void TMainInstance::listen(const QString& serverName)
     if (!m_server->listen(serverName)) {
         delete m_server;
         m_server = nullptr;
-        return; // runs on, unguarded; later copies find the lock and start on their own
+        return; // runs on, unguarded; later copies find the lock and end
     }
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection())
@@ -166,6 +188,13 @@ void TMainInstance::listen(const QString& serverName)
 
 void TMainInstance::serve(QLocalSocket* socket)
 {
+    // Forwarded paths are queued: no other user may reach this copy, wherever
+    // its socket lives.
+    if (LocalSocketPath::PeerUserId(socket->socketDescriptor()) != static_cast<long long>(::getuid())) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
         while (socket->bytesAvailable() >= HeaderBytes) {

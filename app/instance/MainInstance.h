@@ -12,9 +12,10 @@ class QLocalSocket;
 class QWidget;
 
 // The single-instance guard, built with the main window before start-up. The
-// first copy of the program listens on a per-user local socket; a later copy
-// forwards its command-line tail, asks the first to come to the front and ends
-// with exit code 0 before it writes any file or setting.
+// first copy of the program listens on a per-user local socket and answers
+// only its own user; a later copy forwards its command-line tail, asks the
+// first to come to the front and ends with exit code 0 before it writes any
+// file or setting, even when the first does not answer.
 //
 // Which copy is the first is decided by a lock the system releases when its
 // holder ends, so two copies started together leave exactly one, and a socket
@@ -36,7 +37,10 @@ public:
     static bool isEnabled();
 
     // Where the copies meet: in the per-user runtime folder, named from the
-    // application title and the user id. Empty when there is no runtime folder.
+    // application title and the user id; in a short private folder of the
+    // user's own under /tmp when that path would pass the system's limit for a
+    // socket. Empty when there is no runtime folder or that folder is refused:
+    // the copy then runs unguarded.
     static QString ServerName();
 
     // The text a later copy forwards for the given arguments (the program's own
@@ -47,8 +51,8 @@ public:
     // True in the first copy once it listens.
     bool isListening() const;
 
-    // How long a later copy tries to reach the running one before it gives up
-    // and starts on its own rather than hang.
+    // How long a later copy tries to reach the running one before it ends
+    // all the same.
     static constexpr int AnswerTimeoutMs = 2000;
     // Longest forwarded text accepted, in bytes; the longest possible command
     // line is well below it.

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 const char* const Variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
@@ -27,6 +29,10 @@ FreshHome::FreshHome()
 
 FreshHome::~FreshHome()
 {
+    // QDir cannot remove names the system's encoding cannot represent, which
+    // some tests make on purpose; the standard library goes by the bytes.
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString(), ignored);
     for (int i = 0; i < 7; ++i) {
         if (m_saved[i].isNull())
             qunsetenv(Variables[i]);
