@@ -6,6 +6,7 @@
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
 #include "app/QueueCellDelegate.h"
+#include "app/instance/MainInstance.h"
 #include "model/QueueModel.h"
 
 #include <QCoreApplication>
@@ -112,6 +113,9 @@ void TfrmMain::BindQueueHandlers()
         Edit3->setText(Edit4->text());
     });
 
+    // A later copy's files and folders, as if given on this copy's command line.
+    connect(MainInstance1, &TMainInstance::pathsForwarded, this, &TfrmMain::OpenPaths);
+
     connect(Button1, &QPushButton::clicked, this, &TfrmMain::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmMain::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TfrmMain::Button3Click);
@@ -163,6 +167,16 @@ void TfrmMain::Button3Click()
 void TfrmMain::AddFlvFile(const QString& path)
 {
     RunGuarded([&] { m_queueActions->AddFlvFile(path); });
+}
+
+void TfrmMain::OpenPaths(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    // Never inside the caller: a later copy's message is answered first, and
+    // the command line's paths wait until the window runs.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { m_queueActions->QueueIncoming(paths); }, Qt::QueuedConnection);
 }
 
 bool TfrmMain::AddingFiles() const

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 #include "app/instance/MainInstance.h"
+#include "model/QueueModel.h"
 #include "platform/Prompt.h"
 #include "support/TestEnv.h"
 
@@ -216,7 +217,10 @@ TEST_F(SingleInstance, ALaterCopyForwardsItsTailBringsTheFirstForwardAndWritesNo
     EXPECT_EQ(forwarded.size(), 1);
     EXPECT_EQ(activations, 3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return first.isActiveWindow(); }, Patience));
-    EXPECT_TRUE(prompts.shown().empty());
+    // Every argument also came as a path to queue; none names a file, and each is told.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prompts.shown().size() >= 7; }, Patience));
+    EXPECT_EQ(prompts.shown().size(), 7u);
+    EXPECT_EQ(first.queue().count(), 0);
 }
 
 TEST_F(SingleInstance, TwoCopiesStartedTogetherLeaveOne)

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -23,7 +24,7 @@ namespace {
 bool s_enabled = false;
 
 // A message is one kind byte, a 32-bit big-endian length and that many bytes of UTF-8.
-enum MessageKind : char { ForwardMessage = 'F', ActivateMessage = 'A' };
+enum MessageKind : char { ForwardMessage = 'F', PathsMessage = 'P', ActivateMessage = 'A' };
 constexpr char Acknowledgement = 'K';
 constexpr qint64 HeaderBytes = 5;
 
@@ -146,6 +147,7 @@ TMainInstance::Contact TMainInstance::contactRunningCopy(const QString& serverNa
         return Contact::Unreachable;
 
     ForwardCommandLine(socket);
+    ForwardPaths(socket);
     if (!writeAll(socket, message(ActivateMessage), deadline))
         return socket.state() == QLocalSocket::ConnectedState ? Contact::NoAnswer : Contact::Unreachable;
     while (socket.bytesAvailable() < 1) {
@@ -167,6 +169,59 @@ bool TMainInstance::ForwardCommandLine(QLocalSocket& socket)
     if (utf8.size() > MaxForwardedBytes)
         return false;
     return socket.write(message(ForwardMessage, utf8)) == HeaderBytes + utf8.size();
+}
+
+QStringList TMainInstance::GivenPaths(const QStringList& arguments)
+{
+    QStringList paths;
+    const QDir current = QDir::current();
+    for (const QString& argument : arguments) {
+        if (!argument.isEmpty())
+            paths << QDir::cleanPath(current.absoluteFilePath(argument));
+    }
+    return paths;
+}
+
+// Each path as a 32-bit big-endian length and that many bytes of UTF-8: the
+// list is about as long as the command line it came from.
+QByteArray TMainInstance::EncodePaths(const QStringList& paths)
+{
+    QByteArray bytes;
+    for (const QString& path : paths) {
+        const QByteArray utf8 = path.toUtf8();
+        char length[4];
+        qToBigEndian<quint32>(static_cast<quint32>(utf8.size()), length);
+        bytes.append(length, 4).append(utf8);
+    }
+    return bytes;
+}
+
+QStringList TMainInstance::DecodePaths(const QByteArray& bytes)
+{
+    QStringList paths;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        if (bytes.size() - at < 4)
+            return {};
+        const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
+        at += 4;
+        if (length > quint64(bytes.size() - at))
+            return {};
+        paths << QString::fromUtf8(bytes.constData() + at, qsizetype(length));
+        at += qsizetype(length);
+    }
+    return paths;
+}
+
+bool TMainInstance::ForwardPaths(QLocalSocket& socket)
+{
+    const QStringList paths = GivenPaths(QCoreApplication::arguments().mid(1));
+    if (paths.isEmpty())
+        return false;
+    const QByteArray body = EncodePaths(paths);
+    if (body.size() > MaxForwardedBytes)
+        return false;
+    return socket.write(message(PathsMessage, body)) == HeaderBytes + body.size();
 }
 
 void TMainInstance::listen(const QString& serverName)
@@ -201,7 +256,8 @@ void TMainInstance::serve(QLocalSocket* socket)
             const QByteArray header = socket->peek(HeaderBytes);
             const char kind = header.at(0);
             const quint32 length = qFromBigEndian<quint32>(header.constData() + 1);
-            if ((kind != ForwardMessage && kind != ActivateMessage) || length > quint32(MaxForwardedBytes)) {
+            if ((kind != ForwardMessage && kind != PathsMessage && kind != ActivateMessage)
+                || length > quint32(MaxForwardedBytes)) {
                 socket->abort(); // not one of ours
                 return;
             }
@@ -211,6 +267,10 @@ void TMainInstance::serve(QLocalSocket* socket)
             const QByteArray body = socket->read(length);
             if (kind == ForwardMessage) {
                 emit commandLineForwarded(QString::fromUtf8(body));
+            } else if (kind == PathsMessage) {
+                const QStringList paths = DecodePaths(body);
+                if (!paths.isEmpty())
+                    emit pathsForwarded(paths);
             } else {
                 bringOwnerToFront();
                 socket->putChar(Acknowledgement);

@@ -48,6 +48,16 @@ public:
     // after the last one that contains ".exe" in any letter case.
     static QString ForwardedText(const QStringList& arguments);
 
+    // The files and folders the arguments name, each made absolute against
+    // the current folder, in the order given; empty arguments name nothing.
+    // A later copy forwards them so, since the first copy's folder is another.
+    static QStringList GivenPaths(const QStringList& arguments);
+    // The forwarded list as it travels: any character a path may hold
+    // (blanks, quotes, newlines) survives.
+    static QByteArray EncodePaths(const QStringList& paths);
+    // Empty when the bytes are not a list of paths.
+    static QStringList DecodePaths(const QByteArray& bytes);
+
     // True in the first copy once it listens.
     bool isListening() const;
 
@@ -61,6 +71,8 @@ public:
 signals:
     // A later copy forwarded its command-line tail. The window takes no notice.
     void commandLineForwarded(const QString& text);
+    // A later copy forwarded the files and folders it was given.
+    void pathsForwarded(const QStringList& paths);
     // A later copy asked this one to come to the front, which it has done.
     void activationRequested();
 
@@ -70,6 +82,8 @@ private:
     Contact contactRunningCopy(const QString& serverName, int timeoutMs);
     // Sends the forwarded text; false, and nothing sent, when it is empty.
     bool ForwardCommandLine(QLocalSocket& socket);
+    // Sends the paths given; false, and nothing sent, when there are none.
+    bool ForwardPaths(QLocalSocket& socket);
     void listen(const QString& serverName);
     void serve(QLocalSocket* socket);
     void bringOwnerToFront();
