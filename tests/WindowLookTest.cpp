@@ -132,7 +132,9 @@ TEST(WindowLook, EveryTextIsReadableInLightAndDarkPalettes)
             worst = qMin(worst, ratio);
         };
         const QImage skin = window.Image1->pixmap().toImage();
-        for (QLabel* label : window.findChildren<QLabel*>(QRegularExpression("^Label\\d+$"))) {
+        const QList<QLabel*> labels = window.findChildren<QLabel*>(QRegularExpression("^Label\\d+$"));
+        EXPECT_EQ(labels.size(), 13);
+        for (QLabel* label : labels) {
             const QColor text = label->palette().color(QPalette::Active, label->foregroundRole());
             check(WorstContrastOn(skin, label->geometry(), text), label->objectName());
         }
