@@ -198,8 +198,8 @@ void ConsoleFrontEnd::RunQueue()
     QEventLoop loop;
     bool ended = false;
     connect(m_run.get(), &ConversionRun::rowStarted, this, [this](int row) {
-        // Each row keeps the file its own ffmpeg writes.
-        m_outputs[row] = m_state.TargetFile;
+        // Each row keeps the name its finished file takes.
+        m_outputs[row] = m_queue->output(row);
         m_converting.append(row);
         ShowProgress();
     });
@@ -296,7 +296,8 @@ void ConsoleFrontEnd::Interrupted(int signalNumber)
                      .arg(SignalName(signalNumber), m_queue->path(row)));
     if (m_converting.isEmpty())
         Complain(QStringLiteral("Stopped by %1.").arg(SignalName(signalNumber)));
-    // Ending the run ends its ffmpeg and waits for it; its rows are not reported as failed files.
+    // Ending the run ends its ffmpeg, waits for it and removes its unfinished
+    // file; the stopped file was never finished, so it gets no line of its own.
     if (m_run)
         m_run->disconnect(this);
     m_run.reset();

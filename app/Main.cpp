@@ -2,12 +2,14 @@
 
 #include "app/StartUp.h"
 #include "model/QueueModel.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/Prompt.h"
 
 #include <QLineEdit>
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent), m_queue(new QueueModel(this))
+TfrmMain::TfrmMain(QWidget* parent)
+    : QWidget(parent), m_queue(new QueueModel(this)), m_notifier(MakeDesktopNotifier())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantrel"));
@@ -15,6 +17,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent), m_queue(new QueueModel(th
     CreateInstanceGuard();
     BindQueueHandlers();
     BindWindowHandlers();
+    BindKeyboard();
     Prompt::setParentWindow(this);
     FormCreate();
 }

@@ -3,10 +3,12 @@
 #include "model/MainState.h"
 #include "engine/ConversionRun.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
+class DesktopNotifier;
 class MouseLabel;
 class QLabel;
 class QLineEdit;
@@ -62,6 +64,10 @@ public:
     void AddFolder(const QString& folder);
     // A file is being probed; nothing else may be added until it is done.
     bool AddingFiles() const;
+    // Files and folders given from outside the window (the command line, a
+    // later copy): queued as Add FLV File and Add Folder queue them, once the
+    // event loop gets to them, also while a conversion runs.
+    void OpenPaths(const QStringList& paths);
     void ListView1KeyDown(int key);
     // x: the pointer's horizontal position in the list's client coordinates.
     void ListView1Click(int x);
@@ -75,6 +81,11 @@ public:
     void MyTimerEventHandlerConversion(QObject* Sender);
     // The conversion run, made on first use.
     ConversionRun& conversion();
+    // Where the end of a run is told when the window is not active; the
+    // desktop's notifications unless replaced.
+    void setNotifier(std::unique_ptr<DesktopNotifier> notifier);
+    // What that notice says.
+    static QString RunEndedText(int converted, int failed);
     // ---- end conversion engine ----
 
     // ---- shutdown and single instance (app/MainShutdown.cpp) ----
@@ -149,6 +160,7 @@ private:
     void BindWindowHandlers();    // app/MainChrome.cpp
     void CreateInstanceGuard();   // app/MainShutdown.cpp: before start-up
     void EndConversions();        // app/MainShutdown.cpp: at every exit
+    void BindKeyboard();          // app/MainKeyboard.cpp: Tab order, names for screen readers
 
     MainState m_state;
     QueueModel* m_queue = nullptr; // owned as a child
@@ -159,6 +171,12 @@ private:
     // ---- private: conversion engine ----
     // Not a child of the window: it goes before the state it works on.
     std::unique_ptr<ConversionRun> m_conversion;
+    std::unique_ptr<DesktopNotifier> m_notifier;
+    int m_runConverted = 0;
+    int m_runFailed = 0;
+    void ShowBusy(bool busy);
+    void RowFinished(int row);
+    void RunEnded();
     // ---- private: shutdown and single instance ----
     // ---- private: window chrome and layout ----
     void SetLinkHover(MouseLabel* label, bool hovered);

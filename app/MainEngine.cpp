@@ -1,6 +1,13 @@
 #include "app/Main.h"
 
+#include "controls/EzRgnBtn.h"
+#include "model/QueueModel.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/Error.h"
+
+#include <QPushButton>
+
+#include <utility>
 
 void TfrmMain::EzRgnBtn3Click()
 {
@@ -22,6 +29,51 @@ ConversionRun& TfrmMain::conversion()
     if (!m_conversion) {
         m_conversion = std::make_unique<ConversionRun>(m_state, queue());
         m_conversion->setTickHandler([this](QObject* sender) { MyTimerEventHandlerConversion(sender); });
+        connect(m_conversion.get(), &ConversionRun::rowStarted, this, [this] { ShowBusy(m_state.Busy); });
+        connect(m_conversion.get(), &ConversionRun::rowFinished, this, &TfrmMain::RowFinished);
+        connect(m_conversion.get(), &ConversionRun::runEnded, this, &TfrmMain::RunEnded);
     }
     return *m_conversion;
+}
+
+void TfrmMain::setNotifier(std::unique_ptr<DesktopNotifier> notifier)
+{
+    m_notifier = std::move(notifier);
+}
+
+QString TfrmMain::RunEndedText(int converted, int failed)
+{
+    const QString done = converted == 1 ? QStringLiteral("1 file converted") : QStringLiteral("%1 files converted").arg(converted);
+    return done + QStringLiteral(", %1 failed.").arg(failed);
+}
+
+void TfrmMain::ShowBusy(bool busy)
+{
+    // The buttons that do nothing while a conversion runs look so; the
+    // conversion buttons show their dimmed pictures.
+    for (QPushButton* button : {Button1, Button2, Button3})
+        button->setEnabled(!busy);
+    for (TEzRgnBtn* button : {EzRgnBtn3, EzRgnBtn4})
+        button->SetEnabled(!busy);
+}
+
+void TfrmMain::RowFinished(int row)
+{
+    if (row < 0 || row >= m_queue->count())
+        return;
+    if (m_queue->state(row) == RowState::Done)
+        ++m_runConverted;
+    else
+        ++m_runFailed;
+}
+
+void TfrmMain::RunEnded()
+{
+    ShowBusy(m_state.Busy);
+    const int converted = std::exchange(m_runConverted, 0);
+    const int failed = std::exchange(m_runFailed, 0);
+    // A press that found nothing to convert ran nothing worth telling.
+    if (converted + failed == 0 || isActiveWindow() || !m_notifier)
+        return;
+    m_notifier->notify(QStringLiteral("Vantrel"), RunEndedText(converted, failed));
 }

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/TextFit.h"
 #include "app/WebLinks.h"
 #include "app/WindowFont.h"
 #include "controls/EzRgnBtn.h"
@@ -26,6 +27,10 @@ QFont BoldFont(const QFont& base)
     return font;
 }
 
+// Texts end this far before the next control, and never past the skin's right margin.
+constexpr int TextGap = 4;
+constexpr int RightMargin = 487;
+
 } // namespace
 
 // Controls are created bottom to top: a later one lies above an earlier one.
@@ -41,9 +46,7 @@ void TfrmMain::CreateControls()
     setFont(WindowFont());
     setWindowIcon(Skin::Icon());
     setAcceptDrops(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Button));
-    setPalette(pal);
+    setPalette(Skin::Palette());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 
@@ -57,41 +60,45 @@ void TfrmMain::CreateControls()
         image->setGeometry(QRect(QPoint(x, y), pixmap.size()));
         return image;
     };
-    // A link sized to its text, 13 high; `width` fixes it where the layout does.
-    auto link = [this, &bold](const char* name, WebLinks::Link target, int x, int y, int width = 0) {
+    // Labels are 13 high and as wide as the layout says (0: as their text),
+    // widened or set smaller for a font that runs wider, up to `next`, where the
+    // next control begins.
+    auto link = [this, &bold](const char* name, WebLinks::Link target, int x, int y, int next, int width = 0) {
         auto* label = new MouseLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setText(WebLinks::Caption(target));
         label->setFont(bold);
         label->setCursor(Qt::PointingHandCursor);
-        label->setGeometry(x, y, width > 0 ? width : label->sizeHint().width(), 13);
+        label->setGeometry(x, y, width, 13);
+        TextFit::Label(label, width, next - TextGap);
         return label;
     };
-    // A caption at its laid-out size, widened only if the font runs wider.
-    auto caption = [this](const char* name, const char* text, int x, int y, int width, const QFont& font) {
+    auto caption = [this](const char* name, const char* text, int x, int y, int width, int next, const QFont& font) {
         auto* label = new QLabel(QLatin1String(text), this);
         label->setObjectName(QLatin1String(name));
         label->setFont(font);
-        label->setGeometry(x, y, qMax(width, label->sizeHint().width()), 13);
+        label->setGeometry(x, y, width, 13);
+        TextFit::Label(label, width, next - TextGap);
         return label;
     };
 
     Image1 = picture("Image1", "background", 0, 0);
-    Label2 = link("Label2", WebLinks::Link::Label2, 281, 16);
-    Label3 = link("Label3", WebLinks::Link::Label3, 382, 16, 45);
-    Label4 = link("Label4", WebLinks::Link::Label4, 19, 450);
-    Label5 = link("Label5", WebLinks::Link::Label5, 138, 450);
-    Label6 = link("Label6", WebLinks::Link::Label6, 240, 450);
-    Label7 = link("Label7", WebLinks::Link::Label7, 366, 450);
-    Label8 = caption("Label8", "DivX AVI", 374, 428, 48, bold);
+    Label2 = link("Label2", WebLinks::Link::Label2, 281, 16, 382);
+    Label3 = link("Label3", WebLinks::Link::Label3, 382, 16, 437, 45);
+    Label4 = link("Label4", WebLinks::Link::Label4, 19, 450, 138);
+    Label5 = link("Label5", WebLinks::Link::Label5, 138, 450, 240);
+    Label6 = link("Label6", WebLinks::Link::Label6, 240, 450, 366);
+    Label7 = link("Label7", WebLinks::Link::Label7, 366, 450, RightMargin);
+    Label8 = caption("Label8", "DivX AVI", 374, 428, 48, 436, bold);
     Image2 = picture("Image2", "logo", 16, 12);
-    Label1 = link("Label1", WebLinks::Link::Label1, 158, 16);
+    Label1 = link("Label1", WebLinks::Link::Label1, 158, 16, 281);
     Image3 = picture("Image3", "caption", 203, 392);
-    Label10 = caption("Label10", "Select single FLV file", 16, 64, 96, font());
-    Label11 = caption("Label11", "Select folder containing FLV files", 16, 102, 154, font());
-    Label12 = caption("Label12", "Select output folder", 16, 139, 95, font());
-    Label13 = caption("Label13", "Files to convert (DEL to remove selected file from the list)", 16, 179, 275, font());
-    Label9 = caption("Label9", "Xvid AVI", 436, 428, 47, bold);
+    Label10 = caption("Label10", "Select single FLV file", 16, 64, 96, RightMargin, font());
+    Label11 = caption("Label11", "Select folder containing FLV files", 16, 102, 154, RightMargin, font());
+    Label12 = caption("Label12", "Select output folder", 16, 139, 95, RightMargin, font());
+    Label13 = caption("Label13", "Files to convert (DEL to remove selected file from the list)", 16, 179, 275,
+                      RightMargin, font());
+    Label9 = caption("Label9", "Xvid AVI", 436, 428, 47, RightMargin, bold);
 
     auto lineEdit = [this](const char* name, int x, int y, int w) {
         auto* edit = new QLineEdit(this);
@@ -149,8 +156,11 @@ void TfrmMain::CreateControls()
     ListView1->setCursor(Qt::PointingHandCursor);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
+    int widths[QueueModel::ColumnCount];
     for (int c = 0; c < QueueModel::ColumnCount; ++c)
-        ListView1->setColumnWidth(c, QueueModel::columnWidth(c));
+        widths[c] = QueueModel::columnWidth(c);
+    TextFit::Header(ListView1->header(), widths, QueueModel::ColumnCount,
+                    ListView1->width() - 2 * ListView1->frameWidth());
 
     auto panel = [this](const char* name, int x, int y, int w, int h) {
         auto* p = new TTranPanel(this);

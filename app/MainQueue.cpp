@@ -6,13 +6,16 @@
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
 #include "app/QueueCellDelegate.h"
+#include "app/instance/MainInstance.h"
 #include "model/QueueModel.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTreeView>
 
 #include <array>
@@ -22,6 +25,14 @@
 namespace {
 
 const QString FolderCaption = QStringLiteral("Select Output Folder");
+
+// No row selected and none current, so neither the Delete key nor a click
+// reaches a row the user did not choose.
+void ClearSelection(QTreeView* list)
+{
+    list->selectionModel()->clearSelection();
+    list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
 
 // Routes the list's key presses and clicks to the window's handlers.
 class QueueListInput : public QObject
@@ -47,15 +58,32 @@ protected:
             // A double click is one click: its second release must not remove
             // the row that moved up into the place of the first.
             m_skipRelease = true;
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            // The view has already moved the selection on the press; outside
-            // every cell it keeps it, so a click there acts on the selected row.
+        } else if (event->type() == QEvent::MouseButtonRelease && !m_inRelease) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const QPoint at = mouse->position().toPoint();
             if (std::exchange(m_skipRelease, false))
                 return false;
-            if (mouse->button() == Qt::LeftButton && m_list->viewport()->rect().contains(at))
-                m_click(at.x() + m_list->header()->offset());
+            if (mouse->button() != Qt::LeftButton || !m_list->viewport()->rect().contains(at))
+                return false;
+            // Below every row the view keeps the old selection on the press,
+            // and the click would act on a row the user did not point at.
+            // Right of the last column, within a row, the press left it as it was.
+            const int firstColumnX = m_list->header()->sectionViewportPosition(0);
+            if (!m_list->indexAt(QPoint(firstColumnX, at.y())).isValid())
+                ClearSelection(m_list);
+            const int rowsBefore = m_list->model()->rowCount();
+            m_click(at.x() + m_list->header()->offset());
+            if (m_list->model()->rowCount() == rowsBefore)
+                return false;
+            // On a row that was already selected the view moves the selection
+            // on the release, which would select the row that moved up into
+            // the removed one's place: it finishes first, then nothing is selected.
+            {
+                const QScopedValueRollback<bool> inRelease(m_inRelease, true);
+                QCoreApplication::sendEvent(watched, event);
+            }
+            ClearSelection(m_list);
+            return true;
         }
         return false;
     }
@@ -65,6 +93,7 @@ private:
     std::function<void(int)> m_keyDown;
     std::function<void(int)> m_click;
     bool m_skipRelease = false;
+    bool m_inRelease = false;
 };
 
 } // namespace
@@ -84,6 +113,9 @@ void TfrmMain::BindQueueHandlers()
         Edit3->setText(Edit4->text());
     });
 
+    // A later copy's files and folders, as if given on this copy's command line.
+    connect(MainInstance1, &TMainInstance::pathsForwarded, this, &TfrmMain::OpenPaths);
+
     connect(Button1, &QPushButton::clicked, this, &TfrmMain::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmMain::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TfrmMain::Button3Click);
@@ -93,6 +125,9 @@ void TfrmMain::BindQueueHandlers()
         edit->setReadOnly(true);
 
     ListView1->setItemDelegate(new QueueCellDelegate(ListView1));
+    // The view would select the removed row's neighbour, and the next Delete
+    // would remove a file the user never chose.
+    connect(m_queue, &QAbstractItemModel::rowsRemoved, ListView1, [this] { ClearSelection(ListView1); });
     new QueueListInput(
         ListView1, [this](int key) { ListView1KeyDown(key); }, [this](int x) { ListView1Click(x); });
 }
@@ -132,6 +167,16 @@ void TfrmMain::Button3Click()
 void TfrmMain::AddFlvFile(const QString& path)
 {
     RunGuarded([&] { m_queueActions->AddFlvFile(path); });
+}
+
+void TfrmMain::OpenPaths(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    // Never inside the caller: a later copy's message is answered first, and
+    // the command line's paths wait until the window runs.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { m_queueActions->QueueIncoming(paths); }, Qt::QueuedConnection);
 }
 
 bool TfrmMain::AddingFiles() const

@@ -1,8 +1,15 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
+
+// Where the window's Tahoma faces are looked for: Wine's fonts folder unless
+// set otherwise (before the first window is built).
+QString WindowFontFolder();
+void SetWindowFontFolder(const QString& folder);
 
 // The window's font: Tahoma with an 11-pixel character height (8 points at 96
-// dots per inch), from Wine's fonts when installed, else the system's sans font
-// at the same height. The layout's pixel sizes assume it.
+// dots per inch), loaded from WindowFontFolder() when there, else the
+// system's sans font at the same height. The layout's
+// pixel sizes assume Tahoma; labels are fitted to whatever font this gives.
 QFont WindowFont();

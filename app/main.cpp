@@ -37,5 +37,7 @@ int main(int argc, char* argv[])
     TMainInstance::setEnabled(true);
     TfrmMain frmMain;
     frmMain.show();
+    // Files and folders given (Open With, a file manager's drop on the icon).
+    frmMain.OpenPaths(TMainInstance::GivenPaths(QCoreApplication::arguments().mid(1)));
     return app.exec();
 }

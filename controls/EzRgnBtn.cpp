@@ -2,6 +2,9 @@
 
 #include "controls/PressTracker.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
@@ -36,9 +39,70 @@ QRegion KeyColourShape(const QImage& picture)
     return QRegion(image.rect()).subtracted(cut);
 }
 
+QImage DimmedPicture(const QImage& picture)
+{
+    if (picture.isNull())
+        return {};
+    QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb key = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] == key)
+                continue;
+            const int grey = qGray(line[x]);
+            line[x] = qRgb((grey + qRed(key)) / 2, (grey + qGreen(key)) / 2, (grey + qBlue(key)) / 2);
+            // A faded pixel that lands on the key colour would become a hole.
+            if (line[x] == key)
+                line[x] = qRgb(qRed(key) ^ 1, qGreen(key), qBlue(key));
+        }
+    }
+    return image;
+}
+
+namespace {
+
+// What a screen reader sees: a push button with the widget's accessible name
+// and description, unavailable while not Enabled, pressed by its one action.
+class AccessibleEzRgnBtn : public QAccessibleWidget
+{
+public:
+    explicit AccessibleEzRgnBtn(TEzRgnBtn* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.disabled = s.disabled || button()->Disabled();
+        return s;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction())
+            button()->Click();
+    }
+
+private:
+    TEzRgnBtn* button() const { return static_cast<TEzRgnBtn*>(widget()); }
+};
+
+QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("TEzRgnBtn") && object && object->isWidgetType())
+        return new AccessibleEzRgnBtn(static_cast<TEzRgnBtn*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 TEzRgnBtn::TEzRgnBtn(QWidget* parent)
     : QWidget(parent), m_repeatTimer(new QTimer(this)), m_press(new PressTracker(this))
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(AccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     resize(15, 15);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
@@ -164,6 +228,44 @@ void TEzRgnBtn::paintEvent(QPaintEvent*)
         painter.setClipRegion(KeyColourShape(picture));
     }
     painter.drawImage(0, 0, picture);
+    if (hasFocus()) {
+        // Dashes of black on white read on any picture; inset so that the
+        // rounded corners of the shape do not cut them.
+        const QRectF mark = QRectF(rect()).adjusted(4.5, 4.5, -4.5, -4.5);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRoundedRect(mark, 3, 3);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawRoundedRect(mark, 3, 3);
+    }
+}
+
+void TEzRgnBtn::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A held key is one press, as a held mouse button is without AutoRepeat.
+        if (!event->isAutoRepeat())
+            Click();
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TEzRgnBtn::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    repaint();
+}
+
+void TEzRgnBtn::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    repaint();
 }
 
 void TEzRgnBtn::BuildShape()

@@ -40,6 +40,10 @@ struct TWMMouse
 // of the idle picture's top-left colour (the key colour) is removed from the
 // widget, so the button is seen, hovered and pressed only on its shape, and the
 // pointer over a cut pixel reaches whatever lies beneath.
+//
+// It takes no keyboard focus unless its owner gives it a focus policy; then it
+// draws a focus mark inside its shape while focused and Space or Enter clicks
+// it. Screen readers see it as a push button that can be pressed.
 class TEzRgnBtn : public QWidget
 {
     Q_OBJECT
@@ -101,6 +105,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     // Resizes to the picture of the current state and draws it at once.
@@ -131,3 +138,7 @@ private:
 // The region a picture leaves once every pixel of its top-left colour is cut;
 // empty for an empty picture.
 QRegion KeyColourShape(const QImage& picture);
+
+// The picture greyed and faded toward its key colour, the key colour itself
+// untouched: the look of a button that does nothing now.
+QImage DimmedPicture(const QImage& picture);

@@ -30,9 +30,23 @@ QIcon Icon()
 {
     LoadSkinResources();
     QIcon icon;
-    for (int size : {16, 24, 32})
+    for (int size : IconSizes)
         icon.addFile(QStringLiteral(":/icons/vantrel-%1.png").arg(size), QSize(size, size));
     return icon;
+}
+
+QPalette Palette()
+{
+    // Qt derives the bevel shades, white fields with black text and a greyed
+    // disabled look from the button face and the panel.
+    QPalette palette(QColor(240, 240, 240), QColor(PanelGrey));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Highlight, QColor(0, 90, 180));
+        palette.setColor(group, QPalette::HighlightedText, Qt::white);
+        palette.setColor(group, QPalette::PlaceholderText, QColor(100, 100, 100));
+        palette.setColor(group, QPalette::Link, QColor(0, 0, 255));
+    }
+    return palette;
 }
 
 } // namespace Skin

@@ -2,8 +2,11 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QPalette>
 #include <QPixmap>
 #include <QString>
+
+#include <array>
 
 // The pictures of the window's skin, compiled into the program's resources.
 namespace Skin {
@@ -12,7 +15,16 @@ namespace Skin {
 // a null image when there is no such picture.
 QImage Picture(const QString& name);
 QPixmap Pixmap(const QString& name);
-// The program's icon at 16, 24 and 32 pixels.
+// The sizes the program's icon is drawn at, besides its scalable form.
+inline constexpr std::array<int, 7> IconSizes{16, 24, 32, 48, 64, 128, 256};
+// The program's icon at each of IconSizes.
 QIcon Icon();
+
+// The panel grey that the skin's pictures are drawn on.
+inline constexpr QRgb PanelGrey = 0xffdcdcdc;
+// The skinned window's fixed light colours: dark text on the panel and light
+// text fields, list and buttons with dark text, whatever the desktop's palette,
+// because the pictures under the text never change.
+QPalette Palette();
 
 } // namespace Skin

@@ -2,11 +2,44 @@
 
 #include "controls/PressTracker.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// What a screen reader sees: a link with the widget's accessible name and
+// description, followed by its one action as by a click.
+class AccessibleTranPanel : public QAccessibleWidget
+{
+public:
+    explicit AccessibleTranPanel(TTranPanel* panel) : QAccessibleWidget(panel, QAccessible::Link) {}
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction())
+            emit static_cast<TTranPanel*>(widget())->OnClick();
+    }
+};
+
+QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("TTranPanel") && object && object->isWidgetType())
+        return new AccessibleTranPanel(static_cast<TTranPanel*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 TTranPanel::TTranPanel(QWidget* parent) : QWidget(parent), m_press(new PressTracker(this))
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(AccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     resize(185, 41);
     setMouseTracking(true);
     connect(m_press, &PressTracker::cancelled, this,

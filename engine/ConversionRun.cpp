@@ -30,11 +30,12 @@ qint64 DurationSeconds(const QString& text)
 }
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
-QString FailureReason(const ChildEnd& end, const QString& outputFile)
+QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile)
 {
     switch (end.kind) {
     case ChildEnd::Kind::FailedToStart:
-        return QStringLiteral("ffmpeg could not be started");
+        return ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), ffmpeg, end.errorTail,
+                                                QStringLiteral("converts the files"));
     case ChildEnd::Kind::Crashed:
         return QStringLiteral("ffmpeg was killed or crashed");
     case ChildEnd::Kind::Exited:
@@ -184,7 +185,8 @@ bool ConversionRun::StartRow(int row)
     const qint64 seconds = DurationSeconds(m_queue.duration(row));
     s.ExpectedSize = static_cast<qint64>(static_cast<double>(seconds) * s.OutputRate * 1024.0);
 
-    if (!ProcessLauncher::IsProgramFile(s.FfmpegExe))
+    // One that is there but cannot run fails the row, saying so.
+    if (!ProcessLauncher::ProgramExists(s.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
     m_outputs.insert(s.TargetFile);
     m_queue.setOutput(row, s.TargetFile);
@@ -198,6 +200,7 @@ bool ConversionRun::StartRow(int row)
     auto job = std::make_unique<Job>();
     job->row = row;
     job->seconds = seconds;
+    job->program = s.FfmpegExe;
     job->target = s.TargetFile;
     job->partial = partial;
     auto* child = new ChildProcess(this);
@@ -259,10 +262,11 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     const std::unique_ptr<Job> job = std::move(*it);
     m_jobs.erase(it);
     const int row = job->row;
-    QString why = FailureReason(end, job->partial);
-    // ffmpeg's own last lines tell why it failed; after a success they are a summary.
-    if (!why.isEmpty() && !end.errorTail.isEmpty())
-        why += QLatin1Char('\n') + end.errorTail;
+    QString why = FailureReason(end, job->program, job->partial);
+    // ffmpeg's own last lines tell why it failed; they say nothing of a failed
+    // start (its reason is in the text already) or of a failed move.
+    const bool withTail = !why.isEmpty() && end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
+    const QString detail = withTail ? QLatin1Char('\n') + end.errorTail : QString();
     if (why.isEmpty())
         why = MoveIntoPlace(job->partial, job->target);
     if (why.isEmpty()) {
@@ -271,7 +275,7 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
         m_queue.setFailureDetail(row, QString());
     } else {
         QFile::remove(job->partial);
-        MarkFailed(row, why);
+        MarkFailed(row, why + detail);
     }
     UpdateBusy();
     ReleaseTimer(*job);

@@ -89,6 +89,7 @@ private:
     {
         int row = -1;
         qint64 seconds = 0;             // the probed duration
+        QString program;                // the ffmpeg started
         QString target;                 // the output's name once finished
         QString partial;                // where ffmpeg writes until then
         QPointer<ChildProcess> child;   // owned as a child of the run

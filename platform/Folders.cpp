@@ -6,8 +6,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,29 +29,77 @@ QString withoutTrailingSlash(QString path)
 
 QString PrivateTempDir()
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/vantrel-") + QString::number(::getuid());
+    // QDir::tempPath() turns a TMPDIR that names no folder into "", which put
+    // the folder at the filesystem root.
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    QString base = QStringLiteral("/tmp");
+    if (!tmpdir.isEmpty() && QFileInfo(QFile::decodeName(tmpdir)).isDir())
+        base = QDir::cleanPath(QDir(QFile::decodeName(tmpdir)).absolutePath());
+    if (base == QLatin1String("/"))
+        base.clear();
+    return PrivateFolder(base + QStringLiteral("/vantrel-") + QString::number(::getuid())) + QLatin1Char('/');
+}
+
+QString PrivateFolder(const QString& folder)
+{
     const QByteArray native = QFile::encodeName(folder);
 
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        throw VantrelError(QStringLiteral("Cannot create the temporary folder \"%1\": %2")
+        throw VantrelError(QStringLiteral("Cannot create the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
 
     struct stat st {};
     if (::lstat(native.constData(), &st) != 0)
-        throw VantrelError(QStringLiteral("Cannot use the temporary folder \"%1\": %2")
+        throw VantrelError(QStringLiteral("Cannot use the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
     if (!S_ISDIR(st.st_mode))
-        throw VantrelError(QStringLiteral("The temporary folder \"%1\" is a link or not a folder; "
+        throw VantrelError(QStringLiteral("The private folder \"%1\" is a link or not a folder; "
                                           "remove it and start Vantrel again")
                                .arg(folder));
     if (st.st_uid != ::getuid())
-        throw VantrelError(QStringLiteral("The temporary folder \"%1\" belongs to another user; "
+        throw VantrelError(QStringLiteral("The private folder \"%1\" belongs to another user; "
                                           "remove it and start Vantrel again")
                                .arg(folder));
     if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        throw VantrelError(QStringLiteral("Cannot make the temporary folder \"%1\" private: %2")
+        throw VantrelError(QStringLiteral("Cannot make the private folder \"%1\" private: %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-    return folder + QLatin1Char('/');
+    return folder;
+}
+
+std::vector<FolderEntry> ListEntries(const QByteArray& nativeFolder)
+{
+    std::vector<FolderEntry> entries;
+    DIR* dir = ::opendir(nativeFolder.constData());
+    if (!dir)
+        return entries;
+    const int fd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        if (raw == "." || raw == "..")
+            continue;
+        FolderEntry e;
+        e.nativeName = raw;
+        e.name = QFile::decodeName(raw);
+        e.decodable = QFile::encodeName(e.name) == raw;
+        struct stat st {};
+        if (::fstatat(fd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+            e.isSymLink = true;
+            if (::fstatat(fd, raw.constData(), &st, 0) != 0)
+                st = {};
+        }
+        e.isDir = S_ISDIR(st.st_mode);
+        e.isWritable = ::faccessat(fd, raw.constData(), W_OK, 0) == 0;
+        entries.push_back(std::move(e));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        if (const int r = a.name.compare(b.name, Qt::CaseInsensitive))
+            return r < 0;
+        if (const int r = a.name.compare(b.name))
+            return r < 0;
+        return a.nativeName < b.nativeName;
+    });
+    return entries;
 }
 
 namespace {

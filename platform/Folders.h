@@ -1,15 +1,38 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <vector>
 
 // Folder services the start-up sequence and the actions rely on.
 namespace Folders {
 
-// The private per-user temp folder, with a trailing "/": QDir::tempPath() +
-// "/vantrel-<uid>/", made with mode 0700. The probe's fixed file names must not
-// live in a folder other users can write to, so a link, a non-folder or a
-// folder owned by someone else is refused with a VantrelError, never used.
+// The private per-user temp folder, with a trailing "/": "vantrel-<uid>" under
+// $TMPDIR when that names an existing folder, else under /tmp. Made as
+// PrivateFolder makes it.
 QString PrivateTempDir();
+
+// Makes the folder with mode 0700 when missing and returns it. Fixed file
+// names must not live where other users can write, so a link, a non-folder or
+// a folder owned by someone else is refused with a VantrelError, never used.
+QString PrivateFolder(const QString& folder);
+
+// One entry of a folder, whatever bytes its name holds.
+struct FolderEntry
+{
+    QByteArray nativeName; // the name's bytes on disk
+    QString name;          // for display: bytes the system's encoding cannot represent become U+FFFD
+    bool decodable = true; // false when name does not give nativeName back
+    bool isDir = false;    // links followed
+    bool isSymLink = false;
+    bool isWritable = false;
+};
+
+// Every entry of the folder but "." and "..", in name order, letter case
+// ignored. Unlike QDir, which leaves out names it cannot decode, nothing is
+// skipped. A missing or unreadable folder has no entries.
+std::vector<FolderEntry> ListEntries(const QByteArray& nativeFolder);
 
 // The user's Documents and data folders, without a trailing "/" unless root;
 // made when missing inside the home folder.

@@ -2,8 +2,11 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 InstanceLock::InstanceLock(QString path) : m_path(std::move(path)) {}
@@ -13,20 +16,21 @@ InstanceLock::~InstanceLock()
     unlock();
 }
 
-bool InstanceLock::tryLock()
+InstanceLock::Outcome InstanceLock::tryLock()
 {
     if (m_fd >= 0)
-        return true;
+        return Outcome::Locked;
     // Close-on-exec, so that a child (a detached ffmpeg) never keeps the lock alive.
     const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        return false;
+        return Outcome::Unavailable;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
         ::close(fd);
-        return false;
+        return held ? Outcome::HeldElsewhere : Outcome::Unavailable;
     }
     m_fd = fd;
-    return true;
+    return Outcome::Locked;
 }
 
 void InstanceLock::unlock()
@@ -37,3 +41,23 @@ void InstanceLock::unlock()
     ::close(m_fd);
     m_fd = -1;
 }
+
+namespace LocalSocketPath {
+
+bool Fits(const QString& path)
+{
+    // The address holds the path and its terminating NUL.
+    return QFile::encodeName(path).size() < qsizetype(sizeof(sockaddr_un::sun_path));
+}
+
+long long PeerUserId(qintptr socketDescriptor)
+{
+    ucred credentials {};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0
+        || size != sizeof credentials)
+        return -1;
+    return credentials.uid;
+}
+
+} // namespace LocalSocketPath

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace ProcessLauncher {
 
@@ -31,9 +32,11 @@ bool ShellExec(const QString& program, const QString& arguments, quint16 /*showC
     return process.startDetached();
 }
 
-bool ShellExecWait(const QString& program, const QString& arguments, quint16 /*showCmd*/)
+bool ShellExecWait(const QString& program, const QString& arguments, quint16 /*showCmd*/, ChildEnd* end)
 {
     ChildProcess child;
+    if (end)
+        QObject::connect(&child, &ChildProcess::done, [end](const ChildEnd& e) { *end = e; });
     if (!child.start(Plan(program, arguments)))
         return false;
     WaitForProcess(child);
@@ -46,32 +49,48 @@ bool IsProgramFile(const QString& path)
     return !path.isEmpty() && info.isFile() && info.isExecutable();
 }
 
+bool ProgramExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+QString StartFailureReason(const QString& errorText)
+{
+    // Qt names the system call it failed in ("execvp: Permission denied").
+    static const QRegularExpression callName(QStringLiteral("^exec\\w*: "));
+    return QString(errorText).remove(callName).trimmed();
+}
+
+QString CannotStartText(const QString& tool, const QString& path, const QString& reason, const QString& purpose)
+{
+    QString text = QStringLiteral("The program \"%1\" (%2), which %3, could not be started").arg(tool, path, purpose);
+    const QString why = StartFailureReason(reason);
+    if (!why.isEmpty())
+        text += QStringLiteral(": ") + why;
+    return text + QStringLiteral(". Please install the package \"%1\" again, or make sure the \"%1\" found first "
+                                 "on PATH is a working program, and start Vantrel again")
+                      .arg(tool);
+}
+
 QString FindProgram(const QString& name, const QString& extraFolder)
 {
     if (name.isEmpty())
         return {};
-    QString result;
-    if (IsProgramFile(name)) {
-        result = name;
-    } else if (!name.contains(QLatin1Char('/'))) {
-        QStringList searchList = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
-        if (!extraFolder.isEmpty() && Folders::FolderExists(extraFolder))
-            searchList.prepend(extraFolder);
-        for (const QString& entry : std::as_const(searchList)) {
-            const QString candidate = entry.endsWith(QLatin1Char('/')) ? entry + name : entry + QLatin1Char('/') + name;
-            if (IsProgramFile(candidate)) {
-                result = candidate;
-                break;
-            }
-        }
+    if (name.contains(QLatin1Char('/')))
+        return ProgramExists(name) ? QDir::cleanPath(QFileInfo(name).absoluteFilePath()) : QString();
+
+    QStringList searchList = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (!extraFolder.isEmpty() && Folders::FolderExists(extraFolder))
+        searchList.prepend(extraFolder);
+    QString notRunnable;
+    for (const QString& entry : std::as_const(searchList)) {
+        const QString candidate = QDir::cleanPath(QDir(entry).absoluteFilePath(name));
+        if (IsProgramFile(candidate))
+            return candidate;
+        if (notRunnable.isEmpty() && ProgramExists(candidate))
+            notRunnable = candidate;
     }
-    if (!result.isEmpty() && result.compare(name, Qt::CaseInsensitive) == 0 && QFileInfo(result).isRelative()) {
-        QString current = QDir::currentPath();
-        if (!current.endsWith(QLatin1Char('/')))
-            current += QLatin1Char('/');
-        result = current + result;
-    }
-    return result;
+    return notRunnable;
 }
 
 void WaitForProcess(ChildProcess& child)

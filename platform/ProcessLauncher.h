@@ -20,16 +20,31 @@ bool ShellExec(const QString& program, const QString& arguments, quint16 showCmd
 
 // Starts the program and returns once it has ended; false at once when it cannot
 // be started. Meanwhile the windows repaint but user input stays queued until the
-// child ends. The exit code is not read.
-bool ShellExecWait(const QString& program, const QString& arguments, quint16 showCmd);
+// child ends. How the child ended goes to `end` when given.
+bool ShellExecWait(const QString& program, const QString& arguments, quint16 showCmd, ChildEnd* end = nullptr);
 
-// Looks Name up: the name itself when it is an executable file, else each
-// PATH entry (ExtraFolder first when it names a folder). A name found as itself
-// is made absolute against the current folder. Empty when not found.
+// Looks a bare Name up on PATH only (ExtraFolder first when it names a
+// folder), never in the current folder, so a file there cannot pose as a
+// tool. The first executable file wins; failing that, the first file of that
+// name, which then fails to start and says why, as a shell would. The result
+// is absolute, so a relative PATH entry still works once the child starts in
+// another folder. A Name with a "/" is a path, made absolute when it is a file.
+// Empty when not found.
 QString FindProgram(const QString& name, const QString& extraFolder);
 
 // True for an existing regular file this user may execute.
 bool IsProgramFile(const QString& path);
+// True for an existing regular file, runnable or not: a missing tool is told
+// apart from one that is there but cannot be started.
+bool ProgramExists(const QString& path);
+
+// The system's reason in a failed start's error text, without the name of
+// the call that failed.
+QString StartFailureReason(const QString& errorText);
+
+// The message for a tool that is there but could not be started; purpose
+// says what the tool does for Vantrel ("converts the files").
+QString CannotStartText(const QString& tool, const QString& path, const QString& reason, const QString& purpose);
 
 // Returns when the child has ended, sleeping meanwhile; repaints are served,
 // user input stays queued.

@@ -1,5 +1,6 @@
 #include "queue/DurationProbe.h"
 
+#include "platform/ChildProcess.h"
 #include "platform/CommandLine.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/Error.h"
@@ -10,6 +11,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,6 +25,29 @@ QString missingInterpreterText(const QString& interpreter)
     return QStringLiteral("Cannot find \"%1\", which Vantrel needs beside itself to measure files. "
                           "Please install Vantrel again")
         .arg(interpreter);
+}
+
+QString unstartableInterpreterText(const QString& interpreter, const QString& reason)
+{
+    return QStringLiteral("The program \"%1\", which Vantrel needs beside itself to measure files, "
+                          "could not be started: %2. Please install Vantrel again")
+        .arg(interpreter, reason);
+}
+
+// vantrel-batch's exit code for a command it found but could not start.
+constexpr int CommandNotStarted = 126;
+
+// The system's reason from the interpreter's report
+// ...: cannot start "PROGRAM": REASON
+QString notStartedReason(const QString& errorTail)
+{
+    const QString marker = QStringLiteral("cannot start \"");
+    const qsizetype at = errorTail.lastIndexOf(marker);
+    if (at < 0)
+        return {};
+    const QString rest = errorTail.mid(at + marker.size()).section(QLatin1Char('\n'), 0, 0);
+    const qsizetype close = rest.lastIndexOf(QStringLiteral("\": "));
+    return close < 0 ? QString() : rest.mid(close + 3).trimmed();
 }
 
 } // namespace
@@ -43,6 +68,14 @@ QString DurationProbe::DefaultInterpreter()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-batch");
 }
 
+bool DurationProbe::CanBeNamed(const QString& path)
+{
+    if (!path.contains(QChar(QChar::ReplacementCharacter)))
+        return true;
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
 bool DurationProbe::CanQuote(const QString& path)
 {
     return !path.contains(QLatin1Char('"')) && !path.contains(QLatin1Char('\r')) && !path.contains(QLatin1Char('\n'));
@@ -60,14 +93,16 @@ QByteArray DurationProbe::BatchText(const QString& source, const QString& tempDi
 
 std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
 {
-    if (!ProcessLauncher::IsProgramFile(m_mediaInfoExe))
+    // A tool that is there but cannot run is reported once the batch tried it.
+    if (!ProcessLauncher::ProgramExists(m_mediaInfoExe))
         throw VantrelError(MissingMediaInfoText());
-    if (!ProcessLauncher::IsProgramFile(m_interpreter))
+    if (!ProcessLauncher::ProgramExists(m_interpreter))
         throw VantrelError(missingInterpreterText(m_interpreter));
     if (m_tempDir.isEmpty())
         throw VantrelError(QStringLiteral("Cannot measure files: Vantrel has no private temporary folder"));
-    // Such a path would break out of its quotes; it is a file without an answer.
-    if (!CanQuote(source))
+    // Such a path would break out of its quotes, or names a file no one can
+    // reach by that name; either is a file without an answer.
+    if (!CanQuote(source) || !CanBeNamed(source))
         return std::nullopt;
 
     const QString batch = batchPath();
@@ -80,11 +115,26 @@ std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
         if (file.write(text) != text.size() || !file.flush())
             throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(batch, file.errorString()));
     }
-    // Not started means no result file, which the read below reports.
-    ProcessLauncher::ShellExecWait(m_interpreter, CommandLine::Quote(batch), 0);
+    // An answer left by an earlier probe must never pass for this one's.
+    if (QFileInfo::exists(result) && !QFile::remove(result))
+        throw EFileError(QStringLiteral("Cannot delete file \"%1\"").arg(result));
 
+    ChildEnd batchEnd;
+    ProcessLauncher::ShellExecWait(m_interpreter, CommandLine::Quote(batch), 0, &batchEnd);
+    if (batchEnd.kind == ChildEnd::Kind::FailedToStart)
+        throw VantrelError(
+            unstartableInterpreterText(m_interpreter, ProcessLauncher::StartFailureReason(batchEnd.errorTail)));
+    if (batchEnd.kind == ChildEnd::Kind::Exited && batchEnd.exitCode == CommandNotStarted) {
+        QFile::remove(batch);
+        QFile::remove(result);
+        throw VantrelError(ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfoExe,
+                                                            notStartedReason(batchEnd.errorTail),
+                                                            QStringLiteral("measures the playing time of each file")));
+    }
+
+    // A batch that died before its redirection wrote nothing: no answer.
     QByteArray content;
-    {
+    if (QFileInfo::exists(result)) {
         QFile file(result);
         if (!file.open(QIODevice::ReadOnly))
             throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(result, file.errorString()));

@@ -16,8 +16,9 @@ public:
     DurationProbe(QString tempDir, QString mediaInfoExe, QString interpreter = DefaultInterpreter());
 
     // The first line mediainfo wrote for the file, or none when it wrote no
-    // line at all. Throws EFileError when open.bat cannot be written or the
-    // result cannot be read, and VantrelError when a tool is missing.
+    // line at all or the batch wrote no answer file. Throws EFileError when
+    // open.bat cannot be written or the answer cannot be read, and
+    // VantrelError when a tool is missing or cannot be started.
     std::optional<QString> ProbeDuration(const QString& source) const;
 
     QString batchPath() const { return m_tempDir + QStringLiteral("open.bat"); }
@@ -28,6 +29,9 @@ public:
     static QByteArray BatchText(const QString& source, const QString& tempDir, const QString& mediaInfoExe);
     // False for a path that cannot stand inside the batch's double quotes.
     static bool CanQuote(const QString& path);
+    // False for a path the file finder listed with replacement characters
+    // for bytes the system's encoding cannot represent: no file has that name.
+    static bool CanBeNamed(const QString& path);
     // vantrel-batch beside the running program.
     static QString DefaultInterpreter();
     // Message shown when there is no mediainfo to run.

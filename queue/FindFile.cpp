@@ -1,7 +1,8 @@
 #include "queue/FindFile.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "platform/Folders.h"
+
+#include <QFile>
 
 #include <deque>
 
@@ -9,24 +10,24 @@ namespace {
 
 constexpr int CountedBits = ffHidden | ffSystem | ffVolumeID | ffDirectory;
 
-QString withSlash(QString folder)
+QByteArray withSlash(QByteArray folder)
 {
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    if (!folder.endsWith('/'))
+        folder += '/';
     return folder;
 }
 
 // The attribute bits a Linux entry has. A name starting with "." is hidden;
 // read-only means not writable by us. System, volume label and archive have no
 // meaning here and are never set.
-int attributeBits(const QFileInfo& info)
+int attributeBits(const Folders::FolderEntry& entry)
 {
     int bits = 0;
-    if (info.fileName().startsWith(QLatin1Char('.')))
+    if (entry.nativeName.startsWith('.'))
         bits |= ffHidden;
-    if (info.isDir())
+    if (entry.isDir)
         bits |= ffDirectory;
-    if (!info.isWritable())
+    if (!entry.isWritable)
         bits |= ffReadOnly;
     return bits;
 }
@@ -57,15 +58,6 @@ bool matchesFrom(const QString& pattern, qsizetype p, const QString& name, qsize
     return p == pattern.size();
 }
 
-constexpr auto EveryEntry = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-
-// Entries in name order, letter case ignored: the order a file manager shows
-// and NTFS lists, rather than whatever order the disk happens to keep.
-QFileInfoList entriesOf(const QString& folder, QDir::Filters filters)
-{
-    return QDir(folder).entryInfoList(filters, QDir::Name | QDir::IgnoreCase);
-}
-
 } // namespace
 
 TFindFile::TFindFile(QObject* owner) : QObject(owner) {}
@@ -89,40 +81,47 @@ void TFindFile::Execute()
     if (BeforeExecute)
         BeforeExecute(this);
     if (!Directory.isEmpty()) {
+        const QByteArray native = QFile::encodeName(Directory);
         if (Recurse)
-            SearchTree(Directory, mask);
+            SearchTree(native, mask);
         else
-            SearchFolder(Directory, mask);
+            SearchFolder(native, mask);
     }
     if (AfterExecute)
         AfterExecute(this);
 }
 
-void TFindFile::SearchFolder(QString folder, int mask)
+// Folders are walked by their bytes on disk, so a folder whose name the
+// system's encoding cannot represent is still searched. Entries come in name
+// order, letter case ignored: the order a file manager shows and NTFS lists.
+void TFindFile::SearchFolder(const QByteArray& nativeFolder, int mask)
 {
-    folder = withSlash(folder);
+    const QByteArray native = withSlash(nativeFolder);
+    const QString folder = QFile::decodeName(native);
     if (OnNewPath)
         OnNewPath(this, folder, m_abort);
     if (m_abort)
         return;
 
-    for (const QFileInfo& info : entriesOf(folder, EveryEntry)) {
-        if (!Matches(Filter, info.fileName()))
+    for (const Folders::FolderEntry& entry : Folders::ListEntries(native)) {
+        if (!Matches(Filter, entry.name))
             continue;
-        if ((attributeBits(info) & CountedBits & ~mask) == 0)
-            Files << folder + info.fileName();
+        // A name that cannot be represented is listed all the same, with
+        // replacement characters: skipping it would hide the file silently.
+        if ((attributeBits(entry) & CountedBits & ~mask) == 0)
+            Files << folder + entry.name;
     }
 }
 
-void TFindFile::SearchTree(QString folder, int mask)
+void TFindFile::SearchTree(const QByteArray& nativeFolder, int mask)
 {
-    std::deque<QString> pending{withSlash(folder)};
+    std::deque<QByteArray> pending{withSlash(nativeFolder)};
     while (!pending.empty()) {
-        const QString current = pending.front();
-        for (const QFileInfo& info : entriesOf(withSlash(current), QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const QByteArray current = withSlash(pending.front());
+        for (const Folders::FolderEntry& entry : Folders::ListEntries(current)) {
             // A link to a folder could lead back up the tree; it is listed, not entered.
-            if (!info.isSymLink())
-                pending.push_back(withSlash(current) + info.fileName());
+            if (entry.isDir && !entry.isSymLink)
+                pending.push_back(current + entry.nativeName);
         }
         SearchFolder(current, mask);
         pending.pop_front();

@@ -47,7 +47,9 @@ public:
     TNewPathEvent OnNewPath;
 
     // Fills Files with full paths. A missing or unreadable folder lists
-    // nothing; no error leaves here.
+    // nothing; no error leaves here. Every matching entry is listed, whatever
+    // bytes its name holds; one the system's encoding cannot represent has
+    // U+FFFD in its place (see CanBeNamed in the duration probe).
     void Execute();
 
     static constexpr TAttrOptions DefaultAttributes{ffReadOnly | ffHidden | ffSystem | ffArchive};
@@ -57,8 +59,8 @@ public:
     static bool Matches(const QString& pattern, const QString& name);
 
 private:
-    void SearchFolder(QString folder, int mask);
-    void SearchTree(QString folder, int mask);
+    void SearchFolder(const QByteArray& nativeFolder, int mask);
+    void SearchTree(const QByteArray& nativeFolder, int mask);
 
     bool m_abort = false;
 };

@@ -1,6 +1,7 @@
 #include "queue/QueueActions.h"
 
 #include "model/MainState.h"
+#include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
@@ -10,6 +11,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 #include <QUrl>
 
@@ -35,6 +37,8 @@ QString QueueActions::BadFolderFileText(const QString& path)
 QueueActions::QueueActions(MainState& state, QueueModel& queue, TFindFile& finder, QObject* parent)
     : QObject(parent), m_state(state), m_queue(queue), m_finder(finder)
 {
+    // Queued, so the action that probed has returned before held paths go on.
+    connect(this, &QueueActions::addingEnded, this, &QueueActions::drainIncoming, Qt::QueuedConnection);
 }
 
 void QueueActions::append(const QString& path, const QString& answer)
@@ -43,11 +47,38 @@ void QueueActions::append(const QString& path, const QString& answer)
     m_queue.append(path, QString::number(seconds + 1));
 }
 
+namespace {
+
+// Clears the adding mark when a probe ends, however it ends, and says so.
+class AddingScope
+{
+public:
+    AddingScope(bool& adding, QueueActions& actions) : m_adding(adding), m_actions(actions) { m_adding = true; }
+    ~AddingScope()
+    {
+        m_adding = false;
+        emit m_actions.addingEnded();
+    }
+    AddingScope(const AddingScope&) = delete;
+    AddingScope& operator=(const AddingScope&) = delete;
+
+private:
+    bool& m_adding;
+    QueueActions& m_actions;
+};
+
+} // namespace
+
 void QueueActions::AddFlvFile(const QString& path)
 {
     if (m_state.Busy || m_adding || path.isEmpty())
         return;
-    const QScopedValueRollback<bool> adding(m_adding, true);
+    addFile(path);
+}
+
+void QueueActions::addFile(const QString& path)
+{
+    const AddingScope adding(m_adding, *this);
     const auto answer = DurationProbe(m_state.TempDir, m_state.MediaInfoExe).ProbeDuration(path);
     if (!answer) {
         Prompt::message(BadFileText);
@@ -61,7 +92,12 @@ void QueueActions::AddFolder(const QString& folder)
 {
     if (m_state.Busy || m_adding || folder.isEmpty())
         return;
-    const QScopedValueRollback<bool> adding(m_adding, true);
+    addFolder(folder);
+}
+
+void QueueActions::addFolder(const QString& folder)
+{
+    const AddingScope adding(m_adding, *this);
     m_state.LastFolder = folder;
     emit folderChosen(folder);
 
@@ -84,6 +120,32 @@ void QueueActions::AddFolder(const QString& folder)
             return;
         }
         append(path, *answer);
+    }
+}
+
+void QueueActions::QueueIncoming(const QStringList& paths)
+{
+    m_incoming += paths;
+    drainIncoming();
+}
+
+void QueueActions::drainIncoming()
+{
+    // A probe running (its wait lets this be called) or a drain further up the
+    // stack takes these paths when it gets to them.
+    if (m_adding || m_draining)
+        return;
+    const QScopedValueRollback<bool> draining(m_draining, true);
+    while (!m_incoming.isEmpty()) {
+        const QString path = m_incoming.takeFirst();
+        if (path.isEmpty())
+            continue;
+        RunGuarded([&] {
+            if (QFileInfo(path).isDir())
+                addFolder(path);
+            else
+                addFile(path);
+        });
     }
 }
 

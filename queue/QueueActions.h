@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -15,7 +16,7 @@ class TFindFile;
 enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
 
 // The conversion queue's actions on the main window's state and the queue's
-// rows. Every action does nothing while a conversion runs. Errors that end an
+// rows. Every user action does nothing while a conversion runs. Errors that end an
 // action (a time mediainfo gave that is not valid, a tool that is missing, a
 // file that cannot be written) leave as exceptions for the handler's boundary.
 class QueueActions : public QObject
@@ -30,6 +31,16 @@ public:
     // Probes and queues every FLV file directly inside the folder, stopping at
     // the first that cannot be measured.
     void AddFolder(const QString& folder);
+    // Queues files and folders named from outside the window (the command
+    // line, a later copy), each as Add FLV File or Add Folder would, in the
+    // order given. Unlike the buttons this works while a conversion runs: the
+    // run takes the new rows in turn. While a file is being probed the paths
+    // wait and are queued after it. Errors are reported per path through
+    // RunGuarded, so one failing path never drops the rest.
+    void QueueIncoming(const QStringList& paths);
+    // Paths given and not yet queued.
+    int incomingCount() const { return int(m_incoming.size()); }
+
     // Stores the chosen output folder and makes it the work folder; a failing
     // settings store leaves everything as it was.
     void SetOutputFolder(const QString& folder);
@@ -50,6 +61,8 @@ public:
     static QString BadFolderFileText(const QString& path);
 
 signals:
+    // A probe ended (Add FLV File, Add Folder); held paths may now be queued.
+    void addingEnded();
     // The single file added last (shown in Edit1).
     void fileChosen(const QString& path);
     // The folder added last (shown in Edit2).
@@ -59,9 +72,14 @@ signals:
 
 private:
     void append(const QString& path, const QString& answer);
+    void addFile(const QString& path);
+    void addFolder(const QString& folder);
+    void drainIncoming();
 
     MainState& m_state;
     QueueModel& m_queue;
     TFindFile& m_finder;
     bool m_adding = false;
+    bool m_draining = false;
+    QStringList m_incoming;
 };

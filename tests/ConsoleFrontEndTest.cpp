@@ -109,7 +109,7 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
          {"Done\t" + b + "\t%OUT%/b.avi"}, "vantrel: There is no FLV file in the folder \"" + empty + "\""},
         {"a file that is no video, with the window's message", {"--convert-to", "xvid", "--outdir", "%OUT%", plain},
          1, {}, "vantrel: '' is not a valid time."},
-        {"ffmpeg's last error line for a failed file", {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1,
+        {"the program's own reason for a file it could not save", {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1,
          {"Failed\t" + a + "\tCannot save the output file %OUT%/a.avi: Is a directory"}, "", OutputTaken},
         {"unknown option", {"--convert-to", "xvid", "--fast", a}, 2, {}, "vantrel: unknown option \"--fast\""},
         {"unknown profile", {"--convert-to", "h264", "--outdir", "%OUT%", a}, 2, {}, "unknown profile \"h264\""},
@@ -245,6 +245,8 @@ TEST(ConsoleFrontEnd, SigtermMidConversionEndsOurFfmpegAndTheProgram)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists("/proc/" + QString::number(ffmpeg.first())); },
                                 5000))
         << "our ffmpeg outlived the program";
+    EXPECT_EQ(QDir(home.root() + "/out").entryList(QDir::Files | QDir::Hidden), QStringList())
+        << "an unfinished file was left";
 }
 
 } // namespace

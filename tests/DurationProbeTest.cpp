@@ -187,14 +187,58 @@ TEST_F(Probe, FileErrorsCarryThePathAndTheSystemsReason)
         EXPECT_TRUE(e.text().startsWith("Cannot create file \"" + gone + "open.bat\". ")) << e.text().toStdString();
     }
 
-    // A batch that never ran leaves no result; open.bat stays for shutdown to remove.
+    // An answer left behind that cannot be deleted is never read as this probe's.
+    QDir().mkpath(temp + "duration_time.txt/x");
     try {
-        DurationProbe(temp, mediainfo, BinPath(QStringLiteral("processtestapp"))).ProbeDuration(clip);
+        DurationProbe(temp, mediainfo).ProbeDuration(clip);
         ADD_FAILURE();
     } catch (const EFileError& e) {
-        EXPECT_EQ(e.text(), "Cannot open file \"" + temp + "duration_time.txt\". No such file or directory");
+        EXPECT_EQ(e.text(), "Cannot delete file \"" + temp + "duration_time.txt\"");
     }
-    EXPECT_TRUE(QFileInfo::exists(temp + "open.bat"));
+}
+
+// Writes an executable script standing in for the batch interpreter.
+QString script(const QString& path, const QByteArray& text, QFileDevice::Permissions mode)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    f.setPermissions(mode);
+    return path;
+}
+
+TEST_F(Probe, ABatchThatEndsBeforeWritingHasNoAnswerWhateverAnEarlierProbeLeft)
+{
+    const QString clip = media + "/a.flv";
+    MakeFlv(clip);
+    const auto runnable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    struct Case { const char* what; QString interpreter; };
+    const Case cases[] = {
+        {"a stand-in that takes open.bat for a mode it does not know", BinPath(QStringLiteral("processtestapp"))},
+        {"ends at once", script(home.root() + "/quits", "#!/bin/sh\nexit 0\n", runnable)},
+        {"fails", script(home.root() + "/fails", "#!/bin/sh\nexit 3\n", runnable)},
+        {"dies by a signal", script(home.root() + "/dies", "#!/bin/sh\nkill -9 $$\n", runnable)},
+    };
+    for (const Case& c : cases) {
+        // What an earlier probe of a ten-minute file would have left.
+        QFile leftover(temp + "duration_time.txt");
+        ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+        leftover.write("00:10:00.000\r\n");
+        leftover.close();
+        EXPECT_EQ(DurationProbe(temp, mediainfo, c.interpreter).ProbeDuration(clip), std::nullopt) << c.what;
+        EXPECT_TRUE(tempIsClean()) << c.what;
+    }
+
+    // An interpreter that is there but cannot be started is named as such.
+    const QString broken = script(home.root() + "/vantrel-batch", "#!/nonexistent/interpreter\n", runnable);
+    try {
+        DurationProbe(temp, mediainfo, broken).ProbeDuration(clip);
+        ADD_FAILURE() << "no error for an interpreter that cannot start";
+    } catch (const VantrelError& e) {
+        EXPECT_TRUE(e.text().startsWith("The program \"" + broken + "\"")) << e.text().toStdString();
+        EXPECT_TRUE(e.text().contains("could not be started")) << e.text().toStdString();
+    }
 }
 
 } // namespace

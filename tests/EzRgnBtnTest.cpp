@@ -1,7 +1,10 @@
 #include "controls/EzRgnBtn.h"
 #include "support/Beneath.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
@@ -275,6 +278,57 @@ TEST_F(EzRgnBtnTest, DialogOpeningWhileHeldReleasesWithoutClick)
     dialog.close();
     release(3, 3); // lets the test driver forget the held button
     EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(EzRgnBtnTest, GivenAFocusPolicyItShowsFocusTakesKeysAndAScreenReaderPressesIt)
+{
+    button->SetPicIdle(Solid({41, 41}, Qt::blue, {{20, 20}}));
+    button->SetPaintMode(pmCrop);
+    EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << "no focus unless its owner asks";
+    const QImage unfocused = button->grab().toImage();
+
+    button->setFocusPolicy(Qt::TabFocus);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    button->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(button->hasFocus());
+    EXPECT_NE(button->grab().toImage(), unfocused) << "no focus mark";
+    EXPECT_EQ(button->mask(), KeyColourShape(button->PicIdle())) << "the mark must not change the shape";
+
+    struct Case { const char* what; int key; bool autoRepeat; bool enabled; int clicks; };
+    const Case cases[] = {
+        {"Space", Qt::Key_Space, false, true, 1},
+        {"Return", Qt::Key_Return, false, true, 1},
+        {"Enter", Qt::Key_Enter, false, true, 1},
+        {"a held key presses once", Qt::Key_Space, true, true, 0},
+        {"another key", Qt::Key_A, false, true, 0},
+        {"not Enabled", Qt::Key_Space, false, false, 0},
+    };
+    for (const Case& c : cases) {
+        clicks = 0;
+        button->SetEnabled(c.enabled);
+        QKeyEvent key(QEvent::KeyPress, c.key, Qt::NoModifier, QString(), c.autoRepeat);
+        QApplication::sendEvent(button, &key);
+        EXPECT_EQ(clicks, c.clicks) << c.what;
+    }
+
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(button);
+    ASSERT_TRUE(reader && reader->actionInterface());
+    EXPECT_EQ(reader->role(), QAccessible::Button);
+    for (const bool enabled : {true, false}) {
+        clicks = 0;
+        button->SetEnabled(enabled);
+        EXPECT_EQ(reader->state().disabled, !enabled);
+        reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(clicks, enabled ? 1 : 0) << "enabled " << enabled;
+    }
+
+    // The dimmed look keeps every key pixel, and only those.
+    const QImage idle = button->PicIdle();
+    const QImage dimmed = DimmedPicture(idle);
+    EXPECT_EQ(KeyColourShape(dimmed), KeyColourShape(idle));
+    EXPECT_NE(dimmed.pixel(10, 10), idle.pixel(10, 10));
+    EXPECT_EQ(qRed(dimmed.pixel(10, 10)), qBlue(dimmed.pixel(10, 10))) << "dimmed pictures are grey";
 }
 
 } // namespace

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 void touch(const QString& path)
@@ -146,6 +150,58 @@ TEST_F(Finder, MissingOrEmptyDirectoryListsNothingWithoutError)
     finder.Execute();
     EXPECT_TRUE(announced.isEmpty());
     EXPECT_TRUE(finder.Files.isEmpty());
+}
+
+// Makes a file or folder under its raw bytes, as an old archive or a USB
+// stick written elsewhere holds them.
+void makeRaw(const QByteArray& path, bool folder = false)
+{
+    if (folder) {
+        ASSERT_EQ(::mkdir(path.constData(), 0755), 0) << path.constData();
+        return;
+    }
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0) << path.constData();
+    ::close(fd);
+}
+
+TEST_F(Finder, NamesTheEncodingCannotRepresentAreListedNotSkipped)
+{
+    const QByteArray dir = QFile::encodeName(home.root()) + "/raw";
+    makeRaw(dir, true);
+    makeRaw(dir + "/sub\xE9", true);
+    for (const QByteArray& name : {QByteArray("a.flv"), QByteArray("caf\xE9.flv"), QByteArray("c.flv"),
+                                  QByteArray("\xFF\xFE\xE9"), QByteArray("\xC3.FLV"), QByteArray("sub\xE9/deep\xE9.flv"),
+                                  QByteArray("ok \xC3\xA9t\xC3\xA9.flv")})
+        makeRaw(dir + "/" + name);
+    const QString folder = QFile::decodeName(dir) + "/";
+    const QString bad(QChar::ReplacementCharacter);
+
+    struct Case { const char* what; QString filter; bool recurse; QStringList files; };
+    const Case cases[] = {
+        {"among valid names, in name order", "*.flv", false,
+         {folder + "a.flv", folder + "c.flv", folder + "caf" + bad + ".flv", folder + bad + ".FLV",
+          folder + QStringLiteral("ok été.flv")}},
+        {"a name of invalid bytes only", "*.*", false,
+         {folder + "a.flv", folder + "c.flv", folder + "caf" + bad + ".flv", folder + bad + ".FLV",
+          folder + QStringLiteral("ok été.flv"), folder + bad + bad + bad}},
+        {"inside a folder whose own name cannot be represented", "deep*", true,
+         {folder + "sub" + bad + "/deep" + bad + ".flv"}},
+    };
+    for (const Case& c : cases) {
+        finder.Directory = folder;
+        finder.Filter = c.filter;
+        finder.Recurse = c.recurse;
+        finder.Execute();
+        QStringList expected = c.files;
+        EXPECT_EQ(sorted(finder.Files), sorted(expected)) << c.what;
+    }
+    // Case-insensitive name order puts the valid names where QDir put them.
+    finder.Filter = "*.flv";
+    finder.Recurse = false;
+    finder.Execute();
+    EXPECT_EQ(finder.Files.indexOf(folder + "a.flv"), 0);
+    EXPECT_LT(finder.Files.indexOf(folder + "c.flv"), finder.Files.indexOf(folder + "caf" + bad + ".flv"));
 }
 
 TEST_F(Finder, RootFolderGivesSingleSlashPaths)

@@ -64,19 +64,50 @@ TEST_F(Launcher, BareNameRunsInTheFolderFoundOnPath)
     qputenv("PATH", savedPath);
 }
 
-TEST_F(Launcher, FindProgramSearchesThePathAndTheCurrentFolder)
+TEST_F(Launcher, FindProgramSearchesOnlyThePathAndGivesAbsolutePaths)
 {
     const QString bin = QFileInfo(app).absolutePath();
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", "/nonexistent::" + QFile::encodeName(bin));
-    EXPECT_EQ(ProcessLauncher::FindProgram(QStringLiteral("processtestapp"), QString()), bin + "/processtestapp");
-    EXPECT_EQ(ProcessLauncher::FindProgram(QStringLiteral("no-such-program-vt"), QString()), QString());
-    qputenv("PATH", savedPath);
+    // The current folder holds a "processtestapp" of its own, a plain file
+    // on PATH shadows nothing, and "lazy" is there but may not be run.
+    const QString cwd = home.root() + "/cwd";
+    QDir().mkpath(cwd + "/rel");
+    QFile::link(app, cwd + "/processtestapp");
+    QFile::link(app, cwd + "/rel/only-here");
+    QFile plain(home.root() + "/plain");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QDir().mkpath(home.root() + "/noexec");
+    QFile lazy(home.root() + "/noexec/lazy");
+    ASSERT_TRUE(lazy.open(QIODevice::WriteOnly));
+    lazy.close();
+    QDir().mkpath(home.root() + "/exec");
+    QFile::link(app, home.root() + "/exec/lazy");
 
-    const QString saved = QDir::currentPath();
-    QDir::setCurrent(bin);
-    EXPECT_EQ(ProcessLauncher::FindProgram(QStringLiteral("processtestapp"), QString()), bin + "/processtestapp");
-    QDir::setCurrent(saved);
+    struct Case { const char* what; QByteArray path; QString name; QString found; };
+    const QByteArray b = QFile::encodeName(bin);
+    const QByteArray h = QFile::encodeName(home.root());
+    const Case cases[] = {
+        {"on PATH, not in the current folder", "/nonexistent::" + b, "processtestapp", bin + "/processtestapp"},
+        {"only in the current folder", "/nonexistent", "processtestapp", ""},
+        {"empty entries are not the current folder", "::", "processtestapp", ""},
+        {"empty PATH", "", "processtestapp", ""},
+        {"a relative entry, made absolute", "rel", "only-here", cwd + "/rel/only-here"},
+        {"a dotted entry, made clean", "./rel/../rel", "only-here", cwd + "/rel/only-here"},
+        {"an entry that is a file", h + "/plain:" + b, "processtestapp", bin + "/processtestapp"},
+        {"not runnable, and nothing better", h + "/noexec", "lazy", home.root() + "/noexec/lazy"},
+        {"a runnable one later wins", h + "/noexec:" + h + "/exec", "lazy", home.root() + "/exec/lazy"},
+        {"not found", b, "no-such-program-vt", ""},
+        {"a path is a path", "", "rel/only-here", cwd + "/rel/only-here"},
+    };
+    const QByteArray savedPath = qgetenv("PATH");
+    const QString savedCwd = QDir::currentPath();
+    QDir::setCurrent(cwd);
+    for (const Case& c : cases) {
+        qputenv("PATH", c.path);
+        EXPECT_EQ(ProcessLauncher::FindProgram(c.name, QString()), c.found) << c.what;
+    }
+    QDir::setCurrent(savedCwd);
+    qputenv("PATH", savedPath);
 }
 
 TEST_F(Launcher, WaitReturnsOnlyAfterTheChildEndedWhateverItsExitCode)

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
@@ -22,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -68,6 +71,19 @@ protected:
         const QString path = (folder.isEmpty() ? media : folder) + QLatin1Char('/') + name;
         EXPECT_TRUE(QFile::copy(s_clips->filePath("clip.flv"), path)) << path.toStdString();
         return path;
+    }
+
+    // A real FLV under a name given as raw bytes, which need not be valid in
+    // the system's encoding.
+    void rawClip(const QByteArray& nativePath)
+    {
+        QFile source(s_clips->filePath("clip.flv"));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+        const int fd = ::open(nativePath.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0) << nativePath.constData();
+        ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+        ::close(fd);
     }
 
     QString junk(const QString& name, const QByteArray& bytes)
@@ -192,6 +208,48 @@ TEST_F(Queue, AddFolderQueuesInFinderOrderAndStopsAtTheFirstFileWithoutAnswer)
     EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
               QStringList{"Cannot process file bad\"q.flv Bad file header or bad characters in filename! "
                           "Please use different file."});
+    expectAligned();
+}
+
+TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
+{
+    const QString bad(QChar::ReplacementCharacter);
+    const auto message = [&](const QString& name) {
+        return QStringList{"Cannot process file " + name +
+                           " Bad file header or bad characters in filename! Please use different file."};
+    };
+    struct Case { const char* what; QList<QByteArray> names; QStringList queued; QString reported; };
+    const Case cases[] = {
+        {"a Latin-1 name between two good ones", {"a.flv", "caf\xE9.flv", "d.flv"}, {"a.flv"}, "caf" + bad + ".flv"},
+        {"only such names", {"\xE9t\xE9.flv"}, {}, bad + "t" + bad + ".flv"},
+        {"invalid bytes only before the extension", {"\xFF\xFE.flv", "z.flv"}, {"z.flv"}, bad + bad + ".flv"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder = media + "/" + QString::number(&c - cases);
+        QDir().mkpath(folder);
+        for (const QByteArray& name : c.names)
+            rawClip(QFile::encodeName(folder) + "/" + name);
+        const int before = q().count();
+        frm->AddFolder(folder);
+        QStringList queued;
+        for (int row = before; row < q().count(); ++row)
+            queued << Folders::FileNamePart(q().path(row));
+        EXPECT_EQ(queued, c.queued);
+        EXPECT_EQ(prompts.texts(Prompt::Kind::Message), message(c.reported));
+        prompts.clear();
+    }
+
+    // A folder of 300 Latin-1 names stops at the first, in name order.
+    const QString many = media + "/many";
+    QDir().mkpath(many);
+    for (int i = 0; i < 300; ++i)
+        rawClip(QFile::encodeName(many) + QStringLiteral("/%1").arg(i, 3, 10, QLatin1Char('0')).toLatin1() + "\xE9.flv");
+    const int before = q().count();
+    frm->AddFolder(many);
+    EXPECT_EQ(frm->FindFile1->Files.size(), 300);
+    EXPECT_EQ(q().count(), before);
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message), message("000" + bad + ".flv"));
     expectAligned();
 }
 
@@ -356,6 +414,48 @@ TEST_F(Queue, DeleteKeyRemovesTheSelectedRowWhateverItsState)
     EXPECT_EQ(q().count(), 2);
     QTest::keyClick(frm->ListView1, Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_EQ(q().PathList(), QStringList{media + "/a.flv"});
+    expectAligned();
+}
+
+TEST_F(Queue, OneDeleteRemovesOneRowAndABlankClickActsOnNone)
+{
+    OpenedUrls opened;
+    const auto fill = [&](int rows) {
+        while (q().count() > 0)
+            q().remove(0);
+        for (int i = 0; i < rows; ++i)
+            q().append(media + QStringLiteral("/%1.flv").arg(i), "2");
+    };
+    const auto selected = [&] { return frm->ListView1->selectionModel()->selectedRows().size(); };
+    // Under the last of three rows, where no row is.
+    const auto blank = [&](int x) {
+        const QRect last = frm->ListView1->visualRect(q().index(q().count() - 1, 0));
+        ASSERT_LT(last.bottom() + 20, frm->ListView1->viewport()->height());
+        QTest::mouseClick(frm->ListView1->viewport(), Qt::LeftButton, {}, QPoint(x, last.bottom() + 20));
+    };
+    frm->ListView1->setFocus();
+
+    struct Case { const char* what; int rows; std::function<void()> act; int left; bool opened; };
+    const Case cases[] = {
+        {"nine Delete presses after one click", 9,
+         [&] { clickList(4, 20); for (int i = 0; i < 9; ++i) QTest::keyClick(frm->ListView1, Qt::Key_Delete); }, 8,
+         false},
+        {"a DEL cell click, then Delete", 3,
+         [&] { clickList(0, 20); clickList(0, 430); QTest::keyClick(frm->ListView1, Qt::Key_Delete); }, 2, false},
+        {"a blank click in the DEL column", 3, [&] { clickList(1, 20); blank(430); }, 3, false},
+        {"a blank click right of the columns, then Delete", 3,
+         [&] { clickList(1, 20); blank(460); QTest::keyClick(frm->ListView1, Qt::Key_Delete); }, 3, false},
+        {"a blank click in the name column", 3, [&] { clickList(1, 20); blank(100); }, 3, false},
+        {"a row is still chosen by a click on it", 3, [&] { blank(20); clickList(2, 430); }, 2, false},
+    };
+    for (const Case& c : cases) {
+        fill(c.rows);
+        opened.paths.clear();
+        c.act();
+        EXPECT_EQ(q().count(), c.left) << c.what;
+        EXPECT_EQ(selected(), 0) << c.what;
+        EXPECT_EQ(!opened.paths.isEmpty(), c.opened) << c.what;
+    }
     expectAligned();
 }
 

@@ -1,9 +1,11 @@
 #include "app/Main.h"
 #include "app/instance/MainInstance.h"
+#include "model/QueueModel.h"
 #include "platform/Prompt.h"
 #include "support/TestEnv.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
@@ -14,9 +16,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <grp.h>
+#include <iostream>
 #include <memory>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -210,7 +217,10 @@ TEST_F(SingleInstance, ALaterCopyForwardsItsTailBringsTheFirstForwardAndWritesNo
     EXPECT_EQ(forwarded.size(), 1);
     EXPECT_EQ(activations, 3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return first.isActiveWindow(); }, Patience));
-    EXPECT_TRUE(prompts.shown().empty());
+    // Every argument also came as a path to queue; none names a file, and each is told.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prompts.shown().size() >= 7; }, Patience));
+    EXPECT_EQ(prompts.shown().size(), 7u);
+    EXPECT_EQ(first.queue().count(), 0);
 }
 
 TEST_F(SingleInstance, TwoCopiesStartedTogetherLeaveOne)
@@ -251,19 +261,153 @@ TEST_F(SingleInstance, ASocketLeftBehindDoesNotStopTheNextStart)
     EXPECT_TRUE(next.running());
 }
 
-TEST_F(SingleInstance, AFirstCopyThatDoesNotAnswerLetsTheNextStartOnItsOwn)
+TEST_F(SingleInstance, AFirstCopyThatDoesNotAnswerStillEndsTheNextWithZero)
 {
     Copy first;
     ASSERT_TRUE(QTest::qWaitFor(someoneListens, Patience));
     first.signal(SIGSTOP);
 
     OtherHome other;
-    Copy later({}, other.environment());
-    // It gives up waiting and goes through start-up like any copy.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(other.configFile()); }, Patience));
-    EXPECT_TRUE(later.running());
+    QElapsedTimer clock;
+    clock.start();
+    Copy later({QStringLiteral("film.flv")}, other.environment());
+    // It gives up after its two seconds of trying and ends like any later copy.
+    ASSERT_TRUE(later.waitForEnd());
+    EXPECT_TRUE(later.endedWithZero());
+    EXPECT_GE(clock.elapsed(), TMainInstance::AnswerTimeoutMs - 100);
+    EXPECT_EQ(other.made(), EmptyHomeTree) << "a later copy must write no file or setting";
     first.signal(SIGCONT);
     EXPECT_TRUE(first.running());
+}
+
+// A runtime folder of 200 characters: deeper than a socket's path may be.
+QString LongRuntimeFolder(const QString& base)
+{
+    QString path = base + QStringLiteral("/deep");
+    while (path.size() < 200)
+        path += QStringLiteral("/runtime-folder");
+    path.truncate(200);
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+TEST_F(SingleInstance, TwoCopiesMeetUnderALongRuntimeFolder)
+{
+    const QString runtime = LongRuntimeFolder(home.root());
+    ASSERT_EQ(runtime.size(), 200);
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+
+    const QString name = TMainInstance::ServerName();
+    EXPECT_TRUE(name.startsWith("/tmp/vantrel-run-" + QString::number(::getuid()) + "/")) << name.toStdString();
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(QFileInfo(name).path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_uid, ::getuid());
+
+    {
+        TMainInstance::setEnabled(true);
+        TfrmMain first;
+        TMainInstance::setEnabled(false);
+        ASSERT_TRUE(first.MainInstance1->isListening());
+        QStringList forwarded;
+        QObject::connect(first.MainInstance1, &TMainInstance::commandLineForwarded,
+                         [&](const QString& text) { forwarded << text; });
+
+        OtherHome other;
+        Copy later({QStringLiteral("film.flv")}, other.environment());
+        ASSERT_TRUE(later.waitForEnd());
+        EXPECT_TRUE(later.endedWithZero());
+        EXPECT_EQ(forwarded, QStringList{QStringLiteral("film.flv ")});
+        EXPECT_EQ(other.made(), EmptyHomeTree);
+    }
+    // This runtime folder is the test's alone: its lock goes with it.
+    QFile::remove(name + QStringLiteral(".lock"));
+}
+
+TEST_F(SingleInstance, ACopyWithoutAnyRuntimeFolderStillStarts)
+{
+    // A runtime folder that cannot exist, and no temp folder to fall back on.
+    QFile file(home.root() + QStringLiteral("/a-file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    OtherHome other;
+    QProcessEnvironment env = other.environment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), file.fileName() + QStringLiteral("/runtime"));
+    env.insert(QStringLiteral("TMPDIR"), file.fileName());
+    Copy copy({}, env);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(other.configFile()); }, Patience));
+    EXPECT_TRUE(copy.running());
+}
+
+// Connects to the socket as the given user, asks for activation and tells
+// what came back: 0 the answer, 1 the connection closed unanswered, 2 no
+// connection at all. Raw system calls only, as the child of a fork must.
+int ConnectAs(uid_t user, gid_t group, const QByteArray& socketPath)
+{
+    const QByteArray request("A\0\0\0\0", 5);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (user != ::getuid() && (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(user) != 0))
+            ::_exit(3);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, socketPath.constData(), socketPath.size());
+        if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            ::_exit(2);
+        if (::write(fd, request.constData(), request.size()) != request.size())
+            ::_exit(1);
+        char answer = 0;
+        ::_exit(::read(fd, &answer, 1) == 1 && answer == 'K' ? 0 : 1);
+    }
+    int status = -1;
+    // The first copy answers from this process's event loop.
+    if (!QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, Patience)) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(SingleInstance, OnlyTheFirstCopysOwnUserIsAnswered)
+{
+    TMainInstance::setEnabled(true);
+    TfrmMain first;
+    TMainInstance::setEnabled(false);
+    ASSERT_TRUE(first.MainInstance1->isListening());
+    int activations = 0;
+    QObject::connect(first.MainInstance1, &TMainInstance::activationRequested, [&] { ++activations; });
+
+    // Open the way to the socket for everyone, as a careless runtime folder
+    // would: only the peer's credentials then stand between.
+    const QString socket = TMainInstance::ServerName();
+    bool reachable = socket.startsWith(QLatin1String("/tmp/"));
+    for (QString folder = QFileInfo(socket).path(); reachable && folder != QLatin1String("/tmp");
+         folder = QFileInfo(folder).path()) {
+        struct stat st {};
+        const QByteArray native = QFile::encodeName(folder);
+        reachable = ::stat(native.constData(), &st) == 0
+            && ((st.st_mode & S_IXOTH) || ::chmod(native.constData(), (st.st_mode & 07777) | 0011) == 0);
+    }
+    ::chmod(QFile::encodeName(socket).constData(), 0777);
+
+    struct Case { const char* what; uid_t user; int answer; int activations; };
+    const Case cases[] = {
+        {"the same user", ::getuid(), 0, 1},
+        {"another user", 65534, 1, 1},
+    };
+    for (const Case& c : cases) {
+        if (c.user != ::getuid() && (::geteuid() != 0 || !reachable)) {
+            std::cerr << "skipped, needs root and a socket under /tmp: " << c.what << '\n';
+            continue;
+        }
+        EXPECT_EQ(ConnectAs(c.user, 65534, QFile::encodeName(socket)), c.answer) << c.what;
+        EXPECT_EQ(activations, c.activations) << c.what;
+    }
 }
 
 } // namespace

@@ -37,9 +37,14 @@ TEST(Skin, WindowPicturesHaveTheirSizes)
     EXPECT_EQ(caption.colorCount(), 65);
     EXPECT_TRUE(Skin::Picture("no-such-picture").isNull());
 
+    // Drawn at every size a desktop asks for, so none is scaled from another.
     const QIcon icon = Skin::Icon();
-    for (int size : {16, 24, 32})
+    const QList<QSize> drawn = icon.availableSizes();
+    EXPECT_EQ(drawn.size(), 7);
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        EXPECT_TRUE(drawn.contains(QSize(size, size))) << size;
         EXPECT_EQ(icon.pixmap(size).size(), QSize(size, size)) << size;
+    }
 }
 
 // Each button is cut to shape by its idle picture's top-left colour: exactly 100

@@ -1,9 +1,14 @@
 #include "app/instance/MainInstance.h"
 
+#include "platform/Error.h"
+#include "platform/Folders.h"
 #include "platform/InstanceLock.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -19,7 +24,7 @@ namespace {
 bool s_enabled = false;
 
 // A message is one kind byte, a 32-bit big-endian length and that many bytes of UTF-8.
-enum MessageKind : char { ForwardMessage = 'F', ActivateMessage = 'A' };
+enum MessageKind : char { ForwardMessage = 'F', PathsMessage = 'P', ActivateMessage = 'A' };
 constexpr char Acknowledgement = 'K';
 constexpr qint64 HeaderBytes = 5;
 
@@ -56,21 +61,26 @@ TMainInstance::TMainInstance(QWidget* owner) : QObject(owner), m_window(owner)
     m_lock = std::make_unique<InstanceLock>(name + QStringLiteral(".lock"));
     const QDeadlineTimer deadline(AnswerTimeoutMs);
     for (;;) {
-        if (m_lock->tryLock()) {
+        switch (m_lock->tryLock()) {
+        case InstanceLock::Outcome::Locked:
             listen(name);
             return;
+        case InstanceLock::Outcome::Unavailable:
+            return; // no guard can be set up: this copy runs unguarded
+        case InstanceLock::Outcome::HeldElsewhere:
+            break;
         }
+        // A running copy was found: this one ends, whether it answers or not.
+        // Nothing has been written yet, and nothing of the window is to be kept.
         switch (contactRunningCopy(name, static_cast<int>(deadline.remainingTime()))) {
         case Contact::Answered:
-            // Nothing has been written yet, and nothing of the window is to be kept.
-            std::_Exit(0);
         case Contact::NoAnswer:
-            return; // the running copy hangs: start on our own rather than hang too
+            std::_Exit(0);
         case Contact::Unreachable:
-            break;  // it is about to listen, or just ended and released the lock
+            break; // it is about to listen, or just ended and released the lock
         }
         if (deadline.hasExpired())
-            return;
+            std::_Exit(0);
         QThread::msleep(20);
     }
 }
@@ -92,8 +102,21 @@ QString TMainInstance::ServerName()
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         return {};
-    return runtime + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1Char('-')
-        + QString::number(::getuid());
+    const QString uid = QString::number(::getuid());
+    const QString name = runtime + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1Char('-') + uid;
+    if (LocalSocketPath::Fits(name))
+        return name;
+    // A socket cannot live that deep. The abstract namespace would fit but has
+    // no permissions, so a short folder only this user may enter stands in,
+    // the socket named after the runtime folder it stands in for.
+    const QByteArray runtimeId =
+        QCryptographicHash::hash(QFile::encodeName(runtime), QCryptographicHash::Sha1).toHex().left(16);
+    try {
+        return Folders::PrivateFolder(QStringLiteral("/tmp/vantrel-run-") + uid) + QLatin1Char('/')
+            + QCoreApplication::applicationName() + QLatin1Char('-') + QLatin1String(runtimeId);
+    } catch (const VantrelError&) {
+        return {};
+    }
 }
 
 QString TMainInstance::ForwardedText(const QStringList& arguments)
@@ -124,6 +147,7 @@ TMainInstance::Contact TMainInstance::contactRunningCopy(const QString& serverNa
         return Contact::Unreachable;
 
     ForwardCommandLine(socket);
+    ForwardPaths(socket);
     if (!writeAll(socket, message(ActivateMessage), deadline))
         return socket.state() == QLocalSocket::ConnectedState ? Contact::NoAnswer : Contact::Unreachable;
     while (socket.bytesAvailable() < 1) {
@@ -147,6 +171,59 @@ bool TMainInstance::ForwardCommandLine(QLocalSocket& socket)
     return socket.write(message(ForwardMessage, utf8)) == HeaderBytes + utf8.size();
 }
 
+QStringList TMainInstance::GivenPaths(const QStringList& arguments)
+{
+    QStringList paths;
+    const QDir current = QDir::current();
+    for (const QString& argument : arguments) {
+        if (!argument.isEmpty())
+            paths << QDir::cleanPath(current.absoluteFilePath(argument));
+    }
+    return paths;
+}
+
+// Each path as a 32-bit big-endian length and that many bytes of UTF-8: the
+// list is about as long as the command line it came from.
+QByteArray TMainInstance::EncodePaths(const QStringList& paths)
+{
+    QByteArray bytes;
+    for (const QString& path : paths) {
+        const QByteArray utf8 = path.toUtf8();
+        char length[4];
+        qToBigEndian<quint32>(static_cast<quint32>(utf8.size()), length);
+        bytes.append(length, 4).append(utf8);
+    }
+    return bytes;
+}
+
+QStringList TMainInstance::DecodePaths(const QByteArray& bytes)
+{
+    QStringList paths;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        if (bytes.size() - at < 4)
+            return {};
+        const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
+        at += 4;
+        if (length > quint64(bytes.size() - at))
+            return {};
+        paths << QString::fromUtf8(bytes.constData() + at, qsizetype(length));
+        at += qsizetype(length);
+    }
+    return paths;
+}
+
+bool TMainInstance::ForwardPaths(QLocalSocket& socket)
+{
+    const QStringList paths = GivenPaths(QCoreApplication::arguments().mid(1));
+    if (paths.isEmpty())
+        return false;
+    const QByteArray body = EncodePaths(paths);
+    if (body.size() > MaxForwardedBytes)
+        return false;
+    return socket.write(message(PathsMessage, body)) == HeaderBytes + body.size();
+}
+
 void TMainInstance::listen(const QString& serverName)
 {
     m_server = new QLocalServer(this);
@@ -156,7 +233,7 @@ void TMainInstance::listen(const QString& serverName)
     if (!m_server->listen(serverName)) {
         delete m_server;
         m_server = nullptr;
-        return; // runs on, unguarded; later copies find the lock and start on their own
+        return; // runs on, unguarded; later copies find the lock and end
     }
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection())
@@ -166,13 +243,21 @@ void TMainInstance::listen(const QString& serverName)
 
 void TMainInstance::serve(QLocalSocket* socket)
 {
+    // Forwarded paths are queued: no other user may reach this copy, wherever
+    // its socket lives.
+    if (LocalSocketPath::PeerUserId(socket->socketDescriptor()) != static_cast<long long>(::getuid())) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
         while (socket->bytesAvailable() >= HeaderBytes) {
             const QByteArray header = socket->peek(HeaderBytes);
             const char kind = header.at(0);
             const quint32 length = qFromBigEndian<quint32>(header.constData() + 1);
-            if ((kind != ForwardMessage && kind != ActivateMessage) || length > quint32(MaxForwardedBytes)) {
+            if ((kind != ForwardMessage && kind != PathsMessage && kind != ActivateMessage)
+                || length > quint32(MaxForwardedBytes)) {
                 socket->abort(); // not one of ours
                 return;
             }
@@ -182,6 +267,10 @@ void TMainInstance::serve(QLocalSocket* socket)
             const QByteArray body = socket->read(length);
             if (kind == ForwardMessage) {
                 emit commandLineForwarded(QString::fromUtf8(body));
+            } else if (kind == PathsMessage) {
+                const QStringList paths = DecodePaths(body);
+                if (!paths.isEmpty())
+                    emit pathsForwarded(paths);
             } else {
                 bringOwnerToFront();
                 socket->putChar(Acknowledgement);

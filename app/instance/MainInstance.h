@@ -12,9 +12,10 @@ class QLocalSocket;
 class QWidget;
 
 // The single-instance guard, built with the main window before start-up. The
-// first copy of the program listens on a per-user local socket; a later copy
-// forwards its command-line tail, asks the first to come to the front and ends
-// with exit code 0 before it writes any file or setting.
+// first copy of the program listens on a per-user local socket and answers
+// only its own user; a later copy forwards its command-line tail, asks the
+// first to come to the front and ends with exit code 0 before it writes any
+// file or setting, even when the first does not answer.
 //
 // Which copy is the first is decided by a lock the system releases when its
 // holder ends, so two copies started together leave exactly one, and a socket
@@ -36,7 +37,10 @@ public:
     static bool isEnabled();
 
     // Where the copies meet: in the per-user runtime folder, named from the
-    // application title and the user id. Empty when there is no runtime folder.
+    // application title and the user id; in a short private folder of the
+    // user's own under /tmp when that path would pass the system's limit for a
+    // socket. Empty when there is no runtime folder or that folder is refused:
+    // the copy then runs unguarded.
     static QString ServerName();
 
     // The text a later copy forwards for the given arguments (the program's own
@@ -44,11 +48,21 @@ public:
     // after the last one that contains ".exe" in any letter case.
     static QString ForwardedText(const QStringList& arguments);
 
+    // The files and folders the arguments name, each made absolute against
+    // the current folder, in the order given; empty arguments name nothing.
+    // A later copy forwards them so, since the first copy's folder is another.
+    static QStringList GivenPaths(const QStringList& arguments);
+    // The forwarded list as it travels: any character a path may hold
+    // (blanks, quotes, newlines) survives.
+    static QByteArray EncodePaths(const QStringList& paths);
+    // Empty when the bytes are not a list of paths.
+    static QStringList DecodePaths(const QByteArray& bytes);
+
     // True in the first copy once it listens.
     bool isListening() const;
 
-    // How long a later copy tries to reach the running one before it gives up
-    // and starts on its own rather than hang.
+    // How long a later copy tries to reach the running one before it ends
+    // all the same.
     static constexpr int AnswerTimeoutMs = 2000;
     // Longest forwarded text accepted, in bytes; the longest possible command
     // line is well below it.
@@ -57,6 +71,8 @@ public:
 signals:
     // A later copy forwarded its command-line tail. The window takes no notice.
     void commandLineForwarded(const QString& text);
+    // A later copy forwarded the files and folders it was given.
+    void pathsForwarded(const QStringList& paths);
     // A later copy asked this one to come to the front, which it has done.
     void activationRequested();
 
@@ -66,6 +82,8 @@ private:
     Contact contactRunningCopy(const QString& serverName, int timeoutMs);
     // Sends the forwarded text; false, and nothing sent, when it is empty.
     bool ForwardCommandLine(QLocalSocket& socket);
+    // Sends the paths given; false, and nothing sent, when there are none.
+    bool ForwardPaths(QLocalSocket& socket);
     void listen(const QString& serverName);
     void serve(QLocalSocket* socket);
     void bringOwnerToFront();

@@ -10,24 +10,34 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
+
 namespace {
 
+// The session bus too: a test's notifications never reach the real desktop.
 const char* const Variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                                 "XDG_RUNTIME_DIR", "TMPDIR", "XDG_DOCUMENTS_DIR"};
+                                 "XDG_RUNTIME_DIR", "TMPDIR", "XDG_DOCUMENTS_DIR", "DBUS_SESSION_BUS_ADDRESS"};
+constexpr int VariableCount = int(std::size(Variables));
 
 } // namespace
 
 FreshHome::FreshHome()
 {
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < VariableCount; ++i)
         m_saved[i] = qgetenv(Variables[i]);
 
     PointHomeInto(m_dir.path());
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 FreshHome::~FreshHome()
 {
-    for (int i = 0; i < 7; ++i) {
+    // QDir cannot remove names the system's encoding cannot represent, which
+    // some tests make on purpose; the standard library goes by the bytes.
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString(), ignored);
+    for (int i = 0; i < VariableCount; ++i) {
         if (m_saved[i].isNull())
             qunsetenv(Variables[i]);
         else

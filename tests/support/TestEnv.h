@@ -23,7 +23,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_saved[7];
+    QByteArray m_saved[8];
 };
 
 // Makes a small real FLV file with ffmpeg's test sources; fails the test if it cannot.

@@ -11,9 +11,6 @@ extern char** environ;
 
 namespace {
 
-// What the interpreter reports for a command it cannot start, as cmd.exe does.
-constexpr int NotStarted = 9009;
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';

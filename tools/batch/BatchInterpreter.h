@@ -17,6 +17,9 @@ public:
     // Variables start as a copy of the process environment.
     explicit BatchInterpreter(std::ostream& errors);
 
+    // What a command that cannot be started gives, as in cmd.exe.
+    static constexpr int NotStarted = 9009;
+
     // Runs every line in order; the result is the last command's exit status,
     // or 1 when the last line that did something failed.
     int runText(const std::string& text, const std::string& sourceName);

@@ -1,5 +1,6 @@
 // vantrel-batch FILE: runs a batch file of the forms BatchInterpreter knows,
 // in the file's own folder, as the probe's launcher would start it there.
+// Exit code: the last command's, or 126 when it could not be started.
 #include "BatchInterpreter.h"
 
 #include <cerrno>
@@ -44,5 +45,9 @@ int main(int argc, char* argv[])
 
     BatchInterpreter interpreter(std::cerr);
     const int status = interpreter.runText(text.str(), path);
+    // The probe tells a tool that could not be started from one that ran and
+    // wrote nothing by this code, as a shell does.
+    if (status == BatchInterpreter::NotStarted)
+        return 126;
     return status > 255 ? 1 : status;
 }

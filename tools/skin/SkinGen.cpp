@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -227,32 +228,76 @@ QImage background()
     return image;
 }
 
-// A small film frame with a play triangle; used by the logo and the icon.
+// The mark: a small film frame with a play triangle, used by the logo and the
+// icon. Measures are in units of a 32-unit square, for the painter and the SVG alike.
+namespace Mark {
+const QColor Top(70, 136, 230);
+const QColor Bottom(20, 66, 160);
+const QColor Hole(255, 255, 255, 170);
+const QColor Play(255, 160, 40);
+constexpr qreal Radius = 6;
+constexpr int Holes = 5;
+constexpr qreal HoleLeft = 5, HoleStep = 5.5, HoleSize = 2.6, HoleTop = 2.5, HoleBottom = 5.1;
+const QPointF PlayCorners[] = {{11, 9}, {24, 16}, {11, 23}};
+// Below this size the sprocket holes blur into the frame.
+constexpr qreal HolesFrom = 24;
+} // namespace Mark
+
 void markGlyph(QPainter& p, const QRectF& r)
 {
     const qreal u = r.width() / 32.0;
     QPainterPath body;
-    body.addRoundedRect(r, 6 * u, 6 * u);
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, QColor(70, 136, 230));
-    g.setColorAt(1, QColor(20, 66, 160));
+    body.addRoundedRect(r, Mark::Radius * u, Mark::Radius * u);
     p.setPen(Qt::NoPen);
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0, Mark::Top);
+    g.setColorAt(1, Mark::Bottom);
     p.fillPath(body, g);
-    // Sprocket holes along top and bottom, only where they stay legible.
-    if (r.width() >= 24) {
-        p.setBrush(QColor(255, 255, 255, 170));
-        for (int i = 0; i < 5; ++i) {
-            const qreal x = r.left() + (5 + i * 5.5) * u;
-            p.drawRect(QRectF(x, r.top() + 2.5 * u, 2.6 * u, 2.6 * u));
-            p.drawRect(QRectF(x, r.bottom() - 5.1 * u, 2.6 * u, 2.6 * u));
+    if (r.width() >= Mark::HolesFrom) {
+        p.setBrush(Mark::Hole);
+        for (int i = 0; i < Mark::Holes; ++i) {
+            const qreal x = r.left() + (Mark::HoleLeft + i * Mark::HoleStep) * u;
+            const qreal size = Mark::HoleSize * u;
+            p.drawRect(QRectF(x, r.top() + Mark::HoleTop * u, size, size));
+            p.drawRect(QRectF(x, r.bottom() - Mark::HoleBottom * u, size, size));
         }
     }
     QPainterPath play;
-    play.moveTo(r.left() + 11 * u, r.top() + 9 * u);
-    play.lineTo(r.left() + 24 * u, r.top() + 16 * u);
-    play.lineTo(r.left() + 11 * u, r.top() + 23 * u);
+    play.moveTo(r.topLeft() + Mark::PlayCorners[0] * u);
+    play.lineTo(r.topLeft() + Mark::PlayCorners[1] * u);
+    play.lineTo(r.topLeft() + Mark::PlayCorners[2] * u);
     play.closeSubpath();
-    p.fillPath(play, QColor(255, 160, 40));
+    p.fillPath(play, Mark::Play);
+}
+
+// The icon's scalable form: the same mark, written as SVG on a 32-unit square.
+QByteArray markSvg()
+{
+    const auto rgb = [](const QColor& c) { return c.name(QColor::HexRgb).toLatin1(); };
+    const auto num = [](qreal v) { return QByteArray::number(v, 'g', 4); };
+    QByteArray svg;
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 32 32\">\n"
+           "  <defs>\n"
+           "    <linearGradient id=\"frame\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">\n"
+           "      <stop offset=\"0\" stop-color=\"" + rgb(Mark::Top) + "\"/>\n"
+           "      <stop offset=\"1\" stop-color=\"" + rgb(Mark::Bottom) + "\"/>\n"
+           "    </linearGradient>\n"
+           "  </defs>\n";
+    svg += "  <rect width=\"32\" height=\"32\" rx=\"" + num(Mark::Radius) + "\" fill=\"url(#frame)\"/>\n";
+    svg += "  <g fill=\"" + rgb(Mark::Hole) + "\" fill-opacity=\"" + num(Mark::Hole.alphaF()) + "\">\n";
+    for (int i = 0; i < Mark::Holes; ++i) {
+        const QByteArray x = num(Mark::HoleLeft + i * Mark::HoleStep);
+        const QByteArray size = num(Mark::HoleSize);
+        for (const qreal y : {Mark::HoleTop, 32 - Mark::HoleBottom})
+            svg += "    <rect x=\"" + x + "\" y=\"" + num(y) + "\" width=\"" + size + "\" height=\"" + size + "\"/>\n";
+    }
+    svg += "  </g>\n  <polygon fill=\"" + rgb(Mark::Play) + "\" points=\"";
+    for (const QPointF& corner : Mark::PlayCorners)
+        svg += num(corner.x()) + ',' + num(corner.y()) + ' ';
+    svg.chop(1);
+    svg += "\"/>\n</svg>\n";
+    return svg;
 }
 
 // The maker's mark in the upper part (under one click area), the product name in
@@ -367,7 +412,12 @@ int main(int argc, char* argv[])
             ok = save(image, at(QStringLiteral("skin/%1-%2.png").arg(QLatin1String(b.name), QLatin1String(suffix))), err) && ok;
         }
     }
-    for (int size : {16, 24, 32})
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
         ok = save(icon(size), at(QStringLiteral("icons/vantrel-%1.png").arg(size)), err) && ok;
+    QFile svg(at(QStringLiteral("icons/vantrel.svg")));
+    if (!svg.open(QIODevice::WriteOnly | QIODevice::Truncate) || svg.write(markSvg()) < 0) {
+        err << "cannot write " << svg.fileName() << '\n';
+        ok = false;
+    }
     return ok ? 0 : 1;
 }

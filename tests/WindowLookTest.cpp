@@ -1,0 +1,296 @@
+#include "app/Main.h"
+#include "app/TextFit.h"
+#include "app/WindowFont.h"
+#include "controls/EzRgnBtn.h"
+#include "controls/MouseLabel.h"
+#include "model/QueueModel.h"
+#include "support/QtPrinters.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionHeader>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+double Luminance(QColor c)
+{
+    const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+// The contrast ratio of two colours as WCAG defines it: 1 (none) to 21.
+double Contrast(QColor a, QColor b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The worst contrast of `text` against any pixel of `picture` within `rect`.
+double WorstContrastOn(const QImage& picture, const QRect& rect, QColor text)
+{
+    double worst = 21;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            worst = qMin(worst, Contrast(text, picture.pixelColor(x, y)));
+    return worst;
+}
+
+// The contrast of drawn text against its background: the cell's most common
+// colour is the background, its pixel farthest from that the ink.
+double InkContrast(const QImage& image, const QRect& cell)
+{
+    QHash<QRgb, int> counts;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most)
+            most = it.value(), background = it.key();
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        best = qMax(best, Contrast(QColor(background), QColor(it.key())));
+    return best;
+}
+
+QPalette DarkPalette()
+{
+    // The colours of a dark desktop theme (Adwaita's dark variant).
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        dark.setColor(group, QPalette::WindowText, QColor(0xee, 0xee, 0xec));
+        dark.setColor(group, QPalette::Base, QColor(0x2d, 0x2d, 0x2d));
+        dark.setColor(group, QPalette::Text, Qt::white);
+        dark.setColor(group, QPalette::ButtonText, QColor(0xee, 0xee, 0xec));
+        dark.setColor(group, QPalette::Highlight, QColor(0x15, 0x53, 0x9e));
+        dark.setColor(group, QPalette::HighlightedText, Qt::white);
+    }
+    return dark;
+}
+
+// Keeps the application's palette for the test and gives it back afterwards.
+struct PaletteScope
+{
+    QPalette saved = QApplication::palette();
+    ~PaletteScope() { QApplication::setPalette(saved); }
+};
+
+struct FontFolderScope
+{
+    QString saved = WindowFontFolder();
+    ~FontFolderScope() { SetWindowFontFolder(saved); }
+};
+
+// Captions, links, text fields, buttons and the list's cells keep at least 4.5:1
+// under a light and a dark desktop palette, set before the window is made or
+// changed while it is open.
+TEST(WindowLook, EveryTextIsReadableInLightAndDarkPalettes)
+{
+    PaletteScope restore;
+    const QPalette light = QApplication::style()->standardPalette();
+    struct Case
+    {
+        const char* name;
+        QPalette before;
+        QPalette after;
+    };
+    for (const Case& c : {Case{"light", light, light}, Case{"dark", DarkPalette(), DarkPalette()},
+                          Case{"light, then dark", light, DarkPalette()}, Case{"dark, then light", DarkPalette(), light}}) {
+        SCOPED_TRACE(c.name);
+        QApplication::setPalette(c.before);
+        TfrmMain window;
+        QueueModel& queue = window.queue();
+        queue.append("/videos/done.flv", "10");
+        queue.setState(0, RowState::Done);
+        queue.setConvertedFile(0, "AVI");
+        queue.append("/videos/running.flv", "10");
+        queue.setState(1, RowState::Converting, 42);
+        queue.append("/videos/waiting.flv", "10");
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::setPalette(c.after);
+        QApplication::processEvents();
+
+        double worst = 21;
+        const auto check = [&](double ratio, const QString& what) {
+            EXPECT_GE(ratio, 4.5) << what.toStdString();
+            worst = qMin(worst, ratio);
+        };
+        const QImage skin = window.Image1->pixmap().toImage();
+        const QList<QLabel*> labels = window.findChildren<QLabel*>(QRegularExpression("^Label\\d+$"));
+        EXPECT_EQ(labels.size(), 13);
+        for (QLabel* label : labels) {
+            const QColor text = label->palette().color(QPalette::Active, label->foregroundRole());
+            check(WorstContrastOn(skin, label->geometry(), text), label->objectName());
+        }
+        for (QLineEdit* edit : {window.Edit1, window.Edit2, window.Edit3})
+            check(Contrast(edit->palette().color(QPalette::Text), edit->palette().color(QPalette::Base)),
+                  edit->objectName());
+        for (QPushButton* button : {window.Button1, window.Button2, window.Button3})
+            check(InkContrast(button->grab().toImage(), button->rect().adjusted(8, 6, -8, -6)), button->objectName());
+
+        // The cells as drawn, the middle row selected, and the header's captions.
+        QTreeView* list = window.ListView1;
+        list->setCurrentIndex(queue.index(1, 0));
+        QApplication::processEvents();
+        const QImage cells = list->viewport()->grab().toImage();
+        for (int row = 0; row < queue.count(); ++row) {
+            for (int column = 0; column < QueueModel::ColumnCount; ++column) {
+                const QModelIndex index = queue.index(row, column);
+                if (index.data().toString().isEmpty())
+                    continue;
+                check(InkContrast(cells, list->visualRect(index).adjusted(1, 0, -1, 0)),
+                      QString("cell %1,%2").arg(row).arg(column));
+            }
+        }
+        const QImage header = list->header()->grab().toImage();
+        for (int column = 0; column < QueueModel::ColumnCount; ++column) {
+            const QHeaderView* h = list->header();
+            const QRect section(h->sectionViewportPosition(column), 0, h->sectionSize(column), h->height());
+            check(InkContrast(header, section.adjusted(2, 2, -2, -2)), QString("header %1").arg(column));
+        }
+        RecordProperty(QString("worst contrast, %1").arg(c.name).toStdString(), QString::number(worst, 'f', 2).toStdString());
+    }
+}
+
+// With Tahoma and with the system's fallback font, every caption, link and
+// header caption fits, no two labels overlap, and every label keeps its left edge.
+TEST(WindowLook, EveryTextFitsWithTahomaAndWithTheFallbackFont)
+{
+    FontFolderScope restore;
+    const QTemporaryDir noFonts;
+    struct Case
+    {
+        const char* name;
+        QString folder;
+        bool tahoma;
+    };
+    const QString wine = "/usr/share/wine/fonts";
+    ASSERT_TRUE(QFile::exists(wine + "/tahoma.ttf")) << "fonts-wine is not installed";
+    for (const Case& c : {Case{"fallback", noFonts.path(), false}, Case{"Tahoma", wine, true}}) {
+        SCOPED_TRACE(c.name);
+        SetWindowFontFolder(c.folder);
+        TfrmMain window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_EQ(QFontInfo(window.Label10->font()).family() == "Tahoma", c.tahoma);
+
+        const std::pair<const char*, QPoint> places[] = {
+            {"Label1", {158, 16}},  {"Label2", {281, 16}},  {"Label3", {382, 16}},  {"Label4", {19, 450}},
+            {"Label5", {138, 450}}, {"Label6", {240, 450}}, {"Label7", {366, 450}}, {"Label8", {374, 428}},
+            {"Label9", {436, 428}}, {"Label10", {16, 64}},  {"Label11", {16, 102}}, {"Label12", {16, 139}},
+            {"Label13", {16, 179}}};
+        QList<QLabel*> labels;
+        for (const auto& [name, pos] : places) {
+            auto* label = window.findChild<QLabel*>(name);
+            ASSERT_NE(label, nullptr) << name;
+            labels << label;
+            EXPECT_EQ(label->pos(), pos) << name;
+            EXPECT_LE(label->sizeHint().width(), label->width()) << name << " is cut off";
+            EXPECT_LE(label->geometry().right(), 487) << name;
+        }
+        for (QLabel* a : labels)
+            for (QLabel* b : labels)
+                EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
+                    << a->objectName().toStdString() << " runs into " << b->objectName().toStdString();
+        for (QLabel* link : {static_cast<QLabel*>(window.Label1), static_cast<QLabel*>(window.Label2), static_cast<QLabel*>(window.Label3)})
+            EXPECT_FALSE(link->geometry().intersects(window.EzRgnBtn1->geometry())) << link->objectName().toStdString();
+
+        // The header elides a caption that does not fit its section.
+        const QHeaderView* header = window.ListView1->header();
+        int total = 0;
+        for (int column = 0; column < QueueModel::ColumnCount; ++column) {
+            QStyleOptionHeader option;
+            option.initFrom(header);
+            option.section = column;
+            option.rect = QRect(0, 0, header->sectionSize(column), header->height());
+            const QRect room = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+            const QString caption = QueueModel::columnCaption(column);
+            EXPECT_EQ(header->fontMetrics().elidedText(caption, Qt::ElideRight, room.width() - 4), caption);
+            EXPECT_GE(header->sectionSize(column), QueueModel::columnWidth(column));
+            total += header->sectionSize(column);
+        }
+        EXPECT_LE(total, window.ListView1->viewport()->width());
+    }
+}
+
+// A text wider than its room is set smaller rather than moved or cut.
+TEST(WindowLook, TextIsWidenedThenSetSmallerToFitItsRoom)
+{
+    struct Case
+    {
+        const char* name;
+        int width;   // as laid out
+        int spacing; // extra pixels between letters: a wider font
+        int right;
+        bool smaller;
+    };
+    const Case cases[] = {
+        {"fits as laid out", 120, 0, 300, false},
+        {"widened into free room", 30, 0, 300, false},
+        {"set smaller where the room ends", 30, 3, 150, true},
+    };
+    QWidget parent;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QLabel label("MP4 Converter", &parent);
+        QFont font = WindowFont();
+        font.setBold(true);
+        font.setLetterSpacing(QFont::AbsoluteSpacing, c.spacing);
+        label.setFont(font);
+        label.setGeometry(40, 10, c.width, 13);
+        TextFit::Label(&label, c.width, c.right);
+        EXPECT_EQ(label.pos(), QPoint(40, 10));
+        EXPECT_EQ(label.height(), 13);
+        EXPECT_GE(label.width(), c.width);
+        EXPECT_LE(label.geometry().right(), qMax(c.right, 40 + c.width));
+        EXPECT_LE(label.sizeHint().width(), label.width());
+        EXPECT_EQ(label.font().pixelSize() < 11, c.smaller);
+    }
+}
+
+// Bold captions and links read as bold at normal and at double scale: their
+// letters carry clearly more ink than the regular face's (about a quarter more;
+// Wine's own bold Tahoma face carries none).
+TEST(WindowLook, BoldTextIsDrawnHeavierThanRegular)
+{
+    TfrmMain window;
+    const auto ink = [](const QFont& font, qreal scale) {
+        QImage image(QSize(160, 16) * scale, QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.drawText(QRect(0, 0, 160, 16), Qt::AlignLeft | Qt::AlignVCenter, "Video Joiner");
+        }
+        double sum = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                sum += 255 - qGray(image.pixel(x, y));
+        return sum;
+    };
+    for (const qreal scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        const double ratio = ink(window.Label1->font(), scale) / ink(window.Label10->font(), scale);
+        EXPECT_GE(ratio, 1.15);
+    }
+}
+
+} // namespace
