@@ -72,6 +72,13 @@ ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* paren
     : QObject(parent), m_state(state), m_queue(queue),
       m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
 {
+    // Rows queued while the run goes on (Open With) take a free place at once.
+    connect(&m_queue, &QAbstractItemModel::rowsInserted, this,
+            [this] {
+                if (m_state.Busy && !m_halted)
+                    RunGuarded([this] { StartNext(); });
+            },
+            Qt::QueuedConnection);
 }
 
 ConversionRun::~ConversionRun()

@@ -81,17 +81,36 @@ bool DurationProbe::CanQuote(const QString& path)
     return !path.contains(QLatin1Char('"')) && !path.contains(QLatin1Char('\r')) && !path.contains(QLatin1Char('\n'));
 }
 
-QByteArray DurationProbe::BatchText(const QString& source, const QString& tempDir, const QString& mediaInfoExe)
+QByteArray DurationProbe::BatchText(const QString& source, const QString& tempDir, const QString& mediaInfoExe,
+                                    const QString& resultName)
 {
     QByteArray text;
     text += "set filein=\"" + batchPathText(source) + "\"\r\n";
-    text += "set fileout=\"" + batchPathText(tempDir + QStringLiteral("duration_time.txt")) + "\"\r\n";
+    text += "set fileout=\"" + batchPathText(tempDir + resultName) + "\"\r\n";
     text += "set mediainfo=\"" + batchPathText(mediaInfoExe) + "\"\r\n";
     text += "%mediainfo% --Inform=General;%%Duration/String3%% %filein% > %fileout%\r\n";
     return text;
 }
 
+DurationProbe::Files DurationProbe::files(int slot) const
+{
+    if (slot == 0)
+        return {m_tempDir + QStringLiteral("open.bat"), m_tempDir + QStringLiteral("duration_time.txt")};
+    return {m_tempDir + QStringLiteral("open-%1.bat").arg(slot),
+            m_tempDir + QStringLiteral("duration_time-%1.txt").arg(slot)};
+}
+
 std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
+{
+    const Files slot = files();
+    if (!Prepare(source, slot))
+        return std::nullopt;
+    ChildEnd batchEnd;
+    ProcessLauncher::ShellExecWait(m_interpreter, CommandLine::Quote(slot.batch), 0, &batchEnd);
+    return Collect(batchEnd, slot);
+}
+
+bool DurationProbe::Prepare(const QString& source, const Files& slot) const
 {
     // A tool that is there but cannot run is reported once the batch tried it.
     if (!ProcessLauncher::ProgramExists(m_mediaInfoExe))
@@ -103,30 +122,35 @@ std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
     // Such a path would break out of its quotes, or names a file no one can
     // reach by that name; either is a file without an answer.
     if (!CanQuote(source) || !CanBeNamed(source))
-        return std::nullopt;
+        return false;
 
-    const QString batch = batchPath();
-    const QString result = resultPath();
     {
-        QFile file(batch);
+        QFile file(slot.batch);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(batch, file.errorString()));
-        const QByteArray text = BatchText(source, m_tempDir, m_mediaInfoExe);
+            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(slot.batch, file.errorString()));
+        const QByteArray text = BatchText(source, m_tempDir, m_mediaInfoExe, slot.result.mid(m_tempDir.size()));
         if (file.write(text) != text.size() || !file.flush())
-            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(batch, file.errorString()));
+            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(slot.batch, file.errorString()));
     }
     // An answer left by an earlier probe must never pass for this one's.
-    if (QFileInfo::exists(result) && !QFile::remove(result))
-        throw EFileError(QStringLiteral("Cannot delete file \"%1\"").arg(result));
+    if (QFileInfo::exists(slot.result) && !QFile::remove(slot.result))
+        throw EFileError(QStringLiteral("Cannot delete file \"%1\"").arg(slot.result));
+    return true;
+}
 
-    ChildEnd batchEnd;
-    ProcessLauncher::ShellExecWait(m_interpreter, CommandLine::Quote(batch), 0, &batchEnd);
+LaunchPlan DurationProbe::BatchPlan(const Files& slot) const
+{
+    return ProcessLauncher::Plan(m_interpreter, CommandLine::Quote(slot.batch));
+}
+
+std::optional<QString> DurationProbe::Collect(const ChildEnd& batchEnd, const Files& slot) const
+{
     if (batchEnd.kind == ChildEnd::Kind::FailedToStart)
         throw VantrelError(
             unstartableInterpreterText(m_interpreter, ProcessLauncher::StartFailureReason(batchEnd.errorTail)));
     if (batchEnd.kind == ChildEnd::Kind::Exited && batchEnd.exitCode == CommandNotStarted) {
-        QFile::remove(batch);
-        QFile::remove(result);
+        QFile::remove(slot.batch);
+        QFile::remove(slot.result);
         throw VantrelError(ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfoExe,
                                                             notStartedReason(batchEnd.errorTail),
                                                             QStringLiteral("measures the playing time of each file")));
@@ -134,14 +158,14 @@ std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
 
     // A batch that died before its redirection wrote nothing: no answer.
     QByteArray content;
-    if (QFileInfo::exists(result)) {
-        QFile file(result);
+    if (QFileInfo::exists(slot.result)) {
+        QFile file(slot.result);
         if (!file.open(QIODevice::ReadOnly))
-            throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(result, file.errorString()));
+            throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(slot.result, file.errorString()));
         content = file.readAll();
     }
-    QFile::remove(batch);
-    QFile::remove(result);
+    QFile::remove(slot.batch);
+    QFile::remove(slot.result);
 
     if (content.isEmpty())
         return std::nullopt;

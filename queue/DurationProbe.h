@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/ChildProcess.h"
+
 #include <optional>
 
 class QLocale;
@@ -21,12 +23,31 @@ public:
     // VantrelError when a tool is missing or cannot be started.
     std::optional<QString> ProbeDuration(const QString& source) const;
 
-    QString batchPath() const { return m_tempDir + QStringLiteral("open.bat"); }
-    QString resultPath() const { return m_tempDir + QStringLiteral("duration_time.txt"); }
+    // A probe's own two files in the temp folder: the batch and its answer.
+    struct Files
+    {
+        QString batch;
+        QString result;
+    };
+    // Slot 0 is the one-at-a-time probe's "open.bat" and "duration_time.txt";
+    // probes side by side take slots 1, 2... with names of their own.
+    Files files(int slot = 0) const;
+    QString batchPath() const { return files().batch; }
+    QString resultPath() const { return files().result; }
+
+    // ProbeDuration in its steps, for probes that run side by side. Prepare
+    // checks the tools and the path and writes the slot's batch; false means
+    // the file has no answer and nothing is to run. Collect reads the answer
+    // once the batch has ended as `end` says and removes the slot's files.
+    // Each throws what ProbeDuration throws at that step.
+    bool Prepare(const QString& source, const Files& files) const;
+    LaunchPlan BatchPlan(const Files& files) const;
+    std::optional<QString> Collect(const ChildEnd& end, const Files& files) const;
 
     // The batch text: four lines, CR LF after each, every "%" of a path doubled
-    // so the path reaches mediainfo literally.
-    static QByteArray BatchText(const QString& source, const QString& tempDir, const QString& mediaInfoExe);
+    // so the path reaches mediainfo literally. The answer goes to resultName in tempDir.
+    static QByteArray BatchText(const QString& source, const QString& tempDir, const QString& mediaInfoExe,
+                                const QString& resultName = QStringLiteral("duration_time.txt"));
     // False for a path that cannot stand inside the batch's double quotes.
     static bool CanQuote(const QString& path);
     // False for a path the file finder listed with replacement characters

@@ -7,6 +7,7 @@
 #include "platform/SettingsStore.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
+#include "queue/ParallelProbe.h"
 #include "model/QueueModel.h"
 
 #include <QDesktopServices>
@@ -113,13 +114,28 @@ void QueueActions::addFolder(const QString& folder)
 
     const DurationProbe probe(m_state.TempDir, m_state.MediaInfoExe);
     const QStringList found = m_finder.Files;
-    for (const QString& path : found) {
-        const auto answer = probe.ProbeDuration(path);
+    if (m_state.jobs() == 1 || found.size() < 2) {
+        for (const QString& path : found) {
+            const auto answer = probe.ProbeDuration(path);
+            if (!answer) {
+                Prompt::message(BadFolderFileText(path));
+                return;
+            }
+            append(path, *answer);
+        }
+        return;
+    }
+    // Side by side, yet taken in the folder's order: the same rows, the same
+    // message and the same stop as one file at a time.
+    ParallelProbe probes(probe, found, m_state.jobs());
+    for (int i = 0; i < found.size(); ++i) {
+        const auto answer = probes.Take(i);
         if (!answer) {
-            Prompt::message(BadFolderFileText(path));
+            probes.Stop();
+            Prompt::message(BadFolderFileText(found.at(i)));
             return;
         }
-        append(path, *answer);
+        append(found.at(i), *answer);
     }
 }
 

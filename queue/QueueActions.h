@@ -28,8 +28,10 @@ public:
 
     // Probes one file and queues it.
     void AddFlvFile(const QString& path);
-    // Probes and queues every FLV file directly inside the folder, stopping at
-    // the first that cannot be measured.
+    // Probes and queues every FLV file directly inside the folder, in the
+    // finder's order, stopping at the first that cannot be measured. Up to the
+    // state's jobs() files are probed side by side, with the same rows and
+    // messages as one at a time.
     void AddFolder(const QString& folder);
     // Queues files and folders named from outside the window (the command
     // line, a later copy), each as Add FLV File or Add Folder would, in the

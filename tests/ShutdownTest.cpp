@@ -186,10 +186,16 @@ TEST_F(Shutdown, DestroyEndsItsConversionDeletesTheBatchFileAndKeepsTheRest)
         frm.state().MediaInfoExe = tools + QStringLiteral("mediainfo");
         frm.state().AppDir = tools;
         EXPECT_EQ(frm.state().TempDir, tempDir);
-        EXPECT_EQ(ExitCleanup::FilesAtDestroy(frm.state()), QStringList{openBat});
-        EXPECT_EQ(ExitCleanup::FilesAtClose(frm.state()), QStringList{openBat});
+        // What a probe side by side left, as a failed read leaves open.bat.
+        writeFile(tempDir + QStringLiteral("open-2.bat"));
+        writeFile(tempDir + QStringLiteral("duration_time-2.txt"));
+        const QStringList atExit{openBat, tempDir + QStringLiteral("duration_time-2.txt"),
+                                 tempDir + QStringLiteral("open-2.bat")};
+        EXPECT_EQ(ExitCleanup::FilesAtDestroy(frm.state()), atExit);
+        EXPECT_EQ(ExitCleanup::FilesAtClose(frm.state()), atExit);
     }
     EXPECT_FALSE(QFile::exists(openBat));
+    EXPECT_TRUE(QDir(tempDir).entryList({QStringLiteral("*-2.*")}, QDir::Files).isEmpty());
     expectKeptAfterExit();
 
     // The conversion ends with the window, and leaves no unfinished file.
