@@ -1,7 +1,10 @@
-// convert [--profile divx|xvid] DIR... OUT: queues every FLV file of each DIR,
-// in the order given, through Add Folder, picks OUT as the work folder through
-// Browse, presses the profile's button and waits for the run to end; then runs
-// the same ffmpeg argument lists alone, one after another, and compares the times.
+// convert [--profile divx|xvid] [--jobs N] [--trace] DIR... OUT: queues every
+// FLV file of each DIR, in the order given, through Add Folder, picks OUT as
+// the work folder through Browse, presses the profile's button and waits for
+// the run to end; then runs the same ffmpeg argument lists alone, one after
+// another, and compares the times. --jobs sets how many files go side by side
+// (else the settings' default); --trace adds to each row's line the distinct
+// Progress texts the row showed, in order.
 #include "BenchCommands.h"
 #include "BenchSupport.h"
 
@@ -42,7 +45,7 @@ void PrintShown(Prompt::Script& prompts)
 
 int Usage()
 {
-    std::fputs("usage: vantrel-bench convert [--profile divx|xvid] DIR... OUT\n", stderr);
+    std::fputs("usage: vantrel-bench convert [--profile divx|xvid] [--jobs N] [--trace] DIR... OUT\n", stderr);
     return 2;
 }
 
@@ -50,11 +53,25 @@ int RunConvertBench(const QStringList& arguments)
 {
     QStringList args = arguments;
     bool xvid = false;
-    if (args.size() >= 2 && args.first() == QLatin1String("--profile")) {
-        if (args.at(1) != QLatin1String("divx") && args.at(1) != QLatin1String("xvid"))
+    bool trace = false;
+    int jobs = 0;
+    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
+        const QString option = args.takeFirst();
+        if (option == QLatin1String("--trace")) {
+            trace = true;
+        } else if (option == QLatin1String("--profile") && !args.isEmpty()) {
+            const QString profile = args.takeFirst();
+            if (profile != QLatin1String("divx") && profile != QLatin1String("xvid"))
+                return Usage();
+            xvid = profile == QLatin1String("xvid");
+        } else if (option == QLatin1String("--jobs") && !args.isEmpty()) {
+            bool ok = false;
+            jobs = args.takeFirst().toInt(&ok);
+            if (!ok || jobs < 1)
+                return Usage();
+        } else {
             return Usage();
-        xvid = args.at(1) == QLatin1String("xvid");
-        args = args.mid(2);
+        }
     }
     if (args.size() < 2)
         return Usage();
@@ -63,6 +80,8 @@ int RunConvertBench(const QStringList& arguments)
 
     Prompt::Script prompts;
     const auto window = MakeBenchWindow();
+    if (jobs > 0)
+        window->state().Jobs = jobs;
     for (const QString& folder : args)
         window->AddFolder(QFileInfo(folder).absoluteFilePath());
     prompts.answerFolder(out);
@@ -76,6 +95,16 @@ int RunConvertBench(const QStringList& arguments)
     QObject::connect(&run, &ConversionRun::rowStarted, [&](int row) {
         started[row] = {window->state().TargetFile, window->state().FfmpegArgs};
         partials[row] = run.partialFile();
+    });
+    // Each row's Progress texts as they change.
+    std::map<int, QStringList> shown;
+    const QueueModel& rows = window->queue();
+    QObject::connect(&rows, &QueueModel::dataChanged, [&](const QModelIndex& from, const QModelIndex& to) {
+        for (int row = from.row(); row <= to.row(); ++row) {
+            QStringList& texts = shown[row];
+            if (texts.isEmpty() || texts.constLast() != rows.progress(row))
+                texts << rows.progress(row);
+        }
     });
     // The run ends when no row is left to start, or when the next cannot start.
     QEventLoop loop;
@@ -100,8 +129,11 @@ int RunConvertBench(const QStringList& arguments)
     for (int row = 0; row < queue.count(); ++row) {
         const auto it = started.find(row);
         const QString target = it != started.end() ? it->second.first : QStringLiteral("-");
-        printLine(oneLine(Folders::FileNamePart(queue.path(row))) + QLatin1Char('\t') + queue.progress(row) +
-                  QLatin1Char('\t') + queue.convertedFile(row) + QLatin1Char('\t') + target);
+        QString line = oneLine(Folders::FileNamePart(queue.path(row))) + QLatin1Char('\t') + queue.progress(row)
+            + QLatin1Char('\t') + queue.convertedFile(row) + QLatin1Char('\t') + target;
+        if (trace)
+            line += QLatin1Char('\t') + shown[row].join(QLatin1Char('\t'));
+        printLine(line);
     }
 
     const QString ffmpeg = window->state().FfmpegExe;
@@ -120,8 +152,9 @@ int RunConvertBench(const QStringList& arguments)
         QFile::remove(partial);
 
     const double ratio = !started.empty() && direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
-    printLine(QStringLiteral("convert: %1 files, vantrel %2 s, ffmpeg alone %3 s, ratio %4")
+    printLine(QStringLiteral("convert: %1 files, %2 side by side, vantrel %3 s, ffmpeg alone one after another %4 s, ratio %5")
                   .arg(started.size())
+                  .arg(window->state().jobs())
                   .arg(SecondsText(vantrel), SecondsText(direct), QString::number(ratio, 'f', 3)));
     if (const int pending = PendingRows(queue); pending > 0) {
         std::fprintf(stderr, "convert: the run stopped with %d rows still Pending\n", pending);
@@ -130,6 +163,7 @@ int RunConvertBench(const QStringList& arguments)
     return 0;
 }
 
-const BenchRegistration registration("convert", "convert [--profile divx|xvid] DIR... OUT", &RunConvertBench);
+const BenchRegistration registration("convert", "convert [--profile divx|xvid] [--jobs N] [--trace] DIR... OUT",
+                                     &RunConvertBench);
 
 } // namespace

@@ -442,6 +442,119 @@ TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
     EXPECT_FALSE(state().Busy);
 }
 
+TEST_F(ConversionRunTest, ProgressIsFfmpegsOwnShareOfTheProbedDuration)
+{
+    // The real ffmpeg, reading at eight times the source's speed, so that
+    // ticks fall while it converts.
+    const QString paced = home.root() + QStringLiteral("/paced-ffmpeg");
+    QFile script(paced);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nexec \"%1\" -readrate 8 \"$@\"\n").arg(s.FfmpegExe).toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    s.FfmpegExe = paced;
+
+    queue().append(flv(QStringLiteral("twenty.flv"), 20.0), QStringLiteral("21")); // as Add stores 20 s
+    queue().append(flv(QStringLiteral("unknown.flv")), QStringLiteral("0"));       // nothing to divide by
+    QList<QStringList> shown(2);
+    QObject::connect(&q, &QueueModel::dataChanged, [&](const QModelIndex& from, const QModelIndex& to) {
+        for (int row = from.row(); row <= to.row() && row < 2; ++row)
+            if (shown[row].value(shown[row].size() - 1, QStringLiteral("Pending")) != q.progress(row))
+                shown[row] << q.progress(row);
+    });
+    press(ConversionProfile::DivxAvi);
+    ASSERT_TRUE(waitUntilIdle());
+
+    const QStringList& texts = shown[0];
+    ASSERT_GE(texts.size(), 3) << texts.join(" | ").toStdString();
+    EXPECT_EQ(texts.constLast(), "Done");
+    int previous = -1;
+    for (const QString& text : texts.mid(0, texts.size() - 1)) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d+)% Done$")).match(text);
+        ASSERT_TRUE(m.hasMatch()) << text.toStdString();
+        const int percent = m.captured(1).toInt();
+        EXPECT_GT(percent, previous) << texts.join(" | ").toStdString();
+        EXPECT_LE(percent, 99);
+        previous = percent;
+    }
+    EXPECT_GE(previous, 80) << texts.join(" | ").toStdString();
+    // Without a duration the row waits as "Pending" and goes straight to its end.
+    EXPECT_EQ(shown[1], QStringList{"Done"});
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
+{
+    // Rows whose ffmpeg has begun and waits on its source until the test lets it go.
+    MakeFlv(home.root() + "/long.flv", 10.0);
+    const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
+    std::vector<std::unique_ptr<StalledSource>> stalled;
+    auto stall = [&](const QString& path) {
+        QDir().mkpath(QFileInfo(path).path());
+        stalled.push_back(std::make_unique<StalledSource>(path));
+        q.append(path, "11");
+    };
+    auto begun = [&](int first) {
+        for (size_t i = first; i < stalled.size(); ++i)
+            if (!stalled[i]->feed(head))
+                return false;
+        return QTest::qWaitFor([&] {
+            const QStringList partials = run.partialFiles();
+            return partials.size() == 2 && QFileInfo::exists(partials[0]) && QFileInfo::exists(partials[1]);
+        }, 30000);
+    };
+    const auto states = [&] {
+        QStringList all;
+        for (int row = 0; row < q.count(); ++row)
+            all << q.progress(row);
+        return all;
+    };
+    s.Jobs = 2;
+
+    // Two sources of one name start at the same moment, with a third waiting.
+    stall(src + "/d1/a.flv");
+    stall(src + "/d2/a.flv");
+    q.append(flv("c.flv"), "2");
+    press(ConversionProfile::DivxAvi);
+    EXPECT_EQ(run.runningRows(), (QList<int>{0, 1}));
+    EXPECT_EQ(q.output(0), out + "/a.avi");
+    EXPECT_EQ(q.output(1), out + "/a (2).avi");
+    EXPECT_EQ(q.progress(2), "Pending");
+    ASSERT_TRUE(begun(0));
+
+    // One is killed: its row fails alone, and the waiting row takes its place
+    // at once and finishes while the other still runs.
+    const QList<qint64> pids = run.runningProcessIds();
+    ASSERT_EQ(pids.size(), 2);
+    ::kill(static_cast<pid_t>(pids[0]), SIGKILL);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return q.progress(2) == QLatin1String("Done"); }, 30000)) << states().join(' ').toStdString();
+    EXPECT_EQ(q.progress(0), "Failed");
+    EXPECT_EQ(run.runningRows(), QList<int>{1});
+    EXPECT_EQ(run.runningProcessIds(), QList<qint64>{pids[1]});
+    EXPECT_TRUE(s.Busy);
+    stalled[1]->close(); // its source ends, and so does its conversion, well
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_EQ(states(), (QStringList{"Failed", "Done", "Done"}));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), (QStringList{"a (2).avi", "c.avi"}));
+
+    // Stopping ends every running conversion, group and file, and starts nothing.
+    stall(src + "/d3/e.flv");
+    stall(src + "/d4/f.flv");
+    q.append(src + "/c.flv", "2");
+    press(ConversionProfile::DivxAvi);
+    ASSERT_TRUE(begun(2));
+    const QList<qint64> stopped = run.runningProcessIds();
+    ASSERT_EQ(stopped.size(), 2);
+    run.Abort();
+    EXPECT_FALSE(s.Busy);
+    EXPECT_TRUE(run.runningRows().isEmpty());
+    for (const qint64 pid : stopped)
+        EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0) << "ffmpeg " << pid << " outlived the stop";
+    EXPECT_EQ(states().mid(3), (QStringList{"Failed", "Failed", "Pending"}));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), (QStringList{"a (2).avi", "c.avi"}));
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
 // Faults around the output: each case ends with the right row states, nothing
 // but finished outputs in the output folder, an older file of an output's name
 // untouched unless a finished conversion replaced it, and no source changed.

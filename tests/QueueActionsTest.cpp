@@ -211,6 +211,77 @@ TEST_F(Queue, AddFolderQueuesInFinderOrderAndStopsAtTheFirstFileWithoutAnswer)
     expectAligned();
 }
 
+TEST_F(Queue, AddFolderSideBySideGivesTheRowsAndMessagesOfOneAtATime)
+{
+    // Files of two lengths, so an answer given to the wrong file shows.
+    const QString twoSeconds = home.root() + "/two.flv";
+    MakeFlv(twoSeconds, 2.0);
+    const auto good = [&](const QString& folder, int i) {
+        const QString path = folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0'));
+        return i % 3 == 0 ? QFile::copy(twoSeconds, path) : QFile::copy(s_clips->filePath("clip.flv"), path);
+    };
+    enum Bad { None, Unquotable, Junk };
+    struct Case
+    {
+        const char* name;
+        int files;
+        int badAt; // where the bad file stands in the folder's order
+        Bad bad;
+    };
+    const Case cases[] = {
+        {"fifty with a file without an answer in the middle", 50, 25, Unquotable},
+        {"fifty with content that gives no time in the middle", 50, 25, Junk},
+        {"the first file bad", 6, 0, Junk},
+        {"the last file bad", 6, 5, Unquotable},
+        {"all good", 8, -1, None},
+    };
+    struct Outcome
+    {
+        QStringList paths, durations, messages, errors;
+        bool operator==(const Outcome&) const = default;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = media + "/" + QString::number(&c - cases);
+        QDir().mkpath(folder);
+        for (int i = 0; i < c.files; ++i) {
+            if (i != c.badAt)
+                ASSERT_TRUE(good(folder, i));
+            else if (c.bad == Unquotable)
+                ASSERT_TRUE(QFile::copy(s_clips->filePath("clip.flv"), folder + QStringLiteral("/f%1\"q.flv").arg(i, 2, 10, QLatin1Char('0'))));
+            else
+                QFile::copy(junk("junk.flv", "FLV\x01 not really"), folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0')));
+        }
+        Outcome byJobs[2];
+        for (const int jobs : {1, 3}) {
+            while (q().count() > 0)
+                q().remove(0);
+            prompts.clear();
+            frm->state().Jobs = jobs;
+            frm->AddFolder(folder);
+            Outcome& o = byJobs[jobs == 3];
+            o = {q().PathList(), q().DurationList(), prompts.texts(Prompt::Kind::Message),
+                 prompts.texts(Prompt::Kind::Error)};
+            // Probes side by side leave nothing behind, even those past the stop.
+            EXPECT_EQ(QDir(frm->state().TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{}) << jobs;
+            expectAligned();
+        }
+        EXPECT_TRUE(byJobs[0] == byJobs[1]) << byJobs[1].paths.join(' ').toStdString() << " / "
+                                            << byJobs[1].messages.join(' ').toStdString();
+        const Outcome& o = byJobs[1];
+        const int queued = c.badAt < 0 ? c.files : c.badAt;
+        ASSERT_EQ(o.paths.size(), queued);
+        for (int i = 0; i < queued; ++i) {
+            EXPECT_EQ(o.paths[i], folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0')));
+            EXPECT_EQ(o.durations[i], i % 3 == 0 ? "3" : "2") << i;
+        }
+        const QString badName = QStringLiteral("f%1\"q.flv").arg(c.badAt, 2, 10, QLatin1Char('0'));
+        EXPECT_EQ(o.messages, c.bad == Unquotable ? QStringList{QueueActions::BadFolderFileText(folder + "/" + badName)}
+                                                  : QStringList{});
+        EXPECT_EQ(o.errors, c.bad == Junk ? QStringList{"'' is not a valid time."} : QStringList{});
+    }
+}
+
 TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
 {
     const QString bad(QChar::ReplacementCharacter);

@@ -10,8 +10,11 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -69,6 +72,48 @@ TEST_F(StartUpRun, LaterRunKeepsTheStoredWorkFolderAndRewritesAppDir)
     EXPECT_EQ(stored(home, "AppDir"), home.data() + "/VANTREL/");
     EXPECT_EQ(s.WorkDir, chosen);
     EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir()) << "the default is made all the same";
+}
+
+TEST_F(StartUpRun, JobsComeFromTheSettingsFileWithinOneToSixtyFour)
+{
+    const int cores = std::clamp(QThread::idealThreadCount(), 1, 64);
+    struct Case
+    {
+        const char* line; // the settings file's Jobs line; "" for none
+        int jobs;
+    };
+    const Case cases[] = {
+        {"", cores},          {"Jobs=3", 3},       {"Jobs= 2 ", 2},     {"Jobs=1", 1},
+        {"Jobs=0", 1},        {"Jobs=-3", 1},      {"Jobs=1000", 64},   {"Jobs=abc", cores},
+        {"Jobs=2.5", cores},  {"Jobs=", cores},    {"Jobs=1, 2", cores}, {"Jobs=99999999999999999999", cores},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        QDir().mkpath(QFileInfo(home.configFile()).path());
+        QFile file(home.configFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("[General]\n") + c.line + "\n");
+        file.close();
+
+        EXPECT_EQ(StartUp::StoredJobs(), c.jobs);
+        MainState s;
+        StartUp::Run(s);
+        EXPECT_EQ(s.Jobs, c.jobs);
+        EXPECT_EQ(s.jobs(), c.jobs);
+        // Only the user writes it: start-up leaves the line as it found it.
+        QFile after(home.configFile());
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        const QByteArray text = after.readAll();
+        EXPECT_EQ(text.contains("Jobs"), QByteArray(c.line).startsWith("Jobs")) << text.constData();
+        if (*c.line) {
+            EXPECT_TRUE(text.contains(QByteArray(c.line).split('=').at(1).trimmed())) << text.constData();
+        }
+    }
+    // The state's own guard, for a state no start-up has filled.
+    MainState unset;
+    EXPECT_EQ(unset.jobs(), 1);
+    unset.Jobs = 500;
+    EXPECT_EQ(unset.jobs(), MainState::MaxJobs);
 }
 
 TEST_F(StartUpRun, MissingStoredWorkFolderIsMadeOneLevelOnly)
