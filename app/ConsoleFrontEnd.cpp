@@ -258,7 +258,11 @@ void ConsoleFrontEnd::ShowProgress()
         ClearProgress();
         return;
     }
-    Write(stderr, QStringLiteral("\r%1\033[K").arg(parts.join(QStringLiteral("   "))));
+    const QString line = parts.join(QStringLiteral("   "));
+    if (m_progressShown && line == m_progressLine)
+        return;
+    Write(stderr, QStringLiteral("\r%1\033[K").arg(line));
+    m_progressLine = line;
     m_progressShown = true;
 }
 

@@ -62,6 +62,7 @@ private:
     std::set<int> m_reported;          // rows whose line is printed
     QList<int> m_converting;           // the rows whose ffmpeg runs, in the order they started
     bool m_progressShown = false;
+    QString m_progressLine; // what the progress line shows
     bool m_progressWanted = false;
     QSocketNotifier* m_signals = nullptr; // owned as a child
 };

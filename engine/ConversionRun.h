@@ -6,7 +6,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QList>
 #include <QSet>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
