@@ -6,6 +6,7 @@
 
 #include "app/Main.h"
 #include "model/QueueModel.h"
+#include "support/PrivateHome.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,21 +20,6 @@
 #include <QTextStream>
 
 namespace {
-
-void PointHomeInto(const QString& base)
-{
-    for (const char* sub : {"home/.config", "home/.local/share", "home/.cache", "runtime", "tmp"})
-        QDir().mkpath(base + QLatin1Char('/') + QLatin1String(sub));
-    QFile::setPermissions(base + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", QFile::encodeName(base + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/home/.config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/home/.local/share")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(base + QStringLiteral("/home/.cache")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + QStringLiteral("/runtime")));
-    qputenv("TMPDIR", QFile::encodeName(base + QStringLiteral("/tmp")));
-    qunsetenv("XDG_DOCUMENTS_DIR");
-}
 
 // A queue as a user would see it in the middle of a run.
 void FillQueue(TfrmMain& window)
