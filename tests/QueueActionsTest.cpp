@@ -1,4 +1,7 @@
 #include "app/Main.h"
+#include "app/StartUp.h"
+#include "model/MainState.h"
+#include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "queue/FindFile.h"
@@ -46,7 +49,8 @@ namespace {
 
 const QString Caption = QStringLiteral("Select Output Folder");
 
-class Queue : public ::testing::Test
+// A fresh home with a folder for media, and real FLV files to put in it.
+class QueueFiles : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
@@ -58,12 +62,9 @@ protected:
 
     FreshHome home;
     Prompt::Script prompts;
-    std::unique_ptr<TfrmMain> frm = std::make_unique<TfrmMain>();
     QString media = home.root() + QStringLiteral("/media");
 
     void SetUp() override { QDir().mkpath(media); }
-
-    QueueModel& q() { return frm->queue(); }
 
     // A real FLV under the given name, inside `folder` (media by default).
     QString clip(const QString& name, const QString& folder = {})
@@ -94,66 +95,84 @@ protected:
         return f.fileName();
     }
 
-    void expectAligned()
-    {
-        EXPECT_EQ(q().PathList().size(), q().count());
-        EXPECT_EQ(q().DurationList().size(), q().count());
-        EXPECT_EQ(frm->ListView1->model()->rowCount(), q().count());
-    }
-
-    QPoint cellPoint(int row, int x)
-    {
-        const QRect rect = frm->ListView1->visualRect(q().index(row, 0));
-        return {x, rect.center().y()};
-    }
-
-    void clickList(int row, int x)
-    {
-        QTest::mouseClick(frm->ListView1->viewport(), Qt::LeftButton, {}, cellPoint(row, x));
-    }
-
     static std::unique_ptr<QTemporaryDir> s_clips;
 };
 
-std::unique_ptr<QTemporaryDir> Queue::s_clips;
+std::unique_ptr<QTemporaryDir> QueueFiles::s_clips;
+
+// The queue's actions on the state and the rows alone, started as the program
+// starts them; what the path boxes would show is recorded from the signals.
+class Queue : public QueueFiles
+{
+protected:
+    Queue()
+    {
+        finder.Filter = QStringLiteral("*.flv");
+        finder.Recurse = false;
+        StartUp::UsePrivateTempFolder(s);
+        StartUp::FindTools(s);
+        QObject::connect(&actions, &QueueActions::fileChosen, &actions, [this](const QString& p) { filesChosen << p; });
+        QObject::connect(&actions, &QueueActions::folderChosen, &actions,
+                         [this](const QString& f) { foldersChosen << f; });
+        QObject::connect(&actions, &QueueActions::outputFolderStored, &actions,
+                         [this](const QString& f) { foldersStored << f; });
+    }
+
+    MainState s;
+    QueueModel q;
+    TFindFile finder;
+    QueueActions actions{s, q, finder};
+    QStringList filesChosen;   // Edit1
+    QStringList foldersChosen; // Edit2
+    QStringList foldersStored; // Edit4
+
+    // As at the window's handler: an error ends in the error box.
+    void guarded(const std::function<void()>& action) { RunGuarded(action); }
+    void addFile(const QString& path) { guarded([&] { actions.AddFlvFile(path); }); }
+    void addFolder(const QString& folder) { guarded([&] { actions.AddFolder(folder); }); }
+
+    void expectAligned()
+    {
+        EXPECT_EQ(q.PathList().size(), q.count());
+        EXPECT_EQ(q.DurationList().size(), q.count());
+    }
+};
 
 TEST_F(Queue, AddFlvFileProbesAndQueuesFilesWithOddNames)
 {
     const QStringList names{"with blanks.flv", "100% %PATH% off.flv", "rock & roll.flv", "a;b.flv", "$HOME.flv",
                             "`id`.flv", "it's.flv", "ünïcödé ñame.flv", "-leading-dash.flv", "back\\slash.flv",
                             QString(196, QLatin1Char('x')) + ".flv", "CLIP.FLV", "my.clip.flv"};
+    QStringList paths;
     for (const QString& name : names) {
         const QString path = clip(name);
-        frm->AddFlvFile(path);
-        ASSERT_EQ(q().count(), names.indexOf(name) + 1) << name.toStdString();
-        const int row = q().count() - 1;
-        EXPECT_EQ(q().path(row), path);
-        EXPECT_EQ(q().duration(row), "2") << "1 s of video, plus one";
-        EXPECT_EQ(q().cell(row, QueueModel::ColFileName), NamePart(name));
-        EXPECT_EQ(q().progress(row), "Pending");
-        EXPECT_EQ(frm->Edit1->text(), path);
+        paths << path;
+        addFile(path);
+        ASSERT_EQ(q.count(), names.indexOf(name) + 1) << name.toStdString();
+        const int row = q.count() - 1;
+        EXPECT_EQ(q.path(row), path);
+        EXPECT_EQ(q.duration(row), "2") << "1 s of video, plus one";
+        EXPECT_EQ(q.cell(row, QueueModel::ColFileName), NamePart(name));
+        EXPECT_EQ(q.progress(row), "Pending");
     }
+    EXPECT_EQ(filesChosen, paths);
     EXPECT_TRUE(prompts.shown().empty()) << prompts.shown().front().text.toStdString();
 
     // Names that cannot stand inside the batch's quotes are refused as files without an answer.
-    const QString last = frm->Edit1->text();
     for (const QString& name : {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv")}) {
-        frm->AddFlvFile(clip(name));
+        addFile(clip(name));
         EXPECT_EQ(prompts.texts(Prompt::Kind::Message).value(0),
                   "Cannot process this file! Bad file header! Please use different file.");
         prompts.clear();
     }
-    EXPECT_EQ(q().count(), names.size());
-    EXPECT_EQ(frm->Edit1->text(), last);
+    EXPECT_EQ(q.count(), names.size());
+    EXPECT_EQ(filesChosen, paths);
     expectAligned();
 
-    // The same file twice gives two rows; the button goes through the open dialog.
-    prompts.answerFile(q().path(0));
-    frm->Button1Click();
-    EXPECT_EQ(prompts.texts(Prompt::Kind::OpenFile), QStringList{"FLV Files (*.flv)"});
-    EXPECT_EQ(q().path(q().count() - 1), q().path(0));
-    frm->Button1Click(); // cancelled
-    EXPECT_EQ(q().count(), names.size() + 1);
+    // The same file twice gives two rows.
+    addFile(q.path(0));
+    EXPECT_EQ(q.count(), names.size() + 1);
+    EXPECT_EQ(q.path(q.count() - 1), q.path(0));
     expectAligned();
 }
 
@@ -163,20 +182,20 @@ TEST_F(Queue, ContentThatGivesNoTimeEndsInTheErrorBox)
     for (int i = 0; i < 4096; ++i)
         noise += static_cast<char>((i * 31 + 7) % 256);
     for (const QString& path : {junk("empty.flv", {}), junk("noise.flv", noise)}) {
-        frm->AddFlvFile(path);
+        addFile(path);
         EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
-        EXPECT_EQ(frm->Edit1->text(), path) << "the box shows the file before its time is read";
+        EXPECT_EQ(filesChosen.value(filesChosen.size() - 1), path) << "the box shows the file before its time is read";
         prompts.clear();
     }
-    EXPECT_EQ(q().count(), 0);
+    EXPECT_EQ(q.count(), 0);
 
     const QString locked = clip("locked.flv");
     QFile::setPermissions(locked, QFileDevice::Permissions());
-    frm->AddFlvFile(locked);
+    addFile(locked);
     if (::geteuid() == 0) {
-        EXPECT_EQ(q().count(), 1) << "root reads it all the same";
+        EXPECT_EQ(q.count(), 1) << "root reads it all the same";
     } else {
-        EXPECT_EQ(q().count(), 0);
+        EXPECT_EQ(q.count(), 0);
         EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
     }
     expectAligned();
@@ -192,19 +211,17 @@ TEST_F(Queue, AddFolderQueuesInFinderOrderAndStopsAtTheFirstFileWithoutAnswer)
     clip("bad\"q.flv", folder);
     clip("deep.flv", folder + "/sub");
 
-    prompts.answerFolder(folder);
-    frm->Button2Click();
-    EXPECT_EQ(prompts.texts(Prompt::Kind::Folder), QStringList{Caption});
-    EXPECT_EQ(frm->state().LastFolder, folder);
-    EXPECT_EQ(frm->Edit2->text(), folder);
-    EXPECT_EQ(frm->Edit1->text(), "");
+    addFolder(folder);
+    EXPECT_EQ(s.LastFolder, folder);
+    EXPECT_EQ(foldersChosen, QStringList{folder});
+    EXPECT_TRUE(filesChosen.isEmpty());
 
-    const QStringList found = frm->FindFile1->Files;
+    const QStringList found = finder.Files;
     ASSERT_EQ(found.size(), 5) << "no subfolder, no folder named .flv, no other extension";
     const qsizetype bad = found.indexOf(folder + "/bad\"q.flv");
     ASSERT_GE(bad, 0);
-    EXPECT_EQ(q().PathList(), found.mid(0, bad));
-    EXPECT_EQ(q().DurationList(), QStringList(bad, QStringLiteral("2")));
+    EXPECT_EQ(q.PathList(), found.mid(0, bad));
+    EXPECT_EQ(q.DurationList(), QStringList(bad, QStringLiteral("2")));
     EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
               QStringList{"Cannot process file bad\"q.flv Bad file header or bad characters in filename! "
                           "Please use different file."});
@@ -301,11 +318,11 @@ TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
         QDir().mkpath(folder);
         for (const QByteArray& name : c.names)
             rawClip(QFile::encodeName(folder) + "/" + name);
-        const int before = q().count();
-        frm->AddFolder(folder);
+        const int before = q.count();
+        addFolder(folder);
         QStringList queued;
-        for (int row = before; row < q().count(); ++row)
-            queued << Folders::FileNamePart(q().path(row));
+        for (int row = before; row < q.count(); ++row)
+            queued << Folders::FileNamePart(q.path(row));
         EXPECT_EQ(queued, c.queued);
         EXPECT_EQ(prompts.texts(Prompt::Kind::Message), message(c.reported));
         prompts.clear();
@@ -316,38 +333,38 @@ TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
     QDir().mkpath(many);
     for (int i = 0; i < 300; ++i)
         rawClip(QFile::encodeName(many) + QStringLiteral("/%1").arg(i, 3, 10, QLatin1Char('0')).toLatin1() + "\xE9.flv");
-    const int before = q().count();
-    frm->AddFolder(many);
-    EXPECT_EQ(frm->FindFile1->Files.size(), 300);
-    EXPECT_EQ(q().count(), before);
+    const int before = q.count();
+    addFolder(many);
+    EXPECT_EQ(finder.Files.size(), 300);
+    EXPECT_EQ(q.count(), before);
     EXPECT_EQ(prompts.texts(Prompt::Kind::Message), message("000" + bad + ".flv"));
     expectAligned();
 }
 
 TEST_F(Queue, FoldersWithoutFilesGoneOrBrokenLoseNothing)
 {
-    frm->AddFolder(clip("kept.flv").section('/', 0, -2));
-    ASSERT_EQ(q().count(), 1);
+    addFolder(clip("kept.flv").section('/', 0, -2));
+    ASSERT_EQ(q.count(), 1);
 
     const QString nested = media + "/nested";
     QDir().mkpath(nested + "/inner");
     clip("only.flv", nested + "/inner");
-    frm->AddFolder(nested);
+    addFolder(nested);
     EXPECT_TRUE(prompts.shown().empty());
-    EXPECT_EQ(frm->state().LastFolder, nested);
+    EXPECT_EQ(s.LastFolder, nested);
 
-    frm->AddFolder(media + "/vanished");
+    addFolder(media + "/vanished");
     EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
               QStringList{"Cannot open folder " + media + "/vanished! It no longer exists or cannot be read."});
-    EXPECT_EQ(frm->Edit2->text(), media + "/vanished");
+    EXPECT_EQ(foldersChosen.value(foldersChosen.size() - 1), media + "/vanished");
     prompts.clear();
 
     const QString broken = media + "/broken";
     QDir().mkpath(broken);
     QFile::copy(junk("x.flv", "FLV\x01 not really"), broken + "/x.flv");
-    frm->AddFolder(broken);
+    addFolder(broken);
     EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
-    EXPECT_EQ(q().count(), 1);
+    EXPECT_EQ(q.count(), 1);
     expectAligned();
 }
 
@@ -355,47 +372,64 @@ TEST_F(Queue, MissingMediaInfoIsNamedWithItsPackage)
 {
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(PathWithout({"mediainfo"}, home.root() + "/bin")));
-    TfrmMain without;
+    StartUp::FindTools(s);
     qputenv("PATH", savedPath);
-    ASSERT_EQ(without.state().MediaInfoExe, "");
+    ASSERT_EQ(s.MediaInfoExe, "");
 
-    without.AddFlvFile(clip("a.flv"));
-    without.AddFolder(media);
+    addFile(clip("a.flv"));
+    addFolder(media);
     const QStringList errors = prompts.texts(Prompt::Kind::Error);
     ASSERT_EQ(errors.size(), 2);
     for (const QString& e : errors) {
         EXPECT_TRUE(e.contains("\"mediainfo\"")) << e.toStdString();
         EXPECT_TRUE(e.contains("install the package \"mediainfo\"")) << e.toStdString();
     }
-    EXPECT_EQ(without.queue().count(), 0);
+    EXPECT_EQ(q.count(), 0);
 }
 
 TEST_F(Queue, EveryActionIsInertWhileBusy)
 {
-    q().append(clip("a.flv"), "2");
-    frm->ListView1->selectionModel()->select(q().index(0, 0),
-                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    frm->state().Busy = true;
-    prompts.answerFile(media + "/a.flv");
-    prompts.answerFolder(media);
-    prompts.answerFolder(media);
-    const QString workDir = frm->state().WorkDir;
+    OpenedUrls opened;
+    q.append(clip("a.flv"), "2");
+    s.WorkDir = media + "/work";
+    s.Busy = true;
+    const std::array<int, 4> widths{40, 154, 65, 156};
 
-    frm->Button1Click();
-    frm->Button2Click();
-    frm->Button3Click();
-    frm->AddFlvFile(media + "/a.flv");
-    frm->AddFolder(media);
-    frm->ListView1->setFocus();
-    QTest::keyClick(frm->ListView1, Qt::Key_Delete);
-    clickList(0, 430); // the DEL cell
+    addFile(media + "/a.flv");
+    addFolder(media);
+    guarded([&] { actions.SetOutputFolder(media); });
+    guarded([&] { actions.KeyDown(Qt::Key_Delete, 0); });
+    guarded([&] { actions.Click(0, 430, widths); }); // the DEL cell
+    guarded([&] { actions.Click(0, 100, widths); }); // the name
 
     EXPECT_TRUE(prompts.shown().empty());
-    EXPECT_EQ(q().count(), 1);
-    EXPECT_EQ(frm->state().LastFolder, "");
-    EXPECT_EQ(frm->state().WorkDir, workDir);
-    EXPECT_EQ(frm->Edit1->text(), "");
-    EXPECT_EQ(frm->Edit2->text(), "");
+    EXPECT_EQ(q.count(), 1);
+    EXPECT_TRUE(opened.paths.isEmpty());
+    EXPECT_EQ(s.LastFolder, "");
+    EXPECT_EQ(s.WorkDir, media + "/work");
+    EXPECT_FALSE(QSettings(home.configFile(), QSettings::IniFormat).contains("WorkDir"));
+    EXPECT_TRUE(filesChosen.isEmpty());
+    EXPECT_TRUE(foldersChosen.isEmpty());
+    EXPECT_TRUE(foldersStored.isEmpty());
+}
+
+TEST_F(Queue, SettingTheOutputFolderStoresItAtOnceAndLeavesTheStartFolder)
+{
+    const QString out = media + "/out";
+    guarded([&] { actions.SetOutputFolder(out); });
+    EXPECT_EQ(QSettings(home.configFile(), QSettings::IniFormat).value("WorkDir").toString(), out);
+    EXPECT_EQ(foldersStored, QStringList{out});
+    EXPECT_EQ(s.WorkDir, out);
+    EXPECT_EQ(s.LastFolder, "");
+    EXPECT_FALSE(QFileInfo::exists(out)) << "neither tested nor made";
+
+    // A settings store that cannot be written changes nothing and says nothing.
+    QFile::remove(home.configFile());
+    QDir().mkpath(home.configFile());
+    guarded([&] { actions.SetOutputFolder(media); });
+    EXPECT_EQ(s.WorkDir, out);
+    EXPECT_EQ(foldersStored, QStringList{out});
+    EXPECT_TRUE(prompts.shown().empty());
 }
 
 TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
@@ -419,7 +453,90 @@ TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
             << "x=" << c.x << " " << RowStateText(c.state, 42).toStdString();
 }
 
-TEST_F(Queue, ClicksActOnTheSelectedRowByColumn)
+// What only the window does: its buttons through their dialogs, the list's
+// clicks and keys, the path boxes and the list's look.
+class QueueWindow : public QueueFiles
+{
+protected:
+    std::unique_ptr<TfrmMain> frm = std::make_unique<TfrmMain>();
+
+    QueueModel& q() { return frm->queue(); }
+
+    void expectAligned()
+    {
+        EXPECT_EQ(q().PathList().size(), q().count());
+        EXPECT_EQ(q().DurationList().size(), q().count());
+        EXPECT_EQ(frm->ListView1->model()->rowCount(), q().count());
+    }
+
+    QPoint cellPoint(int row, int x)
+    {
+        const QRect rect = frm->ListView1->visualRect(q().index(row, 0));
+        return {x, rect.center().y()};
+    }
+
+    void clickList(int row, int x)
+    {
+        QTest::mouseClick(frm->ListView1->viewport(), Qt::LeftButton, {}, cellPoint(row, x));
+    }
+};
+
+TEST_F(QueueWindow, AddFlvFileButtonGoesThroughTheOpenDialog)
+{
+    const QString path = clip("a.flv");
+    prompts.answerFile(path);
+    frm->Button1Click();
+    EXPECT_EQ(prompts.texts(Prompt::Kind::OpenFile), QStringList{"FLV Files (*.flv)"});
+    EXPECT_EQ(q().PathList(), QStringList{path});
+    EXPECT_EQ(frm->Edit1->text(), path);
+    frm->Button1Click(); // cancelled
+    EXPECT_EQ(q().count(), 1);
+    expectAligned();
+}
+
+TEST_F(QueueWindow, AddFolderButtonGoesThroughTheFolderDialog)
+{
+    const QString folder = media + "/set";
+    QDir().mkpath(folder);
+    const QString path = clip("a.flv", folder);
+    prompts.answerFolder(folder);
+    frm->Button2Click();
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Folder), QStringList{Caption});
+    EXPECT_EQ(frm->state().LastFolder, folder);
+    EXPECT_EQ(frm->Edit2->text(), folder);
+    EXPECT_EQ(frm->Edit1->text(), "");
+    EXPECT_EQ(frm->FindFile1->Files, QStringList{path});
+    EXPECT_EQ(q().PathList(), QStringList{path});
+    expectAligned();
+}
+
+TEST_F(QueueWindow, ButtonsListClicksAndKeysAreInertWhileBusy)
+{
+    q().append(clip("a.flv"), "2");
+    frm->ListView1->selectionModel()->select(q().index(0, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    frm->state().Busy = true;
+    prompts.answerFile(media + "/a.flv");
+    prompts.answerFolder(media);
+    prompts.answerFolder(media);
+    const QString workDir = frm->state().WorkDir;
+
+    frm->Button1Click();
+    frm->Button2Click();
+    frm->Button3Click();
+    frm->ListView1->setFocus();
+    QTest::keyClick(frm->ListView1, Qt::Key_Delete);
+    clickList(0, 430); // the DEL cell
+
+    EXPECT_TRUE(prompts.shown().empty());
+    EXPECT_EQ(q().count(), 1);
+    EXPECT_EQ(frm->state().LastFolder, "");
+    EXPECT_EQ(frm->state().WorkDir, workDir);
+    EXPECT_EQ(frm->Edit1->text(), "");
+    EXPECT_EQ(frm->Edit2->text(), "");
+}
+
+TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
 {
     OpenedUrls opened;
     for (const char* name : {"a.flv", "b.flv", "c.flv"})
@@ -471,7 +588,7 @@ TEST_F(Queue, ClicksActOnTheSelectedRowByColumn)
     expectAligned();
 }
 
-TEST_F(Queue, DeleteKeyRemovesTheSelectedRowWhateverItsState)
+TEST_F(QueueWindow, DeleteKeyRemovesTheSelectedRowWhateverItsState)
 {
     for (const char* name : {"a.flv", "b.flv"})
         q().append(media + "/" + name, "2");
@@ -488,7 +605,7 @@ TEST_F(Queue, DeleteKeyRemovesTheSelectedRowWhateverItsState)
     expectAligned();
 }
 
-TEST_F(Queue, OneDeleteRemovesOneRowAndABlankClickActsOnNone)
+TEST_F(QueueWindow, OneDeleteRemovesOneRowAndABlankClickActsOnNone)
 {
     OpenedUrls opened;
     const auto fill = [&](int rows) {
@@ -530,7 +647,7 @@ TEST_F(Queue, OneDeleteRemovesOneRowAndABlankClickActsOnNone)
     expectAligned();
 }
 
-TEST_F(Queue, BrowseStoresTheOutputFolderAtOnceAndLeavesTheStartFolder)
+TEST_F(QueueWindow, BrowseButtonGoesThroughTheFolderDialogAndShowsTheOutputFolder)
 {
     const QString out = media + "/out";
     prompts.answerFolder(out);
@@ -540,20 +657,18 @@ TEST_F(Queue, BrowseStoresTheOutputFolderAtOnceAndLeavesTheStartFolder)
     EXPECT_EQ(frm->Edit4->text(), out);
     EXPECT_EQ(frm->Edit3->text(), out);
     EXPECT_EQ(frm->state().WorkDir, out);
-    EXPECT_EQ(frm->state().LastFolder, "");
-    EXPECT_FALSE(QFileInfo::exists(out)) << "neither tested nor made";
 
-    // A settings store that cannot be written changes nothing and says nothing.
+    // A settings store that cannot be written leaves the boxes as they were and says nothing.
     QFile::remove(home.configFile());
     QDir().mkpath(home.configFile());
     prompts.answerFolder(media);
     frm->Button3Click();
-    EXPECT_EQ(frm->state().WorkDir, out);
+    EXPECT_EQ(frm->Edit4->text(), out);
     EXPECT_EQ(frm->Edit3->text(), out);
     EXPECT_EQ(prompts.shown().size(), 2u);
 }
 
-TEST_F(Queue, PathBoxesOnlyDisplay)
+TEST_F(QueueWindow, PathBoxesOnlyDisplay)
 {
     frm->AddFlvFile(clip("a.flv"));
     for (QLineEdit* edit : {frm->Edit1, frm->Edit2, frm->Edit3}) {
@@ -567,7 +682,7 @@ TEST_F(Queue, PathBoxesOnlyDisplay)
     }
 }
 
-TEST_F(Queue, LinkColumnsAreBlueAndUnderlined)
+TEST_F(QueueWindow, LinkColumnsAreBlueAndUnderlined)
 {
     struct Exposed : QueueCellDelegate
     {
