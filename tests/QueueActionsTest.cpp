@@ -271,16 +271,16 @@ TEST_F(Queue, AddFolderSideBySideGivesTheRowsAndMessagesOfOneAtATime)
         }
         Outcome byJobs[2];
         for (const int jobs : {1, 3}) {
-            while (q().count() > 0)
-                q().remove(0);
+            while (q.count() > 0)
+                q.remove(0);
             prompts.clear();
-            frm->state().Jobs = jobs;
-            frm->AddFolder(folder);
+            s.Jobs = jobs;
+            addFolder(folder);
             Outcome& o = byJobs[jobs == 3];
-            o = {q().PathList(), q().DurationList(), prompts.texts(Prompt::Kind::Message),
+            o = {q.PathList(), q.DurationList(), prompts.texts(Prompt::Kind::Message),
                  prompts.texts(Prompt::Kind::Error)};
             // Probes side by side leave nothing behind, even those past the stop.
-            EXPECT_EQ(QDir(frm->state().TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{}) << jobs;
+            EXPECT_EQ(QDir(s.TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{}) << jobs;
             expectAligned();
         }
         EXPECT_TRUE(byJobs[0] == byJobs[1]) << byJobs[1].paths.join(' ').toStdString() << " / "
