@@ -78,8 +78,15 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
     notes.write("not a video\n");
     notes.close();
     const QString noFfmpeg = PathWithout({"ffmpeg"}, sources.filePath("bin"));
+    // An ffmpeg that fails as a real one does on a file it cannot read: its last error line says why.
+    const QString failingFfmpeg = PathWithout({"ffmpeg"}, sources.filePath("failing"));
+    QFile failing(failingFfmpeg + "/ffmpeg");
+    ASSERT_TRUE(failing.open(QIODevice::WriteOnly));
+    failing.write("#!/bin/sh\necho 'Input #0, flv' >&2\necho 'a.flv: Invalid data found when processing input' >&2\nexit 1\n");
+    failing.close();
+    failing.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    enum Setup { Plain, NoFfmpeg, StoredOutput, OutputTaken, WindowRunning };
+    enum Setup { Plain, NoFfmpeg, FailingFfmpeg, StoredOutput, OutputTaken, WindowRunning };
     struct Case
     {
         const char* name;
@@ -111,6 +118,8 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
          1, {}, "vantrel: '' is not a valid time."},
         {"the program's own reason for a file it could not save", {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1,
          {"Failed\t" + a + "\tCannot save the output file %OUT%/a.avi: Is a directory"}, "", OutputTaken},
+        {"ffmpeg's last error line for a file it failed", {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1,
+         {"Failed\t" + a + "\ta.flv: Invalid data found when processing input"}, "", FailingFfmpeg},
         {"unknown option", {"--convert-to", "xvid", "--fast", a}, 2, {}, "vantrel: unknown option \"--fast\""},
         {"unknown profile", {"--convert-to", "h264", "--outdir", "%OUT%", a}, 2, {}, "unknown profile \"h264\""},
         {"no path", {"--convert-to", "xvid", "--outdir", "%OUT%"}, 2, {}, "no FLV file or folder"},
@@ -150,7 +159,8 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
         }
         const QByteArray settingsBefore = ReadAll(home.configFile());
 
-        const Outcome o = RunFrontEnd(arguments, Headless(c.setup == NoFfmpeg ? noFfmpeg : QString()));
+        const QString path = c.setup == NoFfmpeg ? noFfmpeg : c.setup == FailingFfmpeg ? failingFfmpeg : QString();
+        const Outcome o = RunFrontEnd(arguments, Headless(path));
 
         EXPECT_EQ(o.status, QProcess::NormalExit) << o.err.toStdString();
         EXPECT_EQ(o.code, c.code) << o.err.toStdString();
@@ -179,6 +189,8 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
             }
         }
         EXPECT_EQ(ReadAll(home.configFile()), settingsBefore) << "the front end writes no setting";
+        EXPECT_EQ(QDir(out).entryList({".vantrel-*"}, QDir::Files | QDir::Hidden), QStringList())
+            << "an unfinished file was left";
         if (window) {
             EXPECT_EQ(window->state(), QProcess::Running) << "the window was not touched";
             window->kill();
