@@ -585,6 +585,13 @@ TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
     EXPECT_TRUE(opened.paths.isEmpty());
     clickList(0, 121);
     EXPECT_EQ(opened.paths, QStringList{media + "/a.flv"});
+
+    // A finished file's folder is where it was written, though the output folder changed since.
+    opened.paths.clear();
+    q().setOutput(0, media + "/earlier/a.avi");
+    frm->state().WorkDir = media + "/later";
+    clickList(0, 400); // the converted cell, column 0 still widened
+    EXPECT_EQ(opened.paths, QStringList{media + "/earlier/"});
     expectAligned();
 }
 
