@@ -1,7 +1,7 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 BUILD    ?= build
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-base-private-dev libgtest-dev ffmpeg mediainfo fonts-wine \
-            dbus-daemon desktop-file-utils appstream
+            dbus-daemon desktop-file-utils appstream procps
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: run test build configure deps install clean
