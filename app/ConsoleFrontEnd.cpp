@@ -198,8 +198,6 @@ void ConsoleFrontEnd::RunQueue()
     QEventLoop loop;
     bool ended = false;
     connect(m_run.get(), &ConversionRun::rowStarted, this, [this](int row) {
-        // Each row keeps the name its finished file takes.
-        m_outputs[row] = m_queue->output(row);
         m_converting.append(row);
         ShowProgress();
     });
@@ -233,8 +231,8 @@ void ConsoleFrontEnd::ReportRow(int row)
     m_reported.insert(row);
     const QString source = m_queue->path(row);
     if (m_queue->state(row) == RowState::Done) {
-        const auto output = m_outputs.find(row);
-        Write(stdout, QStringLiteral("Done\t%1\t%2\n").arg(source, output != m_outputs.end() ? output->second : QString()));
+        // The name the finished file took, which may differ from the one it started with.
+        Write(stdout, QStringLiteral("Done\t%1\t%2\n").arg(source, m_queue->output(row)));
     } else {
         Write(stdout, QStringLiteral("Failed\t%1\t%2\n").arg(source, Reason(m_queue->failureDetail(row))));
     }

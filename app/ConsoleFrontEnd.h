@@ -58,7 +58,6 @@ private:
     TFindFile* m_finder = nullptr;     // owned as a child
     QueueActions* m_actions = nullptr; // owned as a child
     std::unique_ptr<ConversionRun> m_run;
-    std::map<int, QString> m_outputs;  // row -> the file its ffmpeg writes
     std::set<int> m_reported;          // rows whose line is printed
     QList<int> m_converting;           // the rows whose ffmpeg runs, in the order they started
     bool m_progressShown = false;

@@ -90,11 +90,9 @@ int RunConvertBench(const QStringList& arguments)
 
     // What each started row ran, to run it again without the program.
     std::map<int, std::pair<QString, QString>> started; // row -> (target, arguments)
-    std::map<int, QString> partials;                    // row -> ffmpeg's temporary output
     ConversionRun& run = window->conversion();
     QObject::connect(&run, &ConversionRun::rowStarted, [&](int row) {
         started[row] = {window->state().TargetFile, window->state().FfmpegArgs};
-        partials[row] = run.partialFile();
     });
     // Each row's Progress texts as they change.
     std::map<int, QStringList> shown;
@@ -143,13 +141,15 @@ int RunConvertBench(const QStringList& arguments)
         alone.setStandardInputFile(QProcess::nullDevice());
         alone.setStandardOutputFile(QProcess::nullDevice());
         alone.setStandardErrorFile(QProcess::nullDevice());
-        alone.start(ffmpeg, CommandLine::Split(what.second));
+        // The run's ffmpeg wrote through a descriptor of its own; this one writes a scratch file.
+        QStringList arguments = CommandLine::Split(what.second);
+        const QString scratch = out + QStringLiteral("/.bench-%1.avi").arg(row);
+        arguments.last() = scratch;
+        alone.start(ffmpeg, arguments);
         alone.waitForFinished(-1);
+        QFile::remove(scratch);
     }
     const qint64 direct = clock.nsecsElapsed();
-    // ffmpeg alone wrote the run's temporary names; they are not outputs.
-    for (const auto& [row, partial] : partials)
-        QFile::remove(partial);
 
     const double ratio = !started.empty() && direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
     printLine(QStringLiteral("convert: %1 files, %2 side by side, vantrel %3 s, ffmpeg alone one after another %4 s, ratio %5")

@@ -7,6 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/Prompt.h"
+#include "platform/UnfinishedFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,7 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
-#include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -57,13 +58,13 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
     return {};
 }
 
-// Puts the finished file in the output's place in one step, replacing an older file of that name.
-QString MoveIntoPlace(const QString& partial, const QString& target)
+} // namespace
+
+namespace {
+
+QString IdentityKey(const FileIdentity& id)
 {
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0)
-        return {};
-    return QStringLiteral("Cannot save the output file %1: %2")
-        .arg(target, QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1:%2").arg(quint64(id.device)).arg(quint64(id.inode));
 }
 
 } // namespace
@@ -72,6 +73,9 @@ ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* paren
     : QObject(parent), m_state(state), m_queue(queue),
       m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
 {
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&m_queue, signal, this, [this] { m_sourceIdsStale = true; });
+    connect(&m_queue, &QAbstractItemModel::modelReset, this, [this] { m_sourceIdsStale = true; });
     // Rows queued while the run goes on (Open With) take a free place at once.
     connect(&m_queue, &QAbstractItemModel::rowsInserted, this,
             [this] {
@@ -99,14 +103,19 @@ QString ConversionRun::NoOutputFolderText()
 
 QString ConversionRun::DistinctOutput(const QString& target, const QSet<QString>& taken)
 {
-    if (!taken.contains(target))
-        return target;
-    const QString stem = target.endsWith(QLatin1String(".avi")) ? target.chopped(4) : target;
-    for (int n = 2;; ++n) {
-        const QString candidate = stem + QStringLiteral(" (%1).avi").arg(n);
+    for (int n = 1;; ++n) {
+        const QString candidate = NumberedOutput(target, n);
         if (!taken.contains(candidate))
             return candidate;
     }
+}
+
+QString ConversionRun::NumberedOutput(const QString& target, int n)
+{
+    if (n == 1)
+        return target;
+    const QString stem = target.endsWith(QLatin1String(".avi")) ? target.chopped(4) : target;
+    return stem + QStringLiteral(" (%1).avi").arg(n);
 }
 
 void ConversionRun::Begin(ConversionProfile profile)
@@ -125,6 +134,12 @@ void ConversionRun::Begin(ConversionProfile profile)
         }
         m_profile = profile;
         m_halted = false;
+        m_starved.clear();
+        m_startedMs = FileIdentity::NowMs();
+        // What a run of ours that died left; a living writer's file is kept.
+        UnfinishedFile::RemoveLeftovers(m_state.WorkDir);
+        for (int row = 0; row < m_queue.count(); ++row)
+            m_outputs.insert(m_queue.output(row));
         StartNext();
     }
 }
@@ -149,6 +164,12 @@ void ConversionRun::FillJobs()
     if (m_jobs.empty() && m_queue.count() > 0)
         m_state.CurrentRow = -1;
     while (!m_halted && static_cast<int>(m_jobs.size()) < m_state.jobs()) {
+        if (!m_starved.isEmpty()) {
+            // A running row frees what the last start lacked; with none, nothing will.
+            if (!m_jobs.empty())
+                return;
+            throw VantrelError(m_starved);
+        }
         const int row = NextPendingRow();
         if (row < 0)
             return;
@@ -170,12 +191,14 @@ int ConversionRun::NextPendingRow() const
     return -1;
 }
 
-QString ConversionRun::PartialFileFor(const QString& target)
+bool ConversionRun::StarvedOf(int code, int row)
 {
-    // Hidden, and named by this process, so no user file and no other copy's has it.
-    return Folders::FolderPart(target) + QStringLiteral("/.vantrel-%1-%2.avi.part")
-                                              .arg(QCoreApplication::applicationPid())
-                                              .arg(++m_serial);
+    if (!IsResourceShortage(code))
+        return false;
+    m_starved = QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
+                               "\"Pending\"; press the button again when fewer programs run")
+                    .arg(m_queue.path(row), QString::fromLocal8Bit(std::strerror(code)));
+    return true;
 }
 
 bool ConversionRun::StartRow(int row)
@@ -183,32 +206,44 @@ bool ConversionRun::StartRow(int row)
     MainState& s = m_state;
     s.CurrentRow = row;
     s.SourceFile = m_queue.path(row);
-    QSet<QString> taken = m_outputs;
-    for (int other = 0; other < m_queue.count(); ++other)
-        taken.insert(m_queue.output(other));
-    s.TargetFile = DistinctOutput(ConversionProfiles::TargetFileFor(s.SourceFile, s.WorkDir), taken);
-    const QString partial = PartialFileFor(s.TargetFile);
-    s.FfmpegArgs = ConversionProfiles::FfmpegArgs(m_profile, s.SourceFile, partial);
+    const QString target = DistinctOutput(ConversionProfiles::TargetFileFor(s.SourceFile, s.WorkDir), m_outputs);
     const qint64 seconds = DurationSeconds(m_queue.duration(row));
     s.ExpectedSize = static_cast<qint64>(static_cast<double>(seconds) * s.OutputRate * 1024.0);
 
     // One that is there but cannot run fails the row, saying so.
     if (!ProcessLauncher::ProgramExists(s.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
-    m_outputs.insert(s.TargetFile);
-    m_queue.setOutput(row, s.TargetFile);
-    // "-y" must never write over a file the user queued as a source.
-    if (WouldOverwriteASource(s.TargetFile)) {
-        MarkFailed(row, QStringLiteral("The output file %1 would overwrite a source file").arg(s.TargetFile));
+
+    auto job = std::make_unique<Job>();
+    job->before = FileIdentity::Of(target);
+    // Finished since this run began: another run's file, which is kept.
+    if (job->before.exists && job->before.changedMs >= m_startedMs)
+        job->before = {};
+    try {
+        job->output = UnfinishedFile::Create(Folders::FolderPart(target));
+    } catch (const ESystemError& e) {
+        if (StarvedOf(e.code(), row))
+            return false;
+        MarkFailed(row, e.text());
         emit rowFinished(row);
         return false;
     }
+    s.TargetFile = target;
+    m_outputs.insert(target);
+    m_queue.setOutput(row, target);
+    // "-y" must never write over a file the user queued as a source.
+    if (WouldOverwriteASource(target)) {
+        MarkFailed(row, QStringLiteral("The output file %1 would overwrite a source file").arg(target));
+        emit rowFinished(row);
+        return false;
+    }
+    s.FfmpegArgs = ConversionProfiles::FfmpegArgs(m_profile, s.SourceFile, job->output->childPath());
+    const QString partial = job->output->readablePath();
 
-    auto job = std::make_unique<Job>();
     job->row = row;
     job->seconds = seconds;
     job->program = s.FfmpegExe;
-    job->target = s.TargetFile;
+    job->target = target;
     job->partial = partial;
     auto* child = new ChildProcess(this);
     job->child = child;
@@ -238,6 +273,7 @@ bool ConversionRun::StartRow(int row)
     LaunchPlan plan = ProcessLauncher::Plan(s.FfmpegExe, s.FfmpegArgs);
     plan.ownProcessGroup = true;
     plan.readOutput = true;
+    plan.inheritedDescriptors << m_jobs.back()->output->descriptor();
     child->start(plan);
 
     UpdateBusy();
@@ -269,27 +305,56 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     const std::unique_ptr<Job> job = std::move(*it);
     m_jobs.erase(it);
     const int row = job->row;
+    ReleaseTimer(*job);
+    child->disconnect(this);
+    child->deleteLater();
+    if (end.kind == ChildEnd::Kind::FailedToStart && StarvedOf(end.startError, row)) {
+        // Not the file's fault: the row waits for a place as if never started.
+        m_outputs.remove(job->target);
+        m_queue.setOutput(row, QString());
+        UpdateBusy();
+        StartNext();
+        return;
+    }
+    m_starved.clear();
     QString why = FailureReason(end, job->program, job->partial);
     // ffmpeg's own last lines tell why it failed; they say nothing of a failed
     // start (its reason is in the text already) or of a failed move.
     const bool withTail = !why.isEmpty() && end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
     const QString detail = withTail ? QLatin1Char('\n') + end.errorTail : QString();
     if (why.isEmpty())
-        why = MoveIntoPlace(job->partial, job->target);
+        why = PutInPlace(*job);
+    job->output.reset();
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
         m_queue.setFailureDetail(row, QString());
     } else {
-        QFile::remove(job->partial);
         MarkFailed(row, why + detail);
     }
     UpdateBusy();
-    ReleaseTimer(*job);
-    child->disconnect(this);
-    child->deleteLater();
     emit rowFinished(row);
     StartNext();
+}
+
+QString ConversionRun::PutInPlace(Job& job)
+{
+    const auto candidate = [this, &job](int n) {
+        const QString name = NumberedOutput(job.target, n);
+        // Other rows' names stay theirs.
+        return n > 1 && m_outputs.contains(name) ? QString() : Folders::FileNamePart(name);
+    };
+    try {
+        const QString taken = job.output->Publish(candidate, job.before);
+        if (taken != job.target) {
+            m_outputs.insert(taken);
+            m_queue.setOutput(job.row, taken);
+            job.target = taken;
+        }
+    } catch (const VantrelError& e) {
+        return e.text();
+    }
+    return {};
 }
 
 void ConversionRun::Abort()
@@ -311,7 +376,7 @@ void ConversionRun::Abort()
             job->child->kill(5000);
             job->child->deleteLater();
         }
-        QFile::remove(job->partial);
+        job->output.reset();
         ReleaseTimer(*job);
     }
     UpdateBusy();
@@ -330,17 +395,26 @@ void ConversionRun::MarkFailed(int row, const QString& why)
     m_queue.setFailureDetail(row, why);
 }
 
-bool ConversionRun::WouldOverwriteASource(const QString& target) const
+bool ConversionRun::WouldOverwriteASource(const QString& target)
 {
-    if (!QFileInfo::exists(target))
+    const FileIdentity id = FileIdentity::Of(target);
+    if (!id.exists)
         return false;
-    const std::filesystem::path targetPath(QFile::encodeName(target).toStdString());
-    for (const QString& source : m_queue.PathList()) {
-        std::error_code error;
-        if (std::filesystem::equivalent(QFile::encodeName(source).toStdString(), targetPath, error))
-            return true;
+    // Read once per change of the queue, not once per row.
+    if (m_sourceIdsStale) {
+        m_sourceIds.clear();
+        for (const QString& source : m_queue.PathList()) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(source).constData(), &st) == 0)
+                m_sourceIds.insert(IdentityKey({true, st.st_dev, st.st_ino}));
+        }
+        m_sourceIdsStale = false;
     }
-    return false;
+    // The target's own file, a link followed as a source's path would be.
+    struct stat st {};
+    if (::stat(QFile::encodeName(target).constData(), &st) != 0)
+        return false;
+    return m_sourceIds.contains(IdentityKey({true, st.st_dev, st.st_ino}));
 }
 
 void ConversionRun::MonitorTick(QObject* sender)

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/UnfinishedFile.h"
+
 struct ChildEnd;
 class ChildProcess;
 struct MainState;
@@ -25,10 +27,15 @@ class QueueModel;
 // tooltip. The next row starts the moment one ends. Meanwhile each row shows
 // the share of its source that ffmpeg reports as converted.
 //
-// ffmpeg writes under a hidden temporary name beside the output, which takes
-// the output's name only when the conversion succeeded, so no half-written
-// file ever stands under an output's name and an older file of that name is
-// replaced only by a finished one. No two rows of a run share an output.
+// ffmpeg writes an unfinished file that the run made itself in the output
+// folder (unnamed, or at a random hidden name), which takes the output's name
+// only when the conversion succeeded: no half-written file ever stands under
+// an output's name, nobody else can put a file or a link in its way, and a
+// finished file replaces only a file that stood at its name before the run
+// began and still does; one that came since (another run's) is kept and the
+// row takes the next " (N)" name. No two rows of a run share an output. A row whose ffmpeg cannot
+// start for want of descriptors, processes or memory stays "Pending" until a
+// running row ends.
 //
 // The state's single fields (CurrentRow, SourceFile, TargetFile, FfmpegArgs,
 // ExpectedSize) describe the row started last.
@@ -76,6 +83,8 @@ public:
     static QString NoOutputFolderText();
     // Target with " (2)", " (3)"... before its ".avi" until it is none of taken.
     static QString DistinctOutput(const QString& target, const QSet<QString>& taken);
+    // The n-th name a target may take: the target itself for 1, else " (n)" before its ".avi".
+    static QString NumberedOutput(const QString& target, int n);
 
 signals:
     // ffmpeg was started for a row; the state's FfmpegArgs and TargetFile are the row's.
@@ -93,7 +102,9 @@ private:
         qint64 seconds = 0;             // the probed duration
         QString program;                // the ffmpeg started
         QString target;                 // the output's name once finished
-        QString partial;                // where ffmpeg writes until then
+        FileIdentity before;            // what stood at that name when the row started
+        std::unique_ptr<UnfinishedFile> output; // what ffmpeg writes until then
+        QString partial;                // where the unfinished file can be read
         QPointer<ChildProcess> child;   // owned as a child of the run
         QPointer<TAdvancedTimer> timer; // owned as a child of the run
         ProgressMonitor monitor;
@@ -107,8 +118,11 @@ private:
     void ShowProgress(Job& job);
     void Finished(ChildProcess* child, const ChildEnd& end);
     void MarkFailed(int row, const QString& why);
-    bool WouldOverwriteASource(const QString& target) const;
-    QString PartialFileFor(const QString& target);
+    bool WouldOverwriteASource(const QString& target);
+    // Gives a finished file its name; empty, or why it could not.
+    QString PutInPlace(Job& job);
+    // A start that failed for want of resources; false when it failed for another reason.
+    bool StarvedOf(int code, int row);
     static void ReleaseTimer(Job& job);
     void UpdateBusy();
 
@@ -117,7 +131,10 @@ private:
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
     TNotifyEvent m_tickHandler;
     std::vector<std::unique_ptr<Job>> m_jobs; // in the order they were started
-    QSet<QString> m_outputs;                  // every output a row of this run was given
-    int m_serial = 0;                         // makes each temporary name unique
+    QSet<QString> m_outputs;                  // every output a row was given
+    QSet<QString> m_sourceIds;                // the sources' files, by device and inode
+    bool m_sourceIdsStale = true;             // the queue changed since they were read
+    QString m_starved;                        // why the last start failed for want of resources
+    qint64 m_startedMs = 0;                   // when the run began, as the filesystem stamps files
     bool m_halted = false;                    // a row could not start: no more start in this run
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProcessLimits.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -28,6 +30,11 @@ struct MainState
 
     // The largest number of files handled side by side.
     static constexpr int MaxJobs = 64;
-    // Jobs within 1..MaxJobs: one at a time until start-up sets it.
-    int jobs() const { return std::clamp(Jobs, 1, MaxJobs); }
+    // Jobs within 1..MaxJobs, and no more than the descriptor limit allows:
+    // one at a time until start-up sets it.
+    int jobs() const
+    {
+        static const int withinDescriptors = ProcessLimits::SideBySideWithinDescriptors();
+        return std::clamp(Jobs, 1, std::min(MaxJobs, withinDescriptors));
+    }
 };

@@ -2,8 +2,13 @@
 
 #include <QProcess>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -23,6 +28,16 @@ QString lastLines(const QByteArray& bytes, int count)
     return lines.join(QLatin1Char('\n'));
 }
 
+// Qt reports a failed start as text only; the system's reason in it tells a
+// shortage of resources from a program that cannot run.
+int StartErrorIn(const QString& errorText)
+{
+    for (const int code : {EMFILE, ENFILE, EAGAIN, ENOMEM, ENOENT, EACCES, ENOEXEC, ENOTDIR, ELOOP, ENAMETOOLONG})
+        if (errorText.contains(QString::fromLocal8Bit(std::strerror(code))))
+            return code;
+    return 0;
+}
+
 } // namespace
 
 void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan)
@@ -32,8 +47,23 @@ void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan)
     if (!plan.workingFolder.isEmpty())
         process.setWorkingDirectory(plan.workingFolder);
     process.setStandardInputFile(QProcess::nullDevice());
-    if (plan.ownProcessGroup)
-        process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    const bool ownGroup = plan.ownProcessGroup;
+    const bool diesWithParent = plan.diesWithParent;
+    const std::vector<int> inherited(plan.inheritedDescriptors.cbegin(), plan.inheritedDescriptors.cend());
+    const pid_t parent = ::getpid();
+    // Runs in the child between fork and exec: system calls only.
+    process.setChildProcessModifier([ownGroup, diesWithParent, inherited, parent] {
+        if (ownGroup)
+            ::setpgid(0, 0);
+        for (const int fd : inherited)
+            ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) & ~FD_CLOEXEC);
+        if (diesWithParent) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            // The program may have died before the signal was asked for.
+            if (::getppid() != parent)
+                ::_exit(127);
+        }
+    });
 }
 
 ChildProcess::ChildProcess(QObject* parent) : QObject(parent) {}
@@ -80,6 +110,7 @@ bool ChildProcess::start(const LaunchPlan& plan)
         ChildEnd end;
         end.kind = ChildEnd::Kind::FailedToStart;
         end.errorTail = m_process->errorString();
+        end.startError = StartErrorIn(end.errorTail);
         report(end);
     });
 

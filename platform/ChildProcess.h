@@ -13,6 +13,7 @@ struct ChildEnd
     Kind kind = Kind::FailedToStart;
     int exitCode = -1;
     QString errorTail; // the last lines the child wrote to its error output
+    int startError = 0; // the system's errno for a failed start, 0 when unknown
 
     bool succeeded() const { return kind == Kind::Exited && exitCode == 0; }
 };
@@ -27,6 +28,10 @@ struct LaunchPlan
     bool ownProcessGroup = false;
     // Standard output is read and handed on by ChildProcess::output(); else discarded.
     bool readOutput = false;
+    // Ended by the kernel when the program dies, however it dies.
+    bool diesWithParent = true;
+    // Descriptors of the program the child keeps open under the same numbers.
+    QList<int> inheritedDescriptors;
 };
 
 // Sets up a process as every child of the program starts: the plan's program,

@@ -2,6 +2,8 @@
 
 #include "platform/Prompt.h"
 
+#include <cerrno>
+
 QString WithFullStop(const QString& text)
 {
     if (!text.isEmpty() && text.back() > QLatin1Char('.'))
@@ -20,4 +22,9 @@ void RunGuarded(const std::function<void()>& action)
     } catch (...) {
         Prompt::errorBox(QStringLiteral("An unexpected error occurred"));
     }
+}
+
+bool IsResourceShortage(int code)
+{
+    return code == EMFILE || code == ENFILE || code == EAGAIN || code == ENOMEM;
 }

@@ -32,6 +32,21 @@ public:
     using VantrelError::VantrelError;
 };
 
+// A system call that failed; code is its errno.
+class ESystemError : public VantrelError
+{
+public:
+    ESystemError(const QString& text, int code) : VantrelError(text), m_code(code) {}
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+// The system ran short of descriptors, processes or memory: the same action may
+// work once something of ours has ended.
+bool IsResourceShortage(int code);
+
 // The general error box's text: a full stop is added when the last character
 // sorts after the full stop (a letter, a digit, a quote...).
 QString WithFullStop(const QString& text);

@@ -24,7 +24,9 @@ LaunchPlan Plan(const QString& program, const QString& arguments)
 
 bool ShellExec(const QString& program, const QString& arguments, quint16 /*showCmd*/)
 {
-    const LaunchPlan plan = Plan(program, arguments);
+    LaunchPlan plan = Plan(program, arguments);
+    // Started to live on its own.
+    plan.diesWithParent = false;
     QProcess process;
     ApplyLaunchPlan(process, plan);
     process.setStandardOutputFile(QProcess::nullDevice());
@@ -67,9 +69,10 @@ QString CannotStartText(const QString& tool, const QString& path, const QString&
     const QString why = StartFailureReason(reason);
     if (!why.isEmpty())
         text += QStringLiteral(": ") + why;
-    return text + QStringLiteral(". Please install the package \"%1\" again, or make sure the \"%1\" found first "
-                                 "on PATH is a working program, and start Vantrel again")
-                      .arg(tool);
+    // Installing again mends only a program that is not there.
+    if (!ProgramExists(path))
+        return text + QStringLiteral(". Please install the package \"%1\" again and start Vantrel again").arg(tool);
+    return text + QStringLiteral(". Make sure the \"%1\" found first on PATH is a working program").arg(tool);
 }
 
 QString FindProgram(const QString& name, const QString& extraFolder)

@@ -3,13 +3,58 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace {
+
+// Starts the command with standard output on `output` (when given), ended by
+// the kernel if this interpreter dies first. Returns the child's id, or -1
+// with the reason it could not start in `error`.
+pid_t spawnCommand(std::vector<char*>& argv, int output, int& error)
+{
+    // The child reports a failed exec through this pipe; a clean exec closes it.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        error = errno;
+        return -1;
+    }
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+        if (output >= 0)
+            ::dup2(output, STDOUT_FILENO);
+        ::execvp(argv[0], argv.data());
+        const int failed = errno;
+        [[maybe_unused]] const ssize_t written = ::write(report[1], &failed, sizeof failed);
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    if (pid < 0) {
+        error = errno;
+        ::close(report[0]);
+        return -1;
+    }
+    int failed = 0;
+    ssize_t got = 0;
+    while ((got = ::read(report[0], &failed, sizeof failed)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    if (got == sizeof failed) {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        error = failed;
+        return -1;
+    }
+    return pid;
+}
 
 bool isBlank(char c)
 {
@@ -224,18 +269,13 @@ int BatchInterpreter::runLine(const std::string& line)
     else if (command.words.empty())
         report("no command before the redirection");
     else {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (output >= 0)
-            posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
         std::vector<char*> argv;
         for (const std::string& word : command.words)
             argv.push_back(const_cast<char*>(word.c_str()));
         argv.push_back(nullptr);
 
-        pid_t pid = 0;
-        const int error = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        int error = 0;
+        const pid_t pid = spawnCommand(argv, output, error);
         if (error != 0) {
             report("cannot start \"" + command.words.front() + "\": " + std::strerror(error));
             status = NotStarted;

@@ -1,0 +1,381 @@
+// Outputs beside other runs, other users and deaths: the unfinished file's
+// rules on real files, and real copies of the built program converting small
+// real FLV files side by side, killed, short of descriptors, or in a folder
+// another user shares.
+#include "platform/Error.h"
+#include "platform/UnfinishedFile.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <iostream>
+
+namespace {
+
+constexpr int Patience = 180000; // ms; only a hang waits this long
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+bool Write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList Entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// What ffmpeg would write, through the descriptor as a child gets it.
+bool WriteThrough(const UnfinishedFile& file, const QByteArray& bytes)
+{
+    return ::pwrite(file.descriptor(), bytes.constData(), size_t(bytes.size()), 0) == bytes.size();
+}
+
+TEST(OutputSafety, UnfinishedFileTakesOnlyWhatItMay)
+{
+    FreshHome home;
+    const QString out = home.root() + "/out";
+    ASSERT_TRUE(QDir().mkpath(out));
+    const QString victim = home.root() + "/victim.txt";
+    ASSERT_TRUE(Write(victim, "the victim's own"));
+
+    // What stands at the wanted name when the row starts, and what comes meanwhile.
+    enum class Meanwhile { Nothing, NewFile, Replaced };
+    struct Case
+    {
+        const char* what;
+        const char* atStart;   // content at "a.avi" when the row starts; nullptr: nothing; "->": a link to the victim
+        Meanwhile meanwhile;
+        const char* takes;     // the name the finished file takes
+        QStringList after;     // every entry of the folder afterwards
+    };
+    const Case cases[] = {
+        {"a free name", nullptr, Meanwhile::Nothing, "a.avi", {"a.avi"}},
+        {"an older file is replaced", "older", Meanwhile::Nothing, "a.avi", {"a.avi"}},
+        {"a link is replaced, never written through", "->", Meanwhile::Nothing, "a.avi", {"a.avi"}},
+        {"a file that came meanwhile is kept", nullptr, Meanwhile::NewFile, "a (2).avi", {"a (2).avi", "a.avi"}},
+        {"a file put over the older one is kept", "older", Meanwhile::Replaced, "a (2).avi", {"a (2).avi", "a.avi"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        const QString wanted = out + "/a.avi";
+        if (c.atStart && QByteArray(c.atStart) == "->") {
+            ASSERT_TRUE(QFile::link(victim, wanted));
+        } else if (c.atStart) {
+            ASSERT_TRUE(Write(wanted, c.atStart));
+        }
+        const FileIdentity before = FileIdentity::Of(wanted);
+
+        auto file = UnfinishedFile::Create(out);
+        ASSERT_TRUE(WriteThrough(*file, "finished"));
+        // Nothing of it has a name another user could reach.
+        EXPECT_EQ(Entries(out).size(), c.atStart ? 1 : 0);
+        EXPECT_EQ(ReadAll(file->readablePath()), "finished");
+
+        if (c.meanwhile == Meanwhile::NewFile) {
+            ASSERT_TRUE(Write(wanted, "another run's"));
+        } else if (c.meanwhile == Meanwhile::Replaced) {
+            ASSERT_TRUE(Write(out + "/other", "another run's"));
+            ASSERT_EQ(::rename(QFile::encodeName(out + "/other").constData(), QFile::encodeName(wanted).constData()), 0);
+        }
+        const QString taken = file->Publish(
+            [](int n) { return n == 1 ? QString("a.avi") : QString("a (%1).avi").arg(n); }, before);
+        file.reset();
+
+        EXPECT_EQ(taken, out + "/" + c.takes);
+        EXPECT_EQ(ReadAll(taken), "finished");
+        EXPECT_EQ(Entries(out), c.after);
+        if (c.meanwhile != Meanwhile::Nothing) {
+            EXPECT_EQ(ReadAll(wanted), "another run's");
+        }
+        EXPECT_EQ(ReadAll(victim), "the victim's own");
+    }
+
+    // Given up on, it leaves nothing.
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    {
+        auto file = UnfinishedFile::Create(out);
+        ASSERT_TRUE(WriteThrough(*file, "half"));
+    }
+    EXPECT_EQ(Entries(out), QStringList());
+    EXPECT_THROW(UnfinishedFile::Create(out + "/gone"), ESystemError);
+}
+
+TEST(OutputSafety, LeftoversOfDeadWritersOnlyAreRemoved)
+{
+    FreshHome home;
+    const QString out = home.root() + "/out";
+    ASSERT_TRUE(QDir().mkpath(out));
+    const QString victim = home.root() + "/victim.txt";
+    ASSERT_TRUE(Write(victim, "the victim's own"));
+
+    ASSERT_TRUE(Write(out + "/.vantrel-dead.avi.part", "left by a crash"));
+    ASSERT_TRUE(Write(out + "/.vantrel-4242-1.avi.part", "left by an older version"));
+    ASSERT_TRUE(Write(out + "/.vantrel-living.avi.part", "being written"));
+    const int living = ::open(QFile::encodeName(out + "/.vantrel-living.avi.part").constData(), O_RDONLY);
+    ASSERT_GE(living, 0);
+    ASSERT_EQ(::flock(living, LOCK_EX), 0);
+    ASSERT_TRUE(QFile::link(victim, out + "/.vantrel-link.avi.part"));
+    ASSERT_TRUE(Write(out + "/film.avi", "a user's file"));
+    QStringList kept{".vantrel-link.avi.part", ".vantrel-living.avi.part", "film.avi"};
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(Write(out + "/.vantrel-theirs.avi.part", "another user's"));
+        ASSERT_EQ(::chown(QFile::encodeName(out + "/.vantrel-theirs.avi.part").constData(), 65534, 65534), 0);
+        kept << ".vantrel-theirs.avi.part";
+        kept.sort();
+    }
+
+    EXPECT_EQ(UnfinishedFile::RemoveLeftovers(out), 2);
+    EXPECT_EQ(Entries(out), kept);
+    EXPECT_EQ(ReadAll(victim), "the victim's own");
+    ::close(living);
+}
+
+struct Ended
+{
+    int code = -1;
+    bool crashed = false;
+    QStringList lines;
+    QString err;
+};
+
+QProcessEnvironment Headless()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    return env;
+}
+
+Ended Finish(QProcess& vantrel)
+{
+    Ended run;
+    if (!vantrel.waitForFinished(Patience)) {
+        vantrel.kill();
+        vantrel.waitForFinished();
+        ADD_FAILURE() << "vantrel did not end";
+    }
+    run.crashed = vantrel.exitStatus() == QProcess::CrashExit;
+    run.code = vantrel.exitCode();
+    run.lines = QString::fromLocal8Bit(vantrel.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.err = QString::fromLocal8Bit(vantrel.readAllStandardError());
+    return run;
+}
+
+// The outputs its Done lines name, each checked to be there and an AVI.
+QStringList DoneOutputs(const Ended& run)
+{
+    QStringList outputs;
+    for (const QString& line : run.lines) {
+        const QStringList fields = line.split('\t');
+        if (fields.size() == 3 && fields[0] == "Done") {
+            outputs << fields[2];
+            EXPECT_TRUE(ReadAll(fields[2]).startsWith("RIFF")) << fields[2].toStdString() << " is no AVI";
+        }
+    }
+    return outputs;
+}
+
+// The processes whose parent is pid.
+QList<qint64> ChildrenOf(qint64 pid)
+{
+    QList<qint64> children;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        bool number = false;
+        entry.toLongLong(&number);
+        if (!number)
+            continue;
+        const QByteArray text = ReadAll("/proc/" + entry + "/stat");
+        const QList<QByteArray> after = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (after.size() > 1 && after.at(1).toLongLong() == pid)
+            children << entry.toLongLong();
+    }
+    return children;
+}
+
+TEST(OutputSafety, CopiesSideBySideKilledOrShortOfDescriptors)
+{
+    FreshHome home;
+    const QString clip = home.root() + "/clip.flv";
+    MakeFlv(clip, 1.0);
+
+    // Two runs at once into one folder, each with same-named sources.
+    {
+        const QString out = home.root() + "/same";
+        QDir().mkpath(out);
+        QStringList sources[2];
+        for (int copy = 0; copy < 2; ++copy) {
+            for (const char* name : {"a", "b", "c", "d"}) {
+                const QString folder = QStringLiteral("%1/copy%2").arg(home.root()).arg(copy);
+                QDir().mkpath(folder);
+                sources[copy] << folder + "/" + name + ".flv";
+                ASSERT_TRUE(QFile::copy(clip, sources[copy].constLast()));
+            }
+        }
+        QProcess copies[2];
+        for (int copy = 0; copy < 2; ++copy) {
+            copies[copy].setProcessEnvironment(Headless());
+            copies[copy].start(BinPath("vantrel"),
+                               QStringList{"--convert-to", "divx", "--jobs", "2", "--outdir", out} + sources[copy]);
+        }
+        QStringList all;
+        for (QProcess& copy : copies) {
+            const Ended run = Finish(copy);
+            EXPECT_EQ(run.code, 0) << run.err.toStdString();
+            const QStringList outputs = DoneOutputs(run);
+            EXPECT_EQ(outputs.size(), 4) << run.lines.join(" | ").toStdString();
+            all += outputs;
+        }
+        all.removeDuplicates();
+        EXPECT_EQ(all.size(), 8) << "a file reported Done was replaced by the other run";
+        EXPECT_EQ(Entries(out).size(), 8) << Entries(out).join(" | ").toStdString();
+    }
+
+    // Killed mid-file: the kernel ends its ffmpeg, and the unnamed file goes with it.
+    {
+        MakeFlv(home.root() + "/long.flv", 20.0);
+        const QString bin = home.root() + "/bin";
+        PathWithout({"ffmpeg"}, bin);
+        // The real ffmpeg paced to the source's speed, so it surely still runs.
+        ASSERT_TRUE(Write(bin + "/ffmpeg", "#!/bin/sh\nexec " + QFile::encodeName(QFileInfo("/usr/bin/ffmpeg").canonicalFilePath())
+                                               + " -re \"$@\"\n"));
+        QFile(bin + "/ffmpeg").setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QString out = home.root() + "/killed";
+        QDir().mkpath(out);
+        for (const int signalNumber : {SIGKILL, SIGHUP}) {
+            SCOPED_TRACE(signalNumber);
+            QProcessEnvironment env = Headless();
+            env.insert("PATH", bin);
+            QProcess vantrel;
+            vantrel.setProcessEnvironment(env);
+            vantrel.start(BinPath("vantrel"), {"--convert-to", "divx", "--outdir", out, home.root() + "/long.flv"});
+            QList<qint64> ffmpeg;
+            ASSERT_TRUE(QTest::qWaitFor([&] {
+                ffmpeg = ChildrenOf(vantrel.processId());
+                return !ffmpeg.isEmpty() && QFile::symLinkTarget("/proc/" + QString::number(ffmpeg.first()) + "/exe")
+                                                .endsWith("/ffmpeg");
+            }, Patience)) << "ffmpeg never started";
+            ::kill(pid_t(vantrel.processId()), signalNumber);
+            const Ended run = Finish(vantrel);
+            EXPECT_TRUE(run.crashed);
+            EXPECT_EQ(run.lines, QStringList()) << "nothing reported as finished";
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists("/proc/" + QString::number(ffmpeg.first())); },
+                                        5000))
+                << "our ffmpeg outlived the program";
+            EXPECT_EQ(Entries(out), QStringList()) << "an unfinished file was left";
+        }
+    }
+
+    // Few descriptors and many jobs asked for: every file still converted.
+    {
+        const QString folder = home.root() + "/many";
+        QDir().mkpath(folder);
+        for (int i = 0; i < 12; ++i)
+            ASSERT_TRUE(QFile::copy(clip, QStringLiteral("%1/clip%2.flv").arg(folder).arg(i)));
+        const QString out = home.root() + "/many-out";
+        QDir().mkpath(out);
+        QProcess vantrel;
+        vantrel.setProcessEnvironment(Headless());
+        vantrel.setChildProcessModifier([] {
+            const rlimit few{64, 64};
+            ::setrlimit(RLIMIT_NOFILE, &few);
+        });
+        vantrel.start(BinPath("vantrel"), {"--convert-to", "xvid", "--jobs", "24", "--outdir", out, folder});
+        const Ended run = Finish(vantrel);
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_EQ(DoneOutputs(run).size(), 12) << run.lines.join(" | ").toStdString();
+        EXPECT_FALSE(run.err.contains("install")) << run.err.toStdString();
+    }
+}
+
+// A user converting into a folder everyone may write (mode 1777), and another
+// user who plants links and files there first. Both are unprivileged users.
+TEST(OutputSafety, SecondUserInASharedFolderGetsNothing)
+{
+    if (::geteuid() != 0) {
+        std::cerr << "skipped: needs root to act as two users\n";
+        return;
+    }
+    constexpr uid_t User = 65534;
+    constexpr uid_t Attacker = 65533;
+    FreshHome home;
+    // Where both users can reach, as under /tmp.
+    QTemporaryDir machine(QStringLiteral("/tmp/vantrel-users-XXXXXX"));
+    ASSERT_TRUE(machine.isValid());
+    ::chmod(QFile::encodeName(machine.path()).constData(), 0755);
+    const QString userHome = machine.path() + "/user";
+    const QString shared = machine.path() + "/shared";
+    for (const QString& folder : {userHome, shared})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chown(QFile::encodeName(userHome).constData(), User, User), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString source = userHome + "/clip.flv";
+    MakeFlv(source, 1.0);
+    const QString precious = userHome + "/precious.txt";
+    ASSERT_TRUE(Write(precious, "the user's own"));
+    for (const QString& path : {source, precious})
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), User, User), 0);
+
+    // Planted by the attacker: a link at the output's name, a file of his own at
+    // the second name, and links at every name the unfinished file once took.
+    const auto asAttacker = [](const QString& link, const QString& target) {
+        QFile::link(target, link);
+        ::lchown(QFile::encodeName(link).constData(), Attacker, Attacker);
+    };
+    asAttacker(shared + "/clip.avi", precious);
+    ASSERT_TRUE(Write(shared + "/clip (2).avi", "the attacker's"));
+    ::chown(QFile::encodeName(shared + "/clip (2).avi").constData(), Attacker, Attacker);
+    ::chmod(QFile::encodeName(shared + "/clip (2).avi").constData(), 0666);
+    for (int pid = 300; pid < 4000; ++pid)
+        asAttacker(QStringLiteral("%1/.vantrel-%2-1.avi.part").arg(shared).arg(pid), precious);
+
+    QProcess vantrel;
+    QProcessEnvironment env = Headless();
+    env.insert("HOME", userHome);
+    env.insert("TMPDIR", userHome);
+    env.insert("XDG_RUNTIME_DIR", userHome);
+    env.insert("XDG_CONFIG_HOME", userHome + "/.config");
+    vantrel.setProcessEnvironment(env);
+    vantrel.setWorkingDirectory(userHome);
+    vantrel.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(User) != 0 || ::setuid(User) != 0)
+            ::_exit(99);
+    });
+    vantrel.start(BinPath("vantrel"), {"--convert-to", "divx", "--outdir", shared, source});
+    const Ended run = Finish(vantrel);
+
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    const QStringList outputs = DoneOutputs(run);
+    ASSERT_EQ(outputs.size(), 1) << run.lines.join(" | ").toStdString();
+    EXPECT_EQ(ReadAll(precious), "the user's own") << "written through the attacker's link";
+    EXPECT_EQ(ReadAll(shared + "/clip (2).avi"), "the attacker's");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(outputs.first()).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, User) << "the output is not a file the attacker made";
+}
+
+} // namespace
