@@ -51,10 +51,8 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
             return QStringLiteral("ffmpeg could not write the whole output file");
     }
     const QFileInfo output(outputFile);
-    if (!output.isFile())
+    if (!output.isFile() || output.size() == 0)
         return QStringLiteral("ffmpeg wrote no output file");
-    if (output.size() == 0)
-        return QStringLiteral("ffmpeg wrote an empty output file");
     return {};
 }
 
@@ -216,6 +214,11 @@ bool ConversionRun::StartRow(int row)
 
     auto job = std::make_unique<Job>();
     job->before = FileIdentity::Of(target);
+    if (job->before.folder) {
+        MarkFailed(row, QStringLiteral("Cannot save the output file %1: %2").arg(target, QString::fromLocal8Bit(std::strerror(EISDIR))));
+        emit rowFinished(row);
+        return false;
+    }
     // Finished since this run began: another run's file, which is kept.
     if (job->before.exists && job->before.changedMs >= m_startedMs)
         job->before = {};

@@ -31,7 +31,7 @@ struct LaunchPlan
     // Ended by the kernel when the program dies, however it dies.
     bool diesWithParent = true;
     // Descriptors of the program the child keeps open under the same numbers.
-    QList<int> inheritedDescriptors;
+    QList<int> inheritedDescriptors = {};
 };
 
 // Sets up a process as every child of the program starts: the plan's program,

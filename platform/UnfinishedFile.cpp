@@ -36,7 +36,7 @@ FileIdentity IdentityAt(int dirFd, const QByteArray& name)
     struct stat st {};
     if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
-    return {true, st.st_dev, st.st_ino};
+    return {true, st.st_dev, st.st_ino, 0, S_ISDIR(st.st_mode)};
 }
 
 // The filesystem cannot do what was asked this way; another way may work.
@@ -55,7 +55,8 @@ FileIdentity FileIdentity::Of(const QString& path)
     struct stat st {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    return {true, st.st_dev, st.st_ino, qint64(st.st_ctim.tv_sec) * 1000 + st.st_ctim.tv_nsec / 1000000};
+    return {true, st.st_dev, st.st_ino, qint64(st.st_ctim.tv_sec) * 1000 + st.st_ctim.tv_nsec / 1000000,
+            S_ISDIR(st.st_mode)};
 }
 
 qint64 FileIdentity::NowMs()
@@ -165,9 +166,12 @@ bool UnfinishedFile::MoveToFree(const QByteArray& name)
 bool UnfinishedFile::ReplaceIfStill(const QByteArray& name, const FileIdentity& before)
 {
     const QByteArray hidden = QFile::encodeName(m_hiddenName);
+    if (before.folder || IdentityAt(m_dirFd, name).folder)
+        return false;
     if (::renameat2(m_dirFd, hidden.constData(), m_dirFd, name.constData(), RENAME_EXCHANGE) == 0) {
         // The old file now stands at the hidden name.
-        if (IdentityAt(m_dirFd, hidden) == before) {
+        const FileIdentity old = IdentityAt(m_dirFd, hidden);
+        if (old == before && !old.folder) {
             ::unlinkat(m_dirFd, hidden.constData(), 0);
             return true;
         }

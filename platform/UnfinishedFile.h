@@ -14,6 +14,7 @@ struct FileIdentity
     dev_t device = 0;
     ino_t inode = 0;
     qint64 changedMs = 0; // when the entry last changed (made, renamed, linked); not part of the identity
+    bool folder = false;  // a folder, which a file never replaces
 
     // The entry itself, a link not followed.
     static FileIdentity Of(const QString& path);

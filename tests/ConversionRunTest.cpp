@@ -501,7 +501,7 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
                 return false;
         return QTest::qWaitFor([&] {
             const QStringList partials = run.partialFiles();
-            return partials.size() == 2 && QFileInfo(partials[0]).size() > 0 && QFileInfo(partials[1]).size() > 0;
+            return partials.size() == 2 && OpenedForWriting(partials[0]) && OpenedForWriting(partials[1]);
         }, 30000);
     };
     const auto states = [&] {
@@ -593,7 +593,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     };
     auto begun = [&] {
         return stalled->feed(head)
-            && QTest::qWaitFor([&] { return QFileInfo(run.partialFile()).size() > 0; }, 30000);
+            && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
     };
     bool mounted = false;
 

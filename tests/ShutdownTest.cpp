@@ -181,7 +181,7 @@ TEST_F(Shutdown, DestroyEndsItsConversionDeletesTheBatchFileAndKeepsTheRest)
         ffmpeg = frm.conversion().runningProcessId();
         ASSERT_GT(ffmpeg, 0);
         EXPECT_TRUE(source.feed(head));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo(frm.conversion().partialFile()).size() > 0; }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFile()); }, 60000));
         frm.state().FfmpegExe = tools + QStringLiteral("ffmpeg");
         frm.state().MediaInfoExe = tools + QStringLiteral("mediainfo");
         frm.state().AppDir = tools;
@@ -251,7 +251,7 @@ void closeDuringConversion(TfrmMain& frm, const QByteArray& head, StalledSource&
     const qint64 ffmpeg = frm.conversion().runningProcessId();
     if (ffmpeg <= 0)
         std::_Exit(3);
-    if (!source.feed(head) || !QTest::qWaitFor([&] { return QFileInfo(frm.conversion().partialFile()).size() > 0; }, 60000))
+    if (!source.feed(head) || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFile()); }, 60000))
         std::_Exit(4);
     QFile out(pidFile);
     if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(ffmpeg)) <= 0)

@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace {
 
@@ -91,4 +93,29 @@ QString PathWithout(const QStringList& missingTools, const QString& folder)
         }
     }
     return folder;
+}
+
+bool OpenedForWriting(const QString& file)
+{
+    struct stat target {};
+    if (::stat(QFile::encodeName(file).constData(), &target) != 0)
+        return false;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QString fds = QStringLiteral("/proc/") + pid + QStringLiteral("/fd");
+        for (const QString& fd : QDir(fds).entryList(QDir::Files | QDir::System)) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(fds + QLatin1Char('/') + fd).constData(), &st) != 0
+                || st.st_dev != target.st_dev || st.st_ino != target.st_ino)
+                continue;
+            QFile info(QStringLiteral("/proc/") + pid + QStringLiteral("/fdinfo/") + fd);
+            if (!info.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray& line : info.readAll().split('\n')) {
+                // Octal open flags; the access mode is the lowest two bits.
+                if (line.startsWith("flags:") && (line.mid(6).trimmed().toInt(nullptr, 8) & O_ACCMODE) == O_WRONLY)
+                    return true;
+            }
+        }
+    }
+    return false;
 }

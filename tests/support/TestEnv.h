@@ -35,3 +35,7 @@ QString BinPath(const QString& name);
 // A folder in which every executable is a link to the real one, minus the named
 // tools, for running with a PATH on which they are missing.
 QString PathWithout(const QStringList& missingTools, const QString& folder);
+
+// True once some process has opened the file for writing by itself (as ffmpeg
+// opens its output), not merely inherited a descriptor of it.
+bool OpenedForWriting(const QString& file);
