@@ -1,5 +1,6 @@
 // The program without a window, run as a user runs it: the built vantrel with
 // no display and no QT_QPA_PLATFORM, on small real FLV files.
+#include "app/ConsoleFrontEnd.h"
 #include "app/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
 #include "support/TestEnv.h"
@@ -272,6 +273,32 @@ QList<qint64> ChildrenOf(qint64 pid)
             children << id;
     }
     return children;
+}
+
+// Names wider than the terminal made the progress line wrap and scroll.
+TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
+{
+    const QString longName(100, QLatin1Char('n'));
+    struct Case
+    {
+        const char* name;
+        QList<QPair<QString, QString>> parts;
+        int width;
+        QString line;
+    };
+    const Case cases[] = {
+        {"short names as they are", {{"a.flv", "5% Done"}, {"b.flv", "Pending"}}, 79, "a.flv  5% Done   b.flv  Pending"},
+        {"a long name cut", {{longName, "50% Done"}}, 20, "nnnnnnnnn\u2026  50% Done"},
+        {"a short name lends its room", {{"a.flv", "1% Done"}, {longName, "2% Done"}}, 40,
+         "a.flv  1% Done   nnnnnnnnnnnnn\u2026  2% Done"},
+        {"too narrow for all: those that fit, and how many more", {{longName, "1% Done"}, {longName, "2% Done"}}, 24,
+         "nnnnnnnnn\u2026  1% Done   +1"},
+    };
+    for (const Case& c : cases) {
+        const QString line = ConsoleFrontEnd::FitProgress(c.parts, c.width);
+        EXPECT_EQ(line.toStdString(), c.line.toStdString()) << c.name;
+        EXPECT_LE(line.size(), c.width) << c.name;
+    }
 }
 
 bool IsFfmpeg(qint64 pid)
