@@ -40,8 +40,9 @@ Shape ShapeOf(const QString& path)
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return Shape::Settings; // missing or unreadable: QSettings itself reports it
     Shape shape = Shape::Settings;
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r'; };
     for (QByteArray line : file.readAll().split('\n')) {
-        if (std::any_of(line.cbegin(), line.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r'; }))
+        if (std::any_of(line.cbegin(), line.cend(), control))
             return Shape::NotSettings;
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))

@@ -670,14 +670,16 @@ TEST_F(QueueWindow, BrowseButtonGoesThroughTheFolderDialogAndShowsTheOutputFolde
     EXPECT_EQ(frm->Edit3->text(), out);
     EXPECT_EQ(frm->state().WorkDir, out);
 
-    // A settings store that cannot be written leaves the boxes as they were and says nothing.
+    // A settings store that cannot be written: the folder is still used and
+    // shown for this session, and the user is told it will not be remembered.
     QFile::remove(home.configFile());
     QDir().mkpath(home.configFile());
     prompts.answerFolder(media);
     frm->Button3Click();
-    EXPECT_EQ(frm->Edit4->text(), out);
-    EXPECT_EQ(frm->Edit3->text(), out);
-    EXPECT_EQ(prompts.shown().size(), 2u);
+    EXPECT_EQ(frm->Edit4->text(), media);
+    EXPECT_EQ(frm->Edit3->text(), media);
+    EXPECT_EQ(frm->state().WorkDir, media);
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message).size(), 1);
 }
 
 TEST_F(QueueWindow, PathBoxesOnlyDisplay)
