@@ -1,65 +1,66 @@
 #include "app/ConsoleFrontEnd.h"
 
+#include "app/ExitCleanup.h"
+#include "app/SignalWatcher.h"
 #include "app/StartUp.h"
 #include "engine/ConversionRun.h"
 #include "model/QueueModel.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "queue/DurationProbe.h"
+#include "queue/EveryFileProbe.h"
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <cstring>
+#include <numeric>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 
-void Write(std::FILE* stream, const QString& text)
+bool Write(std::FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    return std::fflush(stream) == 0 && written == static_cast<size_t>(bytes.size());
 }
 
-// A message the window would show in a dialog, or one of the front end's own.
-void Complain(const QString& text)
+// A message about one file: standard error names it first.
+void Complain(const QString& path, const QString& reason)
 {
-    Prompt::message(text);
+    Write(stderr, QStringLiteral("vantrel: %1: %2\n").arg(ConsoleFrontEnd::LineField(path), reason));
 }
 
-// The last line of a row's failure detail: ffmpeg's last error line, or the
-// program's own reason when ffmpeg said nothing.
+// The first line of a row's failure detail: the reason itself; what follows
+// is ffmpeg's own output for the window's tooltip.
 QString Reason(const QString& detail)
 {
     const QStringList lines = detail.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QString reason = lines.isEmpty() ? QStringLiteral("The file was not converted") : lines.constLast().trimmed();
-    reason.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return reason;
+    for (const QString& line : lines) {
+        if (!line.trimmed().isEmpty())
+            return line.trimmed();
+    }
+    return QStringLiteral("The file was not converted");
 }
 
-QString SignalName(int signalNumber)
+int TerminalWidth()
 {
-    return signalNumber == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
-}
-
-// Self-pipe: the handler only writes the signal's number; the event loop reads it.
-int s_signalPipe[2] = {-1, -1};
-
-void OnSignal(int signalNumber)
-{
-    const int saved = errno;
-    const char byte = static_cast<char>(signalNumber);
-    [[maybe_unused]] const ssize_t written = ::write(s_signalPipe[1], &byte, 1);
-    errno = saved;
+    winsize size {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
 }
 
 } // namespace
@@ -69,21 +70,74 @@ ConsoleFrontEnd::ConsoleFrontEnd(ConsoleOptions options, QObject* parent)
 {
     m_finder->Filter = QStringLiteral("*.flv");
     m_finder->Recurse = false;
-    m_actions = new QueueActions(m_state, *m_queue, *m_finder, this);
     m_progressWanted = ::isatty(STDERR_FILENO) == 1;
 }
 
 ConsoleFrontEnd::~ConsoleFrontEnd() = default;
 
+QString ConsoleFrontEnd::LineField(const QString& text)
+{
+    QString field;
+    field.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            field += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            field += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            field += QLatin1String("\\n");
+        else
+            field += c;
+    }
+    return field;
+}
+
+QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts, int width)
+{
+    const QString gap = QStringLiteral("   ");
+    constexpr int ShortestName = 4; // fewer files shown rather than names no one can read
+    for (qsizetype shown = parts.size(); shown > 0; --shown) {
+        const QString more = shown < parts.size() ? QStringLiteral("   +%1").arg(parts.size() - shown) : QString();
+        qsizetype room = width - more.size() - gap.size() * (shown - 1);
+        for (qsizetype i = 0; i < shown; ++i)
+            room -= parts.at(i).second.size() + 2;
+        if (room < ShortestName * shown && shown > 1)
+            continue;
+        // Short names give what they leave over to the long ones.
+        std::vector<qsizetype> order(static_cast<size_t>(shown));
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(),
+                  [&](qsizetype a, qsizetype b) { return parts.at(a).first.size() < parts.at(b).first.size(); });
+        std::vector<qsizetype> keep(static_cast<size_t>(shown));
+        qsizetype left = std::max<qsizetype>(room, 0);
+        qsizetype count = shown;
+        for (const qsizetype i : order) {
+            keep[static_cast<size_t>(i)] = std::min(parts.at(i).first.size(), left / count);
+            left -= keep[static_cast<size_t>(i)];
+            --count;
+        }
+        QStringList texts;
+        for (qsizetype i = 0; i < shown; ++i) {
+            const QString& name = parts.at(i).first;
+            const qsizetype kept = keep[static_cast<size_t>(i)];
+            const QString fitted = kept >= name.size() ? name : kept > 0 ? name.left(kept - 1) + QChar(0x2026) : QString();
+            texts << QStringLiteral("%1  %2").arg(fitted, parts.at(i).second);
+        }
+        QString line = texts.join(gap) + more;
+        if (line.size() > width)
+            line = line.left(std::max(width - 1, 0)) + QChar(0x2026);
+        return line;
+    }
+    return {};
+}
+
 int ConsoleFrontEnd::exec()
 {
     switch (m_options.action) {
     case ConsoleOptions::Action::Help:
-        Write(stdout, ConsoleOptions::UsageText());
-        return AllDone;
+        return Write(stdout, ConsoleOptions::UsageText()) ? AllDone : SomeFailed;
     case ConsoleOptions::Action::Version:
-        Write(stdout, ConsoleOptions::VersionText());
-        return AllDone;
+        return Write(stdout, ConsoleOptions::VersionText()) ? AllDone : SomeFailed;
     case ConsoleOptions::Action::UsageError:
         return Usage(m_options.error);
     case ConsoleOptions::Action::Convert:
@@ -113,6 +167,12 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
         return false;
     }
 
+    // The front end never writes settings, so only a file it cannot read matters.
+    if (m_options.outDir.isEmpty() || m_options.jobs == 0) {
+        const QString trouble = StartUp::SettingsTrouble();
+        if (!trouble.isEmpty())
+            Write(stderr, QStringLiteral("vantrel: %1 Its settings are not used.\n").arg(trouble));
+    }
     const QString outDir = m_options.outDir.isEmpty() ? StartUp::StoredWorkDir() : m_options.outDir;
     if (outDir.isEmpty()) {
         Usage(QStringLiteral("no output folder is stored; name one with --outdir DIR"));
@@ -135,61 +195,130 @@ int ConsoleFrontEnd::Convert()
 {
     if (!FindToolsAndOutput())
         return UsageError;
-    WatchSignals();
+    auto* watcher = new SignalWatcher({SIGINT, SIGTERM, SIGHUP, SIGPIPE}, this);
+    connect(watcher, &SignalWatcher::received, this, &ConsoleFrontEnd::Interrupted);
     // The private temp folder only: the window's start-up would make folders
     // and write settings, which the front end never does.
     StartUp::UsePrivateTempFolder(m_state);
     m_state.Jobs = m_options.jobs > 0 ? m_options.jobs : StartUp::StoredJobs();
 
-    bool allQueued = true;
+    bool allNamed = true;
     for (const QString& path : std::as_const(m_options.paths))
-        allQueued = Queue(path) && allQueued;
+        allNamed = Collect(path) && allNamed;
+    QueueSources();
+    ReportInOrder();
 
     if (m_queue->count() > 0)
         RunQueue();
 
-    bool allDone = allQueued;
-    for (int row = 0; row < m_queue->count(); ++row) {
-        if (!m_reported.count(row)) {
-            Write(stdout, QStringLiteral("Failed\t%1\t%2\n")
-                              .arg(m_queue->path(row), QStringLiteral("The run stopped before this file")));
-        }
-        allDone = allDone && m_queue->state(row) == RowState::Done;
+    bool allDone = allNamed;
+    for (Source& source : m_sources) {
+        const bool done = source.row >= 0 && m_queue->state(source.row) == RowState::Done;
+        allDone = allDone && done;
+        if (source.reported)
+            continue;
+        const QString reason = source.row >= 0 ? QStringLiteral("The run stopped before this file") : source.reason;
+        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
+        source.reported = true;
     }
     return allDone ? AllDone : SomeFailed;
 }
 
-bool ConsoleFrontEnd::Queue(const QString& path)
+bool ConsoleFrontEnd::Collect(const QString& path)
 {
     const QFileInfo info(path);
-    if (!info.exists()) {
-        Complain(QStringLiteral("Cannot find \"%1\": there is no such file or folder.").arg(path));
+    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
+    if (!info.isDir()) {
+        AddSource(absolute);
+        return true;
+    }
+    if (!QDir(absolute).isReadable()) {
+        Complain(absolute, QStringLiteral("the folder cannot be read"));
         return false;
     }
-    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
-    if (info.isDir())
-        return QueueFolder(absolute);
-
-    const int before = m_queue->count();
-    RunGuarded([&] { m_actions->AddFlvFile(absolute); });
-    return m_queue->count() > before;
+    m_finder->Files.clear();
+    m_finder->Directory = absolute;
+    m_finder->Execute();
+    if (m_finder->Files.isEmpty()) {
+        Complain(absolute, QStringLiteral("there is no FLV file in this folder"));
+        return false;
+    }
+    for (const QString& file : std::as_const(m_finder->Files))
+        AddSource(file);
+    return true;
 }
 
-bool ConsoleFrontEnd::QueueFolder(const QString& folder)
+void ConsoleFrontEnd::AddSource(const QString& path)
 {
-    // Add Folder stops at the first file it cannot measure; the files it
-    // would have queued tell whether it got through.
-    m_finder->Files.clear();
-    m_finder->Directory = folder;
-    m_finder->Execute();
-    const qsizetype found = m_finder->Files.size();
-    if (found == 0) {
-        Complain(QStringLiteral("There is no FLV file in the folder \"%1\".").arg(folder));
-        return false;
+    const QFileInfo info(path);
+    // A file named twice, alone or by its folder, is converted once.
+    const QString canonical = info.canonicalFilePath();
+    const QString key = canonical.isEmpty() ? path : canonical;
+    if (m_named.contains(key))
+        return;
+    m_named.insert(key);
+
+    Source& source = m_sources.emplace_back();
+    source.path = path;
+    if (!DurationProbe::CanBeNamed(path)) {
+        NotQueued(source, QStringLiteral("its name is not valid in the system's encoding"));
+    } else if (!info.exists()) {
+        NotQueued(source, QStringLiteral("there is no such file or folder"));
+    } else if (!info.isFile()) {
+        NotQueued(source, QStringLiteral("it is not a file"));
+    } else if (!DurationProbe::CanQuote(path)) {
+        NotQueued(source, QStringLiteral("its name holds a double quote or a line break, which cannot be passed to "
+                                         "mediainfo"));
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            NotQueued(source, QStringLiteral("it cannot be read: %1").arg(file.errorString()));
     }
-    const int before = m_queue->count();
-    RunGuarded([&] { m_actions->AddFolder(folder); });
-    return m_queue->count() - before == found;
+}
+
+void ConsoleFrontEnd::NotQueued(Source& source, const QString& reason)
+{
+    source.reason = reason;
+    ClearProgress();
+    Complain(source.path, reason);
+}
+
+void ConsoleFrontEnd::QueueSources()
+{
+    QStringList paths;
+    std::vector<size_t> measured; // m_sources' index of each path
+    for (size_t i = 0; i < m_sources.size(); ++i) {
+        if (m_sources[i].reason.isEmpty()) {
+            paths << m_sources[i].path;
+            measured.push_back(i);
+        }
+    }
+    if (paths.isEmpty())
+        return;
+
+    const DurationProbe probe(m_state.TempDir, m_state.MediaInfoExe);
+    EveryFileProbe probes(probe, paths, m_state.jobs());
+    m_probe = &probes;
+    for (int i = 0; i < paths.size(); ++i) {
+        Source& source = m_sources[measured[static_cast<size_t>(i)]];
+        try {
+            const auto answer = probes.Take(i);
+            if (!answer || answer->trimmed().isEmpty()) {
+                NotQueued(source, QStringLiteral("mediainfo finds no playing time in it: it is empty, damaged or not "
+                                                 "a video"));
+                continue;
+            }
+            const int row = m_queue->count();
+            QueueActions::AppendMeasured(*m_queue, source.path, *answer);
+            source.row = row;
+            m_sourceOfRow[row] = measured[static_cast<size_t>(i)];
+        } catch (const VantrelError& e) {
+            NotQueued(source, e.text());
+        } catch (const std::exception& e) {
+            NotQueued(source, QString::fromLocal8Bit(e.what()));
+        }
+    }
+    m_probe = nullptr;
 }
 
 void ConsoleFrontEnd::RunQueue()
@@ -227,15 +356,46 @@ void ConsoleFrontEnd::RunQueue()
 
 void ConsoleFrontEnd::ReportRow(int row)
 {
-    ClearProgress();
-    m_reported.insert(row);
-    const QString source = m_queue->path(row);
+    const auto found = m_sourceOfRow.find(row);
+    if (found == m_sourceOfRow.end())
+        return;
+    Source& source = m_sources[found->second];
+    if (source.reported)
+        return;
+    source.reported = true;
     if (m_queue->state(row) == RowState::Done) {
         // The name the finished file took, which may differ from the one it started with.
-        Write(stdout, QStringLiteral("Done\t%1\t%2\n").arg(source, m_queue->output(row)));
+        Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue->output(row))));
     } else {
-        Write(stdout, QStringLiteral("Failed\t%1\t%2\n").arg(source, Reason(m_queue->failureDetail(row))));
+        Print(QStringLiteral("Failed\t%1\t%2\n")
+                  .arg(LineField(source.path), LineField(Reason(m_queue->failureDetail(row)))));
     }
+    ReportInOrder();
+}
+
+void ConsoleFrontEnd::ReportInOrder()
+{
+    for (; m_nextInOrder < m_sources.size(); ++m_nextInOrder) {
+        Source& source = m_sources[m_nextInOrder];
+        if (source.reported)
+            continue;
+        if (source.row >= 0)
+            return; // its line comes when it finishes
+        source.reported = true;
+        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(source.reason)));
+    }
+}
+
+void ConsoleFrontEnd::Print(const QString& line)
+{
+    ClearProgress();
+    if (Write(stdout, line))
+        return;
+    const int error = errno;
+    // A reader that went away (`| head`) ends the program as its signal does.
+    if (error == EPIPE)
+        Interrupted(SIGPIPE);
+    CannotWriteOutput(error);
 }
 
 void ConsoleFrontEnd::ShowProgress()
@@ -244,19 +404,20 @@ void ConsoleFrontEnd::ShowProgress()
         return;
     // Every file converting now, in the order they started. A row just started
     // still says "Pending"; a finished one is reported by its own line.
-    QStringList parts;
+    QList<QPair<QString, QString>> parts;
     for (const int row : std::as_const(m_converting)) {
         const RowState state = m_queue->state(row);
         if (state != RowState::Pending && state != RowState::Converting)
             continue;
         const QString progress = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue->progress(row);
-        parts << QStringLiteral("%1  %2").arg(QFileInfo(m_queue->path(row)).fileName(), progress);
+        parts.append({QFileInfo(m_queue->path(row)).fileName(), progress});
     }
     if (parts.isEmpty()) {
         ClearProgress();
         return;
     }
-    const QString line = parts.join(QStringLiteral("   "));
+    // The last column stays free: a line that fills it wraps on some terminals.
+    const QString line = FitProgress(parts, TerminalWidth() - 1);
     if (m_progressShown && line == m_progressLine)
         return;
     Write(stderr, QStringLiteral("\r%1\033[K").arg(line));
@@ -272,40 +433,37 @@ void ConsoleFrontEnd::ClearProgress()
     m_progressShown = false;
 }
 
-void ConsoleFrontEnd::WatchSignals()
+void ConsoleFrontEnd::EndWork()
 {
-    if (::pipe2(s_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    m_signals = new QSocketNotifier(s_signalPipe[0], QSocketNotifier::Read, this);
-    connect(m_signals, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        if (::read(s_signalPipe[0], &byte, 1) == 1)
-            Interrupted(byte);
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    if (m_probe)
+        m_probe->Stop();
+    // Ending the run ends its ffmpeg, waits for it and removes its unfinished file.
+    if (m_run) {
+        m_run->disconnect(this);
+        m_run->Abort();
+    }
+    ExitCleanup::DeleteFiles(ExitCleanup::FilesAtClose(m_state));
 }
 
 void ConsoleFrontEnd::Interrupted(int signalNumber)
 {
     ClearProgress();
+    const QString name = SignalWatcher::Name(signalNumber);
     for (const int row : std::as_const(m_converting))
-        Complain(QStringLiteral("Stopped by %1; the conversion of \"%2\" did not finish.")
-                     .arg(SignalName(signalNumber), m_queue->path(row)));
+        Complain(m_queue->path(row), QStringLiteral("stopped by %1; the conversion did not finish").arg(name));
     if (m_converting.isEmpty())
-        Complain(QStringLiteral("Stopped by %1.").arg(SignalName(signalNumber)));
-    // Ending the run ends its ffmpeg, waits for it and removes its unfinished
-    // file; the stopped file was never finished, so it gets no line of its own.
-    if (m_run)
-        m_run->disconnect(this);
-    m_run.reset();
+        Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
+    // The stopped files were never finished, so they get no line of their own.
+    EndWork();
     std::fflush(stdout);
-    // Ended by the signal itself, so a calling shell or xargs sees why.
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
-    std::_Exit(128 + signalNumber);
+    SignalWatcher::EndBy(signalNumber);
+}
+
+void ConsoleFrontEnd::CannotWriteOutput(int error)
+{
+    ClearProgress();
+    Write(stderr, QStringLiteral("vantrel: cannot write to standard output: %1\n")
+                      .arg(QString::fromLocal8Bit(std::strerror(error))));
+    EndWork();
+    std::_Exit(SomeFailed);
 }

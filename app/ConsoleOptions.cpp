@@ -23,17 +23,29 @@ bool IsOption(const QString& argument, const QString& name)
     return argument == name || argument.startsWith(name + QLatin1Char('='));
 }
 
+bool IsPath(const QString& argument)
+{
+    return argument == QLatin1String("-") || !argument.startsWith(QLatin1Char('-'));
+}
+
 } // namespace
 
 bool ConsoleOptions::Wanted(const QStringList& arguments)
 {
-    static const QStringList names{QStringLiteral("--convert-to"), QStringLiteral("--outdir"),
-                                   QStringLiteral("--jobs"), QStringLiteral("--help"), QStringLiteral("--version")};
-    for (const QString& argument : arguments)
-        for (const QString& name : names)
-            if (IsOption(argument, name))
-                return true;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--"))
+            return false;
+        if (!IsPath(argument))
+            return true;
+    }
     return false;
+}
+
+QStringList ConsoleOptions::WindowPaths(const QStringList& arguments)
+{
+    QStringList paths = arguments;
+    paths.removeOne(QStringLiteral("--"));
+    return paths;
 }
 
 ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
@@ -51,7 +63,7 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
-        if (optionsEnded || argument == QLatin1String("-") || !argument.startsWith(QLatin1Char('-'))) {
+        if (optionsEnded || IsPath(argument)) {
             options.paths << argument;
         } else if (argument == QLatin1String("--")) {
             optionsEnded = true;
@@ -119,14 +131,25 @@ QString ConsoleOptions::UsageText()
         "                          it, the settings file's Jobs=, else one per core\n"
         "  --help                  show this text\n"
         "  --version               show the version\n"
+        "  --                      what follows is a PATH even if it starts with -\n"
         "\n"
-        "Each finished file gives one line on standard output, in the order files\n"
-        "finish:  Done<TAB>source<TAB>output  or  Failed<TAB>source<TAB>reason\n"
+        "Every FLV file named, alone or by its folder, gives exactly one line on\n"
+        "standard output, in the order files finish (with --jobs 1, in the order\n"
+        "given):  Done<TAB>source<TAB>output  or  Failed<TAB>source<TAB>reason\n"
+        "A tab, newline or backslash in these fields is written \\t, \\n or \\\\.\n"
+        "A file named twice is converted once.\n"
         "\n"
-        "Exit code: 0 every file converted; 1 a file failed or could not be queued;\n"
-        "2 a usage error (unknown option or profile, no PATH, no output folder, a\n"
-        "missing tool). Ended by SIGINT or SIGTERM, it stops its ffmpeg and ends by\n"
-        "that signal.\n");
+        "Exit code: 0 every file converted; 1 a file failed or could not be queued,\n"
+        "or standard output could not be written; 2 a usage error (unknown option or\n"
+        "profile, no PATH, no output folder, a missing tool). Ended by SIGINT,\n"
+        "SIGTERM, SIGHUP or SIGPIPE, it stops its ffmpeg, removes the unfinished\n"
+        "files and ends by that signal.\n");
+}
+
+QString ConsoleOptions::NoDisplayText()
+{
+    return QStringLiteral("vantrel: cannot open a window: no display. To convert without one: "
+                          "vantrel --convert-to divx|xvid PATH...\n");
 }
 
 QString ConsoleOptions::VersionText()

@@ -19,12 +19,15 @@ struct ConsoleOptions
     QString error; // why the command line is a usage error
 
     // True when the arguments (the program's own name not among them) are for
-    // the front end rather than the window: one of them is one of its options.
-    // Any other command line stays the window's, which a later copy forwards
-    // to the running one as it always has.
+    // the front end rather than the window: an option comes before any "--".
+    // The window takes only paths, so an option unknown to both is the front
+    // end's usage error, never a window that opens and writes settings.
     static bool Wanted(const QStringList& arguments);
     static ConsoleOptions Parse(const QStringList& arguments);
+    // The window's paths: the arguments without the "--" that ends the options.
+    static QStringList WindowPaths(const QStringList& arguments);
 
     static QString UsageText();
     static QString VersionText();
+    static QString NoDisplayText();
 };

@@ -91,6 +91,9 @@ public:
     // ---- shutdown and single instance (app/MainShutdown.cpp) ----
     void EzRgnBtn2Click();
     void FormDestroy();
+    // SIGTERM, SIGINT and SIGHUP end the program as a close by the window
+    // manager does, then by the signal. Only the program's own main() asks.
+    void EndOnSignals();
     TMainInstance* MainInstance1 = nullptr; // owned as a child
     // ---- end shutdown and single instance ----
 

@@ -1,9 +1,11 @@
 #include "app/Main.h"
 
 #include "app/ExitCleanup.h"
+#include "app/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
 #include "engine/ConversionRun.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 
@@ -46,4 +48,13 @@ void TfrmMain::FormDestroy()
         ExitCleanup::DeleteFiles(ExitCleanup::FilesAtDestroy(m_state));
     } catch (const std::exception&) {
     }
+}
+
+void TfrmMain::EndOnSignals()
+{
+    auto* watcher = new SignalWatcher({SIGTERM, SIGINT, SIGHUP}, this);
+    connect(watcher, &SignalWatcher::received, this, [this](int signalNumber) {
+        FormDestroy();
+        SignalWatcher::EndBy(signalNumber);
+    });
 }

@@ -23,6 +23,14 @@ QString Run(MainState& state)
     state.WorkDir = stored;
     state.Jobs = StoredJobs();
     FindTools(state);
+    // Damaged or unreadable, the file gave no output folder: the user is told,
+    // not left to wonder where the folder chosen last time went. One that
+    // merely cannot be written is told when a folder is chosen.
+    const QString trouble = SettingsTrouble();
+    if (!trouble.isEmpty() && !state.SettingsTroubleTold) {
+        state.SettingsTroubleTold = true;
+        Prompt::message(SettingsStore::NotRememberedText(trouble));
+    }
     return stored;
 }
 
@@ -110,6 +118,16 @@ int StoredJobs()
         // Unreadable, or not a text: the default.
     }
     return JobsFromText(text);
+}
+
+QString SettingsTrouble()
+{
+    try {
+        const SettingsStore store;
+    } catch (const VantrelError& e) {
+        return e.text().endsWith(QLatin1Char('.')) ? e.text() : e.text() + QLatin1Char('.');
+    }
+    return {};
 }
 
 void FindTools(MainState& state)

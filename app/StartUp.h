@@ -9,7 +9,8 @@ struct MainState;
 namespace StartUp {
 
 // The window's whole start-up, step by step; returns the stored output
-// folder, which the window shows (empty when none could be read).
+// folder, which the window shows (empty when none could be read). A settings
+// file that cannot be read as settings is reported.
 QString Run(MainState& state);
 
 // The private temp folder; a refused one is reported and left empty, so the
@@ -32,6 +33,8 @@ QString StoredWorkDir();
 int StoredJobs();
 // The same rule on the setting's text; a null text is a setting not there.
 int JobsFromText(const QString& text);
+// Why the settings file cannot be used, as a sentence naming it; empty when it can.
+QString SettingsTrouble();
 // ffmpeg and mediainfo from PATH; empty when missing, which the action that
 // needs the tool reports.
 void FindTools(MainState& state);

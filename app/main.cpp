@@ -5,6 +5,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -15,6 +21,61 @@ QStringList Arguments(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
+}
+
+// The toolkit would take a path such as "-style" for one of its own options:
+// the window's arguments are its paths alone, each that starts with "-" made
+// absolute. A later copy forwards what it was given from these.
+class WindowArguments
+{
+public:
+    WindowArguments(char* program, const QStringList& paths)
+    {
+        m_bytes.emplace_back(program);
+        for (const QString& path : paths) {
+            m_bytes.push_back(path.startsWith(QLatin1Char('-')) ? QFile::encodeName(QDir::current().absoluteFilePath(path))
+                                                                 : QFile::encodeName(path));
+        }
+        for (QByteArray& bytes : m_bytes)
+            m_pointers.push_back(bytes.data());
+        m_pointers.push_back(nullptr);
+        m_count = static_cast<int>(m_bytes.size());
+    }
+    int& count() { return m_count; }
+    char** values() { return m_pointers.data(); }
+
+private:
+    std::vector<QByteArray> m_bytes;
+    std::vector<char*> m_pointers;
+    int m_count = 0;
+};
+
+[[noreturn]] void NoDisplay()
+{
+    const QByteArray text = ConsoleOptions::NoDisplayText().toLocal8Bit();
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stderr);
+    std::fflush(stderr);
+    std::_Exit(2);
+}
+
+// A display to open the window on, or a platform chosen on purpose (the
+// tests' offscreen one); a chosen platform that fails is caught as it starts.
+bool MayHaveDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QtMessageHandler s_previousHandler = nullptr;
+
+// While the application object starts, a platform that cannot open is fatal
+// to Qt and would abort with a core dump.
+void CatchPlatformFailure(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg)
+        NoDisplay();
+    if (s_previousHandler)
+        s_previousHandler(type, context, text);
 }
 
 } // namespace
@@ -30,12 +91,18 @@ int main(int argc, char* argv[])
         return frontEnd.exec();
     }
 
-    QApplication app(argc, argv);
+    if (!MayHaveDisplay())
+        NoDisplay();
+    WindowArguments windowArguments(argv[0], ConsoleOptions::WindowPaths(arguments));
+    s_previousHandler = qInstallMessageHandler(CatchPlatformFailure);
+    QApplication app(windowArguments.count(), windowArguments.values());
+    qInstallMessageHandler(s_previousHandler);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
     // Only the program itself may end its process when another copy runs.
     TMainInstance::setEnabled(true);
     TfrmMain frmMain;
+    frmMain.EndOnSignals();
     frmMain.show();
     // Files and folders given (Open With, a file manager's drop on the icon).
     frmMain.OpenPaths(TMainInstance::GivenPaths(QCoreApplication::arguments().mid(1)));

@@ -27,6 +27,7 @@ struct MainState
     QString FfmpegArgs;           // ffmpeg's argument text for that row
     QString LastFolder;           // folder last added; the next picker starts there
     int Jobs = 0;                 // files converted or probed side by side; see jobs()
+    bool SettingsTroubleTold = false; // the settings file's trouble was reported, once a session is enough
 
     // The largest number of files handled side by side.
     static constexpr int MaxJobs = 64;

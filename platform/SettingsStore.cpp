@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace {
@@ -25,28 +27,34 @@ void throwOnFailure(const QSettings& settings, const char* what)
     }
 }
 
+enum class Shape { Settings, SettingsWithForeignText, NotSettings };
+
 // The settings format reads almost any bytes as some keys, and would write
-// them back mangled: only text of comments, [sections] and key=value lines counts.
-bool LooksLikeSettings(const QString& path)
+// them back mangled: only comments, [sections] and key=value lines count, and
+// no control byte. A byte that is not UTF-8 still leaves a file of settings:
+// in a comment it changes nothing read, but in a line of settings it is read
+// as U+FFFD and would be written back changed, so such a file is only read.
+Shape ShapeOf(const QString& path)
 {
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return true; // missing or unreadable: QSettings itself reports it
-    const QByteArray bytes = file.readAll();
-    if (bytes.contains('\0'))
-        return false;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    if (utf8.hasError())
-        return false;
-    for (QString line : text.split(QLatin1Char('\n'))) {
+        return Shape::Settings; // missing or unreadable: QSettings itself reports it
+    Shape shape = Shape::Settings;
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r'; };
+    for (QByteArray line : file.readAll().split('\n')) {
+        if (std::any_of(line.cbegin(), line.cend(), control))
+            return Shape::NotSettings;
         line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
             continue;
-        if (line.startsWith(QLatin1Char('[')) ? !line.endsWith(QLatin1Char(']')) : !line.contains(QLatin1Char('=')))
-            return false;
+        if (line.startsWith('[') ? !line.endsWith(']') : !line.contains('='))
+            return Shape::NotSettings;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        [[maybe_unused]] const QString text = utf8(line);
+        if (utf8.hasError())
+            shape = Shape::SettingsWithForeignText;
     }
-    return true;
+    return shape;
 }
 
 bool MayWrite(const QString& path)
@@ -76,11 +84,19 @@ SettingsStore::SettingsStore()
                                              QStringLiteral("Vantrel")))
 {
     throwOnFailure(*m_settings, "read");
-    if (!LooksLikeSettings(m_settings->fileName()))
+    const Shape shape = ShapeOf(m_settings->fileName());
+    if (shape == Shape::NotSettings)
         throw VantrelError(QStringLiteral("The settings file \"%1\" is damaged").arg(m_settings->fileName()));
+    m_rewritable = shape == Shape::Settings;
 }
 
 SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::NotRememberedText(const QString& trouble)
+{
+    const QString sentence = trouble.endsWith(QLatin1Char('.')) ? trouble : trouble + QLatin1Char('.');
+    return sentence + QStringLiteral(" The output folder will not be remembered.");
+}
 
 bool SettingsStore::contains(const QString& name) const
 {
@@ -99,6 +115,9 @@ void SettingsStore::writeString(const QString& name, const QString& value)
 {
     // A change that cannot be saved would stay cached for the whole process
     // and fail every later read, so it is never made.
+    if (!m_rewritable)
+        throw VantrelError(QStringLiteral("Cannot write the settings file \"%1\": it holds text that is not UTF-8")
+                               .arg(m_settings->fileName()));
     if (!CanSave(m_settings->fileName()))
         throw VantrelError(QStringLiteral("Cannot write the settings file \"%1\"").arg(m_settings->fileName()));
     m_settings->setValue(name, value);

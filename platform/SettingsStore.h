@@ -16,6 +16,8 @@ class SettingsStore
 public:
     // Opens the store; throws when it exists but cannot be read or parsed, so
     // that nothing is written over a file the program could not understand.
+    // A file with text that is not UTF-8 in its settings is read, but every
+    // write throws, as it would change that text.
     SettingsStore();
     ~SettingsStore();
 
@@ -24,6 +26,9 @@ public:
     static const QString AppDirKey;  // the tool folder
     static const QString JobsKey;    // files handled side by side; written only by the user
 
+    // What a store that cannot be read or written costs the user, after why.
+    static QString NotRememberedText(const QString& trouble);
+
     bool contains(const QString& name) const;
     // The value as text; throws when it is absent or not a string.
     QString readString(const QString& name) const;
@@ -31,4 +36,5 @@ public:
 
 private:
     std::unique_ptr<QSettings> m_settings;
+    bool m_rewritable = true; // false: it would be written back changed
 };

@@ -42,10 +42,15 @@ QueueActions::QueueActions(MainState& state, QueueModel& queue, TFindFile& finde
     connect(this, &QueueActions::addingEnded, this, &QueueActions::drainIncoming, Qt::QueuedConnection);
 }
 
-void QueueActions::append(const QString& path, const QString& answer)
+void QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
 {
     const int seconds = TimeTextToSeconds(answer);
-    m_queue.append(path, QString::number(seconds + 1));
+    queue.append(path, QString::number(seconds + 1));
+}
+
+void QueueActions::append(const QString& path, const QString& answer)
+{
+    AppendMeasured(m_queue, path, answer);
 }
 
 namespace {
@@ -169,14 +174,20 @@ void QueueActions::SetOutputFolder(const QString& folder)
 {
     if (m_state.Busy || folder.isEmpty())
         return;
+    // The folder is used for this session even when it cannot be kept.
     try {
         SettingsStore store;
         store.writeString(SettingsStore::WorkDirKey, folder);
-        emit outputFolderStored(folder);
-        m_state.WorkDir = folder;
-    } catch (const std::exception&) {
-        // A settings store that fails changes nothing, silently.
+    } catch (const std::exception& e) {
+        if (!m_state.SettingsTroubleTold) {
+            m_state.SettingsTroubleTold = true;
+            const auto* error = dynamic_cast<const VantrelError*>(&e);
+            Prompt::message(
+                SettingsStore::NotRememberedText(error ? error->text() : QString::fromLocal8Bit(e.what())));
+        }
     }
+    emit outputFolderStored(folder);
+    m_state.WorkDir = folder;
 }
 
 void QueueActions::KeyDown(int key, int row)

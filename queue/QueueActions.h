@@ -43,8 +43,9 @@ public:
     // Paths given and not yet queued.
     int incomingCount() const { return int(m_incoming.size()); }
 
-    // Stores the chosen output folder and makes it the work folder; a failing
-    // settings store leaves everything as it was.
+    // Makes the chosen folder the output folder and stores it; a settings file
+    // that cannot take it is reported once a session, and the folder is still
+    // used until the program ends.
     void SetOutputFolder(const QString& folder);
     // The Delete key in the list; row is the selected row, -1 for none.
     void KeyDown(int key, int row);
@@ -55,6 +56,10 @@ public:
     // True while a file is being probed: the probe's fixed file names allow
     // one at a time, and its wait still lets queued calls (a drop) run.
     bool isAdding() const { return m_adding; }
+
+    // Queues a file measured: its row's duration is mediainfo's answer in
+    // whole seconds, plus one. Throws EConvertError for an answer that is not a time.
+    static void AppendMeasured(QueueModel& queue, const QString& path, const QString& answer);
 
     static QueueClick HitTest(int x, const std::array<int, 4>& widths, RowState state);
 
@@ -69,7 +74,8 @@ signals:
     void fileChosen(const QString& path);
     // The folder added last (shown in Edit2).
     void folderChosen(const QString& folder);
-    // The output folder just stored (shown in Edit4 and Edit3).
+    // The output folder just chosen (shown in Edit4 and Edit3), stored when
+    // the settings file could take it.
     void outputFolderStored(const QString& folder);
 
 private:

@@ -67,16 +67,31 @@ TEST(ConsoleOptions, CommandLinesParseToTheirAction)
     }
 }
 
-TEST(ConsoleOptions, OnlyTheFrontEndsOptionsTakeTheCommandLineFromTheWindow)
+TEST(ConsoleOptions, AnyOptionBeforeDoubleDashIsTheFrontEndsNeverTheWindows)
 {
-    EXPECT_TRUE(ConsoleOptions::Wanted({"a.flv", "--convert-to", "xvid"}));
-    EXPECT_TRUE(ConsoleOptions::Wanted({"--outdir=/o", "--fast"}));
-    EXPECT_TRUE(ConsoleOptions::Wanted({"--version"}));
-    // What Open With passes, the toolkit's own options and any other text stay
-    // the window's, to be forwarded to a running one unchanged.
-    EXPECT_FALSE(ConsoleOptions::Wanted({}));
-    EXPECT_FALSE(ConsoleOptions::Wanted({"/home/u/a.flv", "/home/u/clips"}));
-    EXPECT_FALSE(ConsoleOptions::Wanted({"-platform", "offscreen", "--x", "--convert-toxvid"}));
+    struct Case
+    {
+        QStringList arguments;
+        bool frontEnd;
+        QStringList windowPaths; // when the window's
+    };
+    const Case cases[] = {
+        {{"a.flv", "--convert-to", "xvid"}, true, {}},
+        {{"--conver-to", "divx", "a.flv"}, true, {}}, // a typo is a usage error, not a window
+        {{"-h"}, true, {}},
+        {{"-platform", "offscreen"}, true, {}}, // the toolkit's options are not taken either
+        {{}, false, {}},
+        {{"/home/u/a.flv", "/home/u/clips", "-"}, false, {"/home/u/a.flv", "/home/u/clips", "-"}},
+        {{"--", "-x.flv", "--", "b.flv"}, false, {"-x.flv", "--", "b.flv"}},
+        {{"a.flv", "--", "--jobs"}, false, {"a.flv", "--jobs"}},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(ConsoleOptions::Wanted(c.arguments), c.frontEnd) << name;
+        if (!c.frontEnd) {
+            EXPECT_EQ(ConsoleOptions::WindowPaths(c.arguments), c.windowPaths) << name;
+        }
+    }
 }
 
 } // namespace

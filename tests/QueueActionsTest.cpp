@@ -423,13 +423,18 @@ TEST_F(Queue, SettingTheOutputFolderStoresItAtOnceAndLeavesTheStartFolder)
     EXPECT_EQ(s.LastFolder, "");
     EXPECT_FALSE(QFileInfo::exists(out)) << "neither tested nor made";
 
-    // A settings store that cannot be written changes nothing and says nothing.
+    // A settings store that cannot be written: the folder is used for the
+    // session, and the loss is told once, naming the file.
     QFile::remove(home.configFile());
     QDir().mkpath(home.configFile());
     guarded([&] { actions.SetOutputFolder(media); });
+    guarded([&] { actions.SetOutputFolder(out); });
     EXPECT_EQ(s.WorkDir, out);
-    EXPECT_EQ(foldersStored, QStringList{out});
-    EXPECT_TRUE(prompts.shown().empty());
+    EXPECT_EQ(foldersStored, (QStringList{out, media, out}));
+    const QStringList told = prompts.texts(Prompt::Kind::Message);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told.front().contains(home.configFile()) && told.front().endsWith("will not be remembered."))
+        << told.front().toStdString();
 }
 
 TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
@@ -665,14 +670,16 @@ TEST_F(QueueWindow, BrowseButtonGoesThroughTheFolderDialogAndShowsTheOutputFolde
     EXPECT_EQ(frm->Edit3->text(), out);
     EXPECT_EQ(frm->state().WorkDir, out);
 
-    // A settings store that cannot be written leaves the boxes as they were and says nothing.
+    // A settings store that cannot be written: the folder is still used and
+    // shown for this session, and the user is told it will not be remembered.
     QFile::remove(home.configFile());
     QDir().mkpath(home.configFile());
     prompts.answerFolder(media);
     frm->Button3Click();
-    EXPECT_EQ(frm->Edit4->text(), out);
-    EXPECT_EQ(frm->Edit3->text(), out);
-    EXPECT_EQ(prompts.shown().size(), 2u);
+    EXPECT_EQ(frm->Edit4->text(), media);
+    EXPECT_EQ(frm->Edit3->text(), media);
+    EXPECT_EQ(frm->state().WorkDir, media);
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message).size(), 1);
 }
 
 TEST_F(QueueWindow, PathBoxesOnlyDisplay)

@@ -99,8 +99,12 @@ TEST(SettingsStore, UnwritableOrDamagedFilesKeepTheirValuesAndBytes)
             Prompt::Script prompts;
             MainState state;
             const QString shown = StartUp::Run(state);
-            if (!prompts.shown().empty()) {
-                std::fprintf(stderr, "%s\n", qPrintable(prompts.shown().front().text));
+            // A file the program cannot use is told once, naming it; one it cannot write is told at Browse.
+            const QStringList told = prompts.texts(Prompt::Kind::Message);
+            const QString damage = QStringLiteral("The settings file \"%1\" is damaged. The output folder will not be "
+                                                  "remembered.").arg(home.configFile());
+            if (told != (c.damaged ? QStringList{damage} : QStringList{})) {
+                std::fprintf(stderr, "%s\n", qPrintable(told.join('\n')));
                 return 5;
             }
             const QString expected = c.damaged ? QString() : chosen;

@@ -298,4 +298,34 @@ TEST_F(Shutdown, CloseWithNothingToEndOrDeleteStillEndsWithCodeZero)
     EXPECT_EQ(settings.value(QStringLiteral("AppDir")).toString(), home.data() + QStringLiteral("/VANTREL/"));
 }
 
+TEST_F(Shutdown, SigtermToTheWindowEndsItAsAWindowManagersCloseThenByTheSignal)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    const QString pidFile = home.root() + QStringLiteral("/own.pid");
+    EXPECT_EXIT(
+        {
+            TfrmMain frm;
+            frm.EndOnSignals();
+            const QByteArray head = startStalledConversion(frm);
+            const qint64 ffmpeg = frm.conversion().runningProcessId();
+            if (ffmpeg <= 0 || !source.feed(head)
+                || !QTest::qWaitFor([&] { return QFileInfo::exists(frm.conversion().partialFile()); }, 60000))
+                std::_Exit(3);
+            QFile own(pidFile);
+            if (!own.open(QIODevice::WriteOnly) || own.write(QByteArray::number(ffmpeg)) <= 0)
+                std::_Exit(4);
+            own.close();
+            ::kill(::getpid(), SIGTERM);
+            QTest::qWait(60000);
+            std::_Exit(5);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
+
+    const qint64 own = readFile(pidFile).toLongLong();
+    ASSERT_GT(own, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(own); }, 1000)) << "the window's ffmpeg was left running";
+    EXPECT_FALSE(QFile::exists(openBat));
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "an unfinished output was left";
+}
+
 } // namespace

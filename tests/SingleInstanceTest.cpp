@@ -193,13 +193,13 @@ TEST_F(SingleInstance, ALaterCopyForwardsItsTailBringsTheFirstForwardAndWritesNo
     const QString longArgument(60000, QChar(0xE9));
     {
         OtherHome other;
-        Copy later({"one", "C:/Tools/Other.EXE", QStringLiteral("film é.flv"), longArgument, "--x"},
+        Copy later({"one", "C:/Tools/Other.EXE", QStringLiteral("film é.flv"), longArgument, "x"},
                    other.environment());
         ASSERT_TRUE(later.waitForEnd());
         EXPECT_TRUE(later.endedWithZero());
         EXPECT_EQ(other.made(), EmptyHomeTree) << "a later copy must write no file or setting";
     }
-    EXPECT_EQ(forwarded, QStringList{QStringLiteral("film é.flv ") + longArgument + QStringLiteral(" --x ")});
+    EXPECT_EQ(forwarded, QStringList{QStringLiteral("film é.flv ") + longArgument + QStringLiteral(" x ")});
     EXPECT_EQ(activations, 1);
     EXPECT_FALSE(first.isMinimized());
 
