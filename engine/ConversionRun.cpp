@@ -1,5 +1,6 @@
 #include "engine/ConversionRun.h"
 
+#include "engine/FfmpegReport.h"
 #include "model/MainState.h"
 #include "model/QueueModel.h"
 #include "platform/ChildProcess.h"
@@ -32,23 +33,8 @@ qint64 DurationSeconds(const QString& text)
 // Why a finished ffmpeg did not give a usable output; empty when it did.
 QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile)
 {
-    switch (end.kind) {
-    case ChildEnd::Kind::FailedToStart:
-        return ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), ffmpeg, end.errorTail,
-                                                QStringLiteral("converts the files"));
-    case ChildEnd::Kind::Crashed:
-        return QStringLiteral("ffmpeg was killed or crashed");
-    case ChildEnd::Kind::Exited:
-        break;
-    }
-    if (end.exitCode != 0)
-        return QStringLiteral("ffmpeg ended with exit code %1").arg(end.exitCode);
-    // ffmpeg ends with code 0 even when its output could not be written whole
-    // (a full disk); only its own report says so.
-    for (const char* writeError : {"Error writing trailer", "Error closing file", "av_interleaved_write_frame()"}) {
-        if (end.errorTail.contains(QLatin1String(writeError)))
-            return QStringLiteral("ffmpeg could not write the whole output file");
-    }
+    if (QString why = FfmpegReport::Reason(end, ffmpeg); !why.isEmpty())
+        return why;
     const QFileInfo output(outputFile);
     if (!output.isFile())
         return QStringLiteral("ffmpeg wrote no output file");
@@ -266,28 +252,65 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
                                  [child](const std::unique_ptr<Job>& job) { return job->child == child; });
     if (it == m_jobs.end())
         return;
+    Job* job = it->get();
+    child->disconnect(this);
+    child->deleteLater();
+    job->child = nullptr;
+    ReleaseTimer(*job);
+    const QString why = FailureReason(end, job->program, job->partial);
+    if (why.isEmpty()) {
+        CheckOutput(*job);
+        return;
+    }
+    // ffmpeg's own last lines beneath the reason; a failed start has its reason in the text already.
+    const bool withTail = end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
+    Settle(job, withTail ? why + QLatin1Char('\n') + end.errorTail : why);
+}
+
+void ConversionRun::CheckOutput(Job& job)
+{
+    auto* check = new OutputCheck(m_state.MediaInfoExe, this);
+    job.check = check;
+    connect(check, &OutputCheck::judged, this, [this, check](const OutputCheck::Result& result) {
+        RunGuarded([&] { Judged(check, result); });
+    });
+    check->start(job.partial, m_queue.milliseconds(job.row));
+}
+
+void ConversionRun::Judged(OutputCheck* check, const OutputCheck::Result& result)
+{
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                 [check](const std::unique_ptr<Job>& job) { return job->check == check; });
+    check->disconnect(this);
+    check->deleteLater();
+    if (it == m_jobs.end())
+        return;
+    if (result.verdict == OutputCheck::Verdict::Refused)
+        Settle(it->get(), result.text);
+    else
+        Settle(it->get(), {}, result.text);
+}
+
+void ConversionRun::Settle(Job* settled, const QString& failure, const QString& warning)
+{
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                 [settled](const std::unique_ptr<Job>& job) { return job.get() == settled; });
+    if (it == m_jobs.end())
+        return;
     const std::unique_ptr<Job> job = std::move(*it);
     m_jobs.erase(it);
     const int row = job->row;
-    QString why = FailureReason(end, job->program, job->partial);
-    // ffmpeg's own last lines tell why it failed; they say nothing of a failed
-    // start (its reason is in the text already) or of a failed move.
-    const bool withTail = !why.isEmpty() && end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
-    const QString detail = withTail ? QLatin1Char('\n') + end.errorTail : QString();
-    if (why.isEmpty())
-        why = MoveIntoPlace(job->partial, job->target);
+    const QString why = failure.isEmpty() ? MoveIntoPlace(job->partial, job->target) : failure;
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
-        m_queue.setFailureDetail(row, QString());
+        m_queue.setFailureDetail(row, warning);
     } else {
         QFile::remove(job->partial);
-        MarkFailed(row, why + detail);
+        MarkFailed(row, why);
     }
     UpdateBusy();
     ReleaseTimer(*job);
-    child->disconnect(this);
-    child->deleteLater();
     emit rowFinished(row);
     StartNext();
 }
@@ -310,6 +333,11 @@ void ConversionRun::Abort()
             // Waits for the end, so that nothing writes the file after it is removed.
             job->child->kill(5000);
             job->child->deleteLater();
+        }
+        if (job->check) {
+            job->check->disconnect(this);
+            job->check->stop();
+            job->check->deleteLater();
         }
         QFile::remove(job->partial);
         ReleaseTimer(*job);
