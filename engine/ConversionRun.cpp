@@ -31,11 +31,14 @@ qint64 DurationSeconds(const QString& text)
 }
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
-QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile)
+QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile, const QString& target)
 {
     if (QString why = FfmpegReport::Reason(end, ffmpeg); !why.isEmpty())
         return why;
     const QFileInfo output(outputFile);
+    const QString folder = Folders::FolderPart(target);
+    if (!output.isFile() && !QFileInfo(folder).isDir())
+        return QStringLiteral("The output folder %1 no longer exists").arg(folder);
     if (!output.isFile())
         return QStringLiteral("ffmpeg wrote no output file");
     if (output.size() == 0)
@@ -257,7 +260,7 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     child->deleteLater();
     job->child = nullptr;
     ReleaseTimer(*job);
-    const QString why = FailureReason(end, job->program, job->partial);
+    const QString why = FailureReason(end, job->program, job->partial, job->target);
     if (why.isEmpty()) {
         CheckOutput(*job);
         return;
