@@ -723,6 +723,14 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     };
     // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
     const QString ffmpeg = s.FfmpegExe;
+    const QString mediainfo = s.MediaInfoExe;
+    // A mediainfo that never answers, and says who it is.
+    const QString silentReader = home.root() + QStringLiteral("/silent-mediainfo");
+    const QString readerPid = home.root() + QStringLiteral("/reader.pid");
+    put(silentReader, QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec '%2' sleep 30000\n")
+                          .arg(readerPid, BinPath(QStringLiteral("processtestapp")))
+                          .toUtf8());
+    QFile::setPermissions(silentReader, QFile::permissions(silentReader) | QFileDevice::ExeOwner);
     const QString wrapper = home.root() + QStringLiteral("/wrapped-ffmpeg");
     put(wrapper, QStringLiteral("#!/bin/sh\n\"%1\" \"$@\"\n").arg(ffmpeg).toUtf8());
     QFile::setPermissions(wrapper, QFile::permissions(wrapper) | QFileDevice::ExeOwner);
@@ -815,6 +823,22 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              EXPECT_TRUE(QTest::qWaitFor([&] { return !groupRuns(); }, 5000)) << "a process of the stopped group runs on";
          },
          {"Failed", "Pending"}, {{"long.avi", "kept"}}, "^The conversion was stopped$"},
+        {"the run stopped while the output is read",
+         [&] {
+             s.MediaInfoExe = silentReader;
+             QFile::remove(readerPid);
+             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+             q.append(copyAs("two.flv", src + "/two.flv"), "3");
+         },
+         [&] {
+             ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(readerPid).size() > 0; }, 30000));
+             run.Abort();
+             QFile pidFile(readerPid);
+             ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+             const pid_t reader = pidFile.readAll().trimmed().toInt();
+             EXPECT_NE(::kill(reader, 0), 0) << "the reading mediainfo outlived the stop";
+         },
+         {"Failed", "Pending"}, {}, "^The conversion was stopped$"},
     };
 
     for (const Case& c : cases) {
@@ -825,6 +849,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         QDir().mkpath(src);
         QDir().mkpath(out);
         s.FfmpegExe = ffmpeg;
+        s.MediaInfoExe = mediainfo;
         c.arrange();
         if (QByteArray(c.name).contains("full") && !mounted) {
             std::cout << "[ SKIPPED  ] the output folder full: no filesystem can be mounted here\n";
