@@ -652,6 +652,9 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
     const QString oddScaling = QStringLiteral("#!/bin/sh\nn=$#; i=0\nfor a; do\n  i=$((i+1))\n  [ $i -eq 1 ] && set --\n"
                                               "  [ $i -eq $n ] && set -- \"$@\" -s 63x47\n  set -- \"$@\" \"$a\"\ndone\n"
                                               "exec '%1' \"$@\"\n").arg(s.FfmpegExe);
+    // The real ffmpeg as a user who may not read the source; the folders on its way are open to all.
+    const QString unprivileged =
+        QStringLiteral("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '%1' \"$@\"\n").arg(s.FfmpegExe);
     const QString bin = home.root() + QStringLiteral("/bin");
     QDir().mkpath(bin);
     const QByteArray savedPath = qgetenv("PATH");
@@ -680,11 +683,17 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
         {"another format", writing("clip.mp4"), "Failed", "^The output is not an AVI file but MPEG-4$"},
         {"a third of the source", writing("third.avi"), "Failed", "^The AVI plays 1\\.\\d s of the source's 3\\.\\d s$"},
         {"most of the source", writing("most.avi"), "Done", "^The AVI plays 2\\.\\d s of the source's 3\\.\\d s$"},
+        {"a source it may not read", unprivileged, "Failed", "/src/three\\.flv: Permission denied$"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(installed(c.script));
         queueMeasured(source);
+        if (c.script == unprivileged) {
+            for (const QString& folder : {home.root(), src})
+                QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+            QFile::setPermissions(source, QFileDevice::WriteOwner);
+        }
         const int row = q.count() - 1;
         press(ConversionProfile::XvidAvi);
         ASSERT_TRUE(waitUntilIdle());
