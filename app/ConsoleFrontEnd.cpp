@@ -364,6 +364,9 @@ void ConsoleFrontEnd::ReportRow(int row)
         return;
     source.reported = true;
     if (m_queue->state(row) == RowState::Done) {
+        // A finished file that plays noticeably shorter than its source says so.
+        if (const QString warning = m_queue->failureDetail(row); !warning.isEmpty())
+            Complain(source.path, Reason(warning));
         // The name the finished file took, which may differ from the one it started with.
         Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue->output(row))));
     } else {

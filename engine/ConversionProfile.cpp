@@ -24,11 +24,15 @@ QString QuotedPath(const QString& path)
 
 QString OptionText(ConversionProfile profile)
 {
+    // libxvid cannot open for an odd frame size: one line or column of padding
+    // makes it even and loses no pixel.
     switch (profile) {
     case ConversionProfile::DivxAvi:
-        return QStringLiteral("-y -vf yadif -b:v 900000 -c:v mpeg4 -r 25 -tag:v DIVX -b:a 128000 -ar 44100 -ac 2");
+        return QStringLiteral("-y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v mpeg4 -r 25 -tag:v DIVX"
+                              " -b:a 128000 -ar 44100 -ac 2");
     case ConversionProfile::XvidAvi:
-        return QStringLiteral("-y -vf yadif -b:v 900000 -c:v libxvid -r 25 -b:a 128000 -ar 44100 -ac 2");
+        return QStringLiteral("-y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v libxvid -r 25 -tag:v XVID"
+                              " -b:a 128000 -ar 44100 -ac 2");
     }
     return {};
 }

@@ -7,9 +7,9 @@ enum class ConversionProfile { DivxAvi, XvidAvi };
 
 namespace ConversionProfiles {
 
-// The profile's ffmpeg options: deinterlaced, 900,000 bit/s video at 25 frames
-// per second, 128,000 bit/s audio at 44,100 Hz in two channels, written over an
-// existing output.
+// The profile's ffmpeg options: deinterlaced, padded to an even frame size,
+// 900,000 bit/s video at 25 frames per second with the profile's FourCC,
+// 128,000 bit/s audio at 44,100 Hz in two channels, written over an existing output.
 QString OptionText(ConversionProfile profile);
 
 // ffmpeg's whole argument text for one file, written as AVI whatever targetFile's name, with

@@ -1,5 +1,6 @@
 #include "engine/ConversionRun.h"
 
+#include "engine/FfmpegReport.h"
 #include "model/MainState.h"
 #include "model/QueueModel.h"
 #include "platform/ChildProcess.h"
@@ -31,26 +32,14 @@ qint64 DurationSeconds(const QString& text)
 }
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
-QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile)
+QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile, const QString& target)
 {
-    switch (end.kind) {
-    case ChildEnd::Kind::FailedToStart:
-        return ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), ffmpeg, end.errorTail,
-                                                QStringLiteral("converts the files"));
-    case ChildEnd::Kind::Crashed:
-        return QStringLiteral("ffmpeg was killed or crashed");
-    case ChildEnd::Kind::Exited:
-        break;
-    }
-    if (end.exitCode != 0)
-        return QStringLiteral("ffmpeg ended with exit code %1").arg(end.exitCode);
-    // ffmpeg ends with code 0 even when its output could not be written whole
-    // (a full disk); only its own report says so.
-    for (const char* writeError : {"Error writing trailer", "Error closing file", "av_interleaved_write_frame()"}) {
-        if (end.errorTail.contains(QLatin1String(writeError)))
-            return QStringLiteral("ffmpeg could not write the whole output file");
-    }
+    if (QString why = FfmpegReport::Reason(end, ffmpeg); !why.isEmpty())
+        return why;
     const QFileInfo output(outputFile);
+    const QString folder = Folders::FolderPart(target);
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("The output folder %1 no longer exists").arg(folder);
     if (!output.isFile() || output.size() == 0)
         return QStringLiteral("ffmpeg wrote no output file");
     return {};
@@ -305,37 +294,77 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
                                  [child](const std::unique_ptr<Job>& job) { return job->child == child; });
     if (it == m_jobs.end())
         return;
-    const std::unique_ptr<Job> job = std::move(*it);
-    m_jobs.erase(it);
-    const int row = job->row;
-    ReleaseTimer(*job);
+    Job* job = it->get();
     child->disconnect(this);
     child->deleteLater();
-    if (end.kind == ChildEnd::Kind::FailedToStart && StarvedOf(end.startError, row)) {
+    job->child = nullptr;
+    ReleaseTimer(*job);
+    if (end.kind == ChildEnd::Kind::FailedToStart && StarvedOf(end.startError, job->row)) {
         // Not the file's fault: the row waits for a place as if never started.
-        m_outputs.remove(job->target);
-        m_queue.setOutput(row, QString());
+        const std::unique_ptr<Job> waiting = std::move(*it);
+        m_jobs.erase(it);
+        m_outputs.remove(waiting->target);
+        m_queue.setOutput(waiting->row, QString());
         UpdateBusy();
         StartNext();
         return;
     }
+    const QString why = FailureReason(end, job->program, job->partial, job->target);
+    if (why.isEmpty()) {
+        CheckOutput(*job);
+        return;
+    }
+    // ffmpeg's own last lines beneath the reason; a failed start has its reason in the text already.
+    const bool withTail = end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
+    Settle(job, withTail ? why + QLatin1Char('\n') + end.errorTail : why);
+}
+
+void ConversionRun::CheckOutput(Job& job)
+{
+    auto* check = new OutputCheck(m_state.MediaInfoExe, this);
+    job.check = check;
+    connect(check, &OutputCheck::judged, this, [this, check](const OutputCheck::Result& result) {
+        RunGuarded([&] { Judged(check, result); });
+    });
+    check->start(job.partial, m_queue.milliseconds(job.row));
+}
+
+void ConversionRun::Judged(OutputCheck* check, const OutputCheck::Result& result)
+{
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                 [check](const std::unique_ptr<Job>& job) { return job->check == check; });
+    check->disconnect(this);
+    check->deleteLater();
+    if (it == m_jobs.end())
+        return;
+    if (result.verdict == OutputCheck::Verdict::Refused)
+        Settle(it->get(), result.text);
+    else
+        Settle(it->get(), {}, result.text);
+}
+
+void ConversionRun::Settle(Job* settled, const QString& failure, const QString& warning)
+{
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                 [settled](const std::unique_ptr<Job>& job) { return job.get() == settled; });
+    if (it == m_jobs.end())
+        return;
+    const std::unique_ptr<Job> job = std::move(*it);
+    m_jobs.erase(it);
+    const int row = job->row;
+    // A place is free again for a row that lacked one.
     m_starved.clear();
-    QString why = FailureReason(end, job->program, job->partial);
-    // ffmpeg's own last lines tell why it failed; they say nothing of a failed
-    // start (its reason is in the text already) or of a failed move.
-    const bool withTail = !why.isEmpty() && end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
-    const QString detail = withTail ? QLatin1Char('\n') + end.errorTail : QString();
-    if (why.isEmpty())
-        why = PutInPlace(*job);
+    const QString why = failure.isEmpty() ? PutInPlace(*job) : failure;
     job->output.reset();
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
-        m_queue.setFailureDetail(row, QString());
+        m_queue.setFailureDetail(row, warning);
     } else {
-        MarkFailed(row, why + detail);
+        MarkFailed(row, why);
     }
     UpdateBusy();
+    ReleaseTimer(*job);
     emit rowFinished(row);
     StartNext();
 }
@@ -378,6 +407,11 @@ void ConversionRun::Abort()
             // Waits for the end, so that nothing writes the file after it is removed.
             job->child->kill(5000);
             job->child->deleteLater();
+        }
+        if (job->check) {
+            job->check->disconnect(this);
+            job->check->stop();
+            job->check->deleteLater();
         }
         job->output.reset();
         ReleaseTimer(*job);

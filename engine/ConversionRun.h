@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ConversionProfile.h"
+#include "engine/OutputCheck.h"
 #include "engine/ProgressMonitor.h"
 #include "engine/advantmr.h"
 
@@ -22,10 +23,12 @@ class QueueModel;
 
 // A conversion run: hands the queue's "Pending" rows to ffmpeg in queue order,
 // up to the state's jobs() side by side, all with the profile of the button
-// that began the run, and marks each row by how its own ffmpeg process ended:
-// "Done" and "AVI", or "Failed" with ffmpeg's last error lines as the row's
-// tooltip. The next row starts the moment one ends. Meanwhile each row shows
-// the share of its source that ffmpeg reports as converted.
+// that began the run, and marks each row by how its own ffmpeg process ended
+// and what mediainfo finds in the file it wrote: "Done" and "AVI" (a warning
+// as the row's tooltip when the file plays short), or "Failed" with the reason
+// and ffmpeg's last error lines as the row's tooltip. The next row starts the
+// moment one ends. Meanwhile each row shows the share of its source that
+// ffmpeg reports as converted.
 //
 // ffmpeg writes an unfinished file that the run made itself in the output
 // folder (unnamed, or at a random hidden name), which takes the output's name
@@ -107,6 +110,7 @@ private:
         QString partial;                // where the unfinished file can be read
         QPointer<ChildProcess> child;   // owned as a child of the run
         QPointer<TAdvancedTimer> timer; // owned as a child of the run
+        QPointer<OutputCheck> check;    // reads the finished file; owned as a child of the run
         ProgressMonitor monitor;
         int shown = -1;                 // the percentage the row shows; -1 none yet
     };
@@ -117,6 +121,11 @@ private:
     bool StartRow(int row); // false when the row was refused and marked "Failed"
     void ShowProgress(Job& job);
     void Finished(ChildProcess* child, const ChildEnd& end);
+    void CheckOutput(Job& job);
+    void Judged(OutputCheck* check, const OutputCheck::Result& result);
+    // Ends a job: its row fails for failure, or its file takes the output's
+    // name and the row is "Done", with warning as its tooltip.
+    void Settle(Job* job, const QString& failure, const QString& warning = {});
     void MarkFailed(int row, const QString& why);
     bool WouldOverwriteASource(const QString& target);
     // Gives a finished file its name; empty, or why it could not.

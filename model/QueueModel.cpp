@@ -10,7 +10,7 @@ QString NamePart(const QString& fileName)
 
 QueueModel::QueueModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void QueueModel::append(const QString& path, const QString& durationText)
+void QueueModel::append(const QString& path, const QString& durationText, qint64 milliseconds)
 {
     Row row;
     row.cells[ColType] = QStringLiteral("FLV");
@@ -19,6 +19,7 @@ void QueueModel::append(const QString& path, const QString& durationText)
     row.cells[ColDelete] = QStringLiteral("X");
     row.path = path;
     row.duration = durationText;
+    row.milliseconds = milliseconds;
 
     const int at = count();
     beginInsertRows({}, at, at);

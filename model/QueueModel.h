@@ -23,13 +23,16 @@ public:
 
     explicit QueueModel(QObject* parent = nullptr);
 
-    // Appends a "Pending" row for a probed file.
-    void append(const QString& path, const QString& durationText);
+    // Appends a "Pending" row for a probed file; milliseconds is the probed
+    // duration as measured, -1 when not known.
+    void append(const QString& path, const QString& durationText, qint64 milliseconds = -1);
     void remove(int row);
     int count() const { return static_cast<int>(m_rows.size()); }
 
     QString path(int row) const { return m_rows.at(row).path; }
     QString duration(int row) const { return m_rows.at(row).duration; }
+    // The probed duration as measured, in milliseconds; -1 when not known.
+    qint64 milliseconds(int row) const { return m_rows.at(row).milliseconds; }
     QString cell(int row, int column) const { return m_rows.at(row).cells[column]; }
     RowState state(int row) const { return m_rows.at(row).state; }
     // The Progress cell's text.
@@ -43,7 +46,7 @@ public:
     // percent counts only for RowState::Converting.
     void setState(int row, RowState state, int percent = 0);
     void setConvertedFile(int row, const QString& text) { setCell(row, ColConverted, text); }
-    // Why a conversion failed; shown as the row's tooltip.
+    // Why a conversion failed, or what to know of a finished one; shown as the row's tooltip.
     void setFailureDetail(int row, const QString& text);
 
     QStringList PathList() const;
@@ -63,6 +66,7 @@ private:
         QString cells[ColumnCount];
         QString path;
         QString duration;
+        qint64 milliseconds = -1;
         QString failureDetail;
         QString output;
         RowState state = RowState::Pending;

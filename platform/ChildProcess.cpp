@@ -2,6 +2,7 @@
 
 #include <QProcess>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -12,12 +13,10 @@
 
 namespace {
 
-constexpr qsizetype MaxTailBytes = 8192;
-
-QString lastLines(const QByteArray& bytes, int count)
+QString lastLines(const QString& kept, int count)
 {
     // Progress lines end in a carriage return; count them as lines too.
-    QString text = QString::fromLocal8Bit(bytes);
+    QString text = kept;
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (QString& line : lines)
@@ -89,19 +88,20 @@ bool ChildProcess::start(const LaunchPlan& plan)
         m_process->setStandardOutputFile(QProcess::nullDevice());
     }
 
-    connect(m_process, &QProcess::readyReadStandardError, this, [this] {
-        m_errorTail += m_process->readAllStandardError();
-        if (m_errorTail.size() > MaxTailBytes)
-            m_errorTail = m_errorTail.right(MaxTailBytes);
-    });
+    connect(m_process, &QProcess::readyReadStandardError, this,
+            [this] { keepError(m_process->readAllStandardError()); });
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
-        m_errorTail += m_process->readAllStandardError();
+        keepError(m_process->readAllStandardError());
         if (const QByteArray rest = m_process->readAllStandardOutput(); !rest.isEmpty())
             emit output(rest);
         ChildEnd end;
         end.kind = status == QProcess::NormalExit ? ChildEnd::Kind::Exited : ChildEnd::Kind::Crashed;
         end.exitCode = exitCode;
-        end.errorTail = lastLines(m_errorTail, TailLines);
+        // For a crash Qt's exit code is the terminating signal, from the wait status.
+        if (status == QProcess::CrashExit && exitCode > 0 && exitCode < NSIG)
+            end.signal = exitCode;
+        end.errorOutput = keptError();
+        end.errorTail = lastLines(end.errorOutput, TailLines);
         report(end);
     });
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -138,6 +138,34 @@ void ChildProcess::kill(int waitMs)
     m_process->kill();
     if (waitMs > 0)
         m_process->waitForFinished(waitMs);
+}
+
+void ChildProcess::keepError(const QByteArray& bytes)
+{
+    const qsizetype toHead = std::min(KeptErrorBytes - m_errorHead.size(), bytes.size());
+    m_errorHead += bytes.left(toHead);
+    m_errorTail += bytes.mid(toHead);
+    if (m_errorTail.size() > KeptErrorBytes) {
+        m_errorTail = m_errorTail.right(KeptErrorBytes);
+        m_errorCut = true;
+    }
+}
+
+QString ChildProcess::keptError() const
+{
+    QByteArray head = m_errorHead;
+    QByteArray tail = m_errorTail;
+    // Where the text was cut, the broken line goes.
+    const bool headFull = head.size() == KeptErrorBytes && !tail.isEmpty() && !head.endsWith('\n');
+    if (headFull)
+        head.truncate(std::max<qsizetype>(head.lastIndexOf('\n') + 1, 0));
+    if (m_errorCut)
+        tail.remove(0, tail.indexOf('\n') + 1);
+    if (!m_errorCut && !headFull)
+        return QString::fromLocal8Bit(head + tail);
+    if (!head.isEmpty() && !head.endsWith('\n'))
+        head += '\n';
+    return QString::fromLocal8Bit(head) + QStringLiteral("…\n") + QString::fromLocal8Bit(tail);
 }
 
 void ChildProcess::report(ChildEnd end)

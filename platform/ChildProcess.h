@@ -12,8 +12,12 @@ struct ChildEnd
     enum class Kind { Exited, FailedToStart, Crashed };
     Kind kind = Kind::FailedToStart;
     int exitCode = -1;
-    QString errorTail; // the last lines the child wrote to its error output
-    int startError = 0; // the system's errno for a failed start, 0 when unknown
+    int signal = 0;      // the signal that ended a crashed child; 0 when not known
+    QString errorTail;   // the last lines the child wrote to its error output
+    // The child's error output in whole lines: all of it, or when it was long
+    // its first and last lines with a line "…" where the middle was dropped.
+    QString errorOutput;
+    int startError = 0;  // the system's errno for a failed start, 0 when unknown
 
     bool succeeded() const { return kind == Kind::Exited && exitCode == 0; }
 };
@@ -39,7 +43,7 @@ struct LaunchPlan
 void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan);
 
 // One child process: empty standard input, standard output discarded or
-// handed on as it comes, error output kept as a short tail. Emits done() once,
+// handed on as it comes, error output kept, its beginning and its end. Emits done() once,
 // after the last output, whether the child ran, failed to start, crashed or
 // was killed.
 class ChildProcess : public QObject
@@ -58,8 +62,10 @@ public:
     // and waits up to waitMs for it to be gone; done() is still emitted later.
     void kill(int waitMs = 0);
 
-    // How many trailing lines of the error output are kept.
+    // How many trailing lines of the error output make ChildEnd::errorTail.
     static constexpr int TailLines = 8;
+    // How much of the error output's beginning and of its end is kept.
+    static constexpr qsizetype KeptErrorBytes = 16384;
 
 signals:
     // Bytes the child wrote to its standard output, when the plan asked for them.
@@ -70,7 +76,12 @@ private:
     void report(ChildEnd end);
 
     QProcess* m_process = nullptr; // owned through QObject parenthood
-    QByteArray m_errorTail;
+    void keepError(const QByteArray& bytes);
+    QString keptError() const;
+
+    QByteArray m_errorHead;    // the first KeptErrorBytes of the error output
+    QByteArray m_errorTail;    // what came after, its last KeptErrorBytes
+    bool m_errorCut = false;   // bytes between the two were dropped
     bool m_reported = false;
     bool m_ownGroup = false;
 };

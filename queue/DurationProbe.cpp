@@ -203,13 +203,15 @@ public:
     {
     }
 
-    std::optional<int> parse()
+    // Milliseconds; the fraction's first three digits count.
+    std::optional<qint64> parse()
     {
         const auto hours = number();
         if (!hours)
             return std::nullopt;
         int minutes = 0;
         int seconds = 0;
+        int milliseconds = 0;
         if (separator(m_time)) {
             const auto m = number();
             if (!m)
@@ -221,16 +223,19 @@ public:
                     return std::nullopt;
                 seconds = *s;
                 if (separator(m_decimal)) {
+                    const qsizetype start = m_pos;
                     const auto fraction = number();
                     if (!fraction || *fraction > 999)
                         return std::nullopt;
+                    milliseconds = Milliseconds(m_text.mid(start, m_pos - start).trimmed());
                 }
             }
         }
         skipSpaces();
-        if (m_pos != m_text.size() || *hours > 23 || minutes > 59 || seconds > 59)
+        // Recordings of a day and more run past hour 23; only a saturated count is refused.
+        if (m_pos != m_text.size() || *hours >= Saturated || minutes > 59 || seconds > 59)
             return std::nullopt;
-        return *hours * 3600 + minutes * 60 + seconds;
+        return (qint64(*hours) * 3600 + minutes * 60 + seconds) * 1000 + milliseconds;
     }
 
 private:
@@ -252,6 +257,15 @@ private:
         return false;
     }
 
+    static constexpr int Saturated = 1000000;
+
+    // A fraction's digits as milliseconds: "4" is 400, "0001" is 0.
+    static int Milliseconds(const QString& digits)
+    {
+        const QString three = (digits + QStringLiteral("00")).left(3);
+        return three.toInt();
+    }
+
     // A run of decimal digits; large values saturate, which the range checks refuse.
     std::optional<int> number()
     {
@@ -259,7 +273,7 @@ private:
         const qsizetype start = m_pos;
         int value = 0;
         while (m_pos < m_text.size() && m_text.at(m_pos) >= QLatin1Char('0') && m_text.at(m_pos) <= QLatin1Char('9')) {
-            value = std::min(value * 10 + (m_text.at(m_pos).unicode() - '0'), 1000000);
+            value = std::min(value * 10 + (m_text.at(m_pos).unicode() - '0'), Saturated);
             ++m_pos;
         }
         if (m_pos == start)
@@ -275,19 +289,29 @@ private:
 
 } // namespace
 
-int TimeTextToSeconds(const QString& text, const QLocale& locale)
+qint64 TimeTextToMilliseconds(const QString& text, const QLocale& locale)
 {
     // After the hours and the minutes only a time separator can follow, after
     // the seconds only a decimal one, so the two sets may share a character.
     const QString timeSeparators = QStringLiteral(":") + localeTimeSeparator(locale);
     const QString decimalSeparators = QStringLiteral(".") + locale.decimalPoint();
-    const auto seconds = TimeParser(text, timeSeparators, decimalSeparators).parse();
-    if (!seconds)
+    const auto milliseconds = TimeParser(text, timeSeparators, decimalSeparators).parse();
+    if (!milliseconds)
         throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
-    return *seconds;
+    return *milliseconds;
 }
 
-int TimeTextToSeconds(const QString& text)
+qint64 TimeTextToMilliseconds(const QString& text)
+{
+    return TimeTextToMilliseconds(text, QLocale());
+}
+
+qint64 TimeTextToSeconds(const QString& text, const QLocale& locale)
+{
+    return TimeTextToMilliseconds(text, locale) / 1000;
+}
+
+qint64 TimeTextToSeconds(const QString& text)
 {
     return TimeTextToSeconds(text, QLocale());
 }

@@ -66,6 +66,10 @@ private:
 
 // Whole seconds of a time text such as "00:03:25.123" (the fraction dropped).
 // MediaInfo's colon and full stop are always accepted, and so are the time and
-// decimal separators of the locale. Throws EConvertError "'text' is not a valid time".
-int TimeTextToSeconds(const QString& text);
-int TimeTextToSeconds(const QString& text, const QLocale& locale);
+// decimal separators of the locale; hours may pass 23. Throws EConvertError
+// "'text' is not a valid time".
+qint64 TimeTextToSeconds(const QString& text);
+qint64 TimeTextToSeconds(const QString& text, const QLocale& locale);
+// The same time in milliseconds, the fraction's first three digits kept.
+qint64 TimeTextToMilliseconds(const QString& text);
+qint64 TimeTextToMilliseconds(const QString& text, const QLocale& locale);

@@ -44,8 +44,8 @@ QueueActions::QueueActions(MainState& state, QueueModel& queue, TFindFile& finde
 
 void QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
 {
-    const int seconds = TimeTextToSeconds(answer);
-    queue.append(path, QString::number(seconds + 1));
+    const qint64 milliseconds = TimeTextToMilliseconds(answer);
+    queue.append(path, QString::number(milliseconds / 1000 + 1), milliseconds);
 }
 
 void QueueActions::append(const QString& path, const QString& answer)

@@ -1,5 +1,7 @@
 #include "app/StartUp.h"
 #include "engine/ConversionRun.h"
+#include "queue/FindFile.h"
+#include "queue/QueueActions.h"
 #include "model/MainState.h"
 #include "model/QueueModel.h"
 #include "platform/Error.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -123,6 +126,23 @@ protected:
             ms);
     }
 
+    // Queued as Add FLV File queues it: measured by the real probe.
+    void queueMeasured(const QString& path)
+    {
+        StartUp::UsePrivateTempFolder(s);
+        TFindFile finder;
+        QueueActions actions(s, q, finder);
+        actions.AddFlvFile(path);
+        ASSERT_GT(q.count(), 0);
+        ASSERT_GT(q.milliseconds(q.count() - 1), 0) << path.toStdString();
+    }
+
+    // The real ffmpeg, quietly; false when it failed.
+    bool ffmpeg(const QStringList& args)
+    {
+        return QProcess::execute(s.FfmpegExe, QStringList{"-nostdin", "-loglevel", "error", "-y"} + args) == 0;
+    }
+
     QString tooltip(int row)
     {
         return q.data(q.index(row, QueueModel::ColProgress), Qt::ToolTipRole).toString();
@@ -185,7 +205,7 @@ TEST_F(ConversionRunTest, XvidRunKeepsItsProfileForEveryFile)
         EXPECT_EQ(finished.at(row).at(0).toInt(), row);
         EXPECT_EQ(queue().progress(row), "Done");
         const QString output = out + QLatin1Char('/') + QChar('a' + row) + QStringLiteral(".avi");
-        EXPECT_EQ(Described(output).toLower(), "xvid|xvid|25.000|44100|2") << output.toStdString();
+        EXPECT_EQ(Described(output), "MPEG-4 Visual|XVID|25.000|44100|2") << output.toStdString();
     }
 }
 
@@ -242,10 +262,10 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Failed");
     EXPECT_EQ(queue().convertedFile(0), "");
-    EXPECT_TRUE(tooltip(0).contains("exit code")) << tooltip(0).toStdString();
-    EXPECT_TRUE(tooltip(0).contains("damaged.flv")) << tooltip(0).toStdString();
+    // ffmpeg's own words on the source, not its closing "Conversion failed!".
+    EXPECT_TRUE(tooltip(0).startsWith(damaged + ": ")) << tooltip(0).toStdString();
     EXPECT_EQ(queue().progress(1), "Failed");
-    EXPECT_TRUE(tooltip(1).contains("No such file or directory")) << tooltip(1).toStdString();
+    EXPECT_EQ(tooltip(1).section('\n', 0, 0), src + "/gone.flv: No such file or directory");
     EXPECT_EQ(queue().progress(2), "Done");
     EXPECT_TRUE(tooltip(2).isEmpty());
     EXPECT_EQ(digest(damaged), QCryptographicHash::hash(damagedBytes, QCryptographicHash::Sha1));
@@ -360,7 +380,7 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Failed");
-    EXPECT_TRUE(tooltip(0).contains("killed or crashed"));
+    EXPECT_EQ(tooltip(0).section('\n', 0, 0), "ffmpeg was ended by signal 11 (SIGSEGV)");
 
     // Exit code 0 without an output is no success.
     queue().append(clip, QStringLiteral("2"));
@@ -394,6 +414,7 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(3), "Failed");
+    EXPECT_EQ(tooltip(3).section('\n', 0, 0), "ffmpeg was ended by signal 9 (SIGKILL)");
     EXPECT_EQ(queue().progress(4), "Done");
     EXPECT_TRUE(prompts.shown().empty());
 }
@@ -556,6 +577,139 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     EXPECT_TRUE(prompts.shown().empty());
 }
 
+// Sources of odd frame size and of one stream only, and a clip too short to
+// measure, convert with either profile; the measured length check refuses none.
+TEST_F(ConversionRunTest, OddSizesAndSingleStreamsConvertWithBothProfiles)
+{
+    const struct
+    {
+        const char* name;
+        ConversionProfile profile;
+        QSize size;
+        bool audio;
+        bool video;
+        double seconds;
+        const char* video4cc; // "FourCC|width x height" of the AVI's video; empty for none
+    } cases[] = {
+        {"odd Sorenson to Xvid", ConversionProfile::XvidAvi, {639, 359}, true, true, 2.0, "XVID|640x360"},
+        {"odd to DivX", ConversionProfile::DivxAvi, {641, 361}, true, true, 2.0, "DIVX|642x362"},
+        {"audio only to Xvid", ConversionProfile::XvidAvi, {}, true, false, 3.0, ""},
+        {"video only to DivX", ConversionProfile::DivxAvi, {64, 48}, false, true, 3.0, "DIVX|64x48"},
+        {"a one-second clip to Xvid", ConversionProfile::XvidAvi, {64, 48}, true, true, 1.0, "XVID|64x48"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString source = src + QStringLiteral("/clip.flv");
+        MakeFlv(source, c.seconds, c.size, c.audio, c.video);
+        queueMeasured(source);
+        const int row = q.count() - 1;
+        press(c.profile);
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_EQ(q.progress(row), "Done") << tooltip(row).toStdString();
+        EXPECT_EQ(tooltip(row), "");
+        const QString output = q.output(row);
+        QProcess info;
+        info.start("mediainfo", {"--Inform=Video;%CodecID%|%Width%x%Height%", output});
+        info.waitForFinished(30000);
+        EXPECT_EQ(QString::fromUtf8(info.readAllStandardOutput()).trimmed(), c.video4cc);
+        EXPECT_EQ(AviLength(output), QStringLiteral("avi|%1").arg(qRound(c.seconds)));
+    }
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+// Real ffmpeg failing to open its encoder, and an "ffmpeg" first on PATH that
+// ends with code 0 after writing what is no good output: each row fails with
+// a reason that says why, and nothing of it is kept. A conversion that plays
+// somewhat short is kept with a warning.
+TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
+{
+    const QString source = src + QStringLiteral("/three.flv");
+    MakeFlv(source, 3.0);
+    const QString made = home.root() + QStringLiteral("/made");
+    QDir().mkpath(made);
+    const QStringList divx{"-c:v", "mpeg4", "-tag:v", "DIVX", "-f", "avi"};
+    ASSERT_TRUE(ffmpeg(QStringList{"-i", source} + divx + QStringList{made + "/whole.avi"}));
+    ASSERT_TRUE(ffmpeg(QStringList{"-i", source, "-t", "1"} + divx + QStringList{made + "/third.avi"}));
+    ASSERT_TRUE(ffmpeg(QStringList{"-i", source, "-t", "2.6"} + divx + QStringList{made + "/most.avi"}));
+    ASSERT_TRUE(ffmpeg({"-i", source, "-t", "1", made + "/clip.mp4"}));
+    auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(made + QLatin1Char('/') + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    QByteArray random(100 * 1024, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
+    put("random", random);
+    put("empty", {});
+    QFile whole(made + "/whole.avi");
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    put("cut.avi", whole.read(whole.size() * 4 / 10));
+
+    // Writes the named file to its last argument, the output, and says all is well.
+    auto writing = [&](const QString& name) {
+        return QStringLiteral("#!/bin/sh\nfor last; do :; done\ncat '%1/%2' > \"$last\"\n").arg(made, name);
+    };
+    // The real ffmpeg, told to scale to an odd size after the profile's own filters.
+    const QString oddScaling = QStringLiteral("#!/bin/sh\nn=$#; i=0\nfor a; do\n  i=$((i+1))\n  [ $i -eq 1 ] && set --\n"
+                                              "  [ $i -eq $n ] && set -- \"$@\" -s 63x47\n  set -- \"$@\" \"$a\"\ndone\n"
+                                              "exec '%1' \"$@\"\n").arg(s.FfmpegExe);
+    // The real ffmpeg as a user who may not read the source; the folders on its way are open to all.
+    const QString unprivileged =
+        QStringLiteral("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '%1' \"$@\"\n").arg(s.FfmpegExe);
+    const QString bin = home.root() + QStringLiteral("/bin");
+    QDir().mkpath(bin);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + savedPath);
+    auto installed = [&](const QString& script) {
+        QFile f(bin + "/ffmpeg");
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(script.toUtf8());
+        f.close();
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        StartUp::FindTools(s);
+        return s.FfmpegExe == bin + "/ffmpeg";
+    };
+
+    const struct
+    {
+        const char* name;
+        QString script;
+        const char* state;
+        const char* reason; // the row's first line, as a pattern
+    } cases[] = {
+        {"an encoder that cannot open", oddScaling, "Failed", "^\\[libxvid\\] Xvid: Could not create encoder reference$"},
+        {"random bytes", writing("random"), "Failed", "^The output is not an AVI file: "},
+        {"an empty file", writing("empty"), "Failed", "^ffmpeg wrote an empty output file$"},
+        {"a cut AVI", writing("cut.avi"), "Failed", "^The AVI is cut off before the end its header gives$"},
+        {"another format", writing("clip.mp4"), "Failed", "^The output is not an AVI file but MPEG-4$"},
+        {"a third of the source", writing("third.avi"), "Failed", "^The AVI plays 1\\.\\d s of the source's 3\\.\\d s$"},
+        {"most of the source", writing("most.avi"), "Done", "^The AVI plays 2\\.\\d s of the source's 3\\.\\d s$"},
+        {"a source it may not read", unprivileged, "Failed", "/src/three\\.flv: Permission denied$"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(installed(c.script));
+        queueMeasured(source);
+        if (c.script == unprivileged) {
+            for (const QString& folder : {home.root(), src})
+                QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+            QFile::setPermissions(source, QFileDevice::WriteOwner);
+        }
+        const int row = q.count() - 1;
+        press(ConversionProfile::XvidAvi);
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_EQ(q.progress(row), c.state);
+        const QString reason = tooltip(row).section('\n', 0, 0);
+        EXPECT_TRUE(QRegularExpression(c.reason).match(reason).hasMatch()) << reason.toStdString();
+        const QStringList kept = QDir(out).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(kept, q.progress(row) == "Done" ? QStringList{QFileInfo(q.output(row)).fileName()} : QStringList{});
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+    }
+    qputenv("PATH", savedPath);
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
 // Faults around the output: each case ends with the right row states, nothing
 // but finished outputs in the output folder, an older file of an output's name
 // untouched unless a finished conversion replaced it, and no source changed.
@@ -579,6 +733,14 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     };
     // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
     const QString ffmpeg = s.FfmpegExe;
+    const QString mediainfo = s.MediaInfoExe;
+    // A mediainfo that never answers, and says who it is.
+    const QString silentReader = home.root() + QStringLiteral("/silent-mediainfo");
+    const QString readerPid = home.root() + QStringLiteral("/reader.pid");
+    put(silentReader, QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec '%2' sleep 30000\n")
+                          .arg(readerPid, BinPath(QStringLiteral("processtestapp")))
+                          .toUtf8());
+    QFile::setPermissions(silentReader, QFile::permissions(silentReader) | QFileDevice::ExeOwner);
     const QString wrapper = home.root() + QStringLiteral("/wrapped-ffmpeg");
     put(wrapper, QStringLiteral("#!/bin/sh\n\"%1\" \"$@\"\n").arg(ffmpeg).toUtf8());
     QFile::setPermissions(wrapper, QFile::permissions(wrapper) | QFileDevice::ExeOwner);
@@ -604,6 +766,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         std::function<void()> during; // while the first row converts
         QStringList states;
         QMap<QString, QString> outputs; // the output folder afterwards
+        const char* reason;             // the first row's reason, as a pattern
     };
     const Case cases[] = {
         {"two sources of one name in different folders",
@@ -611,14 +774,14 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              q.append(copyAs("one.flv", src + "/d1/a.flv"), "2");
              q.append(copyAs("two.flv", src + "/d2/a.flv"), "3");
          },
-         {}, {"Done", "Done"}, {{"a.avi", "avi|1"}, {"a (2).avi", "avi|2"}}},
+         {}, {"Done", "Done"}, {{"a.avi", "avi|1"}, {"a (2).avi", "avi|2"}}, "^$"},
         {"a failing source over an older file of its output's name",
          [&] {
              put(out + "/bad.avi", older);
              put(src + "/bad.flv", "FLV but nothing after");
              q.append(src + "/bad.flv", "2");
          },
-         {}, {"Failed"}, {{"bad.avi", "kept"}}},
+         {}, {"Failed"}, {{"bad.avi", "kept"}}, "/bad\\.flv: Invalid data found when processing input$"},
         {"ffmpeg killed mid-file over an older file",
          [&] {
              put(out + "/long.avi", older);
@@ -629,7 +792,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              ASSERT_TRUE(begun());
              ::kill(static_cast<pid_t>(run.runningProcessId()), SIGKILL);
          },
-         {"Failed", "Done"}, {{"long.avi", "kept"}, {"one.avi", "avi|1"}}},
+         {"Failed", "Done"}, {{"long.avi", "kept"}, {"one.avi", "avi|1"}}, "^ffmpeg was ended by signal 9 \\(SIGKILL\\)$"},
         {"the output folder deleted mid-run",
          [&] {
              stall();
@@ -640,14 +803,14 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              QDir(out).removeRecursively();
              stalled.reset(); // ffmpeg ends well, but its file has nowhere to go
          },
-         {"Failed", "Failed"}, {}},
+         {"Failed", "Failed"}, {}, "^(The output folder .*/out no longer exists|Cannot save the output file .*)$"},
         {"the output folder full",
          [&] {
              // A small filesystem of its own, where mounting is allowed.
              mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=12k", "tmpfs", out}) == 0;
              q.append(copyAs("two.flv", src + "/two.flv"), "3");
          },
-         {}, {"Failed"}, {}},
+         {}, {"Failed"}, {}, "No space left on device$"},
         {"the run stopped mid-file, ffmpeg behind a wrapper",
          [&] {
              s.FfmpegExe = wrapper;
@@ -669,7 +832,23 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              };
              EXPECT_TRUE(QTest::qWaitFor([&] { return !groupRuns(); }, 5000)) << "a process of the stopped group runs on";
          },
-         {"Failed", "Pending"}, {{"long.avi", "kept"}}},
+         {"Failed", "Pending"}, {{"long.avi", "kept"}}, "^The conversion was stopped$"},
+        {"the run stopped while the output is read",
+         [&] {
+             s.MediaInfoExe = silentReader;
+             QFile::remove(readerPid);
+             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+             q.append(copyAs("two.flv", src + "/two.flv"), "3");
+         },
+         [&] {
+             ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(readerPid).size() > 0; }, 30000));
+             run.Abort();
+             QFile pidFile(readerPid);
+             ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+             const pid_t reader = pidFile.readAll().trimmed().toInt();
+             EXPECT_NE(::kill(reader, 0), 0) << "the reading mediainfo outlived the stop";
+         },
+         {"Failed", "Pending"}, {}, "^The conversion was stopped$"},
     };
 
     for (const Case& c : cases) {
@@ -680,6 +859,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         QDir().mkpath(src);
         QDir().mkpath(out);
         s.FfmpegExe = ffmpeg;
+        s.MediaInfoExe = mediainfo;
         c.arrange();
         if (QByteArray(c.name).contains("full") && !mounted) {
             std::cout << "[ SKIPPED  ] the output folder full: no filesystem can be mounted here\n";
@@ -700,6 +880,8 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         for (int row = 0; row < q.count(); ++row)
             states << q.progress(row);
         EXPECT_EQ(states, c.states);
+        const QString reason = tooltip(0).section('\n', 0, 0);
+        EXPECT_TRUE(QRegularExpression(c.reason).match(reason).hasMatch()) << reason.toStdString();
         EXPECT_EQ(FolderContents(out, {{"bad.avi", older}, {"long.avi", older}}), c.outputs);
         for (auto it = sources.cbegin(); it != sources.cend(); ++it)
             EXPECT_EQ(digest(it.key()), it.value()) << it.key().toStdString();

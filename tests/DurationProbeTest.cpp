@@ -30,7 +30,7 @@ TEST(BatchText, IsFourCrLfLinesWithEveryPercentOfAPathDoubled)
 struct TimeCase
 {
     const char* text;
-    int seconds; // -1: not a valid time
+    qint64 seconds; // -1: not a valid time
 };
 
 TEST(TimeTextToSeconds, ParsesMediaInfoTimesAndRefusesTheRest)
@@ -38,10 +38,10 @@ TEST(TimeTextToSeconds, ParsesMediaInfoTimesAndRefusesTheRest)
     const TimeCase cases[] = {
         {"00:03:25.123", 205}, {"00:03:25.999", 205}, {"00:00:00.400", 0}, {"23:59:59.999", 86399},
         {"7", 25200},          {"01:02", 3720},       {" 1 : 2 : 3 . 4 ", 3723}, {"00:00:01.0001", 1},
-        {"24:00:00", -1},      {"", -1},              {" ", -1},          {"00:60:00", -1},
+        {"24:00:00", 86400},   {"25:00:00.000", 90000}, {"999999:59:59", 3599999999}, {"", -1},              {" ", -1},          {"00:60:00", -1},
         {"00:00:60", -1},      {"00:00:01.1000", -1}, {"1:2:3:4", -1},    {"01:02.5", -1},
         {"00:00:01.", -1},     {"1::2", -1},          {"-1", -1},         {"00:00:0x", -1},
-        {"99999999999999:00", -1},
+        {"99999999999999:00", -1}, {"1000000:00:00", -1},
     };
     const QLocale c(QLocale::C);
     for (const TimeCase& t : cases) {
@@ -58,6 +58,9 @@ TEST(TimeTextToSeconds, ParsesMediaInfoTimesAndRefusesTheRest)
         }
     }
     EXPECT_EQ(WithFullStop(QStringLiteral("'' is not a valid time")), "'' is not a valid time.");
+    // The fraction's first three digits are kept where a length is compared.
+    EXPECT_EQ(TimeTextToMilliseconds("25:00:01.4", c), 90001400);
+    EXPECT_EQ(TimeTextToMilliseconds(" 0 : 0 : 3 . 0999 ", c), 3099);
 }
 
 TEST(TimeTextToSeconds, AcceptsTheLocalesSeparatorsBesideMediaInfos)

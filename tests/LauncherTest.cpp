@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 QStringList readLines(const QString& path)
@@ -181,7 +183,19 @@ TEST(ChildProcessEnd, ReportsEachKindOfEndOnceWithTheErrorTail)
     EXPECT_EQ(failed.kind, ChildEnd::Kind::Exited);
     EXPECT_EQ(failed.exitCode, 3);
     EXPECT_TRUE(failed.errorTail.endsWith("reason: broken input")) << failed.errorTail.toStdString();
-    EXPECT_EQ(run({app, {"crash"}, {}}).kind, ChildEnd::Kind::Crashed);
+    const ChildEnd crashed = run({app, {"crash"}, {}});
+    EXPECT_EQ(crashed.kind, ChildEnd::Kind::Crashed);
+    EXPECT_EQ(crashed.signal, SIGSEGV);
+    // A long error output keeps its first lines, where a cause is told, and its last.
+    QString noise;
+    for (int i = 0; i < 4000; ++i)
+        noise += QStringLiteral("noise %1\n").arg(i);
+    const ChildEnd chatty = run({app, {"stderr", "the first error\n" + noise + "the last line\n", "1"}, {}});
+    EXPECT_TRUE(chatty.errorOutput.startsWith("the first error\nnoise 0\n"));
+    EXPECT_TRUE(chatty.errorOutput.endsWith("noise 3999\nthe last line\n"));
+    EXPECT_TRUE(chatty.errorOutput.contains("\n…\n"));
+    EXPECT_LE(chatty.errorOutput.size(), 2 * ChildProcess::KeptErrorBytes + 2);
+    EXPECT_TRUE(chatty.errorTail.endsWith("noise 3999\nthe last line"));
     EXPECT_EQ(run({"/no/such/program", {}, {}}).kind, ChildEnd::Kind::FailedToStart);
 }
 

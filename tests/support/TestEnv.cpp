@@ -53,16 +53,19 @@ QString FreshHome::documents() const { return home() + QStringLiteral("/Document
 QString FreshHome::data() const { return home() + QStringLiteral("/.local/share"); }
 QString FreshHome::tmp() const { return root() + QStringLiteral("/tmp"); }
 
-void MakeFlv(const QString& path, double seconds, QSize size, bool audio)
+void MakeFlv(const QString& path, double seconds, QSize size, bool audio, bool video)
 {
     QStringList args{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                     QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                     QStringLiteral("-i"),
-                     QStringLiteral("testsrc=size=%1x%2:rate=25").arg(size.width()).arg(size.height())};
+                     QStringLiteral("error"), QStringLiteral("-y")};
+    if (video)
+        args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+             << QStringLiteral("testsrc=size=%1x%2:rate=25").arg(size.width()).arg(size.height());
     if (audio)
         args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
              << QStringLiteral("sine=frequency=440:sample_rate=22050");
-    args << QStringLiteral("-t") << QString::number(seconds) << QStringLiteral("-c:v") << QStringLiteral("flv1");
+    args << QStringLiteral("-t") << QString::number(seconds);
+    if (video)
+        args << QStringLiteral("-c:v") << QStringLiteral("flv1");
     if (audio)
         args << QStringLiteral("-c:a") << QStringLiteral("libmp3lame") << QStringLiteral("-ar")
              << QStringLiteral("22050");

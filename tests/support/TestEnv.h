@@ -27,7 +27,7 @@ private:
 };
 
 // Makes a small real FLV file with ffmpeg's test sources; fails the test if it cannot.
-void MakeFlv(const QString& path, double seconds = 1.0, QSize size = {64, 48}, bool audio = true);
+void MakeFlv(const QString& path, double seconds = 1.0, QSize size = {64, 48}, bool audio = true, bool video = true);
 
 // Where the build puts its executables (the program, its helpers, processtestapp).
 QString BinPath(const QString& name);
