@@ -155,8 +155,8 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
          "vantrel: cannot write to standard output: No space left on device", Full},
         {"the program's own reason for a file it could not save", {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1,
          {"Failed\t" + a + "\tCannot save the output file %OUT%/a.avi: Is a directory"}, "", OutputTaken},
-        {"the first line of a failure's detail for a file ffmpeg failed",
-         {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1, {"Failed\t" + a + "\tffmpeg ended with exit code 1"}, "",
+        {"ffmpeg's own line that names the cause of a failed file",
+         {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1, {"Failed\t" + a + "\t" + QFileInfo(a).fileName() + ": Invalid data found when processing input"}, "",
          FailingFfmpeg},
         {"unknown option", {"--convert-to", "xvid", "--fast", a}, 2, {}, "vantrel: unknown option \"--fast\""},
         // With a platform the window could open on: an unknown option must not open it.

@@ -679,7 +679,7 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
     } cases[] = {
         {"an encoder that cannot open", oddScaling, "Failed", "^\\[libxvid\\] Xvid: Could not create encoder reference$"},
         {"random bytes", writing("random"), "Failed", "^The output is not an AVI file: "},
-        {"an empty file", writing("empty"), "Failed", "^ffmpeg wrote an empty output file$"},
+        {"an empty file", writing("empty"), "Failed", "^ffmpeg wrote no output file$"},
         {"a cut AVI", writing("cut.avi"), "Failed", "^The AVI is cut off before the end its header gives$"},
         {"another format", writing("clip.mp4"), "Failed", "^The output is not an AVI file but MPEG-4$"},
         {"a third of the source", writing("third.avi"), "Failed", "^The AVI plays 1\\.\\d s of the source's 3\\.\\d s$"},
