@@ -1,5 +1,6 @@
 #include "app/ConsoleFrontEnd.h"
 
+#include "app/ExitCleanup.h"
 #include "app/StartUp.h"
 #include "engine/ConversionRun.h"
 #include "model/QueueModel.h"
@@ -305,6 +306,7 @@ void ConsoleFrontEnd::Interrupted(int signalNumber)
     if (m_run)
         m_run->disconnect(this);
     m_run.reset();
+    ExitCleanup::RemoveProbeFiles();
     std::fflush(stdout);
     // Ended by the signal itself, so a calling shell or xargs sees why.
     std::signal(signalNumber, SIG_DFL);

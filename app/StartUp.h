@@ -12,8 +12,9 @@ namespace StartUp {
 // folder, which the window shows (empty when none could be read).
 QString Run(MainState& state);
 
-// The private temp folder; a refused one is reported and left empty, so the
-// probe later says it has none.
+// This process's own folder inside the private temp folder, where its probe
+// files live; a refused one is reported and left empty, so the probe later
+// says it has none.
 void UsePrivateTempFolder(MainState& state);
 // Not busy, no folder added yet, the default output and tool folders.
 void SetDefaults(MainState& state);
