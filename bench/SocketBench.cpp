@@ -42,16 +42,24 @@ long statusKiB(qint64 pid, const char* key)
     return -1;
 }
 
+// A full backlog is waited out for up to a second, as a blocking client would.
 int connectTo(const QByteArray& path)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-        return fd;
-    if (fd >= 0)
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return -1;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            return fd;
+        const bool full = errno == EAGAIN;
         ::close(fd);
+        if (!full)
+            return -1;
+        QThread::msleep(1);
+    }
     return -1;
 }
 
