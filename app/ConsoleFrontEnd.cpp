@@ -445,7 +445,7 @@ void ConsoleFrontEnd::EndWork()
         m_run->disconnect(this);
         m_run->Abort();
     }
-    ExitCleanup::DeleteFiles(ExitCleanup::FilesAtClose(m_state));
+    ExitCleanup::RemoveProbeFiles();
 }
 
 void ConsoleFrontEnd::Interrupted(int signalNumber)

@@ -23,7 +23,7 @@ void TfrmMain::EzRgnBtn2Click()
     } catch (const std::exception&) {
     }
     try {
-        ExitCleanup::DeleteFiles(ExitCleanup::FilesAtClose(m_state));
+        ExitCleanup::RemoveProbeFiles();
     } catch (const std::exception&) {
     }
     // Every settings write is synced as it is made, so nothing is pending here.
@@ -45,7 +45,7 @@ void TfrmMain::FormDestroy()
     } catch (const std::exception&) {
     }
     try {
-        ExitCleanup::DeleteFiles(ExitCleanup::FilesAtDestroy(m_state));
+        ExitCleanup::RemoveProbeFiles();
     } catch (const std::exception&) {
     }
 }

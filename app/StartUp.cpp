@@ -3,6 +3,7 @@
 #include "model/MainState.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
+#include "platform/OwnTempFolder.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
@@ -37,7 +38,7 @@ QString Run(MainState& state)
 void UsePrivateTempFolder(MainState& state)
 {
     try {
-        state.TempDir = Folders::PrivateTempDir();
+        state.TempDir = OwnTempFolder::Take(Folders::PrivateTempDir());
     } catch (const VantrelError& e) {
         state.TempDir.clear();
         Prompt::errorBox(e.text());

@@ -13,8 +13,9 @@ namespace StartUp {
 // file that cannot be read as settings is reported.
 QString Run(MainState& state);
 
-// The private temp folder; a refused one is reported and left empty, so the
-// probe later says it has none.
+// This process's own folder inside the private temp folder, where its probe
+// files live; a refused one is reported and left empty, so the probe later
+// says it has none.
 void UsePrivateTempFolder(MainState& state);
 // Not busy, no folder added yet, the default output and tool folders.
 void SetDefaults(MainState& state);

@@ -17,7 +17,7 @@ struct MainState
     int CurrentRow = 0;           // queue row started last, -1 when none runs
     qint64 LastSize = 0;          // bytes ffmpeg reported at the last tick; read by nothing, kept in its place
     bool Busy = false;            // a conversion is running, any of them
-    QString TempDir;              // private temp folder, ends in "/"
+    QString TempDir;              // this process's own folder in the private temp folder, ends in "/"
     QString WorkDir;              // output folder
     QString AppDir;               // tool folder, ends in "/"
     QString FfmpegExe;            // ffmpeg as found on PATH, empty when missing

@@ -47,23 +47,31 @@ QString PrivateFolder(const QString& folder)
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         throw VantrelError(QStringLiteral("Cannot create the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+    CheckPrivate(folder);
+    return folder;
+}
 
+void CheckPrivate(const QString& folder)
+{
     struct stat st {};
-    if (::lstat(native.constData(), &st) != 0)
+    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
         throw VantrelError(QStringLiteral("Cannot use the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-    if (!S_ISDIR(st.st_mode))
-        throw VantrelError(QStringLiteral("The private folder \"%1\" is a link or not a folder; "
-                                          "remove it and start Vantrel again")
-                               .arg(folder));
-    if (st.st_uid != ::getuid())
-        throw VantrelError(QStringLiteral("The private folder \"%1\" belongs to another user; "
-                                          "remove it and start Vantrel again")
-                               .arg(folder));
-    if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        throw VantrelError(QStringLiteral("Cannot make the private folder \"%1\" private: %2")
-                               .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-    return folder;
+    // Never repaired with chmod: whatever another user could place in it
+    // while it was open would stay, and be trusted.
+    QString why;
+    if (S_ISLNK(st.st_mode))
+        why = QStringLiteral("is a link; remove it");
+    else if (!S_ISDIR(st.st_mode))
+        why = QStringLiteral("is not a folder; remove it");
+    else if (st.st_uid != ::getuid())
+        why = QStringLiteral("belongs to another user; have it removed");
+    else if ((st.st_mode & 022) != 0)
+        why = QStringLiteral("is writable by others; remove it or set its mode to 0700");
+    else if ((st.st_mode & 055) != 0)
+        why = QStringLiteral("is open to other users; remove it or set its mode to 0700");
+    if (!why.isEmpty())
+        throw VantrelError(QStringLiteral("The private folder \"%1\" %2 and start Vantrel again").arg(folder, why));
 }
 
 std::vector<FolderEntry> ListEntries(const QByteArray& nativeFolder)

@@ -13,10 +13,15 @@ namespace Folders {
 // PrivateFolder makes it.
 QString PrivateTempDir();
 
-// Makes the folder with mode 0700 when missing and returns it. Fixed file
-// names must not live where other users can write, so a link, a non-folder or
-// a folder owned by someone else is refused with a VantrelError, never used.
+// Makes the folder with mode 0700 when missing and returns it, checked as
+// CheckPrivate checks it.
 QString PrivateFolder(const QString& folder);
+
+// Fixed file names must not live where other users can write or look, so a
+// link, a non-folder, a folder owned by someone else or one with any
+// permission for group or others is refused with a VantrelError that names
+// it and says why; nothing in it is used, and it is never repaired.
+void CheckPrivate(const QString& folder);
 
 // One entry of a folder, whatever bytes its name holds.
 struct FolderEntry

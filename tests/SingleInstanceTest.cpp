@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QtEndian>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <poll.h>
 #include <cstring>
 #include <grp.h>
 #include <iostream>
@@ -408,6 +410,83 @@ TEST_F(SingleInstance, OnlyTheFirstCopysOwnUserIsAnswered)
         EXPECT_EQ(ConnectAs(c.user, 65534, QFile::encodeName(socket)), c.answer) << c.what;
         EXPECT_EQ(activations, c.activations) << c.what;
     }
+}
+
+// A raw connection to the socket that sends the bytes without waiting; -1 when none.
+int ConnectAndSend(const QByteArray& socketPath, const QByteArray& bytes)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    [[maybe_unused]] const ssize_t sent = ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
+    return fd;
+}
+
+bool ClosedByPeer(int fd)
+{
+    pollfd p {fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) != 1)
+        return false;
+    char byte = 0;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) <= 0;
+}
+
+QByteArray Message(char kind, const QByteArray& body)
+{
+    char length[4];
+    qToBigEndian<quint32>(quint32(body.size()), length);
+    return QByteArray(1, kind) + QByteArray(length, 4) + body;
+}
+
+TEST_F(SingleInstance, FewConnectionsAtOnceNoneStaysAndAPathWithANulIsRefused)
+{
+    TMainInstance::setEnabled(true);
+    TfrmMain first;
+    TMainInstance::setEnabled(false);
+    ASSERT_TRUE(first.MainInstance1->isListening());
+    const QByteArray socket = QFile::encodeName(TMainInstance::ServerName());
+
+    // Each announces the largest message and sends a part of it, then idles.
+    QByteArray partial = Message('P', QByteArray(TMainInstance::MaxForwardedBytes, 'x'));
+    partial.truncate(64 * 1024);
+    const int total = 3 * TMainInstance::MaxConnections;
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<int> fds;
+    for (int i = 0; i < total; ++i) {
+        fds.push_back(ConnectAndSend(socket, partial));
+        ASSERT_GE(fds.back(), 0);
+    }
+    const auto closed = [&] { return int(std::count_if(fds.begin(), fds.end(), ClosedByPeer)); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed() >= total - TMainInstance::MaxConnections; }, Patience));
+    if (clock.elapsed() < TMainInstance::ConnectionTimeoutMs - 1000) {
+        for (int i = 0; i < total; ++i)
+            EXPECT_EQ(ClosedByPeer(fds[i]), i >= TMainInstance::MaxConnections) << i;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closed() == total; }, Patience)) << "idle connections stay";
+    for (const int fd : fds)
+        ::close(fd);
+    // Their places are free again.
+    EXPECT_TRUE(answeredLaterCopy());
+
+    // A NUL would cut the path short, to a file that exists.
+    const QString clip = home.root() + QStringLiteral("/clip.flv");
+    const QString other = home.root() + QStringLiteral("/other.flv");
+    MakeFlv(clip);
+    MakeFlv(other);
+    const int fd = ConnectAndSend(socket, Message('P', TMainInstance::EncodePaths({clip + QChar(0) + QStringLiteral("x")}))
+                                              + Message('P', TMainInstance::EncodePaths({other})));
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first.queue().count() > 0 && !first.AddingFiles(); }, Patience));
+    ASSERT_EQ(first.queue().count(), 1);
+    EXPECT_EQ(first.queue().path(0), other);
+    ::close(fd);
 }
 
 } // namespace

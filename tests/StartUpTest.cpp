@@ -206,6 +206,12 @@ TEST(Folders, PrivateTempFolderIsMadeOwnerOnlyAndUnsafeOnesAreRefused)
     ASSERT_EQ(::stat(QFile::encodeName(dir).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
+    // Left open to others, it is refused as it stands, never repaired.
+    ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+    EXPECT_THROW(Folders::PrivateTempDir(), VantrelError);
+    ASSERT_EQ(::stat(QFile::encodeName(dir).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0777u);
+
     // A link planted in its place is refused, and so the program never uses it.
     QDir(dir).removeRecursively();
     QDir().mkpath(home.root() + "/elsewhere");

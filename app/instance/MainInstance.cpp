@@ -6,18 +6,25 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
-#include <QFile>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QtEndian>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -34,6 +41,16 @@ QByteArray message(MessageKind kind, const QByteArray& body = {})
     bytes[0] = kind;
     qToBigEndian<quint32>(static_cast<quint32>(body.size()), bytes.data() + 1);
     return bytes + body;
+}
+
+// Said where the user of a window started from a terminal, or its log, sees it.
+QString runsUnguarded(const QString& why)
+{
+    const QByteArray text = QStringLiteral("vantrel: %1; this copy runs without the single-instance guard\n")
+                                .arg(why)
+                                .toLocal8Bit();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    return {};
 }
 
 bool writeAll(QLocalSocket& socket, const QByteArray& bytes, const QDeadlineTimer& deadline)
@@ -99,9 +116,20 @@ bool TMainInstance::isEnabled()
 
 QString TMainInstance::ServerName()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        return {};
+    // A runtime folder others may enter is refused, not exchanged for one of
+    // Qt's choosing as Qt itself would.
+    QString runtime;
+    try {
+        const QString given = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+        if (!given.isEmpty() && (QFileInfo::exists(given) || QFileInfo(given).isSymLink()))
+            Folders::CheckPrivate(given);
+        runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (runtime.isEmpty())
+            return {};
+        Folders::CheckPrivate(runtime);
+    } catch (const VantrelError& e) {
+        return runsUnguarded(e.text());
+    }
     const QString uid = QString::number(::getuid());
     const QString name = runtime + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1Char('-') + uid;
     if (LocalSocketPath::Fits(name))
@@ -114,8 +142,8 @@ QString TMainInstance::ServerName()
     try {
         return Folders::PrivateFolder(QStringLiteral("/tmp/vantrel-run-") + uid) + QLatin1Char('/')
             + QCoreApplication::applicationName() + QLatin1Char('-') + QLatin1String(runtimeId);
-    } catch (const VantrelError&) {
-        return {};
+    } catch (const VantrelError& e) {
+        return runsUnguarded(e.text());
     }
 }
 
@@ -207,6 +235,9 @@ QStringList TMainInstance::DecodePaths(const QByteArray& bytes)
         at += 4;
         if (length > quint64(bytes.size() - at))
             return {};
+        // The rest of the path would be cut off wherever it is used.
+        if (std::memchr(bytes.constData() + at, '\0', length))
+            return {};
         paths << QString::fromUtf8(bytes.constData() + at, qsizetype(length));
         at += qsizetype(length);
     }
@@ -245,11 +276,23 @@ void TMainInstance::serve(QLocalSocket* socket)
 {
     // Forwarded paths are queued: no other user may reach this copy, wherever
     // its socket lives.
-    if (LocalSocketPath::PeerUserId(socket->socketDescriptor()) != static_cast<long long>(::getuid())) {
+    if (LocalSocketPath::PeerUserId(socket->socketDescriptor()) != static_cast<long long>(::getuid())
+        || m_connections >= MaxConnections) {
         socket->abort();
         socket->deleteLater();
         return;
     }
+    ++m_connections;
+    connect(socket, &QObject::destroyed, this, [this] {
+        if (--m_connections == 0)
+            giveMemoryBack();
+    });
+    // At most one message waits in memory; the sender waits for the rest.
+    socket->setReadBufferSize(HeaderBytes + MaxForwardedBytes);
+    QTimer::singleShot(ConnectionTimeoutMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
         while (socket->bytesAvailable() >= HeaderBytes) {
@@ -259,6 +302,7 @@ void TMainInstance::serve(QLocalSocket* socket)
             if ((kind != ForwardMessage && kind != PathsMessage && kind != ActivateMessage)
                 || length > quint32(MaxForwardedBytes)) {
                 socket->abort(); // not one of ours
+                socket->deleteLater();
                 return;
             }
             if (socket->bytesAvailable() < HeaderBytes + qint64(length))
@@ -292,4 +336,12 @@ void TMainInstance::bringOwnerToFront()
     QWidget* target = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : window;
     target->raise();
     target->activateWindow();
+}
+
+void TMainInstance::giveMemoryBack()
+{
+#if defined(__GLIBC__)
+    // Large unfinished messages leave freed pages the allocator would keep.
+    ::malloc_trim(0);
+#endif
 }

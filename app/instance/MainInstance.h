@@ -39,7 +39,8 @@ public:
     // Where the copies meet: in the per-user runtime folder, named from the
     // application title and the user id; in a short private folder of the
     // user's own under /tmp when that path would pass the system's limit for a
-    // socket. Empty when there is no runtime folder or that folder is refused:
+    // socket. Empty when there is no runtime folder, or that folder (or the
+    // short one) is not private to the user, which is said on standard error:
     // the copy then runs unguarded.
     static QString ServerName();
 
@@ -55,7 +56,8 @@ public:
     // The forwarded list as it travels: any character a path may hold
     // (blanks, quotes, newlines) survives.
     static QByteArray EncodePaths(const QStringList& paths);
-    // Empty when the bytes are not a list of paths.
+    // Empty when the bytes are not a list of paths, or a path holds a NUL,
+    // which no path given on a command line can.
     static QStringList DecodePaths(const QByteArray& bytes);
 
     // True in the first copy once it listens.
@@ -64,9 +66,18 @@ public:
     // How long a later copy tries to reach the running one before it ends
     // all the same.
     static constexpr int AnswerTimeoutMs = 2000;
-    // Longest forwarded text accepted, in bytes; the longest possible command
-    // line is well below it.
+    // Longest message accepted, in bytes: twice the system's usual limit for
+    // a whole command line (ARG_MAX, 2 MiB with the environment), so any
+    // command line's text, and its paths made absolute, fit. With at most
+    // MaxConnections open, the first copy never holds more than 32 MiB of
+    // unfinished messages.
     static constexpr int MaxForwardedBytes = 4 * 1024 * 1024;
+    // Connections served at once; more are closed at once. A later copy
+    // needs one, briefly.
+    static constexpr int MaxConnections = 8;
+    // A connection is closed this long after it was made, finished or not: a
+    // later copy gives up after AnswerTimeoutMs anyway.
+    static constexpr int ConnectionTimeoutMs = 5000;
 
 signals:
     // A later copy forwarded its command-line tail. The window takes no notice.
@@ -87,8 +98,11 @@ private:
     void listen(const QString& serverName);
     void serve(QLocalSocket* socket);
     void bringOwnerToFront();
+    // Returns to the system what served connections freed.
+    static void giveMemoryBack();
 
     QPointer<QWidget> m_window;
     std::unique_ptr<InstanceLock> m_lock;
     QLocalServer* m_server = nullptr; // owned as a child
+    int m_connections = 0;            // being served now
 };
