@@ -306,7 +306,7 @@ TEST_F(Shutdown, SigtermToTheWindowEndsItAsAWindowManagersCloseThenByTheSignal)
             const QByteArray head = startStalledConversion(frm);
             const qint64 ffmpeg = frm.conversion().runningProcessId();
             if (ffmpeg <= 0 || !source.feed(head)
-                || !QTest::qWaitFor([&] { return QFileInfo::exists(frm.conversion().partialFile()); }, 60000))
+                || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFile()); }, 60000))
                 std::_Exit(3);
             QFile own(pidFile);
             if (!own.open(QIODevice::WriteOnly) || own.write(QByteArray::number(ffmpeg)) <= 0)
@@ -321,7 +321,9 @@ TEST_F(Shutdown, SigtermToTheWindowEndsItAsAWindowManagersCloseThenByTheSignal)
     const qint64 own = readFile(pidFile).toLongLong();
     ASSERT_GT(own, 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(own); }, 1000)) << "the window's ffmpeg was left running";
-    EXPECT_FALSE(QFile::exists(openBat));
+    EXPECT_TRUE(QFile::exists(openBat)) << "another copy's probe file was removed";
+    EXPECT_TRUE(QDir(tempDir).entryList({QStringLiteral("probe-*")}, QDir::AllEntries | QDir::Hidden).isEmpty())
+        << "the process's own folder was left";
     EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "an unfinished output was left";
 }
 
