@@ -319,24 +319,12 @@ Piped StartPiped(const QStringList& arguments, const QProcessEnvironment& env)
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return {};
-    std::vector<QByteArray> args{QFile::encodeName(BinPath("vantrel"))};
-    for (const QString& argument : arguments)
-        args.push_back(QFile::encodeName(argument));
-    std::vector<QByteArray> vars;
-    for (const QString& var : env.toStringList())
-        vars.push_back(var.toLocal8Bit());
-    std::vector<char*> argv, envp;
-    for (QByteArray& arg : args)
-        argv.push_back(arg.data());
-    for (QByteArray& var : vars)
-        envp.push_back(var.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
+    ExecArguments exec(QStringList{BinPath("vantrel")} + arguments, env.toStringList());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     Piped piped;
-    if (::posix_spawn(&piped.pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+    if (::posix_spawn(&piped.pid, exec.argv()[0], &actions, nullptr, exec.argv(), exec.envp()) != 0)
         piped.pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);

@@ -53,25 +53,13 @@ mode_t Mode(const QString& path)
 // system calls after the fork only.
 pid_t StartAs(uid_t user, const QStringList& command, const QProcessEnvironment& env, const QString& errFile)
 {
-    std::vector<QByteArray> args;
-    for (const QString& a : command)
-        args.push_back(QFile::encodeName(a));
-    std::vector<QByteArray> vars;
-    for (const QString& v : env.toStringList())
-        vars.push_back(v.toLocal8Bit());
-    std::vector<char*> argv, envp;
-    for (QByteArray& a : args)
-        argv.push_back(a.data());
-    for (QByteArray& v : vars)
-        envp.push_back(v.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
+    ExecArguments exec(command, env.toStringList());
     const int err = ::open(QFile::encodeName(errFile).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0 || ::dup2(err, 2) < 0)
             ::_exit(120);
-        ::execve(argv[0], argv.data(), envp.data());
+        ::execve(exec.argv()[0], exec.argv(), exec.envp());
         ::_exit(121);
     }
     ::close(err);

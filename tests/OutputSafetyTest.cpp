@@ -52,14 +52,23 @@ bool WriteThrough(const UnfinishedFile& file, const QByteArray& bytes)
     return ::pwrite(file.descriptor(), bytes.constData(), size_t(bytes.size()), 0) == bytes.size();
 }
 
-TEST(OutputSafety, UnfinishedFileTakesOnlyWhatItMay)
+// An output folder, and a file of the user's own that nothing may write through.
+class OutputFolder : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(out));
+        ASSERT_TRUE(Write(victim, "the victim's own"));
+    }
+
     FreshHome home;
     const QString out = home.root() + "/out";
-    ASSERT_TRUE(QDir().mkpath(out));
     const QString victim = home.root() + "/victim.txt";
-    ASSERT_TRUE(Write(victim, "the victim's own"));
+};
 
+TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
+{
     // What stands at the wanted name when the row starts, and what comes meanwhile.
     enum class Meanwhile { Nothing, NewFile, Replaced };
     struct Case
@@ -125,14 +134,8 @@ TEST(OutputSafety, UnfinishedFileTakesOnlyWhatItMay)
     EXPECT_THROW(UnfinishedFile::Create(out + "/gone"), ESystemError);
 }
 
-TEST(OutputSafety, LeftoversOfDeadWritersOnlyAreRemoved)
+TEST_F(OutputFolder, LeftoversOfDeadWritersOnlyAreRemoved)
 {
-    FreshHome home;
-    const QString out = home.root() + "/out";
-    ASSERT_TRUE(QDir().mkpath(out));
-    const QString victim = home.root() + "/victim.txt";
-    ASSERT_TRUE(Write(victim, "the victim's own"));
-
     ASSERT_TRUE(Write(out + "/.vantrel-dead.avi.part", "left by a crash"));
     ASSERT_TRUE(Write(out + "/.vantrel-4242-1.avi.part", "left by an older version"));
     ASSERT_TRUE(Write(out + "/.vantrel-living.avi.part", "being written"));

@@ -122,3 +122,16 @@ bool OpenedForWriting(const QString& file)
     }
     return false;
 }
+
+ExecArguments::ExecArguments(const QStringList& command, const QStringList& environment)
+{
+    m_strings.reserve(size_t(command.size() + environment.size()));
+    for (const QString& argument : command)
+        m_strings.push_back(QFile::encodeName(argument));
+    for (const QString& variable : environment)
+        m_strings.push_back(variable.toLocal8Bit());
+    for (size_t i = 0; i < m_strings.size(); ++i)
+        (i < size_t(command.size()) ? m_argv : m_envp).push_back(m_strings[i].data());
+    m_argv.push_back(nullptr);
+    m_envp.push_back(nullptr);
+}

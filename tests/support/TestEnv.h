@@ -3,6 +3,9 @@
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
+#include <QStringList>
+
+#include <vector>
 
 // Points HOME, the XDG folders and TMPDIR into a fresh temporary folder for
 // the lifetime of the object, so a test never touches the real user's files.
@@ -39,3 +42,21 @@ QString PathWithout(const QStringList& missingTools, const QString& folder);
 // True once some process has opened the file for writing by itself (as ffmpeg
 // opens its output), not merely inherited a descriptor of it.
 bool OpenedForWriting(const QString& file);
+
+// A command and an environment as exec wants them: arrays of C strings that
+// live as long as the object. Built before a fork, so the child only reads.
+class ExecArguments
+{
+public:
+    ExecArguments(const QStringList& command, const QStringList& environment);
+    ExecArguments(const ExecArguments&) = delete;
+    ExecArguments& operator=(const ExecArguments&) = delete;
+
+    char* const* argv() { return m_argv.data(); }
+    char* const* envp() { return m_envp.data(); }
+
+private:
+    std::vector<QByteArray> m_strings;
+    std::vector<char*> m_argv;
+    std::vector<char*> m_envp;
+};
