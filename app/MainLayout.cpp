@@ -154,6 +154,9 @@ void TfrmMain::CreateControls()
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setFocusPolicy(Qt::ClickFocus);
     ListView1->setCursor(Qt::PointingHandCursor);
+    // A failed row's reason shows in its tooltip also while another window is
+    // active: the run may have ended while the user worked elsewhere.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
     int widths[QueueModel::ColumnCount];

@@ -2,7 +2,9 @@
 
 #include "controls/PressTracker.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 MouseLabel::MouseLabel(QWidget* parent) : QLabel(parent), m_press(new PressTracker(this)) {}
 
@@ -35,4 +37,26 @@ void MouseLabel::leaveEvent(QEvent* event)
 {
     QLabel::leaveEvent(event);
     emit left();
+}
+
+void MouseLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!event->isAutoRepeat())
+            emit clicked();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void MouseLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // In the text's own colour, so it reads wherever the text reads.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
