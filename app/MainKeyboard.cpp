@@ -41,6 +41,8 @@ void TfrmMain::BindKeyboard()
                                 EzRgnBtn3, EzRgnBtn4, Label4, Label5,  Label6,  Label7};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
+    // The window opens at its first task, not at a link to a web page.
+    Button1->setFocus();
 
     struct Name
     {

@@ -65,6 +65,9 @@ void QueueCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     bar.setWidth(track.width() * percent / 100);
     painter->save();
     painter->fillRect(bar, QColor(selected ? SelectedBarBlue : BarBlue));
+    // The track's outline shows how much is left.
+    painter->setPen(QColor(selected ? SelectedBarBlue : TrackBlue));
+    painter->drawRect(track.adjusted(0, 0, -1, -1));
     const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     painter->setFont(opt.font);

@@ -21,6 +21,7 @@ public:
     static constexpr QRgb FailedRed = 0xffc00000;
     static constexpr QRgb BarBlue = 0xff8cbcf0;
     static constexpr QRgb SelectedBarBlue = 0xff00306e;
+    static constexpr QRgb TrackBlue = 0xff5a8cc8;
     // The bar's inset from the cell's edges.
     static constexpr int BarInset = 2;
 

@@ -8,7 +8,8 @@ class PressTracker;
 // A label or picture drawn on the window that reports the pointer: presses
 // (any button), clicks (a left press released over it) and the pointer
 // entering and leaving it. Given a focus policy, it draws a dotted frame while
-// focused, and Return or keypad Enter clicks it.
+// focused, and Return or keypad Enter clicks it. Bold text stays as bold on a
+// scaled screen as at 1x.
 class MouseLabel : public QLabel
 {
     Q_OBJECT
