@@ -66,7 +66,7 @@ void QueueCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->save();
     painter->fillRect(bar, QColor(selected ? SelectedBarBlue : BarBlue));
     // The track's outline shows how much is left.
-    painter->setPen(QColor(selected ? SelectedBarBlue : TrackBlue));
+    painter->setPen(QColor(selected ? SelectedTrackBlue : TrackBlue));
     painter->drawRect(track.adjusted(0, 0, -1, -1));
     const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;

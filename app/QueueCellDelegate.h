@@ -22,6 +22,7 @@ public:
     static constexpr QRgb BarBlue = 0xff8cbcf0;
     static constexpr QRgb SelectedBarBlue = 0xff00306e;
     static constexpr QRgb TrackBlue = 0xff5a8cc8;
+    static constexpr QRgb SelectedTrackBlue = 0xffa0c4f0;
     // The bar's inset from the cell's edges.
     static constexpr int BarInset = 2;
 

@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStyle>
 
@@ -56,7 +57,7 @@ void MouseLabel::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     // The device painted on, not the label's screen: a grab or render into a
     // 2x picture counts as 2x.
-    const qreal scale = painter.device()->devicePixelRatioF();
+    const qreal scale = painter.paintEngine()->paintDevice()->devicePixelRatioF();
     if (font().bold() && !text().isEmpty() && scale > 1) {
         // Bold is made from the regular face, and that thickening is tuned
         // for 1x: at 2x the letters would carry a quarter more ink than regular
