@@ -5,10 +5,14 @@
 #include "controls/EzRgnBtn.h"
 #include "controls/MouseLabel.h"
 #include "model/QueueModel.h"
+#include "platform/Prompt.h"
 #include "support/QtPrinters.h"
+#include "support/TestEnv.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
+#include <QScrollBar>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -458,6 +462,51 @@ TEST(WindowLook, ConvertingRowDrawsABarOfItsShare)
             top = qMin(top, p.y()), bottom = qMax(bottom, p.y());
         EXPECT_GT(top, rect.top()) << "row " << row;
         EXPECT_LT(bottom, rect.bottom()) << "row " << row;
+    }
+}
+
+// When a row starts converting and no converting row is in view, the list
+// brings it into view; while one is in view, the list stays where it is.
+TEST(WindowLook, StartedRowIsScrolledIntoView)
+{
+    FreshHome home;
+    Prompt::Script prompts;
+    const QString flv = home.root() + "/clip.flv";
+    MakeFlv(flv);
+    struct Case
+    {
+        const char* what;
+        bool convertingInView;
+    };
+    for (const Case& c : {Case{"none converting in view", false}, Case{"one converting in view", true}}) {
+        SCOPED_TRACE(c.what);
+        TfrmMain window;
+        window.state().WorkDir = home.root() + "/out/";
+        QDir().mkpath(window.state().WorkDir);
+        QueueModel& queue = window.queue();
+        // Rows the run leaves alone, then one to convert far below them.
+        for (int i = 0; i < 30; ++i) {
+            queue.append(flv, "1");
+            queue.setState(i, c.convertingInView && i == 0 ? RowState::Converting : RowState::Done);
+        }
+        queue.append(flv, "1");
+        const int last = queue.count() - 1;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTreeView* list = window.ListView1;
+        const auto inView = [&](int row) { return list->viewport()->rect().contains(list->visualRect(queue.index(row, 0))); };
+        ASSERT_FALSE(inView(last));
+
+        bool started = false, ended = false;
+        QObject::connect(&window.conversion(), &ConversionRun::rowStarted, [&](int row) { started = row == last; });
+        QObject::connect(&window.conversion(), &ConversionRun::runEnded, [&] { ended = true; });
+        window.EzRgnBtn3Click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started; }, 60000));
+        EXPECT_EQ(inView(last), !c.convertingInView);
+        EXPECT_EQ(list->verticalScrollBar()->value() == 0, c.convertingInView);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 60000));
+        EXPECT_EQ(queue.progress(last), "Done") << queue.failureDetail(last).toStdString();
+        EXPECT_TRUE(prompts.shown().empty());
     }
 }
 
