@@ -54,30 +54,32 @@ void MouseLabel::keyPressEvent(QKeyEvent* event)
 
 void MouseLabel::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
-    // The device painted on, not the label's screen: a grab or render into a
-    // 2x picture counts as 2x.
-    const qreal scale = painter.paintEngine()->paintDevice()->devicePixelRatioF();
-    if (font().bold() && !text().isEmpty() && scale > 1) {
-        // Bold is made from the regular face, and that thickening is tuned
-        // for 1x: at 2x the letters would carry a quarter more ink than regular
-        // ones instead of half more. A second pass one device pixel to the
-        // right gives the 1x weight back.
-        const int flags = int(QStyle::visualAlignment(layoutDirection(), alignment()));
-        for (const qreal shift : {0.0, 1.0 / scale}) {
-            painter.save();
-            painter.translate(shift, 0);
-            style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), text(), foregroundRole());
-            painter.restore();
+    {
+        QPainter painter(this);
+        // The device painted on, not the label's screen: a grab or render into
+        // a 2x picture counts as 2x.
+        const qreal scale = painter.paintEngine()->paintDevice()->devicePixelRatioF();
+        if (font().bold() && !text().isEmpty() && scale > 1) {
+            // Bold is made from the regular face, and that thickening is tuned
+            // for 1x: at 2x the letters would carry a quarter more ink than
+            // regular ones instead of half more. A second pass one device pixel
+            // to the right gives the 1x weight back.
+            const int flags = int(QStyle::visualAlignment(layoutDirection(), alignment()));
+            for (const qreal shift : {0.0, 1.0 / scale}) {
+                painter.save();
+                painter.translate(shift, 0);
+                style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), text(), foregroundRole());
+                painter.restore();
+            }
+        } else {
+            painter.end();
+            QLabel::paintEvent(event);
         }
-    } else {
-        painter.end();
-        QLabel::paintEvent(event);
-        painter.begin(this);
     }
     if (!hasFocus())
         return;
     // In the text's own colour, so it reads wherever the text reads.
+    QPainter painter(this);
     painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
