@@ -13,13 +13,13 @@
 
 #include <utility>
 
-// The window works from the keyboard: Tab goes through the links at the top,
-// the three buttons, the list, the two conversion buttons and the links at the
-// bottom; the text fields only display and are left out. Focus by Tab alone
-// for buttons and links, so a mouse click draws no mark. Space, Return and
-// keypad Enter press a button; Return and Enter open a link. Every picture
-// control has a name and a description a screen reader can say, and every text
-// field is named by its caption.
+// The window works from the keyboard: Tab goes through the links at the top
+// (the logo's first), the three buttons, the list, the two conversion buttons
+// and the links at the bottom; the text fields only display and are left out.
+// Focus by Tab alone for buttons and links, so a mouse click draws no mark.
+// Space, Return and keypad Enter press a button; Return and Enter open a link.
+// Every picture control has a name and a description a screen reader can say,
+// and every text field is named by its caption.
 void TfrmMain::BindKeyboard()
 {
     for (QPushButton* button : {Button1, Button2, Button3}) {
@@ -37,8 +37,10 @@ void TfrmMain::BindKeyboard()
         link->setFocusPolicy(Qt::TabFocus);
         link->setAccessibleDescription(QStringLiteral("Opens the page in the web browser"));
     }
-    const QList<QWidget*> order{Label1,    Label2,    Label3, Button1, Button2, Button3, ListView1,
-                                EzRgnBtn3, EzRgnBtn4, Label4, Label5,  Label6,  Label7};
+    // The two click areas over the logo open the same page: one stop is enough.
+    TranPanel1->setFocusPolicy(Qt::TabFocus);
+    const QList<QWidget*> order{TranPanel1, Label1,    Label2,    Label3, Button1, Button2, Button3,
+                                ListView1,  EzRgnBtn3, EzRgnBtn4, Label4, Label5,  Label6,  Label7};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
     // The window opens at its first task, not at a link to a web page.

@@ -28,10 +28,10 @@ TEST_F(Keyboard, TabGoesThroughTheLinksTheButtonsTheListAndTheConversionButtons)
     frm.show();
     frm.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
-    frm.Label1->setFocus(Qt::TabFocusReason);
+    frm.TranPanel1->setFocus(Qt::TabFocusReason);
 
-    const QStringList order{"Label1",    "Label2", "Label3", "Button1", "Button2", "Button3", "ListView1",
-                            "EzRgnBtn3", "EzRgnBtn4", "Label4", "Label5",  "Label6",  "Label7"};
+    const QStringList order{"TranPanel1", "Label1",    "Label2",    "Label3", "Button1", "Button2", "Button3",
+                            "ListView1",  "EzRgnBtn3", "EzRgnBtn4", "Label4", "Label5",  "Label6",  "Label7"};
     struct Case { const char* what; Qt::Key key; int step; };
     const Case cases[] = {{"Tab", Qt::Key_Tab, 1}, {"Shift+Tab", Qt::Key_Backtab, -1}};
     for (const Case& c : cases) {
@@ -82,11 +82,16 @@ TEST_F(Keyboard, ReturnAndEnterPressTheFocusedButtonOrLink)
 
     int opened = 0;
     QObject::connect(frm.Label5, &MouseLabel::clicked, [&] { ++opened; });
-    frm.Label5->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(frm.Label5, Qt::Key_Return);
-    QTest::keyClick(frm.Label5, Qt::Key_Enter, Qt::KeypadModifier);
-    QTest::keyClick(frm.Label5, Qt::Key_A);
-    EXPECT_EQ(opened, 2);
+    QObject::connect(frm.TranPanel1, &TTranPanel::OnClick, [&] { ++opened; });
+    for (QWidget* link : {static_cast<QWidget*>(frm.Label5), static_cast<QWidget*>(frm.TranPanel1)}) {
+        SCOPED_TRACE(link->objectName().toStdString());
+        opened = 0;
+        link->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(link, Qt::Key_Return);
+        QTest::keyClick(link, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(link, Qt::Key_A);
+        EXPECT_EQ(opened, 2);
+    }
 
     const std::pair<QLineEdit*, const char*> fields[] = {
         {frm.Edit1, "Select single FLV file"}, {frm.Edit2, "Select folder containing FLV files"},
