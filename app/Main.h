@@ -178,6 +178,7 @@ private:
     int m_runConverted = 0;
     int m_runFailed = 0;
     void ShowBusy(bool busy);
+    void RevealStartedRow(int row);
     void RowFinished(int row);
     void RunEnded();
     // ---- private: shutdown and single instance ----

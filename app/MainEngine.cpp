@@ -6,6 +6,7 @@
 #include "platform/Error.h"
 
 #include <QPushButton>
+#include <QTreeView>
 
 #include <utility>
 
@@ -29,7 +30,10 @@ ConversionRun& TfrmMain::conversion()
     if (!m_conversion) {
         m_conversion = std::make_unique<ConversionRun>(m_state, queue());
         m_conversion->setTickHandler([this](QObject* sender) { MyTimerEventHandlerConversion(sender); });
-        connect(m_conversion.get(), &ConversionRun::rowStarted, this, [this] { ShowBusy(m_state.Busy); });
+        connect(m_conversion.get(), &ConversionRun::rowStarted, this, [this](int row) {
+            ShowBusy(m_state.Busy);
+            RevealStartedRow(row);
+        });
         connect(m_conversion.get(), &ConversionRun::rowFinished, this, &TfrmMain::RowFinished);
         connect(m_conversion.get(), &ConversionRun::runEnded, this, &TfrmMain::RunEnded);
     }
@@ -55,6 +59,19 @@ void TfrmMain::ShowBusy(bool busy)
         button->setEnabled(!busy);
     for (TEzRgnBtn* button : {EzRgnBtn3, EzRgnBtn4})
         button->SetEnabled(!busy);
+}
+
+void TfrmMain::RevealStartedRow(int row)
+{
+    // Brought into view only when no converting row is seen whole, so the list
+    // does not jump while the user watches one.
+    const QRect seen = ListView1->viewport()->rect();
+    for (int r = 0; r < m_queue->count(); ++r) {
+        if (m_queue->state(r) == RowState::Converting && seen.contains(ListView1->visualRect(m_queue->index(r, 0))))
+            return;
+    }
+    if (row >= 0 && row < m_queue->count())
+        ListView1->scrollTo(m_queue->index(row, 0));
 }
 
 void TfrmMain::RowFinished(int row)

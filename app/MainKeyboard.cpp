@@ -1,28 +1,50 @@
 #include "app/Main.h"
 
 #include "controls/EzRgnBtn.h"
+#include "controls/FocusFrame.h"
+#include "controls/MouseLabel.h"
+#include "controls/ReturnPresses.h"
 #include "controls/Tranpanl.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
 
-// The window works from the keyboard: Tab goes through the three buttons, the
-// list and the two conversion buttons; the text fields only display and are
-// left out. Focus by Tab alone for the buttons, so a mouse click draws no mark.
-// Every picture control has a name and a description a screen reader can say.
+#include <utility>
+
+// The window works from the keyboard: Tab goes through the links at the top
+// (the logo's first), the three buttons, the list, the two conversion buttons
+// and the links at the bottom; the text fields only display and are left out.
+// Focus by Tab alone for buttons and links, so a mouse click draws no mark.
+// Space, Return and keypad Enter press a button; Return and Enter open a link.
+// Every picture control has a name and a description a screen reader can say,
+// and every text field is named by its caption.
 void TfrmMain::BindKeyboard()
 {
-    for (QPushButton* button : {Button1, Button2, Button3})
+    for (QPushButton* button : {Button1, Button2, Button3}) {
         button->setFocusPolicy(Qt::TabFocus);
+        new ReturnPresses(button);
+    }
     // Clicked into, the list takes the keys too: Delete removes a row.
     ListView1->setFocusPolicy(Qt::StrongFocus);
+    new FocusFrame(ListView1);
     for (TEzRgnBtn* button : {EzRgnBtn3, EzRgnBtn4}) {
         button->setFocusPolicy(Qt::TabFocus);
         button->SetPicDsbld(DimmedPicture(button->PicIdle()));
     }
-    const QList<QWidget*> order{Button1, Button2, Button3, ListView1, EzRgnBtn3, EzRgnBtn4};
+    for (MouseLabel* link : {Label1, Label2, Label3, Label4, Label5, Label6, Label7}) {
+        link->setFocusPolicy(Qt::TabFocus);
+        link->setAccessibleDescription(QStringLiteral("Opens the page in the web browser"));
+    }
+    // The two click areas over the logo open the same page: one stop is enough.
+    TranPanel1->setFocusPolicy(Qt::TabFocus);
+    const QList<QWidget*> order{TranPanel1, Label1,    Label2,    Label3, Button1, Button2, Button3,
+                                ListView1,  EzRgnBtn3, EzRgnBtn4, Label4, Label5,  Label6,  Label7};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
+    // The window opens at its first task, not at a link to a web page.
+    Button1->setFocus();
 
     struct Name
     {
@@ -41,5 +63,10 @@ void TfrmMain::BindKeyboard()
     for (const Name& n : names) {
         n.widget->setAccessibleName(QLatin1String(n.name));
         n.widget->setAccessibleDescription(QLatin1String(n.description));
+    }
+    const std::pair<QLineEdit*, QLabel*> fields[] = {{Edit1, Label10}, {Edit2, Label11}, {Edit3, Label12}};
+    for (const auto& [edit, caption] : fields) {
+        caption->setBuddy(edit);
+        edit->setAccessibleName(caption->text());
     }
 }

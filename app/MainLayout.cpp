@@ -57,7 +57,7 @@ void TfrmMain::CreateControls()
         image->setObjectName(QLatin1String(name));
         const QPixmap pixmap = Skin::Pixmap(QLatin1String(skin));
         image->setPixmap(pixmap);
-        image->setGeometry(QRect(QPoint(x, y), pixmap.size()));
+        image->setGeometry(QRect(QPoint(x, y), pixmap.deviceIndependentSize().toSize()));
         return image;
     };
     // Labels are 13 high and as wide as the layout says (0: as their text),
@@ -74,7 +74,9 @@ void TfrmMain::CreateControls()
         return label;
     };
     auto caption = [this](const char* name, const char* text, int x, int y, int width, int next, const QFont& font) {
-        auto* label = new QLabel(QLatin1String(text), this);
+        // A mouse label for the way it draws bold at 2x; it takes no clicks here.
+        auto* label = new MouseLabel(this);
+        label->setText(QLatin1String(text));
         label->setObjectName(QLatin1String(name));
         label->setFont(font);
         label->setGeometry(x, y, width, 13);
@@ -154,6 +156,9 @@ void TfrmMain::CreateControls()
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setFocusPolicy(Qt::ClickFocus);
     ListView1->setCursor(Qt::PointingHandCursor);
+    // A failed row's reason shows in its tooltip also while another window is
+    // active: the run may have ended while the user worked elsewhere.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
     int widths[QueueModel::ColumnCount];

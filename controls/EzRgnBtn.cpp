@@ -9,8 +9,19 @@
 #include <QPainter>
 #include <QRegion>
 #include <QTimer>
+#include <QtMath>
 
 #include <vector>
+
+namespace {
+
+// The picture's size in the layout's units, whatever its scale.
+QSize LayoutSize(const QImage& picture)
+{
+    return picture.deviceIndependentSize().toSize();
+}
+
+} // namespace
 
 QRegion KeyColourShape(const QImage& picture)
 {
@@ -18,25 +29,31 @@ QRegion KeyColourShape(const QImage& picture)
         return {};
     const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = image.pixel(0, 0);
+    // A picture drawn at a larger scale is read at the centre of each unit of
+    // the layout, since the widget's shape is cut in those units.
+    const QSize size = LayoutSize(image);
+    const qreal scale = image.devicePixelRatio();
+    const auto at = [scale](int v) { return qFloor((v + 0.5) * scale); };
     // Runs of key pixels along each row, taken away in one subtraction: the same
     // pixels as cutting them one by one, in a fraction of the region operations.
     std::vector<QRect> cuts;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width();) {
-            if (line[x] != key) {
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(qMin(at(y), image.height() - 1)));
+        const auto isKey = [&](int x) { return line[qMin(at(x), image.width() - 1)] == key; };
+        for (int x = 0; x < size.width();) {
+            if (!isKey(x)) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < image.width() && line[x] == key)
+            while (x < size.width() && isKey(x))
                 ++x;
             cuts.emplace_back(start, y, x - start, 1);
         }
     }
     QRegion cut;
     cut.setRects(cuts.data(), int(cuts.size()));
-    return QRegion(image.rect()).subtracted(cut);
+    return QRegion(QRect(QPoint(), size)).subtracted(cut);
 }
 
 QImage DimmedPicture(const QImage& picture)
@@ -44,6 +61,7 @@ QImage DimmedPicture(const QImage& picture)
     if (picture.isNull())
         return {};
     QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(picture.devicePixelRatio());
     const QRgb key = image.pixel(0, 0);
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -211,8 +229,8 @@ void TEzRgnBtn::Paint()
         return;
     // The button always has the size of the picture it shows; with a shape in
     // force, the part of a taller picture beyond it stays hidden.
-    if (size() != picture.size())
-        resize(picture.size());
+    if (size() != LayoutSize(picture))
+        resize(LayoutSize(picture));
     repaint();
 }
 
@@ -285,7 +303,7 @@ void TEzRgnBtn::RemoveShape()
 {
     // The widget keeps a rectangle of the idle picture's size, not "no mask".
     if (!m_picIdle.isNull())
-        setMask(QRegion(m_picIdle.rect()));
+        setMask(QRegion(QRect(QPoint(), LayoutSize(m_picIdle))));
     m_regionApplied = false;
 }
 

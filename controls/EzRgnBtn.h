@@ -135,7 +135,8 @@ private:
     QPointer<TImageList> m_imageList;
 };
 
-// The region a picture leaves once every pixel of its top-left colour is cut;
+// The region a picture leaves once every pixel of its top-left colour is cut,
+// in the layout's units (a 2x picture gives the region of its 1x form);
 // empty for an empty picture.
 QRegion KeyColourShape(const QImage& picture);
 

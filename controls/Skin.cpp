@@ -1,5 +1,6 @@
 #include "controls/Skin.h"
 
+#include <QGuiApplication>
 #include <QIcon>
 
 // The resources live in a static library; nothing refers to them by symbol, so
@@ -15,10 +16,22 @@ static void LoadSkinResources()
 
 namespace Skin {
 
-QImage Picture(const QString& name)
+QImage Picture(const QString& name, qreal devicePixelRatio)
 {
     LoadSkinResources();
+    if (devicePixelRatio > 1) {
+        QImage sharp(QStringLiteral(":/skin/%1@2x.png").arg(name));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2);
+            return sharp;
+        }
+    }
     return QImage(QStringLiteral(":/skin/%1.png").arg(name));
+}
+
+QImage Picture(const QString& name)
+{
+    return Picture(name, qApp ? qApp->devicePixelRatio() : 1.0);
 }
 
 QPixmap Pixmap(const QString& name)

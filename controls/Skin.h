@@ -12,7 +12,11 @@
 namespace Skin {
 
 // A picture by name ("background", "logo", "caption", "close-idle", ...);
-// a null image when there is no such picture.
+// a null image when there is no such picture. Above a device pixel ratio of 1
+// the picture drawn at twice the size, marked as such: its size in the layout's
+// units (deviceIndependentSize) is the same at either scale.
+QImage Picture(const QString& name, qreal devicePixelRatio);
+// At the application's device pixel ratio.
 QImage Picture(const QString& name);
 QPixmap Pixmap(const QString& name);
 // The sizes the program's icon is drawn at, besides its scalable form.

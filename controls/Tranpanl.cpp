@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -92,12 +93,33 @@ bool TTranPanel::eventFilter(QObject* watched, QEvent* event)
 
 void TTranPanel::paintEvent(QPaintEvent*)
 {
-    if (!m_border)
+    if (!m_border && !hasFocus())
         return;
     QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Dark));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    const QRect frame = rect().adjusted(0, 0, -1, -1);
+    if (m_border) {
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawRect(frame);
+    }
+    if (hasFocus()) {
+        // Dashes of black on white read on whatever lies beneath.
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(frame);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawRect(frame);
+    }
+}
+
+void TTranPanel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!event->isAutoRepeat())
+            emit OnClick();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TTranPanel::mousePressEvent(QMouseEvent* event)

@@ -9,7 +9,8 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
 // An invisible click area: it draws nothing but an optional one-pixel frame, so
 // the window's drawing beneath stays visible, yet it takes the mouse anywhere in
-// its rectangle.
+// its rectangle. Given a focus policy, it draws a dotted frame while focused,
+// and Return or keypad Enter clicks it.
 class TTranPanel : public QWidget
 {
     Q_OBJECT
@@ -36,6 +37,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -53,6 +53,7 @@ void QueueModel::setState(int row, RowState state, int percent)
     if (row < 0 || row >= count())
         return;
     m_rows[row].state = state;
+    m_rows[row].percent = state == RowState::Converting ? percent : 0;
     setCell(row, ColProgress, RowStateText(state, percent));
 }
 
@@ -62,12 +63,18 @@ void QueueModel::setOutput(int row, const QString& path)
         m_rows[row].output = path;
 }
 
+QString QueueModel::failureReason(int row) const
+{
+    const QString& detail = m_rows.at(row).failureDetail;
+    return detail.left(detail.indexOf(QLatin1Char('\n')));
+}
+
 void QueueModel::setFailureDetail(int row, const QString& text)
 {
     if (row < 0 || row >= count())
         return;
     m_rows[row].failureDetail = text;
-    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::ToolTipRole});
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 QStringList QueueModel::PathList() const
@@ -123,6 +130,13 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const
         return row.cells[index.column()];
     if (role == Qt::ToolTipRole && !row.failureDetail.isEmpty())
         return row.failureDetail;
+    if (role == Qt::AccessibleDescriptionRole && row.state == RowState::Failed
+        && (index.column() == ColConverted || index.column() == ColProgress))
+        return failureReason(index.row());
+    if (role == StateRole)
+        return static_cast<int>(row.state);
+    if (role == PercentRole)
+        return row.percent;
     return {};
 }
 

@@ -20,6 +20,8 @@ class QueueModel : public QAbstractTableModel
 
 public:
     enum Column { ColType = 0, ColFileName = 1, ColProgress = 2, ColConverted = 3, ColDelete = 4, ColumnCount = 5 };
+    // For drawing a row: its RowState as an int, and the percentage of a converting row.
+    enum Role { StateRole = Qt::UserRole, PercentRole };
 
     explicit QueueModel(QObject* parent = nullptr);
 
@@ -39,6 +41,10 @@ public:
     QString progress(int row) const { return cell(row, ColProgress); }
     QString convertedFile(int row) const { return cell(row, ColConverted); }
     QString failureDetail(int row) const { return m_rows.at(row).failureDetail; }
+    // The detail's first line: the reason itself, without ffmpeg's last lines.
+    // A failed row shows it in its Converted File cell and gives it to screen
+    // readers as that cell's description.
+    QString failureReason(int row) const;
     // The file the row's conversion writes; empty until it has started.
     QString output(int row) const { return m_rows.at(row).output; }
     void setOutput(int row, const QString& path);
@@ -70,6 +76,7 @@ private:
         QString failureDetail;
         QString output;
         RowState state = RowState::Pending;
+        int percent = 0;
     };
 
     void setCell(int row, int column, const QString& text);

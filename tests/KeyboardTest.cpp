@@ -1,11 +1,13 @@
 #include "app/Main.h"
 #include "controls/EzRgnBtn.h"
+#include "controls/MouseLabel.h"
 #include "controls/Tranpanl.h"
 #include "platform/Prompt.h"
 #include "support/TestEnv.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -21,14 +23,15 @@ protected:
     TfrmMain frm;
 };
 
-TEST_F(Keyboard, TabGoesThroughTheButtonsTheListAndTheConversionButtons)
+TEST_F(Keyboard, TabGoesThroughTheLinksTheButtonsTheListAndTheConversionButtons)
 {
     frm.show();
     frm.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
-    frm.Button1->setFocus(Qt::TabFocusReason);
+    frm.TranPanel1->setFocus(Qt::TabFocusReason);
 
-    const QStringList order{"Button1", "Button2", "Button3", "ListView1", "EzRgnBtn3", "EzRgnBtn4"};
+    const QStringList order{"TranPanel1", "Label1",    "Label2",    "Label3", "Button1", "Button2", "Button3",
+                            "ListView1",  "EzRgnBtn3", "EzRgnBtn4", "Label4", "Label5",  "Label6",  "Label7"};
     struct Case { const char* what; Qt::Key key; int step; };
     const Case cases[] = {{"Tab", Qt::Key_Tab, 1}, {"Shift+Tab", Qt::Key_Backtab, -1}};
     for (const Case& c : cases) {
@@ -43,14 +46,58 @@ TEST_F(Keyboard, TabGoesThroughTheButtonsTheListAndTheConversionButtons)
         EXPECT_EQ(visited, expected) << c.what;
     }
 
-    // Space on a focused conversion button presses it: with nothing queued the
-    // run ends at once, and no error is shown.
+    // Space, Return and keypad Enter on a focused conversion button press it:
+    // with nothing queued the run ends at once, and no error is shown.
+    struct Press { Qt::Key key; Qt::KeyboardModifiers modifiers; };
+    const Press presses[] = {{Qt::Key_Space, {}}, {Qt::Key_Return, {}}, {Qt::Key_Enter, Qt::KeypadModifier}};
     int runs = 0;
     QObject::connect(&frm.conversion(), &ConversionRun::runEnded, [&] { ++runs; });
     frm.EzRgnBtn4->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(frm.EzRgnBtn4, Qt::Key_Space);
-    EXPECT_EQ(runs, 1);
+    for (const Press& p : presses)
+        QTest::keyClick(frm.EzRgnBtn4, p.key, p.modifiers);
+    EXPECT_EQ(runs, 3);
     EXPECT_TRUE(prompts.shown().empty());
+}
+
+// Return and keypad Enter press a focused push button (its dialog opens) and
+// open a focused link; a text field's name is its caption.
+TEST_F(Keyboard, ReturnAndEnterPressTheFocusedButtonOrLink)
+{
+    frm.show();
+    frm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    struct Case { QPushButton* button; Prompt::Kind dialog; };
+    const Case cases[] = {{frm.Button1, Prompt::Kind::OpenFile}, {frm.Button2, Prompt::Kind::Folder},
+                          {frm.Button3, Prompt::Kind::Folder}};
+    for (const Case& c : cases) {
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier}, std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
+            SCOPED_TRACE(c.button->objectName().toStdString() + (key == Qt::Key_Return ? " Return" : " Enter"));
+            prompts.clear();
+            c.button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(c.button, key, modifiers);
+            ASSERT_EQ(prompts.shown().size(), 1u);
+            EXPECT_EQ(prompts.shown().front().kind, c.dialog);
+        }
+    }
+
+    int opened = 0;
+    QObject::connect(frm.Label5, &MouseLabel::clicked, [&] { ++opened; });
+    QObject::connect(frm.TranPanel1, &TTranPanel::OnClick, [&] { ++opened; });
+    for (QWidget* link : {static_cast<QWidget*>(frm.Label5), static_cast<QWidget*>(frm.TranPanel1)}) {
+        SCOPED_TRACE(link->objectName().toStdString());
+        opened = 0;
+        link->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(link, Qt::Key_Return);
+        QTest::keyClick(link, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(link, Qt::Key_A);
+        EXPECT_EQ(opened, 2);
+    }
+
+    const std::pair<QLineEdit*, const char*> fields[] = {
+        {frm.Edit1, "Select single FLV file"}, {frm.Edit2, "Select folder containing FLV files"},
+        {frm.Edit3, "Select output folder"}};
+    for (const auto& [edit, caption] : fields)
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name), QLatin1String(caption));
 }
 
 TEST_F(Keyboard, PictureControlsHaveNamesAndDescriptions)

@@ -1,7 +1,11 @@
 #include "controls/EzRgnBtn.h"
 #include "controls/Skin.h"
 
+#include "support/TestEnv.h"
+
 #include <QIcon>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +83,53 @@ TEST(Skin, ButtonPicturesCutToTheirShapes)
         EXPECT_FALSE(shape.contains(QPoint(0, 0)));
         EXPECT_TRUE(shape.contains(QPoint(b.size.width() / 2, b.size.height() / 2)));
     }
+}
+
+// Every skin picture is also drawn at twice the size: the same size in the
+// layout, twice the pixels, the same cut shape; a window on a 2x screen shows
+// those pixels, not the 1x picture enlarged.
+TEST(Skin, PicturesAreDrawnAtTwiceTheSizeAndUsedAt2x)
+{
+    const QStringList names{"background", "logo", "caption"};
+    QStringList all = names;
+    for (const char* button : {"minimize", "close", "divx", "xvid"})
+        for (const char* state : {"idle", "hover", "pressed"})
+            all << QString("%1-%2").arg(button, state);
+    for (const QString& name : all) {
+        SCOPED_TRACE(name.toStdString());
+        const QImage normal = Skin::Picture(name, 1);
+        const QImage sharp = Skin::Picture(name, 2);
+        ASSERT_FALSE(normal.isNull());
+        EXPECT_EQ(normal.devicePixelRatio(), 1);
+        EXPECT_EQ(sharp.devicePixelRatio(), 2);
+        EXPECT_EQ(sharp.size(), normal.size() * 2);
+        EXPECT_EQ(sharp.deviceIndependentSize(), normal.deviceIndependentSize());
+        if (name.endsWith("-idle")) {
+            EXPECT_EQ(KeyColourShape(sharp), KeyColourShape(normal));
+        }
+        EXPECT_NE(sharp, normal.scaled(normal.size() * 2)) << "the 1x picture enlarged";
+    }
+
+    // The real window at a scale factor of 2, as the screenshot tool takes it:
+    // the logo's left part (a link lies over its right) is the 2x picture, pixel for pixel.
+    const QTemporaryDir dir;
+    const QString shot = dir.filePath("window.png");
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_SCALE_FACTOR", "2");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    tool.setProcessEnvironment(env);
+    tool.start(BinPath("vantrel-screenshot"), {shot});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const QImage window(shot);
+    ASSERT_EQ(window.size(), QSize(1006, 958));
+    const QImage logo = Skin::Picture("logo", 2).convertToFormat(QImage::Format_RGB32);
+    int differ = 0;
+    for (int y = 0; y < logo.height(); ++y)
+        for (int x = 0; x < 250; ++x)
+            differ += (window.pixel(32 + x, 24 + y) & 0xffffff) != (logo.pixel(x, y) & 0xffffff);
+    EXPECT_EQ(differ, 0);
 }
 
 } // namespace

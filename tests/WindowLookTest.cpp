@@ -1,12 +1,18 @@
 #include "app/Main.h"
+#include "app/QueueCellDelegate.h"
 #include "app/TextFit.h"
 #include "app/WindowFont.h"
 #include "controls/EzRgnBtn.h"
 #include "controls/MouseLabel.h"
 #include "model/QueueModel.h"
+#include "platform/Prompt.h"
 #include "support/QtPrinters.h"
+#include "support/TestEnv.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QDir>
+#include <QScrollBar>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,6 +24,7 @@
 #include <QStyleOptionHeader>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -264,22 +271,22 @@ TEST(WindowLook, TextIsWidenedThenSetSmallerToFitItsRoom)
     }
 }
 
-// Bold captions and links read as bold at normal and at double scale: their
-// letters carry clearly more ink than the regular face's (about a quarter more;
-// Wine's own bold Tahoma face carries none).
+// Bold captions and links read as bold at normal and at double scale: drawn
+// by the labels themselves, their letters carry clearly more ink than the
+// regular face's (Wine's own bold Tahoma face carries none, and the bold made
+// from the regular face thins out at 2x unless helped).
 TEST(WindowLook, BoldTextIsDrawnHeavierThanRegular)
 {
     TfrmMain window;
-    const auto ink = [](const QFont& font, qreal scale) {
-        QImage image(QSize(160, 16) * scale, QImage::Format_RGB32);
+    QLabel* bold = window.Label1;
+    QLabel* regular = window.Label10;
+    regular->setText(bold->text());
+    regular->resize(bold->size());
+    const auto ink = [](QLabel* label, qreal scale) {
+        QImage image(label->size() * scale, QImage::Format_RGB32);
         image.setDevicePixelRatio(scale);
         image.fill(Qt::white);
-        {
-            QPainter p(&image);
-            p.setFont(font);
-            p.setPen(Qt::black);
-            p.drawText(QRect(0, 0, 160, 16), Qt::AlignLeft | Qt::AlignVCenter, "Video Joiner");
-        }
+        label->render(&image, {}, {}, QWidget::DrawChildren);
         double sum = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -288,8 +295,254 @@ TEST(WindowLook, BoldTextIsDrawnHeavierThanRegular)
     };
     for (const qreal scale : {1.0, 2.0}) {
         SCOPED_TRACE(scale);
-        const double ratio = ink(window.Label1->font(), scale) / ink(window.Label10->font(), scale);
-        EXPECT_GE(ratio, 1.15);
+        const double ratio = ink(bold, scale) / ink(regular, scale);
+        RecordProperty(QString("bold to regular ink at %1x").arg(scale).toStdString(), QString::number(ratio, 'f', 2).toStdString());
+        EXPECT_GE(ratio, 1.4);
+    }
+}
+
+// The ink of a cell: the pixels that differ from its background, the cell's
+// most common colour, by at least `apart` (contrast ratio).
+QList<QPoint> InkOf(const QImage& image, const QRect& cell, double apart = 3)
+{
+    QHash<QRgb, int> counts;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most)
+            most = it.value(), background = it.key();
+    QList<QPoint> ink;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (Contrast(QColor(image.pixel(x, y)), QColor(background)) >= apart)
+                ink << QPoint(x, y);
+    return ink;
+}
+
+// A failed row reads "Failed" in red and its reason in the Converted File
+// cell, cut to fit; a screen reader gets the reason as that cell's
+// description, and the tooltip shows the whole text while another window is
+// active. Selected or not, both stay readable.
+TEST(WindowLook, FailedRowShowsItsReasonInRed)
+{
+    const QString reason = "ffmpeg ended with code 1: Invalid data found when processing input, the file is damaged";
+    const QString detail = reason + "\n[flv @ 0x1] Packet mismatch\nConversion failed!";
+    TfrmMain window;
+    QueueModel& queue = window.queue();
+    queue.append("/videos/done.flv", "10");
+    queue.setState(0, RowState::Done);
+    queue.setConvertedFile(0, "AVI");
+    queue.append("/videos/broken.flv", "10");
+    queue.setState(1, RowState::Failed);
+    queue.setFailureDetail(1, detail);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTreeView* list = window.ListView1;
+
+    for (const bool selected : {false, true}) {
+        SCOPED_TRACE(selected ? "selected" : "not selected");
+        if (selected)
+            list->setCurrentIndex(queue.index(1, 0));
+        else
+            list->clearSelection();
+        QApplication::processEvents();
+        const QImage cells = list->viewport()->grab().toImage();
+        const QRect progress = list->visualRect(queue.index(1, QueueModel::ColProgress));
+        const QRect converted = list->visualRect(queue.index(1, QueueModel::ColConverted));
+        for (const QRect& cell : {progress, converted}) {
+            EXPECT_GE(InkContrast(cells, cell.adjusted(1, 0, -1, 0)), 4.5);
+            const QList<QPoint> ink = InkOf(cells, cell);
+            ASSERT_FALSE(ink.isEmpty());
+            if (!selected) {
+                // Red: the ink's strongest pixel is far more red than green or blue.
+                QColor strongest = QColor(cells.pixel(ink.first()));
+                for (const QPoint& p : ink)
+                    if (QColor(cells.pixel(p)).lightness() < strongest.lightness())
+                        strongest = QColor(cells.pixel(p));
+                EXPECT_GT(strongest.red(), 2 * qMax(strongest.green(), strongest.blue())) << strongest.name().toStdString();
+            }
+        }
+        // Too long for the cell: written up to its right edge and cut there.
+        int right = 0;
+        for (const QPoint& p : InkOf(cells, converted))
+            right = qMax(right, p.x());
+        EXPECT_GE(right, converted.right() - 16);
+        EXPECT_LE(right, converted.right());
+    }
+    // A done row's cell is still the link it was.
+    EXPECT_EQ(queue.index(0, QueueModel::ColConverted).data().toString(), "AVI");
+
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(list);
+    ASSERT_TRUE(reader && reader->tableInterface());
+    QAccessibleInterface* cell = reader->tableInterface()->cellAt(1, QueueModel::ColConverted);
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->text(QAccessible::Description), reason);
+    EXPECT_TRUE(reader->tableInterface()->cellAt(0, QueueModel::ColConverted)->text(QAccessible::Description).isEmpty());
+
+    // Another window is active; the pointer rests on the reason.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_FALSE(window.isActiveWindow());
+    QTest::mouseMove(list->viewport(), list->visualRect(queue.index(1, QueueModel::ColConverted)).center());
+    EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    EXPECT_EQ(QToolTip::text(), detail);
+    QToolTip::hideText();
+}
+
+// A converting row's Progress cell draws a bar as long as its share behind
+// the unchanged "N% Done", readable on the bar and beside it; rows are a line
+// and 4 pixels tall, and the underlines of links stay in their own row.
+TEST(WindowLook, ConvertingRowDrawsABarOfItsShare)
+{
+    TfrmMain window;
+    QueueModel& queue = window.queue();
+    for (int i = 0; i < 3; ++i)
+        queue.append(QString("/videos/%1.flv").arg(i), "10");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTreeView* list = window.ListView1;
+    struct Case
+    {
+        int percent;
+        bool selected;
+    };
+    for (const Case& c : {Case{0, false}, Case{37, false}, Case{50, true}, Case{99, false}, Case{99, true}}) {
+        SCOPED_TRACE(QString("%1%, %2").arg(c.percent).arg(c.selected ? "selected" : "not selected").toStdString());
+        queue.setState(1, RowState::Converting, c.percent);
+        if (c.selected)
+            list->setCurrentIndex(queue.index(1, 0));
+        else
+            list->clearSelection();
+        QApplication::processEvents();
+        EXPECT_EQ(queue.progress(1), QString("%1% Done").arg(c.percent));
+        const QImage cells = list->viewport()->grab().toImage();
+        const QRect cell = list->visualRect(queue.index(1, QueueModel::ColProgress));
+        const QRgb barColour = c.selected ? QueueCellDelegate::SelectedBarBlue : QueueCellDelegate::BarBlue;
+        const QRect track = cell.adjusted(QueueCellDelegate::BarInset, QueueCellDelegate::BarInset,
+                                          -QueueCellDelegate::BarInset, -QueueCellDelegate::BarInset);
+        // The bar's extent along the track's middle line, text included.
+        int extent = 0;
+        for (int x = track.left(); x <= track.right(); ++x) {
+            bool bar = false;
+            for (int y = track.top() + 1; y < track.bottom(); ++y)
+                bar = bar || cells.pixel(x, y) == barColour;
+            if (bar)
+                extent = x - track.left() + 1;
+        }
+        EXPECT_NEAR(extent, track.width() * c.percent / 100.0, 1.5);
+        const int split = track.left() + track.width() * c.percent / 100;
+        if (c.percent > 20) {
+            EXPECT_GE(InkContrast(cells, QRect(QPoint(track.left() + 1, track.top() + 1), QPoint(split - 1, track.bottom() - 1))), 4.5)
+                << "on the bar";
+        }
+        if (c.percent < 80) {
+            EXPECT_GE(InkContrast(cells, QRect(QPoint(split + 1, track.top() + 1), QPoint(track.right() - 1, track.bottom() - 1))), 4.5)
+                << "beside the bar";
+        }
+    }
+
+    list->clearSelection();
+    QApplication::processEvents();
+    const QImage cells = list->viewport()->grab().toImage();
+    const int line = QFontMetrics(list->font()).lineSpacing();
+    for (int row = 0; row < queue.count(); ++row) {
+        const QRect rect = list->visualRect(queue.index(row, QueueModel::ColFileName));
+        EXPECT_GE(rect.height(), line + 4);
+        // Each link's ink, underline included, keeps off its row's first and
+        // last lines, so it never meets the next row's letters.
+        const QList<QPoint> ink = InkOf(cells, rect);
+        ASSERT_FALSE(ink.isEmpty());
+        int top = rect.bottom(), bottom = rect.top();
+        for (const QPoint& p : ink)
+            top = qMin(top, p.y()), bottom = qMax(bottom, p.y());
+        EXPECT_GT(top, rect.top()) << "row " << row;
+        EXPECT_LT(bottom, rect.bottom()) << "row " << row;
+    }
+}
+
+// When a row starts converting and no converting row is in view, the list
+// brings it into view; while one is in view, the list stays where it is.
+TEST(WindowLook, StartedRowIsScrolledIntoView)
+{
+    FreshHome home;
+    Prompt::Script prompts;
+    const QString flv = home.root() + "/clip.flv";
+    MakeFlv(flv);
+    struct Case
+    {
+        const char* what;
+        bool convertingInView;
+    };
+    for (const Case& c : {Case{"none converting in view", false}, Case{"one converting in view", true}}) {
+        SCOPED_TRACE(c.what);
+        TfrmMain window;
+        window.state().WorkDir = home.root() + "/out/";
+        QDir().mkpath(window.state().WorkDir);
+        QueueModel& queue = window.queue();
+        // Rows the run leaves alone, then one to convert far below them.
+        for (int i = 0; i < 30; ++i) {
+            queue.append(flv, "1");
+            queue.setState(i, c.convertingInView && i == 0 ? RowState::Converting : RowState::Done);
+        }
+        queue.append(flv, "1");
+        const int last = queue.count() - 1;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTreeView* list = window.ListView1;
+        const auto inView = [&](int row) { return list->viewport()->rect().contains(list->visualRect(queue.index(row, 0))); };
+        ASSERT_FALSE(inView(last));
+
+        bool started = false, ended = false;
+        QObject::connect(&window.conversion(), &ConversionRun::rowStarted, [&](int row) { started = row == last; });
+        QObject::connect(&window.conversion(), &ConversionRun::runEnded, [&] { ended = true; });
+        window.EzRgnBtn3Click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started; }, 60000));
+        EXPECT_EQ(inView(last), !c.convertingInView);
+        EXPECT_EQ(list->verticalScrollBar()->value() == 0, c.convertingInView);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 60000));
+        EXPECT_EQ(queue.progress(last), "Done") << queue.failureDetail(last).toStdString();
+        EXPECT_TRUE(prompts.shown().empty());
+    }
+}
+
+// The list's focus is a frame of 3:1 or more against what it covers and what
+// surrounds it, empty or not.
+TEST(WindowLook, ListFocusIsDrawnClearly)
+{
+    for (const int rows : {0, 3}) {
+        SCOPED_TRACE(rows);
+        TfrmMain window;
+        for (int i = 0; i < rows; ++i)
+            window.queue().append(QString("/videos/%1.flv").arg(i), "10");
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QTreeView* list = window.ListView1;
+        window.Button1->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        const QImage before = list->grab().toImage();
+        list->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        const QImage after = list->grab().toImage();
+        const QImage skin = window.Image1->pixmap().toImage();
+        const QRect r = list->rect();
+        double worstChange = 21, worstAround = 21;
+        for (int y = 0; y <= r.bottom(); ++y) {
+            for (int x = 0; x <= r.right(); ++x) {
+                const bool ring = x < 2 || y < 2 || x > r.right() - 2 || y > r.bottom() - 2;
+                if (!ring)
+                    continue;
+                worstChange = qMin(worstChange, Contrast(before.pixelColor(x, y), after.pixelColor(x, y)));
+                worstAround = qMin(worstAround, Contrast(after.pixelColor(x, y), skin.pixelColor(list->mapTo(&window, QPoint(x, y)))));
+            }
+        }
+        EXPECT_GE(worstChange, 3.0);
+        EXPECT_GE(worstAround, 3.0);
     }
 }
 

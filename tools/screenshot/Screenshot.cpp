@@ -2,7 +2,8 @@
 // it and writes it as a PNG with the window's rounded outline cut out. Runs
 // offscreen unless QT_QPA_PLATFORM says otherwise (to see it under a desktop
 // theme), with a private, throw-away home, so the user's settings are never
-// read or written.
+// read or written. QT_SCALE_FACTOR=2 takes it at twice the size; --dark sets a
+// dark desktop palette first, to see that the window keeps its own colours.
 
 #include "app/Main.h"
 #include "model/QueueModel.h"
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -32,6 +34,9 @@ void FillQueue(TfrmMain& window)
     queue.append(videos + QStringLiteral("lecture-physics.flv"), QStringLiteral("3541"));
     queue.setState(1, RowState::Converting, 42);
     queue.append(videos + QStringLiteral("garden-party.flv"), QStringLiteral("95"));
+    queue.setState(2, RowState::Failed);
+    queue.setFailureDetail(2, QStringLiteral("ffmpeg ended with code 1: Invalid data found when processing input\n"
+                                             "[flv @ 0x55d0] Packet mismatch"));
     queue.append(videos + QStringLiteral("cartoon.flv"), QStringLiteral("412"));
     window.Edit1->setText(videos + QStringLiteral("cartoon.flv"));
     window.Edit2->setText(videos.chopped(1));
@@ -46,14 +51,24 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
     QTextStream err(stderr);
-    if (argc != 2 || !home.isValid()) {
-        err << "usage: vantrel-screenshot OUTPUT.png\n";
+    const bool dark = argc == 3 && qstrcmp(argv[1], "--dark") == 0;
+    if (argc != 2 + int(dark) || !home.isValid()) {
+        err << "usage: vantrel-screenshot [--dark] OUTPUT.png\n";
         return 2;
     }
     PointHomeInto(home.path());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + QStringLiteral("/home/.config"));
+    if (dark) {
+        // The colours of a dark desktop theme (Adwaita's dark variant).
+        QPalette palette(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+        palette.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xec));
+        palette.setColor(QPalette::Base, QColor(0x2d, 0x2d, 0x2d));
+        palette.setColor(QPalette::Text, Qt::white);
+        palette.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xec));
+        QApplication::setPalette(palette);
+    }
 
     TfrmMain window;
     FillQueue(window);
@@ -63,13 +78,14 @@ int main(int argc, char* argv[])
     // Outside the rounded outline the desktop shows through.
     QImage shot = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     QImage cut(shot.size(), QImage::Format_ARGB32);
+    cut.setDevicePixelRatio(shot.devicePixelRatio());
     cut.fill(Qt::transparent);
     {
         QPainter p(&cut);
         p.setClipRegion(window.mask());
         p.drawImage(0, 0, shot);
     }
-    const QString path = QString::fromLocal8Bit(argv[1]);
+    const QString path = QString::fromLocal8Bit(argv[argc - 1]);
     if (!cut.save(path, "PNG")) {
         err << "cannot write " << path << '\n';
         return 1;

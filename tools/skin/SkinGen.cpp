@@ -6,6 +6,11 @@
 // the shapes are laid out pixel by pixel: the number of key-coloured pixels of
 // each idle picture is fixed (100 for the 23 x 23 window buttons, 32 for the
 // 41 x 41 conversion buttons) and must not drift with antialiasing.
+//
+// Every skin picture is drawn twice: at its size, and at twice its size as
+// NAME@2x.png for screens scaled 2x. The painter works in the same units at
+// both scales; a 2x button keeps the very shape of the 1x one, each of its
+// pixels four, so the cut region is the same at either scale.
 
 #include <QColor>
 #include <QDir>
@@ -39,6 +44,14 @@ QFont boldFont(int pixelSize)
     return font;
 }
 
+// A picture of `size` in the painter's units, `scale` pixels to each.
+QImage canvas(QSize size, int scale, QImage::Format format)
+{
+    QImage image(size * scale, format);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
 // A rounded square inside a picture: `margin` key-coloured pixels all round it,
 // and row i of each corner losing corner[i] more pixels. The corner patterns are
 // symmetric about the diagonal, so columns lose the same counts as rows.
@@ -59,9 +72,9 @@ struct Shape
 
 // Paints `art` and then forces the key colour exactly outside the shape and
 // nowhere inside it; the shape's edge pixels get `edge`.
-QImage cutButton(QSize size, const Shape& shape, const QColor& edge, const std::function<void(QPainter&)>& art)
+QImage cutButton(QSize size, int scale, const Shape& shape, const QColor& edge, const std::function<void(QPainter&)>& art)
 {
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = canvas(size, scale, QImage::Format_RGB32);
     image.fill(Key);
     {
         QPainter p(&image);
@@ -69,14 +82,18 @@ QImage cutButton(QSize size, const Shape& shape, const QColor& edge, const std::
         art(p);
     }
     const QRgb key = Key.rgb();
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            if (!shape.contains(x, y)) {
+    // Inside or outside as the 1x pixel it belongs to; the edge is one pixel
+    // of this scale, so it stays fine at 2x.
+    const auto inside = [&](int x, int y) {
+        return x >= 0 && y >= 0 && shape.contains(x / scale, y / scale);
+    };
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (!inside(x, y)) {
                 image.setPixel(x, y, key);
                 continue;
             }
-            const bool onEdge = !shape.contains(x - 1, y) || !shape.contains(x + 1, y) || !shape.contains(x, y - 1)
-                || !shape.contains(x, y + 1);
+            const bool onEdge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
             if (onEdge)
                 image.setPixel(x, y, edge.rgb());
             else if (image.pixel(x, y) == key)
@@ -98,7 +115,7 @@ QLinearGradient vertical(const QRect& box, const QColor& top, const QColor& bott
 
 enum class State { Idle, Hover, Pressed };
 
-QImage windowButton(State state, const std::function<void(QPainter&, const QRect&)>& symbol)
+QImage windowButton(State state, int scale, const std::function<void(QPainter&, const QRect&)>& symbol)
 {
     const int shift = state == State::Pressed ? 1 : 0;
     // 1 pixel of margin (88 pixels) plus 3 per corner: 100 key pixels when idle.
@@ -106,7 +123,7 @@ QImage windowButton(State state, const std::function<void(QPainter&, const QRect
     const QColor edge = state == State::Hover ? QColor(255, 226, 40) : QColor(178, 74, 8);
     const QColor top = state == State::Pressed ? QColor(236, 128, 34) : QColor(255, 178, 74);
     const QColor bottom = state == State::Pressed ? QColor(214, 96, 12) : QColor(232, 108, 18);
-    return cutButton({23, 23}, shape, edge, [&](QPainter& p) {
+    return cutButton({23, 23}, scale, shape, edge, [&](QPainter& p) {
         p.fillRect(shape.box, vertical(shape.box, top, bottom));
         if (state == State::Hover) {
             // A second, inner ring makes the yellow outline read at this size.
@@ -135,7 +152,7 @@ void closeCross(QPainter& p, const QRect& box)
 
 // ---- the 41 x 41 conversion buttons ----
 
-QImage conversionButton(State state, const std::function<void(QPainter&, const QRect&)>& symbol)
+QImage conversionButton(State state, int scale, const std::function<void(QPainter&, const QRect&)>& symbol)
 {
     const bool pressed = state == State::Pressed;
     // The pressed picture is two rows taller and shows the square two pixels lower.
@@ -145,7 +162,7 @@ QImage conversionButton(State state, const std::function<void(QPainter&, const Q
     const QColor light(104, 164, 240);
     const QColor dark(22, 72, 170);
     const bool reversed = state == State::Hover;
-    return cutButton(size, shape, QColor(14, 44, 118), [&](QPainter& p) {
+    return cutButton(size, scale, shape, QColor(14, 44, 118), [&](QPainter& p) {
         p.fillRect(shape.box, vertical(shape.box, reversed ? dark : light, reversed ? light : dark));
         // A soft sheen across the upper half.
         QLinearGradient sheen(shape.box.topLeft(), QPoint(shape.box.left(), shape.box.center().y()));
@@ -201,9 +218,9 @@ void fourPetals(QPainter& p, const QRect& box)
 
 // The panel: curved corners with white outside, a grey bevel along the edge, and a
 // groove above the bottom row of links. Only 479 rows show; the last is spare.
-QImage background()
+QImage background(int scale)
 {
-    QImage image(503, 480, QImage::Format_RGB32);
+    QImage image = canvas({503, 480}, scale, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -302,9 +319,9 @@ QByteArray markSvg()
 
 // The maker's mark in the upper part (under one click area), the product name in
 // the lower part (under the other). The upper right stays plain: a link label sits there.
-QImage logo()
+QImage logo(int scale)
 {
-    QImage image(214, 53, QImage::Format_RGB32);
+    QImage image = canvas({214, 53}, scale, QImage::Format_RGB32);
     image.fill(Panel);
     QPainter p(&image);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
@@ -320,16 +337,16 @@ QImage logo()
 
 // "Convert to:" in blue bold lettering, as an 8-bit picture whose palette holds
 // the panel grey and 64 steps towards the lettering's blue: 65 colours.
-QImage caption()
+QImage caption(int scale)
 {
-    QImage coverage(151, 33, QImage::Format_ARGB32_Premultiplied);
+    QImage coverage = canvas({151, 33}, scale, QImage::Format_ARGB32_Premultiplied);
     coverage.fill(Qt::transparent);
     {
         QPainter p(&coverage);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setFont(boldFont(22));
         p.setPen(Qt::black);
-        p.drawText(coverage.rect().adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Convert to:"));
+        p.drawText(QRect(0, 0, 151, 33).adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Convert to:"));
     }
     const int steps = 64;
     QList<QRgb> palette;
@@ -403,13 +420,18 @@ int main(int argc, char* argv[])
     const std::pair<State, const char*> states[] = {
         {State::Idle, "idle"}, {State::Hover, "hover"}, {State::Pressed, "pressed"}};
 
-    bool ok = save(background(), at(QStringLiteral("skin/background.png")), err);
-    ok = save(logo(), at(QStringLiteral("skin/logo.png")), err) && ok;
-    ok = save(caption(), at(QStringLiteral("skin/caption.png")), err) && ok;
-    for (const Button& b : buttons) {
-        for (const auto& [state, suffix] : states) {
-            const QImage image = b.large ? conversionButton(state, b.symbol) : windowButton(state, b.symbol);
-            ok = save(image, at(QStringLiteral("skin/%1-%2.png").arg(QLatin1String(b.name), QLatin1String(suffix))), err) && ok;
+    bool ok = true;
+    for (const int scale : {1, 2}) {
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+        const auto skin = [&](const QString& name) { return at(QStringLiteral("skin/%1%2.png").arg(name, suffix)); };
+        ok = save(background(scale), skin(QStringLiteral("background")), err) && ok;
+        ok = save(logo(scale), skin(QStringLiteral("logo")), err) && ok;
+        ok = save(caption(scale), skin(QStringLiteral("caption")), err) && ok;
+        for (const Button& b : buttons) {
+            for (const auto& [state, name] : states) {
+                const QImage image = b.large ? conversionButton(state, scale, b.symbol) : windowButton(state, scale, b.symbol);
+                ok = save(image, skin(QStringLiteral("%1-%2").arg(QLatin1String(b.name), QLatin1String(name))), err) && ok;
+            }
         }
     }
     for (int size : {16, 24, 32, 48, 64, 128, 256})
