@@ -18,6 +18,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     BindQueueHandlers();
     BindWindowHandlers();
     BindKeyboard();
+    BindRowMenu();
     Prompt::setParentWindow(this);
     FormCreate();
 }

@@ -22,6 +22,7 @@ class TMainInstance;
 class TTranPanel;
 class WindowMover;
 namespace WebLinks { enum class Link; }
+enum class RowAction;
 
 // The main window: the program's state, its controls, and one handler per
 // control event. Handlers are thin; the work is done by the subsystem classes.
@@ -87,6 +88,13 @@ public:
     // What that notice says.
     static QString RunEndedText(int converted, int failed);
     // ---- end conversion engine ----
+
+    // ---- stop and try again (app/MainStop.cpp) ----
+    // Escape: stops the whole run, asking first when more than one file converts.
+    void StopConversions();
+    // An action chosen in the list's row menu.
+    void ListView1RowAction(RowAction action, int row);
+    // ---- end stop and try again ----
 
     // ---- shutdown and single instance (app/MainShutdown.cpp) ----
     void EzRgnBtn2Click();
@@ -164,6 +172,7 @@ private:
     void CreateInstanceGuard();   // app/MainShutdown.cpp: before start-up
     void EndConversions();        // app/MainShutdown.cpp: at every exit
     void BindKeyboard();          // app/MainKeyboard.cpp: Tab order, names for screen readers
+    void BindRowMenu();           // app/MainStop.cpp
 
     MainState m_state;
     QueueModel* m_queue = nullptr; // owned as a child

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 
 #include <utility>
@@ -18,6 +19,7 @@
 // and the links at the bottom; the text fields only display and are left out.
 // Focus by Tab alone for buttons and links, so a mouse click draws no mark.
 // Space, Return and keypad Enter press a button; Return and Enter open a link.
+// Escape stops the run.
 // Every picture control has a name and a description a screen reader can say,
 // and every text field is named by its caption.
 void TfrmMain::BindKeyboard()
@@ -43,6 +45,9 @@ void TfrmMain::BindKeyboard()
                                 ListView1,  EzRgnBtn3, EzRgnBtn4, Label4, Label5,  Label6,  Label7};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
+    // Escape stops the run wherever the focus is; an open menu takes it first.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &TfrmMain::StopConversions);
     // The window opens at its first task, not at a link to a web page.
     Button1->setFocus();
 

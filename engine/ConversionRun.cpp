@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <utility>
 #include <sys/stat.h>
 
 namespace {
@@ -65,6 +66,13 @@ ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* paren
     connect(&m_queue, &QAbstractItemModel::modelReset, this, [this] { m_sourceIdsStale = true; });
     // Rows queued while the run goes on (Open With) take a free place at once.
     connect(&m_queue, &QAbstractItemModel::rowsInserted, this,
+            [this] {
+                if (m_state.Busy && !m_halted)
+                    RunGuarded([this] { StartNext(); });
+            },
+            Qt::QueuedConnection);
+    // A failed row tried again is taken like a new one.
+    connect(&m_queue, &QueueModel::rowRequeued, this,
             [this] {
                 if (m_state.Busy && !m_halted)
                     RunGuarded([this] { StartNext(); });
@@ -361,6 +369,7 @@ void ConversionRun::Settle(Job* settled, const QString& failure, const QString& 
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
         m_queue.setFailureDetail(row, warning);
     } else {
+        m_outputs.remove(job->target);
         MarkFailed(row, why);
     }
     UpdateBusy();
@@ -393,8 +402,52 @@ void ConversionRun::Abort()
 {
     if (m_jobs.empty())
         return;
-    std::vector<std::unique_ptr<Job>> jobs = std::move(m_jobs);
-    m_jobs.clear();
+    End(std::exchange(m_jobs, {}), QStringLiteral("The conversion was stopped"));
+}
+
+QString ConversionRun::StoppedText()
+{
+    return QStringLiteral("Stopped");
+}
+
+bool ConversionRun::Stop(int row)
+{
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                 [row](const std::unique_ptr<Job>& job) { return job->row == row; });
+    // Once ffmpeg has ended, its file may be whole: the end, not the stop, says.
+    if (it == m_jobs.end() || !(*it)->child || (*it)->child->hasEnded())
+        return false;
+    std::vector<std::unique_ptr<Job>> stopped;
+    stopped.push_back(std::move(*it));
+    m_jobs.erase(it);
+    m_starved.clear();
+    End(std::move(stopped), StoppedText());
+    StartNext();
+    return true;
+}
+
+void ConversionRun::StopAll()
+{
+    m_halted = true;
+    std::vector<std::unique_ptr<Job>> stopped;
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        if ((*it)->child && !(*it)->child->hasEnded()) {
+            stopped.push_back(std::move(*it));
+            it = m_jobs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (stopped.empty())
+        return;
+    End(std::move(stopped), StoppedText());
+    // Rows whose output is being read end the run when they are judged.
+    if (m_jobs.empty())
+        emit runEnded();
+}
+
+void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& why)
+{
     // Every group is sent its end before any is waited for.
     for (const auto& job : jobs) {
         if (job->child) {
@@ -414,12 +467,14 @@ void ConversionRun::Abort()
             job->check->deleteLater();
         }
         job->output.reset();
+        // Nothing was written under its name: the row may have it again when tried again.
+        m_outputs.remove(job->target);
         ReleaseTimer(*job);
     }
     UpdateBusy();
     for (const auto& job : jobs) {
         if (job->row >= 0 && job->row < m_queue.count()) {
-            MarkFailed(job->row, QStringLiteral("The conversion was stopped"));
+            MarkFailed(job->row, why);
             emit rowFinished(job->row);
         }
     }

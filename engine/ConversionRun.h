@@ -60,6 +60,18 @@ public:
     // unfinished files and marks their rows "Failed"; starts nothing more.
     void Abort();
 
+    // The user's stop of one row: ends its ffmpeg and whole process group,
+    // removes its unfinished file, marks the row "Failed" with StoppedText()
+    // and starts the next "Pending" row. False, changing nothing, when the
+    // row's ffmpeg has already ended, even if that end is not handled yet: the
+    // end decides the row. Throws as Begin() when the next row cannot start.
+    bool Stop(int row);
+    // The user's stop of the whole run: every row whose ffmpeg runs is stopped
+    // as by Stop(), and no further row starts in this run.
+    void StopAll();
+    // The reason a row stopped by the user shows.
+    static QString StoppedText();
+
     // What every file's timer calls at each tick; the progress monitor unless
     // the window routes it through its own handler.
     void setTickHandler(TNotifyEvent handler) { m_tickHandler = std::move(handler); }
@@ -127,6 +139,9 @@ private:
     // name and the row is "Done", with warning as its tooltip.
     void Settle(Job* job, const QString& failure, const QString& warning = {});
     void MarkFailed(int row, const QString& why);
+    // Kills every job's group before waiting for any, removes their unfinished
+    // files and marks their rows "Failed" with why.
+    void End(std::vector<std::unique_ptr<Job>> jobs, const QString& why);
     bool WouldOverwriteASource(const QString& target);
     // Gives a finished file its name; empty, or why it could not.
     QString PutInPlace(Job& job);

@@ -36,6 +36,18 @@ void QueueModel::remove(int row)
     endRemoveRows();
 }
 
+bool QueueModel::requeue(int row)
+{
+    if (row < 0 || row >= count() || m_rows[row].state != RowState::Failed)
+        return false;
+    setState(row, RowState::Pending);
+    setConvertedFile(row, QString());
+    setFailureDetail(row, QString());
+    setOutput(row, QString());
+    emit rowRequeued(row);
+    return true;
+}
+
 void QueueModel::setCell(int row, int column, const QString& text)
 {
     if (row < 0 || row >= count())

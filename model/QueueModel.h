@@ -29,6 +29,9 @@ public:
     // duration as measured, -1 when not known.
     void append(const QString& path, const QString& durationText, qint64 milliseconds = -1);
     void remove(int row);
+    // Sets a "Failed" row back to "Pending", without its reason and output,
+    // and says so with rowRequeued; false for a row that has not failed.
+    bool requeue(int row);
     int count() const { return static_cast<int>(m_rows.size()); }
 
     QString path(int row) const { return m_rows.at(row).path; }
@@ -65,6 +68,10 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+signals:
+    // A failed row is "Pending" again, for a running conversion to take.
+    void rowRequeued(int row);
 
 private:
     struct Row

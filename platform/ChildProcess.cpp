@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -121,6 +122,18 @@ bool ChildProcess::start(const LaunchPlan& plan)
 bool ChildProcess::isRunning() const
 {
     return m_process && m_process->state() != QProcess::NotRunning;
+}
+
+bool ChildProcess::hasEnded() const
+{
+    if (!isRunning())
+        return true;
+    siginfo_t info{};
+    // WNOWAIT looks without reaping, so Qt still sees the end; a child no
+    // longer ours to wait for was reaped already.
+    const int found = ::waitid(P_PID, static_cast<id_t>(m_process->processId()), &info,
+                               WEXITED | WNOHANG | WNOWAIT | __WALL);
+    return found == 0 ? info.si_pid != 0 : errno == ECHILD;
 }
 
 qint64 ChildProcess::processId() const

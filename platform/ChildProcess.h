@@ -57,6 +57,9 @@ public:
     // False when the program could not be started; done() is then still emitted.
     bool start(const LaunchPlan& plan);
     bool isRunning() const;
+    // True once the child has ended, also before its end has been seen and
+    // reported; the end is still reported as usual.
+    bool hasEnded() const;
     qint64 processId() const;
     // Ends the child with SIGKILL (its whole group when it has one of its own)
     // and waits up to waitMs for it to be gone; done() is still emitted later.

@@ -100,6 +100,24 @@ void Prompt::errorBox(const QString& text)
     showBox(QMessageBox::Critical, shown);
 }
 
+bool Prompt::question(const QString& text)
+{
+    if (s_script) {
+        s_script->m_shown.push_back({Kind::Question, text});
+        if (s_script->m_answers.empty())
+            return false;
+        const bool yes = s_script->m_answers.front();
+        s_script->m_answers.pop_front();
+        return yes;
+    }
+    if (s_console)
+        return false;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"), text, QMessageBox::Yes | QMessageBox::No,
+                    Prompt::parentWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString Prompt::openFile(const QString& filter, const QString& defaultSuffix)
 {
     if (s_script) {

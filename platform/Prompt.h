@@ -13,7 +13,7 @@ class QWidget;
 class Prompt
 {
 public:
-    enum class Kind { Message, Error, OpenFile, Folder };
+    enum class Kind { Message, Error, OpenFile, Folder, Question };
 
     struct Shown
     {
@@ -25,6 +25,9 @@ public:
     static void message(const QString& text);
     // General error box: title "Vantrel", stop icon, one OK button, full-stop rule.
     static void errorBox(const QString& text);
+    // A yes-or-no question box titled "Vantrel"; true for Yes. Never asked on
+    // the console, where it is a No.
+    static bool question(const QString& text);
 
     // Open-file dialog; empty on cancel.
     static QString openFile(const QString& filter, const QString& defaultSuffix);
@@ -44,7 +47,7 @@ public:
 
     // Scripting, for tests and the benchmark driver. While a script is active no
     // dialog opens: messages are recorded, file and folder prompts take the next
-    // queued answer (a cancel when none is left).
+    // queued answer (a cancel, or No, when none is left).
     class Script
     {
     public:
@@ -55,6 +58,7 @@ public:
 
         void answerFile(const QString& path) { m_files.push_back(path); }
         void answerFolder(const QString& path) { m_folders.push_back(path); }
+        void answerQuestion(bool yes) { m_answers.push_back(yes); }
         const std::vector<Shown>& shown() const { return m_shown; }
         QStringList texts(Kind kind) const;
         void clear() { m_shown.clear(); }
@@ -63,6 +67,7 @@ public:
         friend class Prompt;
         std::deque<QString> m_files;
         std::deque<QString> m_folders;
+        std::deque<bool> m_answers;
         std::vector<Shown> m_shown;
         Script* m_previous = nullptr;
     };

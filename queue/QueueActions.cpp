@@ -220,17 +220,50 @@ void QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
     case QueueClick::RemoveRow:
         m_queue.remove(row);
         break;
-    case QueueClick::OpenOutputFolder: {
-        // Where the file was written, though the output folder may have changed since.
-        const QString written = Folders::FolderPart(m_queue.output(row));
-        const QString& work = written.isEmpty() ? m_state.WorkDir : written;
-        OpenWithDefault(Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
+    case QueueClick::OpenOutputFolder:
+        OpenOutputFolder(row);
         break;
-    }
     case QueueClick::OpenSource:
         OpenWithDefault(m_queue.path(row));
         break;
     case QueueClick::Nothing:
         break;
     }
+}
+
+void QueueActions::OpenOutputFolder(int row)
+{
+    if (row < 0 || row >= m_queue.count() || m_queue.state(row) != RowState::Done)
+        return;
+    // Where the file was written, though the output folder may have changed since.
+    const QString written = Folders::FolderPart(m_queue.output(row));
+    const QString& work = written.isEmpty() ? m_state.WorkDir : written;
+    OpenWithDefault(Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
+}
+
+void QueueActions::Remove(int row)
+{
+    if (row < 0 || row >= m_queue.count() || !Offers(RowAction::Remove, m_queue.state(row), false, m_state.Busy))
+        return;
+    m_queue.remove(row);
+}
+
+void QueueActions::TryAgain(int row)
+{
+    m_queue.requeue(row);
+}
+
+bool QueueActions::Offers(RowAction action, RowState state, bool converting, bool busy)
+{
+    switch (action) {
+    case RowAction::Stop:
+        return converting;
+    case RowAction::TryAgain:
+        return state == RowState::Failed;
+    case RowAction::Remove:
+        return !busy && state != RowState::Converting;
+    case RowAction::OpenFolder:
+        return state == RowState::Done;
+    }
+    return false;
 }

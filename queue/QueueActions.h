@@ -15,8 +15,12 @@ class TFindFile;
 // What a click in the queue list does, by the column under the pointer.
 enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
 
+// What a row's menu may do to the row.
+enum class RowAction { Stop, TryAgain, Remove, OpenFolder };
+
 // The conversion queue's actions on the main window's state and the queue's
-// rows. Every user action does nothing while a conversion runs. Errors that end an
+// rows. Every user action but Try again and Open Folder does nothing while a
+// conversion runs, so no row moves under a running conversion. Errors that end an
 // action (a time mediainfo gave that is not valid, a tool that is missing, a
 // file that cannot be written) leave as exceptions for the handler's boundary.
 class QueueActions : public QObject
@@ -52,6 +56,18 @@ public:
     // A click in the list at x (client coordinates) with row selected; widths
     // are the current widths of columns 0 to 3.
     void Click(int row, int x, const std::array<int, 4>& widths);
+
+    // A row's menu: Remove takes a "Pending", "Done" or "Failed" row out of
+    // the list, Try again sets a "Failed" row back to "Pending" (a running
+    // conversion takes it, else the next press), Open Folder opens the folder
+    // of a "Done" row's file. Stop belongs to the conversion.
+    void Remove(int row);
+    void TryAgain(int row);
+    void OpenOutputFolder(int row);
+    // Whether the row's menu offers the action: converting says the row's
+    // conversion runs (it reads "Pending" until ffmpeg first reports), busy
+    // that any does.
+    static bool Offers(RowAction action, RowState state, bool converting, bool busy);
 
     // True while a file is being probed: the probe's fixed file names allow
     // one at a time, and its wait still lets queued calls (a drop) run.

@@ -11,6 +11,7 @@
 #include "support/TestEnv.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -18,6 +19,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -887,6 +889,137 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
             EXPECT_EQ(digest(it.key()), it.value()) << it.key().toStdString();
         if (std::exchange(mounted, false))
             QProcess::execute("umount", {out});
+        QDir(out).removeRecursively();
+    }
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+// A row stopped by the user, a stop that comes when ffmpeg has just ended, and
+// a failed row tried again: in the running run, and with its source deleted.
+TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
+{
+    MakeFlv(home.root() + "/long.flv", 10.0);
+    MakeFlv(home.root() + "/one.flv", 1.0);
+    const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
+    std::unique_ptr<StalledSource> stalled;
+    // One name a case: the run keeps the names its rows were given.
+    auto stall = [&](const QString& name) {
+        stalled = std::make_unique<StalledSource>(src + QLatin1Char('/') + name);
+        q.append(src + QLatin1Char('/') + name, "11");
+    };
+    auto begun = [&] {
+        return stalled->feed(head) && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
+    };
+    const QString bad = src + "/bad.flv";
+    auto queueBad = [&] {
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("FLV but nothing after");
+        f.close();
+        q.append(bad, "2");
+    };
+    // Ended: gone, or a zombie whose end the program has not yet seen.
+    auto ended = [](qint64 pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return true;
+        const QByteArray text = stat.readAll();
+        return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+    };
+
+    struct Case
+    {
+        const char* name;
+        std::function<void()> arrange;
+        std::function<void()> during; // after the press
+        std::function<void()> again;  // after the run, for a second one
+        QStringList states;
+        QStringList outputs; // the output folder's files, hidden ones too
+        const char* reason;  // the first row's tooltip, as a pattern
+    };
+    const Case cases[] = {
+        {"a converting row stopped",
+         [&] {
+             stall("long.flv");
+             q.append(src + "/one.flv", "2");
+         },
+         [&] {
+             ASSERT_TRUE(begun());
+             const qint64 pid = run.runningProcessId();
+             ASSERT_TRUE(run.Stop(0));
+             EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0) << "ffmpeg outlived its stop";
+             EXPECT_EQ(run.runningRows(), QList<int>{1}) << "the next row waits";
+             EXPECT_FALSE(run.Stop(0));
+         },
+         {}, {"Failed", "Done"}, {"one.avi"}, "^Stopped$"},
+        {"a stop when ffmpeg has just ended",
+         [&] { stall("ended.flv"); },
+         [&] {
+             ASSERT_TRUE(begun());
+             const qint64 pid = run.runningProcessId();
+             stalled->close();
+             // Not a single event handled meanwhile, so the end is not yet seen.
+             const QDeadlineTimer deadline(30000);
+             while (!ended(pid) && !deadline.hasExpired())
+                 QThread::msleep(5);
+             ASSERT_TRUE(ended(pid));
+             EXPECT_FALSE(run.Stop(0));
+         },
+         {}, {"Done"}, {"ended.avi"}, ""},
+        {"a failed row tried again while the run goes on",
+         [&] {
+             queueBad();
+             stall("waits.flv");
+         },
+         [&] {
+             ASSERT_TRUE(QTest::qWaitFor([&] { return q.progress(0) == QLatin1String("Failed"); }, 30000));
+             ASSERT_TRUE(begun());
+             QFile::remove(bad);
+             QFile::copy(src + "/one.flv", bad);
+             ASSERT_TRUE(q.requeue(0));
+             EXPECT_EQ(q.progress(0), "Pending");
+             EXPECT_EQ(tooltip(0), "");
+             stalled->close();
+         },
+         {}, {"Done", "Done"}, {"bad.avi", "waits.avi"}, "^$"},
+        {"a failed row tried again with its source deleted",
+         [&] { queueBad(); },
+         {},
+         [&] {
+             ASSERT_EQ(q.progress(0), "Failed");
+             QFile::remove(bad);
+             ASSERT_TRUE(q.requeue(0));
+             press(ConversionProfile::DivxAvi);
+         },
+         {"Failed"}, {}, "/bad\\.flv: No such file or directory$"},
+    };
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        while (q.count() > 0)
+            q.remove(0);
+        QDir(src).removeRecursively();
+        QDir().mkpath(src);
+        QDir().mkpath(out);
+        QFile::copy(home.root() + "/one.flv", src + "/one.flv");
+        c.arrange();
+        press(ConversionProfile::DivxAvi);
+        if (c.during)
+            c.during();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !s.Busy; }, 60000));
+        if (c.again) {
+            c.again();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !s.Busy; }, 60000));
+        }
+        stalled.reset();
+
+        QStringList states;
+        for (int row = 0; row < q.count(); ++row)
+            states << q.progress(row);
+        EXPECT_EQ(states, c.states);
+        const QString reason = tooltip(0).section('\n', 0, 0);
+        EXPECT_TRUE(QRegularExpression(c.reason).match(reason).hasMatch()) << reason.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), c.outputs);
         QDir(out).removeRecursively();
     }
     EXPECT_TRUE(prompts.shown().empty());

@@ -1,0 +1,51 @@
+#include "app/Main.h"
+
+#include "app/QueueRowMenu.h"
+#include "platform/Error.h"
+#include "platform/Prompt.h"
+#include "queue/QueueActions.h"
+
+#include <QTreeView>
+
+void TfrmMain::BindRowMenu()
+{
+    QueueRowMenu::Handlers handlers;
+    handlers.converting = [this](int row) { return m_conversion && m_conversion->runningRows().contains(row); };
+    handlers.busy = [this] { return m_state.Busy; };
+    handlers.act = [this](RowAction action, int row) { ListView1RowAction(action, row); };
+    new QueueRowMenu(ListView1, std::move(handlers));
+}
+
+void TfrmMain::ListView1RowAction(RowAction action, int row)
+{
+    RunGuarded([&] {
+        switch (action) {
+        case RowAction::Stop:
+            if (m_conversion)
+                m_conversion->Stop(row);
+            break;
+        case RowAction::TryAgain:
+            m_queueActions->TryAgain(row);
+            break;
+        case RowAction::Remove:
+            m_queueActions->Remove(row);
+            break;
+        case RowAction::OpenFolder:
+            m_queueActions->OpenOutputFolder(row);
+            break;
+        }
+    });
+}
+
+void TfrmMain::StopConversions()
+{
+    RunGuarded([this] {
+        if (!m_state.Busy || !m_conversion)
+            return;
+        const qsizetype converting = m_conversion->runningRows().size();
+        if (converting > 1
+            && !Prompt::question(QStringLiteral("Stop converting the %1 files that are being converted?").arg(converting)))
+            return;
+        m_conversion->StopAll();
+    });
+}
