@@ -126,6 +126,9 @@ void ParallelProbe::Report()
 
 int ParallelProbe::FreeSlot() const
 {
+    // One at a time keeps the probe's own names, open.bat and duration_time.txt.
+    if (m_jobs == 1)
+        return 0;
     for (int slot = 1;; ++slot) {
         const bool taken = std::any_of(m_running.cbegin(), m_running.cend(),
                                        [slot](const Running& running) { return running.slot == slot; });
