@@ -8,8 +8,8 @@
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "queue/DurationProbe.h"
-#include "queue/EveryFileProbe.h"
 #include "queue/FindFile.h"
+#include "queue/ParallelProbe.h"
 #include "queue/QueueActions.h"
 
 #include <QDir>
@@ -296,17 +296,20 @@ void ConsoleFrontEnd::QueueSources()
     if (paths.isEmpty())
         return;
 
-    const DurationProbe probe(m_state.TempDir, m_state.MediaInfoExe);
-    EveryFileProbe probes(probe, paths, m_state.jobs());
-    m_probe = &probes;
-    for (int i = 0; i < paths.size(); ++i) {
+    // Unlike a folder added in the window, a file without an answer does not
+    // end the list: the files after it are still measured.
+    ParallelProbe probes(DurationProbe(m_state.TempDir, m_state.MediaInfoExe), paths, m_state.jobs(),
+                         ParallelProbe::Rule::MeasureEvery);
+    QEventLoop loop;
+    connect(&probes, &ParallelProbe::finished, &loop, &QEventLoop::quit);
+    connect(&probes, &ParallelProbe::answered, this, [&](int i, const ProbeOutcome& outcome) {
         Source& source = m_sources[measured[static_cast<size_t>(i)]];
         try {
-            const auto answer = probes.Take(i);
+            const auto answer = outcome.get();
             if (!answer || answer->trimmed().isEmpty()) {
                 NotQueued(source, QStringLiteral("mediainfo finds no playing time in it: it is empty, damaged or not "
                                                  "a video"));
-                continue;
+                return;
             }
             const int row = m_queue->count();
             QueueActions::AppendMeasured(*m_queue, source.path, *answer);
@@ -317,7 +320,10 @@ void ConsoleFrontEnd::QueueSources()
         } catch (const std::exception& e) {
             NotQueued(source, QString::fromLocal8Bit(e.what()));
         }
-    }
+    });
+    m_probe = &probes;
+    probes.Start();
+    loop.exec();
     m_probe = nullptr;
 }
 

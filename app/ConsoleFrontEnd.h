@@ -13,7 +13,7 @@
 #include <vector>
 
 class ConversionRun;
-class EveryFileProbe;
+class ParallelProbe;
 class QueueModel;
 class TFindFile;
 
@@ -82,7 +82,7 @@ private:
     QueueModel* m_queue = nullptr;     // owned as a child
     TFindFile* m_finder = nullptr;     // owned as a child
     std::unique_ptr<ConversionRun> m_run;
-    EveryFileProbe* m_probe = nullptr; // while files are measured; owned by QueueSources
+    ParallelProbe* m_probe = nullptr; // while files are measured; owned by QueueSources
     std::vector<Source> m_sources;     // in the order named
     QSet<QString> m_named;             // each source's file, to take it once
     std::map<int, size_t> m_sourceOfRow;

@@ -60,10 +60,11 @@ public:
     void Button2Click();
     void Button3Click();
     // The work of Add FLV File after its dialog and of Add Folder after its
-    // picker, for dropped files and folders too; inert while Busy.
+    // picker, for dropped files and folders too; inert while Busy. They return
+    // at once; the files are measured while the window goes on.
     void AddFlvFile(const QString& path);
     void AddFolder(const QString& folder);
-    // A file is being probed; nothing else may be added until it is done.
+    // Files are being measured, or adds wait to be.
     bool AddingFiles() const;
     // Files and folders given from outside the window (the command line, a
     // later copy): queued as Add FLV File and Add Folder queue them, once the
@@ -73,6 +74,7 @@ public:
     // x: the pointer's horizontal position in the list's client coordinates.
     void ListView1Click(int x);
     TFindFile* FindFile1 = nullptr; // "*.flv", not recursive
+    QLabel* MeasuringLine = nullptr; // "Measuring N of M…" beneath the list, while files are measured
     // ---- end conversion queue ----
 
     // ---- conversion engine (app/MainEngine.cpp) ----
@@ -179,6 +181,7 @@ private:
 
     // ---- private: conversion queue ----
     int SelectedQueueRow() const;
+    void ShowMeasuring(int measured, int total);
     QueueActions* m_queueActions = nullptr; // owned as a child
     // ---- private: conversion engine ----
     // Not a child of the window: it goes before the state it works on.

@@ -12,6 +12,7 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -166,6 +167,13 @@ void TfrmMain::CreateControls()
         widths[c] = QueueModel::columnWidth(c);
     TextFit::Header(ListView1->header(), widths, QueueModel::ColumnCount,
                     ListView1->width() - 2 * ListView1->frameWidth());
+
+    MeasuringLine = new QLabel(this);
+    MeasuringLine->setObjectName(QStringLiteral("MeasuringLine"));
+    MeasuringLine->setFont(font());
+    // Between the list and the conversion buttons.
+    MeasuringLine->setGeometry(16, 371, 200, 13);
+    MeasuringLine->hide();
 
     auto panel = [this](const char* name, int x, int y, int w, int h) {
         auto* p = new TTranPanel(this);

@@ -12,12 +12,14 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTreeView>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <utility>
@@ -108,6 +110,7 @@ void TfrmMain::BindQueueHandlers()
     m_queueActions = new QueueActions(m_state, *m_queue, *FindFile1, this);
     connect(m_queueActions, &QueueActions::fileChosen, Edit1, &QLineEdit::setText);
     connect(m_queueActions, &QueueActions::folderChosen, Edit2, &QLineEdit::setText);
+    connect(m_queueActions, &QueueActions::measuringChanged, this, &TfrmMain::ShowMeasuring);
     connect(m_queueActions, &QueueActions::outputFolderStored, this, [this](const QString& folder) {
         Edit4->setText(folder);
         Edit3->setText(Edit4->text());
@@ -177,6 +180,13 @@ void TfrmMain::OpenPaths(const QStringList& paths)
     // the command line's paths wait until the window runs.
     QMetaObject::invokeMethod(
         this, [this, paths] { m_queueActions->QueueIncoming(paths); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::ShowMeasuring(int measured, int total)
+{
+    MeasuringLine->setVisible(total > 0);
+    if (total > 0)
+        MeasuringLine->setText(QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total));
 }
 
 bool TfrmMain::AddingFiles() const

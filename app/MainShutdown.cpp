@@ -4,6 +4,7 @@
 #include "app/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
 #include "engine/ConversionRun.h"
+#include "queue/QueueActions.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -36,6 +37,9 @@ void TfrmMain::EndConversions()
     // and no unfinished output is left behind.
     if (m_conversion)
         m_conversion->Abort();
+    // Files being measured are left unqueued, their probes ended.
+    if (m_queueActions)
+        m_queueActions->StopMeasuring();
 }
 
 void TfrmMain::FormDestroy()

@@ -16,6 +16,7 @@
 #include "model/QueueModel.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -84,6 +85,8 @@ int RunConvertBench(const QStringList& arguments)
         window->state().Jobs = jobs;
     for (const QString& folder : args)
         window->AddFolder(QFileInfo(folder).absoluteFilePath());
+    while (window->AddingFiles())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     prompts.answerFolder(out);
     window->Button3Click();
     PrintShown(prompts);

@@ -10,8 +10,13 @@
 #include "queue/FindFile.h"
 #include "model/QueueModel.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 
 #include <cstdio>
@@ -44,6 +49,8 @@ int RunProbeBench(const QStringList& arguments)
     QElapsedTimer clock;
     clock.start();
     window->AddFolder(folder);
+    while (window->AddingFiles())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const qint64 vantrel = clock.nsecsElapsed();
 
     const QStringList found = window->FindFile1->Files;
@@ -83,6 +90,80 @@ int RunProbeBench(const QStringList& arguments)
     return 0;
 }
 
+// Children of this process still alive (zombies not counted).
+int LiveChildren()
+{
+    int live = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(0) != "Z" && fields.at(1) == self.toLatin1())
+            ++live;
+    }
+    return live;
+}
+
+// probe-close [--jobs N] [--after ROWS] DIR: Add Folder on DIR, and once ROWS
+// files are queued a Close posted as the user's click is: how long until the
+// window takes it, and how long the Close button's clean-up then takes.
+int RunProbeCloseBench(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    int jobs = 0;
+    int after = 100;
+    while (args.size() > 2 && args.first().startsWith(QLatin1String("--"))) {
+        (args.first() == QLatin1String("--jobs") ? jobs : after) = args.at(1).toInt();
+        args = args.mid(2);
+    }
+    if (args.size() != 1 || jobs < 0 || after < 0) {
+        std::fputs("usage: vantrel-bench probe-close [--jobs N] [--after ROWS] DIR\n", stderr);
+        return 2;
+    }
+    Prompt::Script prompts;
+    const auto window = MakeBenchWindow();
+    if (jobs > 0)
+        window->state().Jobs = jobs;
+    window->show();
+    window->AddFolder(QFileInfo(args.first()).absoluteFilePath());
+    while (window->AddingFiles() && window->queue().count() < after)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!window->AddingFiles()) {
+        std::fputs("the folder was measured before the Close; give more files\n", stderr);
+        return 1;
+    }
+    const QString line = window->MeasuringLine->text();
+    QElapsedTimer clock;
+    clock.start();
+    qint64 taken = -1;
+    qint64 cleaned = -1;
+    QMetaObject::invokeMethod(
+        window.get(),
+        [&] {
+            taken = clock.nsecsElapsed();
+            // What the Close button does before the process ends.
+            window->FormDestroy();
+            cleaned = clock.nsecsElapsed();
+        },
+        Qt::QueuedConnection);
+    while (cleaned < 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    printLine(QStringLiteral("probe-close: %1 files found, %2 queued, shown \"%3\", %4 side by side; "
+                             "Close taken after %5 s, clean-up %6 s, total %7 s; probes left running: %8")
+                  .arg(window->FindFile1->Files.size())
+                  .arg(window->queue().count())
+                  .arg(line)
+                  .arg(window->state().jobs())
+                  .arg(SecondsText(taken), SecondsText(cleaned - taken), SecondsText(cleaned))
+                  .arg(LiveChildren()));
+    return 0;
+}
+
 const BenchRegistration registration("probe", "probe [--jobs N] DIR", &RunProbeBench);
+const BenchRegistration closeRegistration("probe-close", "probe-close [--jobs N] [--after ROWS] DIR",
+                                          &RunProbeCloseBench);
 
 } // namespace

@@ -100,16 +100,6 @@ DurationProbe::Files DurationProbe::files(int slot) const
             m_tempDir + QStringLiteral("duration_time-%1.txt").arg(slot)};
 }
 
-std::optional<QString> DurationProbe::ProbeDuration(const QString& source) const
-{
-    const Files slot = files();
-    if (!Prepare(source, slot))
-        return std::nullopt;
-    ChildEnd batchEnd;
-    ProcessLauncher::ShellExecWait(m_interpreter, CommandLine::Quote(slot.batch), 0, &batchEnd);
-    return Collect(batchEnd, slot);
-}
-
 bool DurationProbe::Prepare(const QString& source, const Files& slot) const
 {
     // A tool that is there but cannot run is reported once the batch tried it.

@@ -17,12 +17,6 @@ public:
     // tempDir ends in "/"; mediaInfoExe is empty when mediainfo was not found.
     DurationProbe(QString tempDir, QString mediaInfoExe, QString interpreter = DefaultInterpreter());
 
-    // The first line mediainfo wrote for the file, or none when it wrote no
-    // line at all or the batch wrote no answer file. Throws EFileError when
-    // open.bat cannot be written or the answer cannot be read, and
-    // VantrelError when a tool is missing or cannot be started.
-    std::optional<QString> ProbeDuration(const QString& source) const;
-
     // A probe's own two files in the temp folder: the batch and its answer.
     struct Files
     {
@@ -35,11 +29,14 @@ public:
     QString batchPath() const { return files().batch; }
     QString resultPath() const { return files().result; }
 
-    // ProbeDuration in its steps, for probes that run side by side. Prepare
-    // checks the tools and the path and writes the slot's batch; false means
-    // the file has no answer and nothing is to run. Collect reads the answer
-    // once the batch has ended as `end` says and removes the slot's files.
-    // Each throws what ProbeDuration throws at that step.
+    // A probe in its steps, the batch run in between as a child process.
+    // Prepare checks the tools and the path and writes the slot's batch; false
+    // means the file has no answer and nothing is to run. Collect gives the
+    // first line mediainfo wrote for the file, or none when it wrote no line
+    // at all or the batch wrote no answer file, once the batch has ended as
+    // `end` says, and removes the slot's files. Each throws EFileError when
+    // the batch cannot be written or the answer cannot be read, and
+    // VantrelError when a tool is missing or cannot be started.
     bool Prepare(const QString& source, const Files& files) const;
     LaunchPlan BatchPlan(const Files& files) const;
     std::optional<QString> Collect(const ChildEnd& end, const Files& files) const;

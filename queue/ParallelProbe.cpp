@@ -2,15 +2,20 @@
 
 #include "platform/ChildProcess.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QScopedValueRollback>
 
 #include <algorithm>
 
-ParallelProbe::ParallelProbe(const DurationProbe& probe, QStringList sources, int jobs, QObject* parent)
-    : QObject(parent), m_probe(probe), m_sources(std::move(sources)), m_jobs(std::max(jobs, 1)),
-      m_last(static_cast<int>(m_sources.size()) - 1)
+std::optional<QString> ProbeOutcome::get() const
+{
+    if (error)
+        std::rethrow_exception(error);
+    return answer;
+}
+
+ParallelProbe::ParallelProbe(DurationProbe probe, QStringList sources, int jobs, Rule rule, QObject* parent)
+    : QObject(parent), m_probe(std::move(probe)), m_sources(std::move(sources)), m_jobs(std::max(jobs, 1)),
+      m_rule(rule), m_last(static_cast<int>(m_sources.size()) - 1)
 {
 }
 
@@ -19,23 +24,12 @@ ParallelProbe::~ParallelProbe()
     Stop();
 }
 
-std::optional<QString> ParallelProbe::Take(int index)
+void ParallelProbe::Start()
 {
     StartMore();
-    while (m_done.find(index) == m_done.end()) {
-        if (m_running.empty()) {
-            // Nothing runs that could give it: the list was stopped before this file.
-            return std::nullopt;
-        }
-        QEventLoop loop;
-        const QScopedValueRollback<QEventLoop*> waiting(m_waiting, &loop);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    const Outcome outcome = m_done.at(index);
-    m_done.erase(index);
-    if (outcome.error)
-        std::rethrow_exception(outcome.error);
-    return outcome.answer;
+    // A file settled while starting (no answer, an error) is reported from
+    // the event loop like every other, after the caller has returned.
+    QMetaObject::invokeMethod(this, &ParallelProbe::Report, Qt::QueuedConnection);
 }
 
 void ParallelProbe::StartMore()
@@ -81,7 +75,7 @@ void ParallelProbe::Finished(ChildProcess* child, const ChildEnd& end)
     child->deleteLater();
 
     const DurationProbe::Files files = m_probe.files(running.slot);
-    Outcome outcome;
+    ProbeOutcome outcome;
     try {
         outcome.answer = m_probe.Collect(end, files);
     } catch (...) {
@@ -92,19 +86,49 @@ void ParallelProbe::Finished(ChildProcess* child, const ChildEnd& end)
     QFile::remove(files.result);
     Settle(running.index, outcome);
     StartMore();
-    if (m_waiting)
-        m_waiting->quit();
+    Report();
 }
 
-void ParallelProbe::Settle(int index, Outcome outcome)
+void ParallelProbe::Settle(int index, ProbeOutcome outcome)
 {
-    if (!outcome.answer || outcome.error)
-        m_last = std::min(m_last, index);
+    if (m_rule == Rule::StopAtFirstWithoutAnswer && (!outcome.answer || outcome.error) && index < m_last) {
+        m_last = index;
+        // Nothing past the stop matters: those still measuring end now.
+        std::vector<Running> past;
+        std::erase_if(m_running, [&](const Running& probe) {
+            if (probe.index <= m_last)
+                return false;
+            past.push_back(probe);
+            return true;
+        });
+        End(past);
+    }
     m_done[index] = std::move(outcome);
+}
+
+void ParallelProbe::Report()
+{
+    while (!m_stopped && m_nextReport <= m_last) {
+        const auto it = m_done.find(m_nextReport);
+        if (it == m_done.end())
+            return;
+        const ProbeOutcome outcome = std::move(it->second);
+        m_done.erase(it);
+        // Counted first: a handler may stop the list or look at the count.
+        const int index = m_nextReport++;
+        emit answered(index, outcome);
+    }
+    if (!m_stopped) {
+        m_stopped = true;
+        emit finished();
+    }
 }
 
 int ParallelProbe::FreeSlot() const
 {
+    // One at a time keeps the probe's own names, open.bat and duration_time.txt.
+    if (m_jobs == 1)
+        return 0;
     for (int slot = 1;; ++slot) {
         const bool taken = std::any_of(m_running.cbegin(), m_running.cend(),
                                        [slot](const Running& running) { return running.slot == slot; });
@@ -113,17 +137,15 @@ int ParallelProbe::FreeSlot() const
     }
 }
 
-void ParallelProbe::Stop()
+void ParallelProbe::End(const std::vector<Running>& probes)
 {
-    m_stopped = true;
-    const std::vector<Running> running = std::exchange(m_running, {});
-    for (const Running& probe : running) {
+    for (const Running& probe : probes) {
         if (probe.child) {
             probe.child->disconnect(this);
             probe.child->kill();
         }
     }
-    for (const Running& probe : running) {
+    for (const Running& probe : probes) {
         if (probe.child) {
             // Waits, so nothing writes the answer after it is removed.
             probe.child->kill(5000);
@@ -133,5 +155,11 @@ void ParallelProbe::Stop()
         QFile::remove(files.batch);
         QFile::remove(files.result);
     }
+}
+
+void ParallelProbe::Stop()
+{
+    m_stopped = true;
+    End(std::exchange(m_running, {}));
     m_done.clear();
 }

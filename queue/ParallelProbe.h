@@ -12,33 +12,51 @@
 #include <vector>
 
 class ChildProcess;
-class QEventLoop;
+
+// What the probe of one file gave: mediainfo's line, no answer, or an error.
+struct ProbeOutcome
+{
+    std::optional<QString> answer;
+    std::exception_ptr error;
+
+    // The answer; throws the error the probe met for this file.
+    std::optional<QString> get() const;
+};
 
 // Probes a list of files up to `jobs` at once, each probe with a batch and an
-// answer file of its own, and hands the answers back strictly in the list's
-// order, each as the one-at-a-time probe would have given it: the same answer,
-// or the same error. While it waits, the window repaints but user input stays
-// queued, as during a single probe.
+// answer file of its own, and reports the answers strictly in the list's
+// order, each as the one-at-a-time probe would have given it. Nothing waits:
+// the probes are child processes and every answer comes from the event loop,
+// never from inside Start().
 class ParallelProbe : public QObject
 {
     Q_OBJECT
 
 public:
-    ParallelProbe(const DurationProbe& probe, QStringList sources, int jobs, QObject* parent = nullptr);
+    enum class Rule {
+        StopAtFirstWithoutAnswer, // the window's folders: no file after it is measured
+        MeasureEvery,             // the front end: every file gets its answer
+    };
+
+    ParallelProbe(DurationProbe probe, QStringList sources, int jobs, Rule rule, QObject* parent = nullptr);
     ~ParallelProbe() override; // as Stop()
 
-    // The answer for sources[index]; indexes are taken in order from 0. Throws
-    // what ProbeDuration throws for that file.
-    std::optional<QString> Take(int index);
-    // Ends the probes still running and removes their files; nothing more starts.
+    void Start();
+    // Ends the probes still running and removes their files; nothing more
+    // starts and nothing more is reported. Safe inside answered().
     void Stop();
 
+    int count() const { return static_cast<int>(m_sources.size()); }
+    // Answers reported so far.
+    int reported() const { return m_nextReport; }
+
+signals:
+    // sources[index]'s outcome; indexes come in order from 0.
+    void answered(int index, const ProbeOutcome& outcome);
+    // After the last answer the rule allows; never after Stop().
+    void finished();
+
 private:
-    struct Outcome
-    {
-        std::optional<QString> answer;
-        std::exception_ptr error;
-    };
     struct Running
     {
         int index = 0;
@@ -48,17 +66,19 @@ private:
 
     void StartMore();
     void Finished(ChildProcess* child, const ChildEnd& end);
-    // After a file that ends the list (no answer, an error) nothing later matters.
-    void Settle(int index, Outcome outcome);
+    void Settle(int index, ProbeOutcome outcome);
+    void Report();
     int FreeSlot() const;
+    void End(const std::vector<Running>& probes);
 
-    const DurationProbe& m_probe;
+    const DurationProbe m_probe;
     const QStringList m_sources;
     const int m_jobs;
-    int m_next = 0;                 // the next file to start
-    int m_last;                     // no file past this one is started
+    const Rule m_rule;
+    int m_next = 0;       // the next file to start
+    int m_last;           // no file past this one is started or reported
+    int m_nextReport = 0; // the next file to report
     std::vector<Running> m_running;
-    std::map<int, Outcome> m_done;  // answers not yet taken
-    QEventLoop* m_waiting = nullptr; // Take's loop, while it waits
+    std::map<int, ProbeOutcome> m_done; // outcomes not yet reported
     bool m_stopped = false;
 };

@@ -13,7 +13,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QScopedValueRollback>
 #include <QUrl>
 
 namespace {
@@ -38,8 +37,6 @@ QString QueueActions::BadFolderFileText(const QString& path)
 QueueActions::QueueActions(MainState& state, QueueModel& queue, TFindFile& finder, QObject* parent)
     : QObject(parent), m_state(state), m_queue(queue), m_finder(finder)
 {
-    // Queued, so the action that probed has returned before held paths go on.
-    connect(this, &QueueActions::addingEnded, this, &QueueActions::drainIncoming, Qt::QueuedConnection);
 }
 
 void QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
@@ -53,57 +50,55 @@ void QueueActions::append(const QString& path, const QString& answer)
     AppendMeasured(m_queue, path, answer);
 }
 
-namespace {
-
-// Clears the adding mark when a probe ends, however it ends, and says so.
-class AddingScope
-{
-public:
-    AddingScope(bool& adding, QueueActions& actions) : m_adding(adding), m_actions(actions) { m_adding = true; }
-    ~AddingScope()
-    {
-        m_adding = false;
-        emit m_actions.addingEnded();
-    }
-    AddingScope(const AddingScope&) = delete;
-    AddingScope& operator=(const AddingScope&) = delete;
-
-private:
-    bool& m_adding;
-    QueueActions& m_actions;
-};
-
-} // namespace
-
 void QueueActions::AddFlvFile(const QString& path)
 {
-    if (m_state.Busy || m_adding || path.isEmpty())
+    if (m_state.Busy || path.isEmpty())
         return;
-    addFile(path);
-}
-
-void QueueActions::addFile(const QString& path)
-{
-    const AddingScope adding(m_adding, *this);
-    const auto answer = DurationProbe(m_state.TempDir, m_state.MediaInfoExe).ProbeDuration(path);
-    if (!answer) {
-        Prompt::message(BadFileText);
-        return;
-    }
-    emit fileChosen(path);
-    append(path, *answer);
+    m_waiting.append({path, Kind::File});
+    startNext();
 }
 
 void QueueActions::AddFolder(const QString& folder)
 {
-    if (m_state.Busy || m_adding || folder.isEmpty())
+    if (m_state.Busy || folder.isEmpty())
         return;
-    addFolder(folder);
+    m_waiting.append({folder, Kind::Folder});
+    startNext();
 }
 
-void QueueActions::addFolder(const QString& folder)
+void QueueActions::QueueIncoming(const QStringList& paths)
 {
-    const AddingScope adding(m_adding, *this);
+    for (const QString& path : paths)
+        m_waiting.append({path, Kind::Given});
+    startNext();
+}
+
+void QueueActions::startNext()
+{
+    // One add measured at a time, so rows and messages keep the order the adds came in.
+    while (!m_probe && !m_waiting.isEmpty()) {
+        const Add add = m_waiting.takeFirst();
+        if (add.path.isEmpty())
+            continue;
+        RunGuarded([&] {
+            if (add.kind == Kind::Folder || (add.kind == Kind::Given && QFileInfo(add.path).isDir()))
+                startFolder(add.path);
+            else
+                startFile(add.path);
+        });
+    }
+    if (!m_probe)
+        emit measuringChanged(0, 0);
+}
+
+void QueueActions::startFile(const QString& path)
+{
+    m_measuringFolder = false;
+    measure({path}, 1);
+}
+
+void QueueActions::startFolder(const QString& folder)
+{
     m_state.LastFolder = folder;
     emit folderChosen(folder);
 
@@ -116,58 +111,70 @@ void QueueActions::addFolder(const QString& folder)
     m_finder.Files.clear();
     m_finder.Directory = folder;
     m_finder.Execute();
+    if (m_finder.Files.isEmpty())
+        return;
+    m_measuringFolder = true;
+    // Side by side, yet reported in the folder's order: the same rows, the
+    // same message and the same stop as one file at a time.
+    measure(m_finder.Files, m_state.jobs());
+}
 
-    const DurationProbe probe(m_state.TempDir, m_state.MediaInfoExe);
-    const QStringList found = m_finder.Files;
-    if (m_state.jobs() == 1 || found.size() < 2) {
-        for (const QString& path : found) {
-            const auto answer = probe.ProbeDuration(path);
+void QueueActions::measure(const QStringList& files, int jobs)
+{
+    m_measured = files;
+    m_probe = new ParallelProbe(DurationProbe(m_state.TempDir, m_state.MediaInfoExe), files, jobs,
+                                ParallelProbe::Rule::StopAtFirstWithoutAnswer, this);
+    connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
+    connect(m_probe, &ParallelProbe::finished, this, [this] {
+        endMeasuring();
+        startNext();
+    });
+    emit measuringChanged(0, int(files.size()));
+    m_probe->Start();
+}
+
+void QueueActions::answered(int index, const ProbeOutcome& outcome)
+{
+    const QString path = m_measured.at(index);
+    RunGuarded([&] {
+        // Whatever ends the add ends its measuring before anything is shown.
+        try {
+            const auto answer = outcome.get();
             if (!answer) {
-                Prompt::message(BadFolderFileText(path));
+                endMeasuring();
+                Prompt::message(m_measuringFolder ? BadFolderFileText(path) : BadFileText);
                 return;
             }
+            if (!m_measuringFolder)
+                emit fileChosen(path);
             append(path, *answer);
+        } catch (...) {
+            endMeasuring();
+            throw;
         }
-        return;
-    }
-    // Side by side, yet taken in the folder's order: the same rows, the same
-    // message and the same stop as one file at a time.
-    ParallelProbe probes(probe, found, m_state.jobs());
-    for (int i = 0; i < found.size(); ++i) {
-        const auto answer = probes.Take(i);
-        if (!answer) {
-            probes.Stop();
-            Prompt::message(BadFolderFileText(found.at(i)));
-            return;
-        }
-        append(found.at(i), *answer);
-    }
+    });
+    if (m_probe)
+        emit measuringChanged(m_probe->reported(), m_probe->count());
+    else
+        startNext();
 }
 
-void QueueActions::QueueIncoming(const QStringList& paths)
+void QueueActions::endMeasuring()
 {
-    m_incoming += paths;
-    drainIncoming();
+    if (!m_probe)
+        return;
+    m_probe->disconnect(this);
+    m_probe->Stop();
+    // It may be inside its own signal.
+    m_probe->deleteLater();
+    m_probe = nullptr;
 }
 
-void QueueActions::drainIncoming()
+void QueueActions::StopMeasuring()
 {
-    // A probe running (its wait lets this be called) or a drain further up the
-    // stack takes these paths when it gets to them.
-    if (m_adding || m_draining)
-        return;
-    const QScopedValueRollback<bool> draining(m_draining, true);
-    while (!m_incoming.isEmpty()) {
-        const QString path = m_incoming.takeFirst();
-        if (path.isEmpty())
-            continue;
-        RunGuarded([&] {
-            if (QFileInfo(path).isDir())
-                addFolder(path);
-            else
-                addFile(path);
-        });
-    }
+    m_waiting.clear();
+    endMeasuring();
+    emit measuringChanged(0, 0);
 }
 
 void QueueActions::SetOutputFolder(const QString& folder)

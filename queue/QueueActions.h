@@ -9,8 +9,10 @@
 #include <array>
 
 struct MainState;
+class ParallelProbe;
 class QueueModel;
 class TFindFile;
+struct ProbeOutcome;
 
 // What a click in the queue list does, by the column under the pointer.
 enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
@@ -30,22 +32,23 @@ class QueueActions : public QObject
 public:
     QueueActions(MainState& state, QueueModel& queue, TFindFile& finder, QObject* parent = nullptr);
 
-    // Probes one file and queues it.
+    // Probes one file and queues it. Measuring goes on in the background;
+    // while another add is measured, this one waits and follows it.
     void AddFlvFile(const QString& path);
     // Probes and queues every FLV file directly inside the folder, in the
     // finder's order, stopping at the first that cannot be measured. Up to the
     // state's jobs() files are probed side by side, with the same rows and
-    // messages as one at a time.
+    // messages as one at a time. Waits behind an add being measured.
     void AddFolder(const QString& folder);
     // Queues files and folders named from outside the window (the command
     // line, a later copy), each as Add FLV File or Add Folder would, in the
-    // order given. Unlike the buttons this works while a conversion runs: the
-    // run takes the new rows in turn. While a file is being probed the paths
-    // wait and are queued after it. Errors are reported per path through
-    // RunGuarded, so one failing path never drops the rest.
+    // order given, after any add waiting. Unlike the buttons this works while
+    // a conversion runs: the run takes the new rows in turn. Errors are
+    // reported per path through RunGuarded, so one failing path never drops the rest.
     void QueueIncoming(const QStringList& paths);
-    // Paths given and not yet queued.
-    int incomingCount() const { return int(m_incoming.size()); }
+    // Ends the measuring at once (its probes ended, their files removed) and
+    // drops the adds waiting; the rows already queued stay.
+    void StopMeasuring();
 
     // Makes the chosen folder the output folder and stores it; a settings file
     // that cannot take it is reported once a session, and the folder is still
@@ -69,9 +72,9 @@ public:
     // that any does.
     static bool Offers(RowAction action, RowState state, bool converting, bool busy);
 
-    // True while a file is being probed: the probe's fixed file names allow
-    // one at a time, and its wait still lets queued calls (a drop) run.
-    bool isAdding() const { return m_adding; }
+    // True from an add's start until its last file is queued or it stops,
+    // and while adds wait to follow it.
+    bool isAdding() const { return m_probe != nullptr || !m_waiting.isEmpty(); }
 
     // Queues a file measured: its row's duration is mediainfo's answer in
     // whole seconds, plus one. Throws EConvertError for an answer that is not a time.
@@ -84,8 +87,9 @@ public:
     static QString BadFolderFileText(const QString& path);
 
 signals:
-    // A probe ended (Add FLV File, Add Folder); held paths may now be queued.
-    void addingEnded();
+    // The measuring's progress: `measured` files of `total` have their
+    // answer; total 0 when nothing is measured any more.
+    void measuringChanged(int measured, int total);
     // The single file added last (shown in Edit1).
     void fileChosen(const QString& path);
     // The folder added last (shown in Edit2).
@@ -95,15 +99,26 @@ signals:
     void outputFolderStored(const QString& folder);
 
 private:
+    enum class Kind { File, Folder, Given };
+    struct Add
+    {
+        QString path;
+        Kind kind = Kind::File;
+    };
+
     void append(const QString& path, const QString& answer);
-    void addFile(const QString& path);
-    void addFolder(const QString& folder);
-    void drainIncoming();
+    void startNext();
+    void startFile(const QString& path);
+    void startFolder(const QString& folder);
+    void measure(const QStringList& files, int jobs);
+    void answered(int index, const ProbeOutcome& outcome);
+    void endMeasuring();
 
     MainState& m_state;
     QueueModel& m_queue;
     TFindFile& m_finder;
-    bool m_adding = false;
-    bool m_draining = false;
-    QStringList m_incoming;
+    QList<Add> m_waiting;
+    ParallelProbe* m_probe = nullptr; // the add being measured; owned as a child
+    QStringList m_measured;           // its files
+    bool m_measuringFolder = false;
 };

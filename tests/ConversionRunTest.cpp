@@ -135,6 +135,7 @@ protected:
         TFindFile finder;
         QueueActions actions(s, q, finder);
         actions.AddFlvFile(path);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 60000));
         ASSERT_GT(q.count(), 0);
         ASSERT_GT(q.milliseconds(q.count() - 1), 0) << path.toStdString();
     }

@@ -51,6 +51,7 @@ protected:
         QCoreApplication::sendEvent(&frm, &dropped);
         EXPECT_EQ(frm.queue().count(), queuedBefore) << "files are probed after the drop returns";
         QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !frm.AddingFiles(); }, 120000));
         return enter.isAccepted();
     }
 
@@ -90,7 +91,7 @@ TEST_F(Drop, RefusedWhileAFolderIsBeingProbed)
     bool taken = true;
     QTimer::singleShot(1, &frm, [&] { taken = drop({"a.flv"}); });
     frm.AddFolder(media + "/sub");
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.AddingFiles(); }, 120000));
     EXPECT_FALSE(taken);
     EXPECT_EQ(frm.queue().count(), 4);
     EXPECT_FALSE(frm.queue().PathList().contains(media + "/a.flv"));

@@ -2,6 +2,7 @@
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "queue/DurationProbe.h"
+#include "queue/ParallelProbe.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +83,18 @@ TEST(TimeTextToSeconds, AcceptsTheLocalesSeparatorsBesideMediaInfos)
     EXPECT_THROW(TimeTextToSeconds("00:03:25,123", QLocale(QLocale::C)), EConvertError);
 }
 
+// One file measured as Add FLV File measures it; throws what its probe met.
+std::optional<QString> Probed(const DurationProbe& probe, const QString& source)
+{
+    ParallelProbe probes(probe, {source}, 1, ParallelProbe::Rule::MeasureEvery);
+    std::optional<ProbeOutcome> outcome;
+    QObject::connect(&probes, &ParallelProbe::answered, [&](int, const ProbeOutcome& o) { outcome = o; });
+    probes.Start();
+    if (!QTest::qWaitFor([&] { return outcome.has_value(); }, 60000))
+        throw std::runtime_error("no answer");
+    return outcome->get();
+}
+
 class Probe : public ::testing::Test
 {
 protected:
@@ -107,7 +121,7 @@ TEST_F(Probe, RealFileGivesMediaInfosTimeAndLeavesNoTempFiles)
     MakeFlv(clip, 2.0);
     const DurationProbe probe(temp, mediainfo);
     EXPECT_EQ(probe.batchPath(), temp + "open.bat");
-    const auto answer = probe.ProbeDuration(clip);
+    const auto answer = Probed(probe, clip);
     ASSERT_TRUE(answer.has_value());
     EXPECT_TRUE(QRegularExpression("^00:00:02\\.\\d{3}$").match(*answer).hasMatch()) << answer->toStdString();
     EXPECT_EQ(TimeTextToSeconds(*answer), 2);
@@ -121,7 +135,7 @@ TEST_F(Probe, NonAsciiNamesAreFoundUnderAnyLocale)
     const QByteArray saved = qgetenv("LC_ALL");
     for (const char* locale : {"C", "C.UTF-8"}) {
         qputenv("LC_ALL", locale);
-        const auto answer = DurationProbe(temp, mediainfo).ProbeDuration(clip);
+        const auto answer = Probed(DurationProbe(temp, mediainfo), clip);
         EXPECT_TRUE(answer && answer->startsWith("00:00:01.")) << locale << ": " << answer.value_or("none").toStdString();
     }
     if (saved.isNull())
@@ -143,7 +157,7 @@ TEST_F(Probe, UnreadableContentGivesAnEmptyLineNotNoAnswer)
 
     const DurationProbe probe(temp, mediainfo);
     for (const QString& path : {empty.fileName(), noise.fileName(), media + "/never-made.flv"}) {
-        const auto answer = probe.ProbeDuration(path);
+        const auto answer = Probed(probe, path);
         ASSERT_TRUE(answer.has_value()) << path.toStdString();
         EXPECT_EQ(*answer, "") << path.toStdString();
         EXPECT_TRUE(tempIsClean());
@@ -155,7 +169,7 @@ TEST_F(Probe, UnquotablePathsHaveNoAnswerAndRunNothing)
     const DurationProbe probe(temp, mediainfo);
     for (const QString& name : {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv"),
                                 QStringLiteral("cr\r.flv")}) {
-        EXPECT_FALSE(probe.ProbeDuration(media + "/" + name).has_value());
+        EXPECT_FALSE(Probed(probe, media + "/" + name).has_value());
         EXPECT_TRUE(tempIsClean());
     }
 }
@@ -164,14 +178,14 @@ TEST_F(Probe, MissingToolsAreNamedBeforeAnythingIsWritten)
 {
     const QString clip = media + "/a.flv";
     try {
-        DurationProbe(temp, QString()).ProbeDuration(clip);
+        Probed(DurationProbe(temp, QString()), clip);
         ADD_FAILURE() << "no error without mediainfo";
     } catch (const VantrelError& e) {
         EXPECT_TRUE(e.text().contains("\"mediainfo\"")) << e.text().toStdString();
         EXPECT_TRUE(e.text().contains("install the package")) << e.text().toStdString();
     }
     try {
-        DurationProbe(temp, mediainfo, home.root() + "/bin/vantrel-batch").ProbeDuration(clip);
+        Probed(DurationProbe(temp, mediainfo, home.root() + "/bin/vantrel-batch"), clip);
         ADD_FAILURE() << "no error without the interpreter";
     } catch (const VantrelError& e) {
         EXPECT_TRUE(e.text().contains("vantrel-batch")) << e.text().toStdString();
@@ -184,7 +198,7 @@ TEST_F(Probe, FileErrorsCarryThePathAndTheSystemsReason)
     const QString clip = media + "/a.flv";
     const QString gone = home.root() + "/no-such-folder/";
     try {
-        DurationProbe(gone, mediainfo).ProbeDuration(clip);
+        Probed(DurationProbe(gone, mediainfo), clip);
         ADD_FAILURE();
     } catch (const EFileError& e) {
         EXPECT_TRUE(e.text().startsWith("Cannot create file \"" + gone + "open.bat\". ")) << e.text().toStdString();
@@ -193,7 +207,7 @@ TEST_F(Probe, FileErrorsCarryThePathAndTheSystemsReason)
     // An answer left behind that cannot be deleted is never read as this probe's.
     QDir().mkpath(temp + "duration_time.txt/x");
     try {
-        DurationProbe(temp, mediainfo).ProbeDuration(clip);
+        Probed(DurationProbe(temp, mediainfo), clip);
         ADD_FAILURE();
     } catch (const EFileError& e) {
         EXPECT_EQ(e.text(), "Cannot delete file \"" + temp + "duration_time.txt\"");
@@ -229,14 +243,14 @@ TEST_F(Probe, ABatchThatEndsBeforeWritingHasNoAnswerWhateverAnEarlierProbeLeft)
         ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
         leftover.write("00:10:00.000\r\n");
         leftover.close();
-        EXPECT_EQ(DurationProbe(temp, mediainfo, c.interpreter).ProbeDuration(clip), std::nullopt) << c.what;
+        EXPECT_EQ(Probed(DurationProbe(temp, mediainfo, c.interpreter), clip), std::nullopt) << c.what;
         EXPECT_TRUE(tempIsClean()) << c.what;
     }
 
     // An interpreter that is there but cannot be started is named as such.
     const QString broken = script(home.root() + "/vantrel-batch", "#!/nonexistent/interpreter\n", runnable);
     try {
-        DurationProbe(temp, mediainfo, broken).ProbeDuration(clip);
+        Probed(DurationProbe(temp, mediainfo, broken), clip);
         ADD_FAILURE() << "no error for an interpreter that cannot start";
     } catch (const VantrelError& e) {
         EXPECT_TRUE(e.text().startsWith("The program \"" + broken + "\"")) << e.text().toStdString();

@@ -181,6 +181,7 @@ TEST(Environment, OddTmpdirAndPathNeitherMisplaceFilesNorRunTheWrongTool)
         TFindFile finder;
         QueueActions actions(state, queue, finder);
         RunGuarded([&] { actions.AddFlvFile(clip); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 60000));
         if (row.addError) {
             ASSERT_EQ(prompts.texts(Prompt::Kind::Error).size(), 1);
             EXPECT_TRUE(prompts.texts(Prompt::Kind::Error).first().contains(QLatin1String(row.addError)))

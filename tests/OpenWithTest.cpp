@@ -180,8 +180,8 @@ TEST_F(OpenWith, PathsWaitForAProbeAndAreQueuedWhileBusy)
         frm.OpenPaths({b});
     });
     frm.AddFlvFile(a);
-    EXPECT_TRUE(probing) << "the paths did not arrive during the probe";
     EXPECT_TRUE(settled(frm, frm.queue(), 2));
+    EXPECT_TRUE(probing) << "the paths did not arrive during the probe";
     EXPECT_EQ(QueuedPaths(frm.queue()), (QStringList{a, b}));
 
     // While a conversion runs the buttons' actions do nothing, but given paths queue.

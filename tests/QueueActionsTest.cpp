@@ -128,8 +128,18 @@ protected:
 
     // As at the window's handler: an error ends in the error box.
     void guarded(const std::function<void()>& action) { RunGuarded(action); }
-    void addFile(const QString& path) { guarded([&] { actions.AddFlvFile(path); }); }
-    void addFolder(const QString& folder) { guarded([&] { actions.AddFolder(folder); }); }
+    // Each add returns at once; its files are measured meanwhile.
+    void settle() { ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 120000)); }
+    void addFile(const QString& path)
+    {
+        guarded([&] { actions.AddFlvFile(path); });
+        settle();
+    }
+    void addFolder(const QString& folder)
+    {
+        guarded([&] { actions.AddFolder(folder); });
+        settle();
+    }
 
     void expectAligned()
     {
@@ -466,6 +476,7 @@ protected:
     std::unique_ptr<TfrmMain> frm = std::make_unique<TfrmMain>();
 
     QueueModel& q() { return frm->queue(); }
+    void settle() { ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->AddingFiles(); }, 120000)); }
 
     void expectAligned()
     {
@@ -491,6 +502,7 @@ TEST_F(QueueWindow, AddFlvFileButtonGoesThroughTheOpenDialog)
     const QString path = clip("a.flv");
     prompts.answerFile(path);
     frm->Button1Click();
+    settle();
     EXPECT_EQ(prompts.texts(Prompt::Kind::OpenFile), QStringList{"FLV Files (*.flv)"});
     EXPECT_EQ(q().PathList(), QStringList{path});
     EXPECT_EQ(frm->Edit1->text(), path);
@@ -506,6 +518,7 @@ TEST_F(QueueWindow, AddFolderButtonGoesThroughTheFolderDialog)
     const QString path = clip("a.flv", folder);
     prompts.answerFolder(folder);
     frm->Button2Click();
+    settle();
     EXPECT_EQ(prompts.texts(Prompt::Kind::Folder), QStringList{Caption});
     EXPECT_EQ(frm->state().LastFolder, folder);
     EXPECT_EQ(frm->Edit2->text(), folder);
@@ -685,6 +698,7 @@ TEST_F(QueueWindow, BrowseButtonGoesThroughTheFolderDialogAndShowsTheOutputFolde
 TEST_F(QueueWindow, PathBoxesOnlyDisplay)
 {
     frm->AddFlvFile(clip("a.flv"));
+    settle();
     for (QLineEdit* edit : {frm->Edit1, frm->Edit2, frm->Edit3}) {
         const QString before = edit->text();
         edit->setFocus();

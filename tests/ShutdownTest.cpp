@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
@@ -293,6 +294,63 @@ TEST_F(Shutdown, CloseWithNothingToEndOrDeleteStillEndsWithCodeZero)
         ::testing::ExitedWithCode(0), "");
     QSettings settings(home.configFile(), QSettings::IniFormat);
     EXPECT_EQ(settings.value(QStringLiteral("AppDir")).toString(), home.data() + QStringLiteral("/VANTREL/"));
+}
+
+// Close pressed while a big folder is measured: the window answers it at
+// once, ends the probes and leaves nothing queued half.
+TEST_F(Shutdown, CloseWhileAFolderIsMeasuredEndsItsProbes)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    constexpr int Files = 2000;
+    constexpr int Measured = 100; // the files after these hang in mediainfo
+    const QString folder = home.root() + QStringLiteral("/many");
+    QDir().mkpath(folder);
+    for (int i = 0; i < Files; ++i)
+        writeFile(folder + QStringLiteral("/%1%2.flv").arg(i < Measured ? "f" : "slow").arg(i, 4, 10, QLatin1Char('0')));
+    const QString pids = home.root() + QStringLiteral("/probes.pid");
+    const QString fake = home.root() + QStringLiteral("/mediainfo");
+    writeFile(fake, QStringLiteral("#!/bin/sh\ncase \"$2\" in *slow*) echo $$ >> '%1'; exec sleep 300;; esac\n"
+                                   "echo 00:00:01.000\n")
+                        .arg(pids)
+                        .toUtf8());
+    QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString seen = home.root() + QStringLiteral("/seen.txt");
+
+    EXPECT_EXIT(
+        {
+            TfrmMain frm;
+            frm.state().MediaInfoExe = fake;
+            frm.state().Jobs = 4;
+            frm.AddFolder(folder);
+            // Every slot hangs in a probe of its own before Close is pressed.
+            if (!QTest::qWaitFor([&] { return readFile(pids).count(QLatin1Char('\n')) == 4; }, 60000))
+                std::_Exit(3);
+            QStringList rows = frm.queue().PathList();
+            for (const QString& duration : frm.queue().DurationList())
+                rows << duration;
+            QFile out(seen);
+            if (!out.open(QIODevice::WriteOnly))
+                std::_Exit(4);
+            out.write(QStringLiteral("%1\n%2\n%3\n")
+                          .arg(frm.AddingFiles())
+                          .arg(frm.MeasuringLine->text(), rows.join(QLatin1Char('|')))
+                          .toUtf8());
+            out.close();
+            clickClose(frm);
+        },
+        ::testing::ExitedWithCode(0), "");
+
+    const QStringList told = readFile(seen).split(QLatin1Char('\n'));
+    ASSERT_EQ(told.size(), 4);
+    EXPECT_EQ(told.at(0), QStringLiteral("1")) << "the measuring had ended before Close was handled";
+    EXPECT_EQ(told.at(1), QStringLiteral("Measuring %1 of %2\u2026").arg(Measured + 1).arg(Files));
+    QStringList queued;
+    for (int i = 0; i < Measured; ++i)
+        queued << folder + QStringLiteral("/f%1.flv").arg(i, 4, 10, QLatin1Char('0'));
+    EXPECT_EQ(told.at(2), (queued + QStringList(Measured, QStringLiteral("2"))).join(QLatin1Char('|')));
+    for (const QString& pid : readFile(pids).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(pid.toLongLong()); }, 5000)) << "probe " << pid.toStdString();
+    expectKeptAfterExit();
 }
 
 TEST_F(Shutdown, SigtermToTheWindowEndsItAsAWindowManagersCloseThenByTheSignal)

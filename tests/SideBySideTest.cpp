@@ -132,6 +132,7 @@ TEST(SideBySide, CopiesAtOnceEachConvertEveryFileOnce)
                                      QStringLiteral("4"), QStringLiteral("--outdir"), out, root + QStringLiteral("/a")});
              frm.state().Jobs = 4;
              frm.AddFolder(root + QStringLiteral("/b"));
+             ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.AddingFiles(); }, Patience));
              EXPECT_TRUE(prompts.shown().empty()) << prompts.shown().front().text.toStdString();
              ASSERT_EQ(frm.queue().count(), Clips);
              for (int row = 0; row < Clips; ++row) {
