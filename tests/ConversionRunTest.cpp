@@ -151,6 +151,17 @@ protected:
         return q.data(q.index(row, QueueModel::ColProgress), Qt::ToolTipRole).toString();
     }
 
+    // Every row's Progress text, and the first row's reason matched against a pattern.
+    void expectStatesAndReason(const QStringList& states, const QString& pattern)
+    {
+        QStringList shown;
+        for (int row = 0; row < q.count(); ++row)
+            shown << q.progress(row);
+        EXPECT_EQ(shown, states);
+        const QString reason = tooltip(0).section('\n', 0, 0);
+        EXPECT_TRUE(QRegularExpression(pattern).match(reason).hasMatch()) << reason.toStdString();
+    }
+
     FreshHome home;
     Prompt::Script prompts;
     QString src = home.root() + QStringLiteral("/src");
@@ -879,12 +890,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         EXPECT_TRUE(QTest::qWaitFor([&] { return !s.Busy; }, 60000));
         stalled.reset();
 
-        QStringList states;
-        for (int row = 0; row < q.count(); ++row)
-            states << q.progress(row);
-        EXPECT_EQ(states, c.states);
-        const QString reason = tooltip(0).section('\n', 0, 0);
-        EXPECT_TRUE(QRegularExpression(c.reason).match(reason).hasMatch()) << reason.toStdString();
+        expectStatesAndReason(c.states, c.reason);
         EXPECT_EQ(FolderContents(out, {{"bad.avi", older}, {"long.avi", older}}), c.outputs);
         for (auto it = sources.cbegin(); it != sources.cend(); ++it)
             EXPECT_EQ(digest(it.key()), it.value()) << it.key().toStdString();
@@ -1014,12 +1020,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
         }
         stalled.reset();
 
-        QStringList states;
-        for (int row = 0; row < q.count(); ++row)
-            states << q.progress(row);
-        EXPECT_EQ(states, c.states);
-        const QString reason = tooltip(0).section('\n', 0, 0);
-        EXPECT_TRUE(QRegularExpression(c.reason).match(reason).hasMatch()) << reason.toStdString();
+        expectStatesAndReason(c.states, c.reason);
         EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), c.outputs);
         QDir(out).removeRecursively();
     }

@@ -56,9 +56,8 @@ double WorstContrastOn(const QImage& picture, const QRect& rect, QColor text)
     return worst;
 }
 
-// The contrast of drawn text against its background: the cell's most common
-// colour is the background, its pixel farthest from that the ink.
-double InkContrast(const QImage& image, const QRect& cell)
+// A cell's most common colour: its background.
+QRgb MostCommonColour(const QImage& image, const QRect& cell)
 {
     QHash<QRgb, int> counts;
     for (int y = cell.top(); y <= cell.bottom(); ++y)
@@ -69,9 +68,18 @@ double InkContrast(const QImage& image, const QRect& cell)
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         if (it.value() > most)
             most = it.value(), background = it.key();
+    return background;
+}
+
+// The contrast of drawn text against its background: the cell's most common
+// colour is the background, its pixel farthest from that the ink.
+double InkContrast(const QImage& image, const QRect& cell)
+{
+    const QRgb background = MostCommonColour(image, cell);
     double best = 1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        best = qMax(best, Contrast(QColor(background), QColor(it.key())));
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            best = qMax(best, Contrast(QColor(background), QColor(image.pixel(x, y))));
     return best;
 }
 
@@ -305,15 +313,7 @@ TEST(WindowLook, BoldTextIsDrawnHeavierThanRegular)
 // most common colour, by at least `apart` (contrast ratio).
 QList<QPoint> InkOf(const QImage& image, const QRect& cell, double apart = 3)
 {
-    QHash<QRgb, int> counts;
-    for (int y = cell.top(); y <= cell.bottom(); ++y)
-        for (int x = cell.left(); x <= cell.right(); ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb background = 0;
-    int most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most)
-            most = it.value(), background = it.key();
+    const QRgb background = MostCommonColour(image, cell);
     QList<QPoint> ink;
     for (int y = cell.top(); y <= cell.bottom(); ++y)
         for (int x = cell.left(); x <= cell.right(); ++x)
