@@ -133,16 +133,16 @@ void TfrmMain::Label7MouseLeave() { SetLinkHover(Label7, false); }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
 {
-    // Refused while a conversion runs or a file is probed, so the pointer shows
-    // the drop would do nothing.
-    if (!m_state.Busy && !AddingFiles() && !DroppedPaths(event->mimeData()).isEmpty())
+    // Refused while a conversion runs, so the pointer shows the drop would do
+    // nothing; while files are measured a drop waits its turn, as the buttons do.
+    if (!m_state.Busy && !DroppedPaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TfrmMain::dropEvent(QDropEvent* event)
 {
     const QList<DroppedPath> paths = DroppedPaths(event->mimeData());
-    if (m_state.Busy || AddingFiles() || paths.isEmpty())
+    if (m_state.Busy || paths.isEmpty())
         return;
     event->acceptProposedAction();
     // Probed after the drop has returned, so the file manager's drag is not

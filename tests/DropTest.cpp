@@ -83,18 +83,16 @@ TEST_F(Drop, RefusedWithoutFlvFilesOrWhileBusy)
     EXPECT_TRUE(prompts.shown().empty());
 }
 
-TEST_F(Drop, RefusedWhileAFolderIsBeingProbed)
+TEST_F(Drop, TakenWhileAFolderIsMeasuredAndQueuedAfterIt)
 {
-    // The probe's wait still delivers drops; a second probe would share its files.
     for (const char* name : {"c.flv", "d.flv", "e.flv"})
         ASSERT_TRUE(QFile::copy(media + "/a.flv", media + "/sub/" + name));
-    bool taken = true;
-    QTimer::singleShot(1, &frm, [&] { taken = drop({"a.flv"}); });
     frm.AddFolder(media + "/sub");
+    ASSERT_TRUE(frm.AddingFiles());
+    EXPECT_TRUE(drop({"a.flv"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.AddingFiles(); }, 120000));
-    EXPECT_FALSE(taken);
-    EXPECT_EQ(frm.queue().count(), 4);
-    EXPECT_FALSE(frm.queue().PathList().contains(media + "/a.flv"));
+    EXPECT_EQ(frm.queue().PathList(), (QStringList{media + "/sub/b.flv", media + "/sub/c.flv", media + "/sub/d.flv",
+                                                   media + "/sub/e.flv", media + "/a.flv"}));
     EXPECT_TRUE(prompts.shown().empty());
 }
 
