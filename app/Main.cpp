@@ -1,15 +1,16 @@
 #include "app/Main.h"
 
 #include "app/StartUp.h"
+#include "app/WidgetDialogs.h"
 #include "model/QueueModel.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/ProcessLauncher.h"
-#include "platform/Prompt.h"
 
 #include <QLineEdit>
 
 TfrmMain::TfrmMain(QWidget* parent)
-    : QWidget(parent), m_queue(new QueueModel(this)), m_notifier(MakeDesktopNotifier())
+    : QWidget(parent), m_dialogs(std::make_unique<WidgetDialogs>(this)), m_queue(new QueueModel(this)),
+      m_notifier(MakeDesktopNotifier())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantrel"));
@@ -19,7 +20,6 @@ TfrmMain::TfrmMain(QWidget* parent)
     BindWindowHandlers();
     BindKeyboard();
     BindRowMenu();
-    Prompt::setParentWindow(this);
     FormCreate();
 }
 

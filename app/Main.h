@@ -18,6 +18,7 @@ class QueueActions;
 class QueueModel;
 class TEzRgnBtn;
 class TFindFile;
+class WidgetDialogs;
 class TMainInstance;
 class TTranPanel;
 class WindowMover;
@@ -176,6 +177,8 @@ private:
     void BindKeyboard();          // app/MainKeyboard.cpp: Tab order, names for screen readers
     void BindRowMenu();           // app/MainStop.cpp
 
+    // The program's dialogs, centred on this window, for its whole life.
+    std::unique_ptr<WidgetDialogs> m_dialogs;
     MainState m_state;
     QueueModel* m_queue = nullptr; // owned as a child
 

@@ -2,34 +2,30 @@
 
 #include "platform/Error.h"
 
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPointer>
-
 #include <cstdio>
 
 Prompt::Script* Prompt::s_script = nullptr;
 bool Prompt::s_console = false;
+Prompt::Dialogs* Prompt::s_dialogs = nullptr;
 
 namespace {
-
-QPointer<QWidget>& parentPointer()
-{
-    static QPointer<QWidget> window;
-    return window;
-}
-
-void showBox(QMessageBox::Icon icon, const QString& text)
-{
-    QMessageBox box(icon, QStringLiteral("Vantrel"), text, QMessageBox::Ok, Prompt::parentWindow());
-    box.exec();
-}
 
 void writeToConsole(const QString& text)
 {
     const QByteArray line = QStringLiteral("vantrel: %1\n").arg(text).toLocal8Bit();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
     std::fflush(stderr);
+}
+
+// The next queued answer, or the empty one (a cancel, a No) when none is left.
+template <typename T>
+T takeAnswer(std::deque<T>& answers)
+{
+    if (answers.empty())
+        return T();
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
 }
 
 } // namespace
@@ -53,9 +49,14 @@ QStringList Prompt::Script::texts(Kind kind) const
     return result;
 }
 
-void Prompt::setParentWindow(QWidget* window)
+void Prompt::setDialogs(Dialogs* dialogs)
 {
-    parentPointer() = window;
+    s_dialogs = dialogs;
+}
+
+Prompt::Dialogs* Prompt::dialogs()
+{
+    return s_dialogs;
 }
 
 void Prompt::setConsole(bool console)
@@ -68,86 +69,54 @@ bool Prompt::isConsole()
     return s_console;
 }
 
-QWidget* Prompt::parentWindow()
-{
-    return parentPointer().data();
-}
-
 void Prompt::message(const QString& text)
 {
-    if (s_script) {
+    if (s_script)
         s_script->m_shown.push_back({Kind::Message, text});
-        return;
-    }
-    if (s_console) {
+    else if (s_console || !s_dialogs)
         writeToConsole(text);
-        return;
-    }
-    showBox(QMessageBox::NoIcon, text);
+    else
+        s_dialogs->message(text, false);
 }
 
 void Prompt::errorBox(const QString& text)
 {
     const QString shown = WithFullStop(text);
-    if (s_script) {
+    if (s_script)
         s_script->m_shown.push_back({Kind::Error, shown});
-        return;
-    }
-    if (s_console) {
+    else if (s_console || !s_dialogs)
         writeToConsole(shown);
-        return;
-    }
-    showBox(QMessageBox::Critical, shown);
+    else
+        s_dialogs->message(shown, true);
 }
 
 bool Prompt::question(const QString& text)
 {
     if (s_script) {
         s_script->m_shown.push_back({Kind::Question, text});
-        if (s_script->m_answers.empty())
-            return false;
-        const bool yes = s_script->m_answers.front();
-        s_script->m_answers.pop_front();
-        return yes;
+        return takeAnswer(s_script->m_answers);
     }
-    if (s_console)
-        return false;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"), text, QMessageBox::Yes | QMessageBox::No,
-                    Prompt::parentWindow());
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return !s_console && s_dialogs && s_dialogs->question(text);
 }
 
 QString Prompt::openFile(const QString& filter, const QString& defaultSuffix)
 {
     if (s_script) {
         s_script->m_shown.push_back({Kind::OpenFile, filter});
-        if (s_script->m_files.empty())
-            return {};
-        QString answer = s_script->m_files.front();
-        s_script->m_files.pop_front();
-        return answer;
+        return takeAnswer(s_script->m_files);
     }
-    if (s_console)
+    if (s_console || !s_dialogs)
         return {};
-    QFileDialog dialog(Prompt::parentWindow());
-    dialog.setFileMode(QFileDialog::AnyFile); // the file need not exist
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return s_dialogs->openFile(filter, defaultSuffix);
 }
 
-std::optional<QString> Prompt::scriptedFolder(const QString& caption)
+QString Prompt::chooseFolder(const QString& caption, const QString& initialFolder, bool allowNewFolder)
 {
-    if (!s_script)
-        return s_console ? std::optional<QString>(QString()) : std::nullopt;
-    s_script->m_shown.push_back({Kind::Folder, caption});
-    if (s_script->m_folders.empty())
-        return QString();
-    QString answer = s_script->m_folders.front();
-    s_script->m_folders.pop_front();
-    return answer;
+    if (s_script) {
+        s_script->m_shown.push_back({Kind::Folder, caption});
+        return takeAnswer(s_script->m_folders);
+    }
+    if (s_console || !s_dialogs)
+        return {};
+    return s_dialogs->chooseFolder(caption, initialFolder, allowNewFolder);
 }

@@ -4,9 +4,7 @@
 #include <QStringList>
 
 #include <deque>
-#include <optional>
-
-class QWidget;
+#include <vector>
 
 // Every modal prompt of the program goes through here, so that a test or the
 // benchmark driver can pre-answer it and read what would have been shown.
@@ -31,13 +29,25 @@ public:
 
     // Open-file dialog; empty on cancel.
     static QString openFile(const QString& filter, const QString& defaultSuffix);
-    // For the folder picker: while a script is active, records the caption and
-    // returns the next queued folder (empty for a cancel); a cancel on the
-    // console; otherwise nothing, and the picker opens.
-    static std::optional<QString> scriptedFolder(const QString& caption);
+    // Folder picker with the caption, the initial folder preselected when it
+    // still exists; empty on cancel.
+    static QString chooseFolder(const QString& caption, const QString& initialFolder, bool allowNewFolder);
 
-    // The window the dialogs are centred on.
-    static void setParentWindow(QWidget* window);
+    // What shows the dialogs when the program has a window. The window's layer
+    // supplies it, so no layer below links a widget.
+    class Dialogs
+    {
+    public:
+        virtual ~Dialogs() = default;
+        virtual void message(const QString& text, bool error) = 0;
+        virtual bool question(const QString& text) = 0;
+        virtual QString openFile(const QString& filter, const QString& defaultSuffix) = 0;
+        virtual QString chooseFolder(const QString& caption, const QString& initialFolder, bool allowNewFolder) = 0;
+    };
+    // Not owned; nullptr when there are none. Without dialogs, messages go to
+    // standard error and every other prompt is cancelled.
+    static void setDialogs(Dialogs* dialogs);
+    static Dialogs* dialogs();
 
     // For a program without a window: no dialog ever opens; messages and
     // errors go to standard error as "vantrel: " and their text, and file and
@@ -72,9 +82,8 @@ public:
         Script* m_previous = nullptr;
     };
 
-    static QWidget* parentWindow();
-
 private:
     static Script* s_script;
     static bool s_console;
+    static Dialogs* s_dialogs;
 };

@@ -2,14 +2,6 @@
 
 #include <QString>
 
-#include <memory>
-
-class QFileDialog;
-
 // Lets the user pick one folder; the empty text when the user cancels.
 // The initial folder is preselected when it is not empty and still exists.
 QString BrowseForFolder(const QString& caption, const QString& initialFolder, bool allowNewFolder);
-
-// The dialog BrowseForFolder shows, built but not yet shown.
-std::unique_ptr<QFileDialog> MakeFolderDialog(const QString& caption, const QString& initialFolder,
-                                              bool allowNewFolder);

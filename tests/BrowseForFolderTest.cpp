@@ -1,3 +1,4 @@
+#include "app/WidgetDialogs.h"
 #include "platform/Prompt.h"
 #include "queue/BrowseForFolderU.h"
 #include "support/QtPrinters.h"
@@ -39,7 +40,7 @@ protected:
 
 TEST_F(FolderPicker, DialogShowsTheCaptionPreselectsAndHidesNewFolder)
 {
-    const auto dialog = MakeFolderDialog("Select Output Folder", start, false);
+    const auto dialog = MakeFolderDialog(nullptr, "Select Output Folder", start, false);
     EXPECT_EQ(dialog->windowTitle(), "Select Output Folder");
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     EXPECT_EQ(dialog->directory().absolutePath().toStdString(), start.toStdString());
@@ -48,18 +49,19 @@ TEST_F(FolderPicker, DialogShowsTheCaptionPreselectsAndHidesNewFolder)
     EXPECT_TRUE(newFolder->isHidden());
     EXPECT_TRUE(dialog->testOption(QFileDialog::ReadOnly));
 
-    const auto allowing = MakeFolderDialog("x", QString(), true);
+    const auto allowing = MakeFolderDialog(nullptr, "x", QString(), true);
     EXPECT_FALSE(allowing->findChild<QToolButton*>("newFolderButton")->isHidden());
     EXPECT_FALSE(allowing->testOption(QFileDialog::ReadOnly));
     EXPECT_EQ(allowing->directory().absolutePath().toStdString(), home.home().toStdString()) << "nothing preselected";
 
     // A start folder that has gone is ignored, not an error.
-    const auto gone = MakeFolderDialog("x", home.root() + "/gone", false);
+    const auto gone = MakeFolderDialog(nullptr, "x", home.root() + "/gone", false);
     EXPECT_EQ(gone->directory().absolutePath().toStdString(), home.home().toStdString());
 }
 
 TEST_F(FolderPicker, CancelGivesEmptyTextAndAcceptGivesTheFolderWithoutSlash)
 {
+    WidgetDialogs dialogs(nullptr);
     whenDialogOpens([](QFileDialog* d) { d->reject(); });
     EXPECT_EQ(BrowseForFolder("Pick", start, false), "");
 
