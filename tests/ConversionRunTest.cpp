@@ -151,6 +151,16 @@ protected:
         return q.data(q.index(row, QueueModel::ColProgress), Qt::ToolTipRole).toString();
     }
 
+    // No row, and empty source and output folders, for the next case of a table.
+    void startAfresh()
+    {
+        while (q.count() > 0)
+            q.remove(0);
+        QDir(src).removeRecursively();
+        QDir().mkpath(src);
+        QDir().mkpath(out);
+    }
+
     // Every row's Progress text, and the first row's reason matched against a pattern.
     void expectStatesAndReason(const QStringList& states, const QString& pattern)
     {
@@ -867,11 +877,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        while (q.count() > 0)
-            q.remove(0);
-        QDir(src).removeRecursively();
-        QDir().mkpath(src);
-        QDir().mkpath(out);
+        startAfresh();
         s.FfmpegExe = ffmpeg;
         s.MediaInfoExe = mediainfo;
         c.arrange();
@@ -1003,11 +1009,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        while (q.count() > 0)
-            q.remove(0);
-        QDir(src).removeRecursively();
-        QDir().mkpath(src);
-        QDir().mkpath(out);
+        startAfresh();
         QFile::copy(home.root() + "/one.flv", src + "/one.flv");
         c.arrange();
         press(ConversionProfile::DivxAvi);

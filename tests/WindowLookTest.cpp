@@ -71,6 +71,14 @@ QRgb MostCommonColour(const QImage& image, const QRect& cell)
     return background;
 }
 
+// A finished row, as a run leaves it.
+void AppendDone(QueueModel& queue, const QString& path)
+{
+    queue.append(path, "10");
+    queue.setState(queue.count() - 1, RowState::Done);
+    queue.setConvertedFile(queue.count() - 1, "AVI");
+}
+
 // The contrast of drawn text against its background: the cell's most common
 // colour is the background, its pixel farthest from that the ink.
 double InkContrast(const QImage& image, const QRect& cell)
@@ -130,9 +138,7 @@ TEST(WindowLook, EveryTextIsReadableInLightAndDarkPalettes)
         QApplication::setPalette(c.before);
         TfrmMain window;
         QueueModel& queue = window.queue();
-        queue.append("/videos/done.flv", "10");
-        queue.setState(0, RowState::Done);
-        queue.setConvertedFile(0, "AVI");
+        AppendDone(queue, "/videos/done.flv");
         queue.append("/videos/running.flv", "10");
         queue.setState(1, RowState::Converting, 42);
         queue.append("/videos/waiting.flv", "10");
@@ -332,9 +338,7 @@ TEST(WindowLook, FailedRowShowsItsReasonInRed)
     const QString detail = reason + "\n[flv @ 0x1] Packet mismatch\nConversion failed!";
     TfrmMain window;
     QueueModel& queue = window.queue();
-    queue.append("/videos/done.flv", "10");
-    queue.setState(0, RowState::Done);
-    queue.setConvertedFile(0, "AVI");
+    AppendDone(queue, "/videos/done.flv");
     queue.append("/videos/broken.flv", "10");
     queue.setState(1, RowState::Failed);
     queue.setFailureDetail(1, detail);
