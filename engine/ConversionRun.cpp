@@ -19,7 +19,6 @@
 #include <cstring>
 #include <algorithm>
 #include <utility>
-#include <sys/stat.h>
 
 namespace {
 
@@ -48,15 +47,6 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
 
 } // namespace
 
-namespace {
-
-QString IdentityKey(const FileIdentity& id)
-{
-    return QStringLiteral("%1:%2").arg(quint64(id.device)).arg(quint64(id.inode));
-}
-
-} // namespace
-
 ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* parent)
     : QObject(parent), m_state(state), m_queue(queue),
       m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
@@ -64,20 +54,14 @@ ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* paren
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(&m_queue, signal, this, [this] { m_sourceIdsStale = true; });
     connect(&m_queue, &QAbstractItemModel::modelReset, this, [this] { m_sourceIdsStale = true; });
-    // Rows queued while the run goes on (Open With) take a free place at once.
-    connect(&m_queue, &QAbstractItemModel::rowsInserted, this,
-            [this] {
-                if (m_state.Busy && !m_halted)
-                    RunGuarded([this] { StartNext(); });
-            },
-            Qt::QueuedConnection);
-    // A failed row tried again is taken like a new one.
-    connect(&m_queue, &QueueModel::rowRequeued, this,
-            [this] {
-                if (m_state.Busy && !m_halted)
-                    RunGuarded([this] { StartNext(); });
-            },
-            Qt::QueuedConnection);
+    // Rows queued while the run goes on (Open With), and failed rows tried
+    // again, take a free place at once.
+    const auto takeNewRows = [this] {
+        if (m_state.Busy && !m_halted)
+            RunGuarded([this] { StartNext(); });
+    };
+    connect(&m_queue, &QAbstractItemModel::rowsInserted, this, takeNewRows, Qt::QueuedConnection);
+    connect(&m_queue, &QueueModel::rowRequeued, this, takeNewRows, Qt::QueuedConnection);
 }
 
 ConversionRun::~ConversionRun()
@@ -496,17 +480,14 @@ bool ConversionRun::WouldOverwriteASource(const QString& target)
     if (m_sourceIdsStale) {
         m_sourceIds.clear();
         for (const QString& source : m_queue.PathList()) {
-            struct stat st {};
-            if (::stat(QFile::encodeName(source).constData(), &st) == 0)
-                m_sourceIds.insert(IdentityKey({true, st.st_dev, st.st_ino}));
+            if (const FileIdentity reached = FileIdentity::Reached(source); reached.exists)
+                m_sourceIds.insert(reached.key());
         }
         m_sourceIdsStale = false;
     }
     // The target's own file, a link followed as a source's path would be.
-    struct stat st {};
-    if (::stat(QFile::encodeName(target).constData(), &st) != 0)
-        return false;
-    return m_sourceIds.contains(IdentityKey({true, st.st_dev, st.st_ino}));
+    const FileIdentity reached = FileIdentity::Reached(target);
+    return reached.exists && m_sourceIds.contains(reached.key());
 }
 
 void ConversionRun::MonitorTick(QObject* sender)

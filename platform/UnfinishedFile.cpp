@@ -31,12 +31,18 @@ QByteArray RandomName()
     return name + QFile::encodeName(UnfinishedFile::NameSuffix);
 }
 
+FileIdentity IdentityOf(const struct stat& st)
+{
+    return {true, st.st_dev, st.st_ino, qint64(st.st_ctim.tv_sec) * 1000 + st.st_ctim.tv_nsec / 1000000,
+            S_ISDIR(st.st_mode)};
+}
+
 FileIdentity IdentityAt(int dirFd, const QByteArray& name)
 {
     struct stat st {};
     if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
-    return {true, st.st_dev, st.st_ino, 0, S_ISDIR(st.st_mode)};
+    return IdentityOf(st);
 }
 
 // The filesystem cannot do what was asked this way; another way may work.
@@ -55,8 +61,20 @@ FileIdentity FileIdentity::Of(const QString& path)
     struct stat st {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    return {true, st.st_dev, st.st_ino, qint64(st.st_ctim.tv_sec) * 1000 + st.st_ctim.tv_nsec / 1000000,
-            S_ISDIR(st.st_mode)};
+    return IdentityOf(st);
+}
+
+FileIdentity FileIdentity::Reached(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return IdentityOf(st);
+}
+
+QString FileIdentity::key() const
+{
+    return QStringLiteral("%1:%2").arg(quint64(device)).arg(quint64(inode));
 }
 
 qint64 FileIdentity::NowMs()
@@ -105,7 +123,7 @@ UnfinishedFile::~UnfinishedFile()
         // Only our own file: a name another run put there meanwhile stays.
         struct stat own {};
         const QByteArray name = QFile::encodeName(m_hiddenName);
-        if (::fstat(m_fd, &own) == 0 && IdentityAt(m_dirFd, name) == FileIdentity{true, own.st_dev, own.st_ino})
+        if (::fstat(m_fd, &own) == 0 && IdentityAt(m_dirFd, name) == IdentityOf(own))
             ::unlinkat(m_dirFd, name.constData(), 0);
     }
     if (m_fd >= 0)
@@ -249,7 +267,7 @@ int UnfinishedFile::RemoveLeftovers(const QString& folder)
         // Another user's file is never ours to remove; a locked one has a living writer.
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()
             && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-            && IdentityAt(dirFd, name) == FileIdentity{true, st.st_dev, st.st_ino}
+            && IdentityAt(dirFd, name) == IdentityOf(st)
             && ::unlinkat(dirFd, name.constData(), 0) == 0)
             ++removed;
         ::close(fd);

@@ -18,6 +18,10 @@ struct FileIdentity
 
     // The entry itself, a link not followed.
     static FileIdentity Of(const QString& path);
+    // The file the path leads to, links followed.
+    static FileIdentity Reached(const QString& path);
+    // A text that tells identities apart, for sets.
+    QString key() const;
     bool operator==(const FileIdentity& other) const
     {
         return exists == other.exists && device == other.device && inode == other.inode;
