@@ -3,17 +3,13 @@
 #include "app/ExitCleanup.h"
 #include "app/SignalWatcher.h"
 #include "app/StartUp.h"
-#include "engine/ConversionRun.h"
-#include "model/QueueModel.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
-#include "queue/ParallelProbe.h"
-#include "queue/QueueActions.h"
 
 #include <QDir>
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -66,14 +62,18 @@ int TerminalWidth()
 } // namespace
 
 ConsoleFrontEnd::ConsoleFrontEnd(ConsoleOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_queue(new QueueModel(this)), m_finder(new TFindFile(this))
+    : QObject(parent), m_options(std::move(options)), m_session(this), m_queue(m_session.queue())
 {
-    m_finder->Filter = QStringLiteral("*.flv");
-    m_finder->Recurse = false;
     m_progressWanted = ::isatty(STDERR_FILENO) == 1;
 }
 
-ConsoleFrontEnd::~ConsoleFrontEnd() = default;
+ConsoleFrontEnd::~ConsoleFrontEnd()
+{
+    m_session.disconnect(this);
+    m_session.run().disconnect(this);
+    m_session.End();
+    ExitCleanup::RemoveProbeFiles();
+}
 
 QString ConsoleFrontEnd::LineField(const QString& text)
 {
@@ -157,12 +157,12 @@ int ConsoleFrontEnd::Usage(const QString& why)
 
 bool ConsoleFrontEnd::FindToolsAndOutput()
 {
-    StartUp::FindTools(m_state);
-    if (m_state.FfmpegExe.isEmpty()) {
+    const Tools& tools = m_session.tools();
+    if (tools.FfmpegExe.isEmpty()) {
         Usage(WithFullStop(ConversionRun::MissingFfmpegText()));
         return false;
     }
-    if (m_state.MediaInfoExe.isEmpty()) {
+    if (tools.MediaInfoExe.isEmpty()) {
         Usage(WithFullStop(DurationProbe::MissingMediaInfoText()));
         return false;
     }
@@ -187,41 +187,53 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
         Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(outDir));
         return false;
     }
-    m_state.WorkDir = QDir::cleanPath(out.absoluteFilePath());
+    m_session.settings().WorkDir = QDir::cleanPath(out.absoluteFilePath());
     return true;
 }
 
 int ConsoleFrontEnd::Convert()
 {
+    // The private temp folder, the tools and the number of jobs only: the
+    // window's start-up would make folders and write settings, which the
+    // front end never does.
+    m_session.StartWithoutStoring(m_options.jobs);
     if (!FindToolsAndOutput())
         return UsageError;
     auto* watcher = new SignalWatcher({SIGINT, SIGTERM, SIGHUP, SIGPIPE}, this);
     connect(watcher, &SignalWatcher::received, this, &ConsoleFrontEnd::Interrupted);
-    // The private temp folder only: the window's start-up would make folders
-    // and write settings, which the front end never does.
-    StartUp::UsePrivateTempFolder(m_state);
-    m_state.Jobs = m_options.jobs > 0 ? m_options.jobs : StartUp::StoredJobs();
 
-    bool allNamed = true;
     for (const QString& path : std::as_const(m_options.paths))
-        allNamed = Collect(path) && allNamed;
-    QueueSources();
+        m_allNamed = Collect(path) && m_allNamed;
+    BindRun();
+    MeasureSources();
+    // Begun at once: each file converts as soon as it is measured.
+    RunGuarded([this] { m_session.run().Begin(m_options.profile); });
     ReportInOrder();
+    if (m_finished)
+        return m_exitCode;
+    return QCoreApplication::exec();
+}
 
-    if (m_queue->count() > 0)
-        RunQueue();
-
-    bool allDone = allNamed;
+void ConsoleFrontEnd::Finish()
+{
+    if (m_finished)
+        return;
+    ClearProgress();
+    // A run that stopped early leaves files unmeasured or unconverted.
+    m_session.End();
+    bool allDone = m_allNamed;
     for (Source& source : m_sources) {
-        const bool done = source.row >= 0 && m_queue->state(source.row) == RowState::Done;
+        const bool done = source.row >= 0 && m_queue.state(source.row) == RowState::Done;
         allDone = allDone && done;
         if (source.reported)
             continue;
-        const QString reason = source.row >= 0 ? QStringLiteral("The run stopped before this file") : source.reason;
+        const QString reason = source.reason.isEmpty() ? QStringLiteral("The run stopped before this file") : source.reason;
         Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
         source.reported = true;
     }
-    return allDone ? AllDone : SomeFailed;
+    m_finished = true;
+    m_exitCode = allDone ? AllDone : SomeFailed;
+    QCoreApplication::exit(m_exitCode);
 }
 
 bool ConsoleFrontEnd::Collect(const QString& path)
@@ -236,14 +248,15 @@ bool ConsoleFrontEnd::Collect(const QString& path)
         Complain(absolute, QStringLiteral("the folder cannot be read"));
         return false;
     }
-    m_finder->Files.clear();
-    m_finder->Directory = absolute;
-    m_finder->Execute();
-    if (m_finder->Files.isEmpty()) {
+    TFindFile& finder = m_session.finder();
+    finder.Files.clear();
+    finder.Directory = absolute;
+    finder.Execute();
+    if (finder.Files.isEmpty()) {
         Complain(absolute, QStringLiteral("there is no FLV file in this folder"));
         return false;
     }
-    for (const QString& file : std::as_const(m_finder->Files))
+    for (const QString& file : std::as_const(finder.Files))
         AddSource(file);
     return true;
 }
@@ -283,69 +296,45 @@ void ConsoleFrontEnd::NotQueued(Source& source, const QString& reason)
     Complain(source.path, reason);
 }
 
-void ConsoleFrontEnd::QueueSources()
+void ConsoleFrontEnd::MeasureSources()
 {
     QStringList paths;
-    std::vector<size_t> measured; // m_sources' index of each path
     for (size_t i = 0; i < m_sources.size(); ++i) {
         if (m_sources[i].reason.isEmpty()) {
             paths << m_sources[i].path;
-            measured.push_back(i);
+            m_measuredSource.push_back(i);
         }
     }
-    if (paths.isEmpty())
-        return;
-
-    // Unlike a folder added in the window, a file without an answer does not
-    // end the list: the files after it are still measured.
-    ParallelProbe probes(DurationProbe(m_state.TempDir, m_state.MediaInfoExe), paths, m_state.jobs(),
-                         ParallelProbe::Rule::MeasureEvery);
-    QEventLoop loop;
-    connect(&probes, &ParallelProbe::finished, &loop, &QEventLoop::quit);
-    connect(&probes, &ParallelProbe::answered, this, [&](int i, const ProbeOutcome& outcome) {
-        Source& source = m_sources[measured[static_cast<size_t>(i)]];
-        try {
-            const auto answer = outcome.get();
-            if (!answer || answer->trimmed().isEmpty()) {
-                NotQueued(source, QStringLiteral("mediainfo finds no playing time in it: it is empty, damaged or not "
-                                                 "a video"));
-                return;
-            }
-            const int row = m_queue->count();
-            QueueActions::AppendMeasured(*m_queue, source.path, *answer);
-            source.row = row;
-            m_sourceOfRow[row] = measured[static_cast<size_t>(i)];
-        } catch (const VantrelError& e) {
-            NotQueued(source, e.text());
-        } catch (const std::exception& e) {
-            NotQueued(source, QString::fromLocal8Bit(e.what()));
-        }
-    });
-    m_probe = &probes;
-    probes.Start();
-    loop.exec();
-    m_probe = nullptr;
+    connect(&m_session, &Session::eachMeasured, this, &ConsoleFrontEnd::Measured);
+    m_session.MeasureEach(paths);
 }
 
-void ConsoleFrontEnd::RunQueue()
+void ConsoleFrontEnd::Measured(int index, int row, const QString& reason)
 {
-    m_run = std::make_unique<ConversionRun>(m_state, *m_queue);
-    QEventLoop loop;
-    bool ended = false;
-    connect(m_run.get(), &ConversionRun::rowStarted, this, [this](int row) {
+    Source& source = m_sources[m_measuredSource[static_cast<size_t>(index)]];
+    if (row < 0) {
+        NotQueued(source, reason);
+        ReportInOrder();
+        return;
+    }
+    source.row = row;
+    m_sourceOfRow[row] = m_measuredSource[static_cast<size_t>(index)];
+}
+
+void ConsoleFrontEnd::BindRun()
+{
+    ConversionRun& run = m_session.run();
+    connect(&run, &ConversionRun::rowStarted, this, [this](int row) {
         m_converting.append(row);
         ShowProgress();
     });
-    connect(m_run.get(), &ConversionRun::rowFinished, this, [this](int row) {
+    connect(&run, &ConversionRun::rowFinished, this, [this](int row) {
         m_converting.removeAll(row);
         ReportRow(row);
         ShowProgress();
     });
-    connect(m_run.get(), &ConversionRun::runEnded, &loop, [&] {
-        ended = true;
-        loop.quit();
-    });
-    connect(m_queue, &QueueModel::dataChanged, this, [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+    connect(&run, &ConversionRun::runEnded, this, &ConsoleFrontEnd::Finish);
+    connect(&m_queue, &QueueModel::dataChanged, this, [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
         for (const int row : std::as_const(m_converting)) {
             if (row >= topLeft.row() && row <= bottomRight.row()) {
                 ShowProgress();
@@ -353,11 +342,6 @@ void ConsoleFrontEnd::RunQueue()
             }
         }
     });
-
-    RunGuarded([&] { m_run->Begin(m_options.profile); });
-    if (!ended)
-        loop.exec();
-    ClearProgress();
 }
 
 void ConsoleFrontEnd::ReportRow(int row)
@@ -369,15 +353,15 @@ void ConsoleFrontEnd::ReportRow(int row)
     if (source.reported)
         return;
     source.reported = true;
-    if (m_queue->state(row) == RowState::Done) {
+    if (m_queue.state(row) == RowState::Done) {
         // A finished file that plays noticeably shorter than its source says so.
-        if (const QString warning = m_queue->failureDetail(row); !warning.isEmpty())
+        if (const QString warning = m_queue.failureDetail(row); !warning.isEmpty())
             Complain(source.path, Reason(warning));
         // The name the finished file took, which may differ from the one it started with.
-        Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue->output(row))));
+        Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue.output(row))));
     } else {
         Print(QStringLiteral("Failed\t%1\t%2\n")
-                  .arg(LineField(source.path), LineField(Reason(m_queue->failureDetail(row)))));
+                  .arg(LineField(source.path), LineField(Reason(m_queue.failureDetail(row)))));
     }
     ReportInOrder();
 }
@@ -388,8 +372,8 @@ void ConsoleFrontEnd::ReportInOrder()
         Source& source = m_sources[m_nextInOrder];
         if (source.reported)
             continue;
-        if (source.row >= 0)
-            return; // its line comes when it finishes
+        if (source.reason.isEmpty())
+            return; // its line comes when it is measured or converted
         source.reported = true;
         Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(source.reason)));
     }
@@ -415,11 +399,11 @@ void ConsoleFrontEnd::ShowProgress()
     // still says "Pending"; a finished one is reported by its own line.
     QList<QPair<QString, QString>> parts;
     for (const int row : std::as_const(m_converting)) {
-        const RowState state = m_queue->state(row);
+        const RowState state = m_queue.state(row);
         if (state != RowState::Pending && state != RowState::Converting)
             continue;
-        const QString progress = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue->progress(row);
-        parts.append({QFileInfo(m_queue->path(row)).fileName(), progress});
+        const QString progress = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue.progress(row);
+        parts.append({QFileInfo(m_queue.path(row)).fileName(), progress});
     }
     if (parts.isEmpty()) {
         ClearProgress();
@@ -444,13 +428,10 @@ void ConsoleFrontEnd::ClearProgress()
 
 void ConsoleFrontEnd::EndWork()
 {
-    if (m_probe)
-        m_probe->Stop();
     // Ending the run ends its ffmpeg, waits for it and removes its unfinished file.
-    if (m_run) {
-        m_run->disconnect(this);
-        m_run->Abort();
-    }
+    m_session.disconnect(this);
+    m_session.run().disconnect(this);
+    m_session.End();
     ExitCleanup::RemoveProbeFiles();
 }
 
@@ -459,7 +440,7 @@ void ConsoleFrontEnd::Interrupted(int signalNumber)
     ClearProgress();
     const QString name = SignalWatcher::Name(signalNumber);
     for (const int row : std::as_const(m_converting))
-        Complain(m_queue->path(row), QStringLiteral("stopped by %1; the conversion did not finish").arg(name));
+        Complain(m_queue.path(row), QStringLiteral("stopped by %1; the conversion did not finish").arg(name));
     if (m_converting.isEmpty())
         Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
     // The stopped files were never finished, so they get no line of their own.

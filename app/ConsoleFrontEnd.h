@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ConsoleOptions.h"
-#include "model/MainState.h"
+#include "app/Session.h"
 
 #include <QList>
 #include <QObject>
@@ -12,14 +12,9 @@
 #include <memory>
 #include <vector>
 
-class ConversionRun;
-class ParallelProbe;
-class QueueModel;
-class TFindFile;
-
 // The program without a window: measures every FLV file its paths name,
-// converts those it could queue with one profile and gives each file exactly
-// one line on standard output. Unlike Add Folder in the window, a file that
+// converts each with one profile as soon as it is measured and a place is
+// free, and gives each file exactly one line on standard output. Unlike Add Folder in the window, a file that
 // cannot be queued does not stop its folder. It never touches a widget or the
 // window system, never contacts a running window and writes no setting.
 class ConsoleFrontEnd : public QObject
@@ -32,8 +27,8 @@ public:
     explicit ConsoleFrontEnd(ConsoleOptions options, QObject* parent = nullptr);
     ~ConsoleFrontEnd() override;
 
-    // Does what the options ask, with a running application object; returns
-    // the program's exit code.
+    // Does what the options ask, running the application's event loop as
+    // long as files are measured or converted; returns the program's exit code.
     int exec();
 
     // A field of a line on standard output: tab, newline and backslash escaped.
@@ -53,6 +48,8 @@ private:
     };
 
     int Convert();
+    // Every file has its line: the event loop ends with the exit code.
+    void Finish();
     int Usage(const QString& why);
     // False when a usage error was reported.
     bool FindToolsAndOutput();
@@ -60,10 +57,11 @@ private:
     bool Collect(const QString& path);
     void AddSource(const QString& path);
     void NotQueued(Source& source, const QString& reason);
-    // Measures every file not refused yet and queues those with a playing time.
-    void QueueSources();
-    // Converts every row; returns when the run has ended.
-    void RunQueue();
+    // Measures every file not refused yet, queueing those with a playing time
+    // for the run that has begun.
+    void MeasureSources();
+    void Measured(int index, int row, const QString& reason);
+    void BindRun();
     void ReportRow(int row);
     // The lines of files that could not be queued, once the files before them have theirs.
     void ReportInOrder();
@@ -78,12 +76,10 @@ private:
     [[noreturn]] void CannotWriteOutput(int error);
 
     ConsoleOptions m_options;
-    MainState m_state;
-    QueueModel* m_queue = nullptr;     // owned as a child
-    TFindFile* m_finder = nullptr;     // owned as a child
-    std::unique_ptr<ConversionRun> m_run;
-    ParallelProbe* m_probe = nullptr; // while files are measured; owned by QueueSources
+    Session m_session;
+    QueueModel& m_queue;
     std::vector<Source> m_sources;     // in the order named
+    std::vector<size_t> m_measuredSource; // m_sources' index of each file measured
     QSet<QString> m_named;             // each source's file, to take it once
     std::map<int, size_t> m_sourceOfRow;
     size_t m_nextInOrder = 0;          // the first source that may still wait for its line
@@ -91,4 +87,7 @@ private:
     bool m_progressShown = false;
     QString m_progressLine; // what the progress line shows
     bool m_progressWanted = false;
+    bool m_allNamed = true;            // every path named at least one file
+    bool m_finished = false;
+    int m_exitCode = AllDone;
 };

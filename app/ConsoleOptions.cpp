@@ -1,6 +1,6 @@
 #include "app/ConsoleOptions.h"
 
-#include "model/MainState.h"
+#include "model/Settings.h"
 
 #include <algorithm>
 #include <optional>
@@ -93,7 +93,7 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
             const int jobs = value ? value->toInt(&ok) : 0;
             if (!ok || jobs < 1)
                 return fail(QStringLiteral("--jobs needs a whole number of 1 or more"));
-            options.jobs = std::min(jobs, MainState::MaxJobs);
+            options.jobs = std::min(jobs, Settings::MaxJobs);
         } else {
             return fail(QStringLiteral("unknown option \"%1\"").arg(argument));
         }

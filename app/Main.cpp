@@ -1,6 +1,5 @@
 #include "app/Main.h"
 
-#include "app/StartUp.h"
 #include "app/WidgetDialogs.h"
 #include "model/QueueModel.h"
 #include "platform/DesktopNotifier.h"
@@ -9,14 +8,15 @@
 #include <QLineEdit>
 
 TfrmMain::TfrmMain(QWidget* parent)
-    : QWidget(parent), m_dialogs(std::make_unique<WidgetDialogs>(this)), m_queue(new QueueModel(this)),
-      m_notifier(MakeDesktopNotifier())
+    : QWidget(parent), m_dialogs(std::make_unique<WidgetDialogs>(this)), m_session(new Session(this)),
+      m_queue(&m_session->queue()), m_notifier(MakeDesktopNotifier())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantrel"));
     CreateControls();
     CreateInstanceGuard();
     BindQueueHandlers();
+    BindConversion();
     BindWindowHandlers();
     BindKeyboard();
     BindRowMenu();
@@ -30,7 +30,7 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
-    Edit4->setText(StartUp::Run(m_state));
+    Edit4->setText(m_session->StartWithSettings());
     Edit3->setText(Edit4->text());
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "model/MainState.h"
-#include "engine/ConversionRun.h"
+#include "app/Session.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -35,8 +34,8 @@ public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    MainState& state() { return m_state; }
-    const MainState& state() const { return m_state; }
+    // What the window presents: settings, tools, queue, measuring and run.
+    Session& session() { return *m_session; }
     QueueModel& queue() { return *m_queue; }
 
     // ---- start-up ----
@@ -74,7 +73,7 @@ public:
     void ListView1KeyDown(int key);
     // x: the pointer's horizontal position in the list's client coordinates.
     void ListView1Click(int x);
-    TFindFile* FindFile1 = nullptr; // "*.flv", not recursive
+    TFindFile* FindFile1 = nullptr; // "*.flv", not recursive; the session's
     QLabel* MeasuringLine = nullptr; // "Measuring N of M…" beneath the list, while files are measured
     // ---- end conversion queue ----
 
@@ -83,8 +82,7 @@ public:
     void EzRgnBtn4Click();
     // The progress monitor: every file's timer calls it twice a second.
     void MyTimerEventHandlerConversion(QObject* Sender);
-    // The conversion run, made on first use.
-    ConversionRun& conversion();
+    ConversionRun& conversion() { return m_session->run(); }
     // Where the end of a run is told when the window is not active; the
     // desktop's notifications unless replaced.
     void setNotifier(std::unique_ptr<DesktopNotifier> notifier);
@@ -179,16 +177,15 @@ private:
 
     // The program's dialogs, centred on this window, for its whole life.
     std::unique_ptr<WidgetDialogs> m_dialogs;
-    MainState m_state;
-    QueueModel* m_queue = nullptr; // owned as a child
+    Session* m_session = nullptr;  // owned as a child
+    QueueModel* m_queue = nullptr; // the session's
 
     // ---- private: conversion queue ----
     int SelectedQueueRow() const;
     void ShowMeasuring(int measured, int total);
-    QueueActions* m_queueActions = nullptr; // owned as a child
+    QueueActions* m_queueActions = nullptr; // the session's
     // ---- private: conversion engine ----
-    // Not a child of the window: it goes before the state it works on.
-    std::unique_ptr<ConversionRun> m_conversion;
+    void BindConversion();
     std::unique_ptr<DesktopNotifier> m_notifier;
     int m_runConverted = 0;
     int m_runFailed = 0;

@@ -135,14 +135,14 @@ void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
 {
     // Refused while a conversion runs, so the pointer shows the drop would do
     // nothing; while files are measured a drop waits its turn, as the buttons do.
-    if (!m_state.Busy && !DroppedPaths(event->mimeData()).isEmpty())
+    if (!m_session->busy() && !DroppedPaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TfrmMain::dropEvent(QDropEvent* event)
 {
     const QList<DroppedPath> paths = DroppedPaths(event->mimeData());
-    if (m_state.Busy || paths.isEmpty())
+    if (m_session->busy() || paths.isEmpty())
         return;
     event->acceptProposedAction();
     // Probed after the drop has returned, so the file manager's drag is not

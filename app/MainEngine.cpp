@@ -25,19 +25,16 @@ void TfrmMain::MyTimerEventHandlerConversion(QObject* Sender)
     conversion().MonitorTick(Sender);
 }
 
-ConversionRun& TfrmMain::conversion()
+void TfrmMain::BindConversion()
 {
-    if (!m_conversion) {
-        m_conversion = std::make_unique<ConversionRun>(m_state, queue());
-        m_conversion->setTickHandler([this](QObject* sender) { MyTimerEventHandlerConversion(sender); });
-        connect(m_conversion.get(), &ConversionRun::rowStarted, this, [this](int row) {
-            ShowBusy(m_state.Busy);
-            RevealStartedRow(row);
-        });
-        connect(m_conversion.get(), &ConversionRun::rowFinished, this, &TfrmMain::RowFinished);
-        connect(m_conversion.get(), &ConversionRun::runEnded, this, &TfrmMain::RunEnded);
-    }
-    return *m_conversion;
+    ConversionRun& run = conversion();
+    run.setTickHandler([this](QObject* sender) { MyTimerEventHandlerConversion(sender); });
+    connect(&run, &ConversionRun::rowStarted, this, [this](int row) {
+        ShowBusy(m_session->busy());
+        RevealStartedRow(row);
+    });
+    connect(&run, &ConversionRun::rowFinished, this, &TfrmMain::RowFinished);
+    connect(&run, &ConversionRun::runEnded, this, &TfrmMain::RunEnded);
 }
 
 void TfrmMain::setNotifier(std::unique_ptr<DesktopNotifier> notifier)
@@ -86,7 +83,7 @@ void TfrmMain::RowFinished(int row)
 
 void TfrmMain::RunEnded()
 {
-    ShowBusy(m_state.Busy);
+    ShowBusy(m_session->busy());
     const int converted = std::exchange(m_runConverted, 0);
     const int failed = std::exchange(m_runFailed, 0);
     // A press that found nothing to convert ran nothing worth telling.

@@ -102,12 +102,10 @@ private:
 
 void TfrmMain::BindQueueHandlers()
 {
-    FindFile1 = new TFindFile(this);
+    FindFile1 = &m_session->finder();
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
-    FindFile1->Filter = QStringLiteral("*.flv");
-    FindFile1->Recurse = false;
 
-    m_queueActions = new QueueActions(m_state, *m_queue, *FindFile1, this);
+    m_queueActions = &m_session->actions();
     connect(m_queueActions, &QueueActions::fileChosen, Edit1, &QLineEdit::setText);
     connect(m_queueActions, &QueueActions::folderChosen, Edit2, &QLineEdit::setText);
     connect(m_queueActions, &QueueActions::measuringChanged, this, &TfrmMain::ShowMeasuring);
@@ -138,7 +136,7 @@ void TfrmMain::BindQueueHandlers()
 void TfrmMain::Button1Click()
 {
     RunGuarded([this] {
-        if (m_state.Busy)
+        if (m_session->busy())
             return;
         const QString path = Prompt::openFile(QStringLiteral("FLV Files (*.flv)"), QStringLiteral("flv"));
         if (!path.isEmpty())
@@ -149,9 +147,9 @@ void TfrmMain::Button1Click()
 void TfrmMain::Button2Click()
 {
     RunGuarded([this] {
-        if (m_state.Busy)
+        if (m_session->busy())
             return;
-        const QString folder = BrowseForFolder(FolderCaption, m_state.LastFolder, false);
+        const QString folder = BrowseForFolder(FolderCaption, m_session->settings().LastFolder, false);
         if (!folder.isEmpty())
             AddFolder(folder);
     });
@@ -160,9 +158,9 @@ void TfrmMain::Button2Click()
 void TfrmMain::Button3Click()
 {
     RunGuarded([this] {
-        if (m_state.Busy)
+        if (m_session->busy())
             return;
-        const QString folder = BrowseForFolder(FolderCaption, m_state.LastFolder, false);
+        const QString folder = BrowseForFolder(FolderCaption, m_session->settings().LastFolder, false);
         m_queueActions->SetOutputFolder(folder);
     });
 }

@@ -35,11 +35,8 @@ void TfrmMain::EndConversions()
 {
     // By the ids this program holds: another program's ffmpeg is never touched,
     // and no unfinished output is left behind.
-    if (m_conversion)
-        m_conversion->Abort();
     // Files being measured are left unqueued, their probes ended.
-    if (m_queueActions)
-        m_queueActions->StopMeasuring();
+    m_session->End();
 }
 
 void TfrmMain::FormDestroy()

@@ -10,8 +10,8 @@
 void TfrmMain::BindRowMenu()
 {
     QueueRowMenu::Handlers handlers;
-    handlers.converting = [this](int row) { return m_conversion && m_conversion->runningRows().contains(row); };
-    handlers.busy = [this] { return m_state.Busy; };
+    handlers.converting = [this](int row) { return conversion().runningRows().contains(row); };
+    handlers.busy = [this] { return m_session->busy(); };
     handlers.act = [this](RowAction action, int row) { ListView1RowAction(action, row); };
     new QueueRowMenu(ListView1, std::move(handlers));
 }
@@ -21,8 +21,7 @@ void TfrmMain::ListView1RowAction(RowAction action, int row)
     RunGuarded([&] {
         switch (action) {
         case RowAction::Stop:
-            if (m_conversion)
-                m_conversion->Stop(row);
+            conversion().Stop(row);
             break;
         case RowAction::TryAgain:
             m_queueActions->TryAgain(row);
@@ -40,12 +39,12 @@ void TfrmMain::ListView1RowAction(RowAction action, int row)
 void TfrmMain::StopConversions()
 {
     RunGuarded([this] {
-        if (!m_state.Busy || !m_conversion)
+        if (!m_session->busy())
             return;
-        const qsizetype converting = m_conversion->runningRows().size();
+        const qsizetype converting = conversion().runningRows().size();
         if (converting > 1
             && !Prompt::question(QStringLiteral("Stop converting the %1 files that are being converted?").arg(converting)))
             return;
-        m_conversion->StopAll();
+        conversion().StopAll();
     });
 }

@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 
-#include "model/MainState.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/OwnTempFolder.h"
@@ -14,63 +15,62 @@
 
 namespace StartUp {
 
-QString Run(MainState& state)
+QString Run(Settings& settings, Tools& tools)
 {
-    UsePrivateTempFolder(state);
-    SetDefaults(state);
-    StoreDefaults(state);
-    MakeDefaultFolders(state);
+    UsePrivateTempFolder(tools);
+    SetDefaults(settings);
+    StoreDefaults(settings);
+    MakeDefaultFolders(settings);
     const QString stored = TakeStoredWorkDir();
-    state.WorkDir = stored;
-    state.Jobs = StoredJobs();
-    FindTools(state);
+    settings.WorkDir = stored;
+    settings.Jobs = StoredJobs();
+    FindTools(tools);
     // Damaged or unreadable, the file gave no output folder: the user is told,
     // not left to wonder where the folder chosen last time went. One that
     // merely cannot be written is told when a folder is chosen.
     const QString trouble = SettingsTrouble();
-    if (!trouble.isEmpty() && !state.SettingsTroubleTold) {
-        state.SettingsTroubleTold = true;
+    if (!trouble.isEmpty() && !settings.TroubleTold) {
+        settings.TroubleTold = true;
         Prompt::message(SettingsStore::NotRememberedText(trouble));
     }
     return stored;
 }
 
-void UsePrivateTempFolder(MainState& state)
+void UsePrivateTempFolder(Tools& tools)
 {
     try {
-        state.TempDir = OwnTempFolder::Take(Folders::PrivateTempDir());
+        tools.TempDir = OwnTempFolder::Take(Folders::PrivateTempDir());
     } catch (const VantrelError& e) {
-        state.TempDir.clear();
+        tools.TempDir.clear();
         Prompt::errorBox(e.text());
     }
 }
 
-void SetDefaults(MainState& state)
+void SetDefaults(Settings& settings)
 {
-    state.Busy = false;
-    state.LastFolder.clear();
-    state.WorkDir = Folders::CollapseDoubleSlash(Folders::DocumentsFolder() + QStringLiteral("/VANTREL/"));
-    state.AppDir = Folders::CollapseDoubleSlash(Folders::AppDataFolder() + QStringLiteral("/VANTREL/"));
+    settings.LastFolder.clear();
+    settings.WorkDir = Folders::CollapseDoubleSlash(Folders::DocumentsFolder() + QStringLiteral("/VANTREL/"));
+    settings.AppDir = Folders::CollapseDoubleSlash(Folders::AppDataFolder() + QStringLiteral("/VANTREL/"));
 }
 
-void StoreDefaults(const MainState& state)
+void StoreDefaults(const Settings& settings)
 {
     // A failing store is skipped silently.
     try {
         SettingsStore store;
         if (!store.contains(SettingsStore::WorkDirKey))
-            store.writeString(SettingsStore::WorkDirKey, state.WorkDir);
-        store.writeString(SettingsStore::AppDirKey, state.AppDir);
+            store.writeString(SettingsStore::WorkDirKey, settings.WorkDir);
+        store.writeString(SettingsStore::AppDirKey, settings.AppDir);
     } catch (const std::exception&) {
     }
 }
 
-void MakeDefaultFolders(const MainState& state)
+void MakeDefaultFolders(const Settings& settings)
 {
-    if (!Folders::FolderExists(state.WorkDir))
-        Folders::CreateFolderOneLevel(state.WorkDir);
-    if (!Folders::FolderExists(state.AppDir))
-        Folders::CreateFolderOneLevel(state.AppDir);
+    if (!Folders::FolderExists(settings.WorkDir))
+        Folders::CreateFolderOneLevel(settings.WorkDir);
+    if (!Folders::FolderExists(settings.AppDir))
+        Folders::CreateFolderOneLevel(settings.AppDir);
 }
 
 QString TakeStoredWorkDir()
@@ -105,7 +105,7 @@ int JobsFromText(const QString& text)
 {
     bool ok = false;
     const int jobs = text.trimmed().toInt(&ok, 10);
-    return std::clamp(ok ? jobs : QThread::idealThreadCount(), 1, MainState::MaxJobs);
+    return std::clamp(ok ? jobs : QThread::idealThreadCount(), 1, Settings::MaxJobs);
 }
 
 int StoredJobs()
@@ -131,10 +131,10 @@ QString SettingsTrouble()
     return {};
 }
 
-void FindTools(MainState& state)
+void FindTools(Tools& tools)
 {
-    state.MediaInfoExe = ProcessLauncher::FindProgram(QStringLiteral("mediainfo"), QString());
-    state.FfmpegExe = ProcessLauncher::FindProgram(QStringLiteral("ffmpeg"), QString());
+    tools.MediaInfoExe = ProcessLauncher::FindProgram(QStringLiteral("mediainfo"), QString());
+    tools.FfmpegExe = ProcessLauncher::FindProgram(QStringLiteral("ffmpeg"), QString());
 }
 
 } // namespace StartUp

@@ -2,27 +2,28 @@
 
 #include <QString>
 
-struct MainState;
+struct Settings;
+struct Tools;
 
-// The program's start-up on its state and the settings store alone, so the
+// The program's start-up on its settings, its tools and the settings store alone, so the
 // window and the command-line front end share it and tests need no window.
 namespace StartUp {
 
 // The window's whole start-up, step by step; returns the stored output
 // folder, which the window shows (empty when none could be read). A settings
 // file that cannot be read as settings is reported.
-QString Run(MainState& state);
+QString Run(Settings& settings, Tools& tools);
 
 // This process's own folder inside the private temp folder, where its probe
 // files live; a refused one is reported and left empty, so the probe later
 // says it has none.
-void UsePrivateTempFolder(MainState& state);
-// Not busy, no folder added yet, the default output and tool folders.
-void SetDefaults(MainState& state);
+void UsePrivateTempFolder(Tools& tools);
+// No folder added yet, the default output and tool folders.
+void SetDefaults(Settings& settings);
 // Writes the defaults: the output folder only when none is stored yet.
-void StoreDefaults(const MainState& state);
+void StoreDefaults(const Settings& settings);
 // One level each; a missing parent is left to the action that needs the folder.
-void MakeDefaultFolders(const MainState& state);
+void MakeDefaultFolders(const Settings& settings);
 // The stored output folder, made (one level) and stored again when missing.
 QString TakeStoredWorkDir();
 // The stored output folder as it stands, nothing made or written; empty when
@@ -30,7 +31,7 @@ QString TakeStoredWorkDir();
 QString StoredWorkDir();
 // How many files are converted and probed side by side: the settings file's
 // "Jobs" when it holds a whole number, else the number of processor cores;
-// within 1..MainState::MaxJobs either way. Nothing is written.
+// within 1..Settings::MaxJobs either way. Nothing is written.
 int StoredJobs();
 // The same rule on the setting's text; a null text is a setting not there.
 int JobsFromText(const QString& text);
@@ -38,6 +39,6 @@ int JobsFromText(const QString& text);
 QString SettingsTrouble();
 // ffmpeg and mediainfo from PATH; empty when missing, which the action that
 // needs the tool reports.
-void FindTools(MainState& state);
+void FindTools(Tools& tools);
 
 } // namespace StartUp

@@ -9,7 +9,7 @@
 #include "BenchSupport.h"
 
 #include "app/Main.h"
-#include "platform/CommandLine.h"
+#include "engine/ConversionProfile.h"
 #include "engine/ConversionRun.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
@@ -82,7 +82,7 @@ int RunConvertBench(const QStringList& arguments)
     Prompt::Script prompts;
     const auto window = MakeBenchWindow();
     if (jobs > 0)
-        window->state().Jobs = jobs;
+        window->session().settings().Jobs = jobs;
     for (const QString& folder : args)
         window->AddFolder(QFileInfo(folder).absoluteFilePath());
     while (window->AddingFiles())
@@ -92,10 +92,11 @@ int RunConvertBench(const QStringList& arguments)
     PrintShown(prompts);
 
     // What each started row ran, to run it again without the program.
-    std::map<int, std::pair<QString, QString>> started; // row -> (target, arguments)
+    std::map<int, std::pair<QString, QStringList>> started; // row -> (target, arguments)
     ConversionRun& run = window->conversion();
     QObject::connect(&run, &ConversionRun::rowStarted, [&](int row) {
-        started[row] = {window->state().TargetFile, window->state().FfmpegArgs};
+        const QString target = window->queue().output(row);
+        started[row] = {target, ConversionProfiles::FfmpegArguments(run.profile(), window->queue().path(row), target)};
     });
     // Each row's Progress texts as they change.
     std::map<int, QStringList> shown;
@@ -137,7 +138,7 @@ int RunConvertBench(const QStringList& arguments)
         printLine(line);
     }
 
-    const QString ffmpeg = window->state().FfmpegExe;
+    const QString ffmpeg = window->session().tools().FfmpegExe;
     clock.restart();
     for (const auto& [row, what] : started) {
         QProcess alone;
@@ -145,7 +146,7 @@ int RunConvertBench(const QStringList& arguments)
         alone.setStandardOutputFile(QProcess::nullDevice());
         alone.setStandardErrorFile(QProcess::nullDevice());
         // The run's ffmpeg wrote through a descriptor of its own; this one writes a scratch file.
-        QStringList arguments = CommandLine::Split(what.second);
+        QStringList arguments = what.second;
         const QString scratch = out + QStringLiteral("/.bench-%1.avi").arg(row);
         arguments.last() = scratch;
         alone.start(ffmpeg, arguments);
@@ -157,7 +158,7 @@ int RunConvertBench(const QStringList& arguments)
     const double ratio = !started.empty() && direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
     printLine(QStringLiteral("convert: %1 files, %2 side by side, vantrel %3 s, ffmpeg alone one after another %4 s, ratio %5")
                   .arg(started.size())
-                  .arg(window->state().jobs())
+                  .arg(window->session().settings().jobs())
                   .arg(SecondsText(vantrel), SecondsText(direct), QString::number(ratio, 'f', 3)));
     if (const int pending = PendingRows(queue); pending > 0) {
         std::fprintf(stderr, "convert: the run stopped with %d rows still Pending\n", pending);

@@ -43,8 +43,8 @@ int RunProbeBench(const QStringList& arguments)
     Prompt::Script prompts;
     const auto window = MakeBenchWindow();
     if (jobs > 0)
-        window->state().Jobs = jobs;
-    const QString mediainfo = window->state().MediaInfoExe;
+        window->session().settings().Jobs = jobs;
+    const QString mediainfo = window->session().tools().MediaInfoExe;
 
     QElapsedTimer clock;
     clock.start();
@@ -61,7 +61,7 @@ int RunProbeBench(const QStringList& arguments)
     // Add Folder stops at the first file it refuses; that one was probed too.
     const int probed = std::min<int>(found.size(), queue.count() + (shown == QLatin1String("-") ? 0 : 1));
     for (int i = 0; i < found.size(); ++i) {
-        const QString duration = i < queue.count() ? queue.duration(i) : QStringLiteral("-");
+        const QString duration = i < queue.count() ? QString::number(queue.seconds(i)) : QStringLiteral("-");
         const QString message = i == queue.count() ? shown : QStringLiteral("-");
         printLine(oneLine(Folders::FileNamePart(found.at(i))) + QLatin1Char('\t') + duration + QLatin1Char('\t') +
                   message);
@@ -85,7 +85,7 @@ int RunProbeBench(const QStringList& arguments)
     const double ratio = direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
     printLine(QStringLiteral("probe: %1 files, %2 side by side, vantrel %3 s, mediainfo alone one after another %4 s, ratio %5")
                   .arg(probed)
-                  .arg(window->state().jobs())
+                  .arg(window->session().settings().jobs())
                   .arg(SecondsText(vantrel), SecondsText(direct), QString::number(ratio, 'f', 2)));
     return 0;
 }
@@ -126,7 +126,7 @@ int RunProbeCloseBench(const QStringList& arguments)
     Prompt::Script prompts;
     const auto window = MakeBenchWindow();
     if (jobs > 0)
-        window->state().Jobs = jobs;
+        window->session().settings().Jobs = jobs;
     window->show();
     window->AddFolder(QFileInfo(args.first()).absoluteFilePath());
     while (window->AddingFiles() && window->queue().count() < after)
@@ -156,7 +156,7 @@ int RunProbeCloseBench(const QStringList& arguments)
                   .arg(window->FindFile1->Files.size())
                   .arg(window->queue().count())
                   .arg(line)
-                  .arg(window->state().jobs())
+                  .arg(window->session().settings().jobs())
                   .arg(SecondsText(taken), SecondsText(cleaned - taken), SecondsText(cleaned))
                   .arg(LiveChildren()));
     return 0;

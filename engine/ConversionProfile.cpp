@@ -1,49 +1,31 @@
 #include "engine/ConversionProfile.h"
 
-#include "platform/CommandLine.h"
 #include "platform/Folders.h"
 
 namespace ConversionProfiles {
 
-namespace {
-
-// Always in double quotes, as the argument text has always shown its paths.
-QString QuotedPath(const QString& path)
+QStringList Options(ConversionProfile profile)
 {
-    const QString quoted = CommandLine::Quote(path);
-    if (quoted.startsWith(QLatin1Char('"')))
-        return quoted;
-    // Inside quotes only the backslashes before the closing quote need doubling.
-    qsizetype trailing = 0;
-    while (trailing < path.size() && path.at(path.size() - 1 - trailing) == QLatin1Char('\\'))
-        ++trailing;
-    return QLatin1Char('"') + path + QString(trailing, QLatin1Char('\\')) + QLatin1Char('"');
-}
-
-} // namespace
-
-QString OptionText(ConversionProfile profile)
-{
+    const bool xvid = profile == ConversionProfile::XvidAvi;
     // libxvid cannot open for an odd frame size: one line or column of padding
     // makes it even and loses no pixel.
-    switch (profile) {
-    case ConversionProfile::DivxAvi:
-        return QStringLiteral("-y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v mpeg4 -r 25 -tag:v DIVX"
-                              " -b:a 128000 -ar 44100 -ac 2");
-    case ConversionProfile::XvidAvi:
-        return QStringLiteral("-y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v libxvid -r 25 -tag:v XVID"
-                              " -b:a 128000 -ar 44100 -ac 2");
-    }
-    return {};
+    return {QStringLiteral("-y"), QStringLiteral("-vf"), QStringLiteral("yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2"),
+            QStringLiteral("-b:v"), QStringLiteral("900000"),
+            QStringLiteral("-c:v"), xvid ? QStringLiteral("libxvid") : QStringLiteral("mpeg4"),
+            QStringLiteral("-r"), QStringLiteral("25"),
+            QStringLiteral("-tag:v"), xvid ? QStringLiteral("XVID") : QStringLiteral("DIVX"),
+            QStringLiteral("-b:a"), QStringLiteral("128000"), QStringLiteral("-ar"), QStringLiteral("44100"),
+            QStringLiteral("-ac"), QStringLiteral("2")};
 }
 
-QString FfmpegArgs(ConversionProfile profile, const QString& sourceFile, const QString& targetFile)
+QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile)
 {
     // No standard input: ffmpeg would otherwise read keys from it. Its progress
     // comes as key=value reports on standard output instead of a status line.
     // The container is named, as the file written is not always called ".avi".
-    return QStringLiteral(" -nostdin -hide_banner -nostats -progress pipe:1 -i ") + QuotedPath(sourceFile) + QLatin1Char(' ')
-        + OptionText(profile) + QStringLiteral(" -f avi ") + QuotedPath(targetFile);
+    return QStringList{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"),
+                       QStringLiteral("-progress"), QStringLiteral("pipe:1"), QStringLiteral("-i"), sourceFile}
+        + Options(profile) + QStringList{QStringLiteral("-f"), QStringLiteral("avi"), targetFile};
 }
 
 QString TargetFileFor(const QString& sourceFile, const QString& workDir)

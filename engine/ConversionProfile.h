@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The two ways a file is converted, one per conversion button.
 enum class ConversionProfile { DivxAvi, XvidAvi };
@@ -10,12 +11,11 @@ namespace ConversionProfiles {
 // The profile's ffmpeg options: deinterlaced, padded to an even frame size,
 // 900,000 bit/s video at 25 frames per second with the profile's FourCC,
 // 128,000 bit/s audio at 44,100 Hz in two channels, written over an existing output.
-QString OptionText(ConversionProfile profile);
+QStringList Options(ConversionProfile profile);
 
-// ffmpeg's whole argument text for one file, written as AVI whatever targetFile's name, with
-// its progress reported on standard output. The paths are quoted so that any path comes back
-// unchanged when the text is split into arguments.
-QString FfmpegArgs(ConversionProfile profile, const QString& sourceFile, const QString& targetFile);
+// ffmpeg's whole argument list for one file, written as AVI whatever
+// targetFile's name, with its progress reported on standard output.
+QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile);
 
 // The output path for a source: its file name with the last extension replaced
 // by ".avi" (or ".avi" added), after the work folder and one "/", with blanks

@@ -1,8 +1,9 @@
 #include "engine/ConversionRun.h"
 
 #include "engine/FfmpegReport.h"
-#include "model/MainState.h"
 #include "model/QueueModel.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
 #include "platform/ChildProcess.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
@@ -22,15 +23,6 @@
 
 namespace {
 
-qint64 DurationSeconds(const QString& text)
-{
-    bool ok = false;
-    const qint64 seconds = text.toLongLong(&ok, 10);
-    if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return seconds;
-}
-
 // Why a finished ffmpeg did not give a usable output; empty when it did.
 QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile, const QString& target)
 {
@@ -47,8 +39,8 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
 
 } // namespace
 
-ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* parent)
-    : QObject(parent), m_state(state), m_queue(queue),
+ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, QueueModel& queue, QObject* parent)
+    : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue),
       m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
 {
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
@@ -57,7 +49,7 @@ ConversionRun::ConversionRun(MainState& state, QueueModel& queue, QObject* paren
     // Rows queued while the run goes on (Open With), and failed rows tried
     // again, take a free place at once.
     const auto takeNewRows = [this] {
-        if (m_state.Busy && !m_halted)
+        if (m_begun && !m_halted)
             RunGuarded([this] { StartNext(); });
     };
     connect(&m_queue, &QAbstractItemModel::rowsInserted, this, takeNewRows, Qt::QueuedConnection);
@@ -99,9 +91,8 @@ QString ConversionRun::NumberedOutput(const QString& target, int n)
 
 void ConversionRun::Begin(ConversionProfile profile)
 {
-    m_state.OutputRate = 123.5;
-    if (!m_state.Busy) {
-        if (m_state.WorkDir.trimmed().isEmpty()) {
+    if (!m_begun) {
+        if (m_settings.WorkDir.trimmed().isEmpty()) {
             // Without it every output would land in the filesystem's root.
             for (int row = 0; row < m_queue.count(); ++row) {
                 if (m_queue.state(row) == RowState::Pending) {
@@ -112,37 +103,56 @@ void ConversionRun::Begin(ConversionProfile profile)
             return;
         }
         m_profile = profile;
+        m_begun = true;
         m_halted = false;
         m_starved.clear();
         m_startedMs = FileIdentity::NowMs();
         // What a run of ours that died left; a living writer's file is kept.
-        UnfinishedFile::RemoveLeftovers(m_state.WorkDir);
+        UnfinishedFile::RemoveLeftovers(m_settings.WorkDir);
         for (int row = 0; row < m_queue.count(); ++row)
             m_outputs.insert(m_queue.output(row));
         StartNext();
     }
 }
 
+void ConversionRun::setMoreRowsComing(bool coming)
+{
+    m_moreRowsComing = coming;
+    // The last rows may have come just now, before the run was told of them.
+    if (m_begun && !m_halted)
+        RunGuarded([this] { StartNext(); });
+    else
+        EndIfDone();
+}
+
 void ConversionRun::StartNext()
 {
-    m_state.OutputRate = 123.5;
     try {
         FillJobs();
     } catch (...) {
         m_halted = true;
-        if (m_jobs.empty())
-            emit runEnded();
+        EndIfDone();
         throw;
     }
-    if (m_jobs.empty())
-        emit runEnded();
+    EndIfDone();
+}
+
+void ConversionRun::EndIfDone()
+{
+    if (!m_begun || !m_jobs.empty() || (m_moreRowsComing && !m_halted))
+        return;
+    m_begun = false;
+    emit runEnded();
+}
+
+int ConversionRun::RowOf(const Job& job) const
+{
+    return m_queue.rowOf(job.id);
 }
 
 void ConversionRun::FillJobs()
 {
-    if (m_jobs.empty() && m_queue.count() > 0)
-        m_state.CurrentRow = -1;
-    while (!m_halted && static_cast<int>(m_jobs.size()) < m_state.jobs()) {
+    while (!m_halted && static_cast<int>(m_jobs.size()) < m_settings.jobs()) {
         if (!m_starved.isEmpty()) {
             // A running row frees what the last start lacked; with none, nothing will.
             if (!m_jobs.empty())
@@ -162,8 +172,9 @@ int ConversionRun::NextPendingRow() const
         if (m_queue.state(row) != RowState::Pending)
             continue;
         // A row keeps "Pending" until its ffmpeg first reports.
-        const bool running = std::any_of(m_jobs.cbegin(), m_jobs.cend(),
-                                         [row](const std::unique_ptr<Job>& job) { return job->row == row; });
+        const bool running = std::any_of(m_jobs.cbegin(), m_jobs.cend(), [this, row](const std::unique_ptr<Job>& job) {
+            return job->id == m_queue.id(row);
+        });
         if (!running)
             return row;
     }
@@ -176,21 +187,17 @@ bool ConversionRun::StarvedOf(int code, int row)
         return false;
     m_starved = QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
                                "\"Pending\"; press the button again when fewer programs run")
-                    .arg(m_queue.path(row), QString::fromLocal8Bit(std::strerror(code)));
+                    .arg(row >= 0 ? m_queue.path(row) : QString(), QString::fromLocal8Bit(std::strerror(code)));
     return true;
 }
 
 bool ConversionRun::StartRow(int row)
 {
-    MainState& s = m_state;
-    s.CurrentRow = row;
-    s.SourceFile = m_queue.path(row);
-    const QString target = DistinctOutput(ConversionProfiles::TargetFileFor(s.SourceFile, s.WorkDir), m_outputs);
-    const qint64 seconds = DurationSeconds(m_queue.duration(row));
-    s.ExpectedSize = static_cast<qint64>(static_cast<double>(seconds) * s.OutputRate * 1024.0);
+    const QString source = m_queue.path(row);
+    const QString target = DistinctOutput(ConversionProfiles::TargetFileFor(source, m_settings.WorkDir), m_outputs);
 
     // One that is there but cannot run fails the row, saying so.
-    if (!ProcessLauncher::ProgramExists(s.FfmpegExe))
+    if (!ProcessLauncher::ProgramExists(m_tools.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
 
     auto job = std::make_unique<Job>();
@@ -212,7 +219,6 @@ bool ConversionRun::StartRow(int row)
         emit rowFinished(row);
         return false;
     }
-    s.TargetFile = target;
     m_outputs.insert(target);
     m_queue.setOutput(row, target);
     // "-y" must never write over a file the user queued as a source.
@@ -221,12 +227,11 @@ bool ConversionRun::StartRow(int row)
         emit rowFinished(row);
         return false;
     }
-    s.FfmpegArgs = ConversionProfiles::FfmpegArgs(m_profile, s.SourceFile, job->output->childPath());
     const QString partial = job->output->readablePath();
 
-    job->row = row;
-    job->seconds = seconds;
-    job->program = s.FfmpegExe;
+    job->id = m_queue.id(row);
+    job->seconds = m_queue.seconds(row);
+    job->program = m_tools.FfmpegExe;
     job->target = target;
     job->partial = partial;
     auto* child = new ChildProcess(this);
@@ -254,14 +259,12 @@ bool ConversionRun::StartRow(int row)
     job->timer = timer;
     m_jobs.push_back(std::move(job));
 
-    LaunchPlan plan = ProcessLauncher::Plan(s.FfmpegExe, s.FfmpegArgs);
+    LaunchPlan plan = ProcessLauncher::Plan(
+        m_tools.FfmpegExe, ConversionProfiles::FfmpegArguments(m_profile, source, m_jobs.back()->output->childPath()));
     plan.ownProcessGroup = true;
     plan.readOutput = true;
     plan.inheritedDescriptors << m_jobs.back()->output->descriptor();
     child->start(plan);
-
-    UpdateBusy();
-    s.LastSize = 0;
 
     timer->setBuddy(partial);
     timer->setInterval(500);
@@ -274,10 +277,11 @@ bool ConversionRun::StartRow(int row)
 void ConversionRun::ShowProgress(Job& job)
 {
     const std::optional<int> percent = job.monitor.Percent(job.seconds);
-    if (!percent || *percent == job.shown || job.row < 0 || job.row >= m_queue.count())
+    const int row = RowOf(job);
+    if (!percent || *percent == job.shown || row < 0)
         return;
     job.shown = *percent;
-    m_queue.setState(job.row, RowState::Converting, *percent);
+    m_queue.setState(row, RowState::Converting, *percent);
 }
 
 void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
@@ -291,13 +295,12 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     child->deleteLater();
     job->child = nullptr;
     ReleaseTimer(*job);
-    if (end.kind == ChildEnd::Kind::FailedToStart && StarvedOf(end.startError, job->row)) {
+    if (end.kind == ChildEnd::Kind::FailedToStart && StarvedOf(end.startError, RowOf(*job))) {
         // Not the file's fault: the row waits for a place as if never started.
         const std::unique_ptr<Job> waiting = std::move(*it);
         m_jobs.erase(it);
         m_outputs.remove(waiting->target);
-        m_queue.setOutput(waiting->row, QString());
-        UpdateBusy();
+        m_queue.setOutput(RowOf(*waiting), QString());
         StartNext();
         return;
     }
@@ -313,12 +316,13 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
 
 void ConversionRun::CheckOutput(Job& job)
 {
-    auto* check = new OutputCheck(m_state.MediaInfoExe, this);
+    auto* check = new OutputCheck(m_tools.MediaInfoExe, this);
     job.check = check;
     connect(check, &OutputCheck::judged, this, [this, check](const OutputCheck::Result& result) {
         RunGuarded([&] { Judged(check, result); });
     });
-    check->start(job.partial, m_queue.milliseconds(job.row));
+    const int row = RowOf(job);
+    check->start(job.partial, row >= 0 ? m_queue.milliseconds(row) : -1);
 }
 
 void ConversionRun::Judged(OutputCheck* check, const OutputCheck::Result& result)
@@ -343,11 +347,16 @@ void ConversionRun::Settle(Job* settled, const QString& failure, const QString& 
         return;
     const std::unique_ptr<Job> job = std::move(*it);
     m_jobs.erase(it);
-    const int row = job->row;
     // A place is free again for a row that lacked one.
     m_starved.clear();
     const QString why = failure.isEmpty() ? PutInPlace(*job) : failure;
     job->output.reset();
+    ReleaseTimer(*job);
+    const int row = RowOf(*job);
+    if (row < 0) {
+        StartNext();
+        return;
+    }
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
@@ -356,8 +365,6 @@ void ConversionRun::Settle(Job* settled, const QString& failure, const QString& 
         m_outputs.remove(job->target);
         MarkFailed(row, why);
     }
-    UpdateBusy();
-    ReleaseTimer(*job);
     emit rowFinished(row);
     StartNext();
 }
@@ -373,7 +380,7 @@ QString ConversionRun::PutInPlace(Job& job)
         const QString taken = job.output->Publish(candidate, job.before);
         if (taken != job.target) {
             m_outputs.insert(taken);
-            m_queue.setOutput(job.row, taken);
+            m_queue.setOutput(RowOf(job), taken);
             job.target = taken;
         }
     } catch (const VantrelError& e) {
@@ -384,6 +391,7 @@ QString ConversionRun::PutInPlace(Job& job)
 
 void ConversionRun::Abort()
 {
+    m_begun = false;
     if (m_jobs.empty())
         return;
     End(std::exchange(m_jobs, {}), QStringLiteral("The conversion was stopped"));
@@ -396,8 +404,10 @@ QString ConversionRun::StoppedText()
 
 bool ConversionRun::Stop(int row)
 {
+    if (row < 0 || row >= m_queue.count())
+        return false;
     const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
-                                 [row](const std::unique_ptr<Job>& job) { return job->row == row; });
+                                 [id = m_queue.id(row)](const std::unique_ptr<Job>& job) { return job->id == id; });
     // Once ffmpeg has ended, its file may be whole: the end, not the stop, says.
     if (it == m_jobs.end() || !(*it)->child || (*it)->child->hasEnded())
         return false;
@@ -426,8 +436,7 @@ void ConversionRun::StopAll()
         return;
     End(std::move(stopped), StoppedText());
     // Rows whose output is being read end the run when they are judged.
-    if (m_jobs.empty())
-        emit runEnded();
+    EndIfDone();
 }
 
 void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& why)
@@ -455,11 +464,10 @@ void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& w
         m_outputs.remove(job->target);
         ReleaseTimer(*job);
     }
-    UpdateBusy();
     for (const auto& job : jobs) {
-        if (job->row >= 0 && job->row < m_queue.count()) {
-            MarkFailed(job->row, why);
-            emit rowFinished(job->row);
+        if (const int row = RowOf(*job); row >= 0) {
+            MarkFailed(row, why);
+            emit rowFinished(row);
         }
     }
 }
@@ -495,7 +503,6 @@ void ConversionRun::MonitorTick(QObject* sender)
     for (const auto& job : m_jobs) {
         if (job->timer && job->timer == sender) {
             ShowProgress(*job);
-            m_state.LastSize = job->monitor.totalSize();
             return;
         }
     }
@@ -522,8 +529,10 @@ QList<qint64> ConversionRun::runningProcessIds() const
 QList<int> ConversionRun::runningRows() const
 {
     QList<int> rows;
-    for (const auto& job : m_jobs)
-        rows << job->row;
+    for (const auto& job : m_jobs) {
+        if (const int row = RowOf(*job); row >= 0)
+            rows << row;
+    }
     return rows;
 }
 
@@ -550,9 +559,4 @@ void ConversionRun::ReleaseTimer(Job& job)
     if (job.timer)
         job.timer->Release();
     job.timer = nullptr;
-}
-
-void ConversionRun::UpdateBusy()
-{
-    m_state.Busy = !m_jobs.empty();
 }

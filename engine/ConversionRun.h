@@ -18,11 +18,12 @@
 
 struct ChildEnd;
 class ChildProcess;
-struct MainState;
 class QueueModel;
+struct Settings;
+struct Tools;
 
 // A conversion run: hands the queue's "Pending" rows to ffmpeg in queue order,
-// up to the state's jobs() side by side, all with the profile of the button
+// up to the settings' jobs() side by side, all with the profile of the button
 // that began the run, and marks each row by how its own ffmpeg process ended
 // and what mediainfo finds in the file it wrote: "Done" and "AVI" (a warning
 // as the row's tooltip when the file plays short), or "Failed" with the reason
@@ -38,16 +39,14 @@ class QueueModel;
 // began and still does; one that came since (another run's) is kept and the
 // row takes the next " (N)" name. No two rows of a run share an output. A row whose ffmpeg cannot
 // start for want of descriptors, processes or memory stays "Pending" until a
-// running row ends.
-//
-// The state's single fields (CurrentRow, SourceFile, TargetFile, FfmpegArgs,
-// ExpectedSize) describe the row started last.
+// running row ends. Each job knows its row by the row's id, so rows removed
+// or added around it never make it mark another.
 class ConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
-    ConversionRun(MainState& state, QueueModel& queue, QObject* parent = nullptr);
+    ConversionRun(const Settings& settings, const Tools& tools, QueueModel& queue, QObject* parent = nullptr);
     ~ConversionRun() override; // running conversions are ended, as by Abort()
 
     // A press on a conversion button; ignored while a file converts. Without
@@ -55,6 +54,14 @@ public:
     // cannot be started (ffmpeg missing, a duration that is not a number); that
     // row then stays "Pending" and no further row starts in this run.
     void Begin(ConversionProfile profile);
+
+    // While more rows are coming (files still being measured), a run that has
+    // begun waits for them instead of ending when it runs out of rows; it ends
+    // once none is coming and none is left.
+    void setMoreRowsComing(bool coming);
+
+    // A conversion runs, any of them.
+    bool busy() const { return !m_jobs.empty(); }
 
     // Ends every running conversion and its whole process group, removes their
     // unfinished files and marks their rows "Failed"; starts nothing more.
@@ -102,7 +109,7 @@ public:
     static QString NumberedOutput(const QString& target, int n);
 
 signals:
-    // ffmpeg was started for a row; the state's FfmpegArgs and TargetFile are the row's.
+    // ffmpeg was started for a row; the row's output is its target.
     void rowStarted(int row);
     // A row reached "Done" or "Failed".
     void rowFinished(int row);
@@ -113,7 +120,7 @@ private:
     // One row being converted.
     struct Job
     {
-        int row = -1;
+        quint64 id = 0;                 // the row's
         qint64 seconds = 0;             // the probed duration
         QString program;                // the ffmpeg started
         QString target;                 // the output's name once finished
@@ -128,6 +135,9 @@ private:
     };
 
     void StartNext();
+    void EndIfDone();
+    // The job's row now; -1 when the row was removed.
+    int RowOf(const Job& job) const;
     void FillJobs();
     int NextPendingRow() const;
     bool StartRow(int row); // false when the row was refused and marked "Failed"
@@ -148,9 +158,9 @@ private:
     // A start that failed for want of resources; false when it failed for another reason.
     bool StarvedOf(int code, int row);
     static void ReleaseTimer(Job& job);
-    void UpdateBusy();
 
-    MainState& m_state;
+    const Settings& m_settings;
+    const Tools& m_tools;
     QueueModel& m_queue;
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
     TNotifyEvent m_tickHandler;
@@ -161,4 +171,6 @@ private:
     QString m_starved;                        // why the last start failed for want of resources
     qint64 m_startedMs = 0;                   // when the run began, as the filesystem stamps files
     bool m_halted = false;                    // a row could not start: no more start in this run
+    bool m_begun = false;                     // begun and not ended yet
+    bool m_moreRowsComing = false;
 };

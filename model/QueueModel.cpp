@@ -10,7 +10,7 @@ QString NamePart(const QString& fileName)
 
 QueueModel::QueueModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void QueueModel::append(const QString& path, const QString& durationText, qint64 milliseconds)
+quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseconds)
 {
     Row row;
     row.cells[ColType] = QStringLiteral("FLV");
@@ -18,13 +18,25 @@ void QueueModel::append(const QString& path, const QString& durationText, qint64
     row.cells[ColProgress] = RowStateText(RowState::Pending);
     row.cells[ColDelete] = QStringLiteral("X");
     row.path = path;
-    row.duration = durationText;
+    row.id = ++m_lastId;
+    row.seconds = seconds;
     row.milliseconds = milliseconds;
+    const quint64 id = row.id;
 
     const int at = count();
     beginInsertRows({}, at, at);
     m_rows.push_back(std::move(row));
     endInsertRows();
+    return id;
+}
+
+int QueueModel::rowOf(quint64 id) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (m_rows[row].id == id)
+            return row;
+    }
+    return -1;
 }
 
 void QueueModel::remove(int row)
@@ -101,7 +113,7 @@ QStringList QueueModel::DurationList() const
 {
     QStringList list;
     for (const Row& row : m_rows)
-        list << row.duration;
+        list << QString::number(row.seconds);
     return list;
 }
 

@@ -12,8 +12,10 @@
 QString NamePart(const QString& fileName);
 
 // The conversion queue: one row per queued file, holding the five cells shown
-// in the list, the source path and the probed duration text. PathList and
+// in the list, the source path and the probed duration. PathList and
 // DurationList are views of the same rows, so they never disagree in length.
+// Each row has an id of its own that no other row of the model ever takes, so
+// work on a row can find it again after rows before it were removed.
 class QueueModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -25,9 +27,10 @@ public:
 
     explicit QueueModel(QObject* parent = nullptr);
 
-    // Appends a "Pending" row for a probed file; milliseconds is the probed
-    // duration as measured, -1 when not known.
-    void append(const QString& path, const QString& durationText, qint64 milliseconds = -1);
+    // Appends a "Pending" row for a probed file; seconds is the duration the
+    // progress divides by, milliseconds the duration as measured, -1 when not
+    // known. Returns the row's id.
+    quint64 append(const QString& path, qint64 seconds, qint64 milliseconds = -1);
     void remove(int row);
     // Sets a "Failed" row back to "Pending", without its reason and output,
     // and says so with rowRequeued; false for a row that has not failed.
@@ -35,7 +38,10 @@ public:
     int count() const { return static_cast<int>(m_rows.size()); }
 
     QString path(int row) const { return m_rows.at(row).path; }
-    QString duration(int row) const { return m_rows.at(row).duration; }
+    qint64 seconds(int row) const { return m_rows.at(row).seconds; }
+    quint64 id(int row) const { return m_rows.at(row).id; }
+    // The row that has the id now; -1 when it was removed.
+    int rowOf(quint64 id) const;
     // The probed duration as measured, in milliseconds; -1 when not known.
     qint64 milliseconds(int row) const { return m_rows.at(row).milliseconds; }
     QString cell(int row, int column) const { return m_rows.at(row).cells[column]; }
@@ -78,7 +84,8 @@ private:
     {
         QString cells[ColumnCount];
         QString path;
-        QString duration;
+        quint64 id = 0;
+        qint64 seconds = 0;
         qint64 milliseconds = -1;
         QString failureDetail;
         QString output;
@@ -89,4 +96,5 @@ private:
     void setCell(int row, int column, const QString& text);
 
     std::vector<Row> m_rows;
+    quint64 m_lastId = 0;
 };

@@ -153,6 +153,12 @@ void ChildProcess::kill(int waitMs)
         m_process->waitForFinished(waitMs);
 }
 
+void ChildProcess::wait()
+{
+    if (isRunning())
+        m_process->waitForFinished(-1);
+}
+
 void ChildProcess::keepError(const QByteArray& bytes)
 {
     const qsizetype toHead = std::min(KeptErrorBytes - m_errorHead.size(), bytes.size());

@@ -64,6 +64,8 @@ public:
     // Ends the child with SIGKILL (its whole group when it has one of its own)
     // and waits up to waitMs for it to be gone; done() is still emitted later.
     void kill(int waitMs = 0);
+    // Blocks until the child has ended and its end is reported.
+    void wait();
 
     // How many trailing lines of the error output make ChildEnd::errorTail.
     static constexpr int TailLines = 8;

@@ -4,7 +4,6 @@
 #include "platform/Folders.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -13,9 +12,14 @@ namespace ProcessLauncher {
 
 LaunchPlan Plan(const QString& program, const QString& arguments)
 {
+    return Plan(program, CommandLine::Split(arguments));
+}
+
+LaunchPlan Plan(const QString& program, const QStringList& arguments)
+{
     LaunchPlan plan;
     plan.program = program;
-    plan.arguments = CommandLine::Split(arguments);
+    plan.arguments = arguments;
     plan.workingFolder = Folders::FolderPart(program);
     if (plan.workingFolder.isEmpty())
         plan.workingFolder = Folders::FolderPart(FindProgram(program, QString()));
@@ -98,12 +102,7 @@ QString FindProgram(const QString& name, const QString& extraFolder)
 
 void WaitForProcess(ChildProcess& child)
 {
-    if (!child.isRunning())
-        return;
-    QEventLoop loop;
-    QObject::connect(&child, &ChildProcess::done, &loop, &QEventLoop::quit);
-    if (child.isRunning())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    child.wait();
 }
 
 } // namespace ProcessLauncher

@@ -13,14 +13,16 @@ namespace ProcessLauncher {
 // splits it, the working folder the folder part of Program, or, for a bare name,
 // the folder it is found in on the search path (empty when not found).
 LaunchPlan Plan(const QString& program, const QString& arguments);
+// The same launch from the arguments themselves.
+LaunchPlan Plan(const QString& program, const QStringList& arguments);
 
 // Starts the program and returns at once; false when it cannot be started.
 // The show state has no meaning here: children never open a window of their own.
 bool ShellExec(const QString& program, const QString& arguments, quint16 showCmd);
 
 // Starts the program and returns once it has ended; false at once when it cannot
-// be started. Meanwhile the windows repaint but user input stays queued until the
-// child ends. How the child ended goes to `end` when given.
+// be started. Nothing of the program's own runs meanwhile: user input and
+// timers wait until the child ends. How the child ended goes to `end` when given.
 bool ShellExecWait(const QString& program, const QString& arguments, quint16 showCmd, ChildEnd* end = nullptr);
 
 // Looks a bare Name up on PATH only (ExtraFolder first when it names a
@@ -46,8 +48,7 @@ QString StartFailureReason(const QString& errorText);
 // says what the tool does for Vantrel ("converts the files").
 QString CannotStartText(const QString& tool, const QString& path, const QString& reason, const QString& purpose);
 
-// Returns when the child has ended, sleeping meanwhile; repaints are served,
-// user input stays queued.
+// Returns when the child has ended, sleeping meanwhile; no event is handled.
 void WaitForProcess(ChildProcess& child);
 
 } // namespace ProcessLauncher

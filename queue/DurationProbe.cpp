@@ -1,7 +1,6 @@
 #include "queue/DurationProbe.h"
 
 #include "platform/ChildProcess.h"
-#include "platform/CommandLine.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/Error.h"
 
@@ -130,7 +129,7 @@ bool DurationProbe::Prepare(const QString& source, const Files& slot) const
 
 LaunchPlan DurationProbe::BatchPlan(const Files& slot) const
 {
-    return ProcessLauncher::Plan(m_interpreter, CommandLine::Quote(slot.batch));
+    return ProcessLauncher::Plan(m_interpreter, QStringList{slot.batch});
 }
 
 std::optional<QString> DurationProbe::Collect(const ChildEnd& batchEnd, const Files& slot) const

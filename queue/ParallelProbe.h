@@ -47,6 +47,7 @@ public:
     void Stop();
 
     int count() const { return static_cast<int>(m_sources.size()); }
+    QString source(int index) const { return m_sources.at(index); }
     // Answers reported so far.
     int reported() const { return m_nextReport; }
 

@@ -1,6 +1,7 @@
 #include "queue/QueueActions.h"
 
-#include "model/MainState.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
@@ -34,15 +35,16 @@ QString QueueActions::BadFolderFileText(const QString& path)
            QStringLiteral(" Bad file header or bad characters in filename! Please use different file.");
 }
 
-QueueActions::QueueActions(MainState& state, QueueModel& queue, TFindFile& finder, QObject* parent)
-    : QObject(parent), m_state(state), m_queue(queue), m_finder(finder)
+QueueActions::QueueActions(Settings& settings, const Tools& tools, QueueModel& queue, TFindFile& finder,
+                           QObject* parent)
+    : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue), m_finder(finder)
 {
 }
 
 void QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
 {
     const qint64 milliseconds = TimeTextToMilliseconds(answer);
-    queue.append(path, QString::number(milliseconds / 1000 + 1), milliseconds);
+    queue.append(path, milliseconds / 1000 + 1, milliseconds);
 }
 
 void QueueActions::append(const QString& path, const QString& answer)
@@ -52,7 +54,7 @@ void QueueActions::append(const QString& path, const QString& answer)
 
 void QueueActions::AddFlvFile(const QString& path)
 {
-    if (m_state.Busy || path.isEmpty())
+    if (busy() || path.isEmpty())
         return;
     m_waiting.append({path, Kind::File});
     startNext();
@@ -60,7 +62,7 @@ void QueueActions::AddFlvFile(const QString& path)
 
 void QueueActions::AddFolder(const QString& folder)
 {
-    if (m_state.Busy || folder.isEmpty())
+    if (busy() || folder.isEmpty())
         return;
     m_waiting.append({folder, Kind::Folder});
     startNext();
@@ -99,7 +101,7 @@ void QueueActions::startFile(const QString& path)
 
 void QueueActions::startFolder(const QString& folder)
 {
-    m_state.LastFolder = folder;
+    m_settings.LastFolder = folder;
     emit folderChosen(folder);
 
     // A folder gone since it was picked would otherwise look like one without files.
@@ -116,13 +118,13 @@ void QueueActions::startFolder(const QString& folder)
     m_measuringFolder = true;
     // Side by side, yet reported in the folder's order: the same rows, the
     // same message and the same stop as one file at a time.
-    measure(m_finder.Files, m_state.jobs());
+    measure(m_finder.Files, m_settings.jobs());
 }
 
 void QueueActions::measure(const QStringList& files, int jobs)
 {
     m_measured = files;
-    m_probe = new ParallelProbe(DurationProbe(m_state.TempDir, m_state.MediaInfoExe), files, jobs,
+    m_probe = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, jobs,
                                 ParallelProbe::Rule::StopAtFirstWithoutAnswer, this);
     connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
     connect(m_probe, &ParallelProbe::finished, this, [this] {
@@ -179,27 +181,27 @@ void QueueActions::StopMeasuring()
 
 void QueueActions::SetOutputFolder(const QString& folder)
 {
-    if (m_state.Busy || folder.isEmpty())
+    if (busy() || folder.isEmpty())
         return;
     // The folder is used for this session even when it cannot be kept.
     try {
         SettingsStore store;
         store.writeString(SettingsStore::WorkDirKey, folder);
     } catch (const std::exception& e) {
-        if (!m_state.SettingsTroubleTold) {
-            m_state.SettingsTroubleTold = true;
+        if (!m_settings.TroubleTold) {
+            m_settings.TroubleTold = true;
             const auto* error = dynamic_cast<const VantrelError*>(&e);
             Prompt::message(
                 SettingsStore::NotRememberedText(error ? error->text() : QString::fromLocal8Bit(e.what())));
         }
     }
     emit outputFolderStored(folder);
-    m_state.WorkDir = folder;
+    m_settings.WorkDir = folder;
 }
 
 void QueueActions::KeyDown(int key, int row)
 {
-    if (m_state.Busy || row < 0 || row >= m_queue.count())
+    if (busy() || row < 0 || row >= m_queue.count())
         return;
     if (key != Qt::Key_Delete)
         return;
@@ -221,7 +223,7 @@ QueueClick QueueActions::HitTest(int x, const std::array<int, 4>& w, RowState st
 
 void QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
 {
-    if (m_state.Busy || row < 0 || row >= m_queue.count())
+    if (busy() || row < 0 || row >= m_queue.count())
         return;
     switch (HitTest(x, widths, m_queue.state(row))) {
     case QueueClick::RemoveRow:
@@ -244,13 +246,13 @@ void QueueActions::OpenOutputFolder(int row)
         return;
     // Where the file was written, though the output folder may have changed since.
     const QString written = Folders::FolderPart(m_queue.output(row));
-    const QString& work = written.isEmpty() ? m_state.WorkDir : written;
+    const QString& work = written.isEmpty() ? m_settings.WorkDir : written;
     OpenWithDefault(Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
 }
 
 void QueueActions::Remove(int row)
 {
-    if (row < 0 || row >= m_queue.count() || !Offers(RowAction::Remove, m_queue.state(row), false, m_state.Busy))
+    if (row < 0 || row >= m_queue.count() || !Offers(RowAction::Remove, m_queue.state(row), false, busy()))
         return;
     m_queue.remove(row);
 }

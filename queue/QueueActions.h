@@ -7,12 +7,14 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
-struct MainState;
 class ParallelProbe;
 class QueueModel;
 class TFindFile;
 struct ProbeOutcome;
+struct Settings;
+struct Tools;
 
 // What a click in the queue list does, by the column under the pointer.
 enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
@@ -20,8 +22,7 @@ enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
 // What a row's menu may do to the row.
 enum class RowAction { Stop, TryAgain, Remove, OpenFolder };
 
-// The conversion queue's actions on the main window's state and the queue's
-// rows. Every user action but Try again and Open Folder does nothing while a
+// The conversion queue's actions on the settings and the queue's rows. Every user action but Try again and Open Folder does nothing while a
 // conversion runs, so no row moves under a running conversion. Errors that end an
 // action (a time mediainfo gave that is not valid, a tool that is missing, a
 // file that cannot be written) leave as exceptions for the handler's boundary.
@@ -30,14 +31,18 @@ class QueueActions : public QObject
     Q_OBJECT
 
 public:
-    QueueActions(MainState& state, QueueModel& queue, TFindFile& finder, QObject* parent = nullptr);
+    QueueActions(Settings& settings, const Tools& tools, QueueModel& queue, TFindFile& finder,
+                 QObject* parent = nullptr);
+
+    // Whether a conversion runs; never, until set.
+    void setBusyCheck(std::function<bool()> busy) { m_busy = std::move(busy); }
 
     // Probes one file and queues it. Measuring goes on in the background;
     // while another add is measured, this one waits and follows it.
     void AddFlvFile(const QString& path);
     // Probes and queues every FLV file directly inside the folder, in the
     // finder's order, stopping at the first that cannot be measured. Up to the
-    // state's jobs() files are probed side by side, with the same rows and
+    // settings' jobs() files are probed side by side, with the same rows and
     // messages as one at a time. Waits behind an add being measured.
     void AddFolder(const QString& folder);
     // Queues files and folders named from outside the window (the command
@@ -114,7 +119,11 @@ private:
     void answered(int index, const ProbeOutcome& outcome);
     void endMeasuring();
 
-    MainState& m_state;
+    bool busy() const { return m_busy && m_busy(); }
+
+    Settings& m_settings;
+    const Tools& m_tools;
+    std::function<bool()> m_busy;
     QueueModel& m_queue;
     TFindFile& m_finder;
     QList<Add> m_waiting;

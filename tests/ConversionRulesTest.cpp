@@ -1,5 +1,3 @@
-#include "model/MainState.h"
-#include "platform/CommandLine.h"
 #include "engine/ConversionProfile.h"
 #include "engine/ProgressMonitor.h"
 #include "model/QueueModel.h"
@@ -14,7 +12,6 @@
 
 namespace {
 
-using ConversionProfiles::FfmpegArgs;
 using ConversionProfiles::TargetFileFor;
 
 struct TargetCase
@@ -45,23 +42,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"InnerBlanksKept", "/clips/a b .flv", "/my out", "/my out/a b .avi"},
                       TargetCase{"NameThatIsAllExtension", "/clips/.flv", "/out", "/out/.avi"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FfmpegArgs, EveryPathComesBackWholeAfterSplitting)
-{
-    const QStringList paths{"/v/plain.flv", "/v/with space.flv", "/v/quo\"te.flv", "/v/back\\slash\\",
-                            "/v/$HOME;`id`|x.flv", "/v/-dash.flv", "/v/tab\there.flv"};
-    for (const QString& source : paths) {
-        const QString target = TargetFileFor(source, QStringLiteral("/out dir"));
-        const QStringList args = CommandLine::Split(FfmpegArgs(ConversionProfile::DivxAvi, source, target));
-        const QStringList expected = QStringList{"-nostdin", "-hide_banner", "-nostats", "-progress", "pipe:1", "-i", source}
-            + ConversionProfiles::OptionText(ConversionProfile::DivxAvi).split(' ') + QStringList{"-f", "avi", target};
-        EXPECT_EQ(args, expected) << source.toStdString();
-    }
-    // The text keeps its familiar shape: a leading blank and quoted paths.
-    EXPECT_EQ(FfmpegArgs(ConversionProfile::XvidAvi, "/v/a.flv", "/o/a.avi"),
-              " -nostdin -hide_banner -nostats -progress pipe:1 -i \"/v/a.flv\" -y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2"
-              " -b:v 900000 -c:v libxvid -r 25 -tag:v XVID -b:a 128000 -ar 44100 -ac 2 -f avi \"/o/a.avi\"");
-}
 
 TEST(ProgressText, ShareOfTheDurationTruncatedAndBelowDone)
 {

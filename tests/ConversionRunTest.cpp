@@ -2,7 +2,8 @@
 #include "engine/ConversionRun.h"
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
-#include "model/MainState.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
 #include "model/QueueModel.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
@@ -85,13 +86,12 @@ protected:
     {
         QDir().mkpath(src);
         QDir().mkpath(out);
-        StartUp::FindTools(s);
-        s.WorkDir = out;
-        ASSERT_FALSE(s.FfmpegExe.isEmpty()) << "ffmpeg is needed on PATH";
+        StartUp::FindTools(tools);
+        settings.WorkDir = out;
+        ASSERT_FALSE(tools.FfmpegExe.isEmpty()) << "ffmpeg is needed on PATH";
     }
 
     QueueModel& queue() { return q; }
-    MainState& state() { return s; }
     // A press on a conversion button: errors end in the error box, as at the window's handler.
     void press(ConversionProfile profile) { RunGuarded([&] { run.Begin(profile); }); }
 
@@ -118,7 +118,7 @@ protected:
     {
         return QTest::qWaitFor(
             [&] {
-                if (state().Busy)
+                if (run.busy())
                     return false;
                 for (int row = 0; row < queue().count(); ++row)
                     if (queue().progress(row) == QLatin1String("Pending"))
@@ -131,9 +131,9 @@ protected:
     // Queued as Add FLV File queues it: measured by the real probe.
     void queueMeasured(const QString& path)
     {
-        StartUp::UsePrivateTempFolder(s);
+        StartUp::UsePrivateTempFolder(tools);
         TFindFile finder;
-        QueueActions actions(s, q, finder);
+        QueueActions actions(settings, tools, q, finder);
         actions.AddFlvFile(path);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 60000));
         ASSERT_GT(q.count(), 0);
@@ -143,7 +143,7 @@ protected:
     // The real ffmpeg, quietly; false when it failed.
     bool ffmpeg(const QStringList& args)
     {
-        return QProcess::execute(s.FfmpegExe, QStringList{"-nostdin", "-loglevel", "error", "-y"} + args) == 0;
+        return QProcess::execute(tools.FfmpegExe, QStringList{"-nostdin", "-loglevel", "error", "-y"} + args) == 0;
     }
 
     QString tooltip(int row)
@@ -176,25 +176,21 @@ protected:
     Prompt::Script prompts;
     QString src = home.root() + QStringLiteral("/src");
     QString out = home.root() + QStringLiteral("/out");
-    MainState s;
+    Settings settings;
+    Tools tools;
     QueueModel q;
-    ConversionRun run{s, q};
+    ConversionRun run{settings, tools, q};
 };
 
 TEST_F(ConversionRunTest, DivxButtonConvertsWithTheDivxProfile)
 {
-    queue().append(flv(QStringLiteral("clip one.flv")), QStringLiteral("2"));
+    queue().append(flv(QStringLiteral("clip one.flv")), 2);
     press(ConversionProfile::DivxAvi);
 
     // What the run start leaves while ffmpeg works.
-    EXPECT_TRUE(state().Busy);
-    EXPECT_EQ(state().CurrentRow, 0);
-    EXPECT_EQ(state().SourceFile, src + "/clip one.flv");
-    EXPECT_EQ(state().TargetFile, out + "/clip one.avi");
-    EXPECT_TRUE(state().FfmpegArgs.contains("-c:v mpeg4 -r 25 -tag:v DIVX"));
-    EXPECT_EQ(state().OutputRate, 123.5);
-    EXPECT_EQ(state().ExpectedSize, 2 * 126464);
-    EXPECT_EQ(state().LastSize, 0);
+    EXPECT_TRUE(run.busy());
+    EXPECT_EQ(run.runningRows(), QList<int>{0});
+    EXPECT_EQ(queue().output(0), out + "/clip one.avi");
     ASSERT_NE(run.timer(), nullptr);
     // ffmpeg writes a file of ours that has no name in the folder until it has finished.
     EXPECT_EQ(run.timer()->Buddy(), run.partialFile());
@@ -218,7 +214,7 @@ TEST_F(ConversionRunTest, XvidRunKeepsItsProfileForEveryFile)
     const QString clip = flv(QStringLiteral("a.flv"));
     for (const char* name : {"a.flv", "b.flv", "c.flv"}) {
         QFile::copy(clip, src + QLatin1Char('/') + QLatin1String(name));
-        queue().append(src + QLatin1Char('/') + QLatin1String(name), QStringLiteral("2"));
+        queue().append(src + QLatin1Char('/') + QLatin1String(name), 2);
     }
     QSignalSpy finished(&run, &ConversionRun::rowFinished);
     press(ConversionProfile::XvidAvi);
@@ -239,7 +235,7 @@ TEST_F(ConversionRunTest, RunTakesOnlyPendingRowsTopToBottom)
     for (const char* name : {"done1", "second", "done3", "fourth"}) {
         const QString path = src + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".flv");
         QFile::copy(clip, path);
-        queue().append(path, QStringLiteral("2"));
+        queue().append(path, 2);
     }
     queue().setState(0, RowState::Done);
     queue().setState(2, RowState::Done);
@@ -259,8 +255,7 @@ TEST_F(ConversionRunTest, RunTakesOnlyPendingRowsTopToBottom)
 
     // A press with nothing left to do changes nothing and starts nothing.
     press(ConversionProfile::XvidAvi);
-    EXPECT_FALSE(state().Busy);
-    EXPECT_EQ(state().CurrentRow, -1);
+    EXPECT_FALSE(run.busy());
     EXPECT_EQ(run.runningProcessId(), 0);
     EXPECT_EQ(ended.size(), 2);
 }
@@ -278,9 +273,9 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
     ASSERT_TRUE(d.open(QIODevice::WriteOnly));
     d.write(damagedBytes);
     d.close();
-    queue().append(damaged, QStringLiteral("2"));
-    queue().append(src + QStringLiteral("/gone.flv"), QStringLiteral("2"));
-    queue().append(good, QStringLiteral("2"));
+    queue().append(damaged, 2);
+    queue().append(src + QStringLiteral("/gone.flv"), 2);
+    queue().append(good, 2);
 
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
@@ -295,8 +290,8 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
     EXPECT_EQ(digest(damaged), QCryptographicHash::hash(damagedBytes, QCryptographicHash::Sha1));
 
     for (const QString& workDir : {home.root() + QStringLiteral("/missing"), good}) {
-        state().WorkDir = workDir;
-        queue().append(good, QStringLiteral("2"));
+        settings.WorkDir = workDir;
+        queue().append(good, 2);
         const int row = queue().count() - 1;
         press(ConversionProfile::DivxAvi);
         ASSERT_TRUE(waitUntilIdle());
@@ -316,17 +311,17 @@ TEST_F(ConversionRunTest, NoSourceIsEverWritten)
     QFile::copy(clip, selfTarget);
     QFile::copy(clip, otherSource);
     const QByteArray before = digest(clip);
-    queue().append(selfTarget, QStringLiteral("2"));
-    queue().append(clip, QStringLiteral("2"));
-    queue().append(otherSource, QStringLiteral("2"));
+    queue().append(selfTarget, 2);
+    queue().append(clip, 2);
+    queue().append(otherSource, 2);
 
     // Two sources of the same name: the later gets a name of its own.
     QDir().mkpath(src + QStringLiteral("/other"));
     const QString twin = src + QStringLiteral("/other/twin.flv");
     MakeFlv(twin, 1.0, {32, 24});
     QFile::copy(clip, src + QStringLiteral("/twin.flv"));
-    queue().append(src + QStringLiteral("/twin.flv"), QStringLiteral("2"));
-    queue().append(twin, QStringLiteral("2"));
+    queue().append(src + QStringLiteral("/twin.flv"), 2);
+    queue().append(twin, 2);
 
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
@@ -350,23 +345,13 @@ TEST_F(ConversionRunTest, NoSourceIsEverWritten)
     EXPECT_EQ(queue().output(4), out + "/twin (2).avi");
 }
 
-TEST_F(ConversionRunTest, ARunStartThatCannotBeginLeavesTheRowPending)
-{
-    queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("abc"));
-    press(ConversionProfile::DivxAvi);
-    EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'abc' is not a valid integer value."});
-    EXPECT_EQ(queue().progress(0), "Pending");
-    EXPECT_FALSE(state().Busy);
-    EXPECT_EQ(run.runningProcessId(), 0);
-}
-
 TEST_F(ConversionRunTest, NoRunWithoutAnOutputFolder)
 {
-    queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("2"));
+    queue().append(flv(QStringLiteral("a.flv")), 2);
     for (const QString& none : {QString(), QStringLiteral("  ")}) {
-        state().WorkDir = none;
+        settings.WorkDir = none;
         press(ConversionProfile::DivxAvi);
-        EXPECT_FALSE(state().Busy);
+        EXPECT_FALSE(run.busy());
         EXPECT_EQ(queue().progress(0), "Pending");
     }
     EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
@@ -379,18 +364,18 @@ TEST_F(ConversionRunTest, MissingFfmpegIsNamedOnceAndNothingIsDone)
     // Started with a PATH that has no ffmpeg, as on a system without the package.
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(PathWithout({QStringLiteral("ffmpeg")}, home.root() + QStringLiteral("/bin"))));
-    StartUp::FindTools(s);
+    StartUp::FindTools(tools);
     qputenv("PATH", savedPath);
-    EXPECT_TRUE(s.FfmpegExe.isEmpty());
-    queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("2"));
-    queue().append(flv(QStringLiteral("b.flv")), QStringLiteral("2"));
+    EXPECT_TRUE(tools.FfmpegExe.isEmpty());
+    queue().append(flv(QStringLiteral("a.flv")), 2);
+    queue().append(flv(QStringLiteral("b.flv")), 2);
 
     press(ConversionProfile::XvidAvi);
     const QStringList errors = prompts.texts(Prompt::Kind::Error);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().contains("Cannot find the program \"ffmpeg\""));
     EXPECT_TRUE(errors.first().contains("package \"ffmpeg\""));
-    EXPECT_FALSE(s.Busy);
+    EXPECT_FALSE(run.busy());
     EXPECT_EQ(queue().progress(0), "Pending");
     EXPECT_EQ(queue().progress(1), "Pending");
     EXPECT_TRUE(QDir(out).isEmpty());
@@ -399,16 +384,16 @@ TEST_F(ConversionRunTest, MissingFfmpegIsNamedOnceAndNothingIsDone)
 TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
 {
     const QString clip = flv(QStringLiteral("a.flv"));
-    queue().append(clip, QStringLiteral("2"));
-    state().FfmpegExe = standIn(QStringLiteral("crash"));
+    queue().append(clip, 2);
+    tools.FfmpegExe = standIn(QStringLiteral("crash"));
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Failed");
     EXPECT_EQ(tooltip(0).section('\n', 0, 0), "ffmpeg was ended by signal 11 (SIGSEGV)");
 
     // Exit code 0 without an output is no success.
-    queue().append(clip, QStringLiteral("2"));
-    state().FfmpegExe = standIn(QStringLiteral("exit 0"));
+    queue().append(clip, 2);
+    tools.FfmpegExe = standIn(QStringLiteral("exit 0"));
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(1), "Failed");
@@ -421,17 +406,17 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     garbage.write(QByteArray(64, '\xAB'));
     garbage.close();
     garbage.setPermissions(garbage.permissions() | QFileDevice::ExeOwner);
-    queue().append(clip, QStringLiteral("2"));
-    state().FfmpegExe = notRunnable;
+    queue().append(clip, 2);
+    tools.FfmpegExe = notRunnable;
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(2), "Failed");
     EXPECT_TRUE(tooltip(2).contains("could not be started")) << tooltip(2).toStdString();
 
     // The real ffmpeg killed mid-file; the next row still converts.
-    state().FfmpegExe = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-    queue().append(flv(QStringLiteral("long.flv"), 4.0), QStringLiteral("5"));
-    queue().append(clip, QStringLiteral("2"));
+    tools.FfmpegExe = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    queue().append(flv(QStringLiteral("long.flv"), 4.0), 5);
+    queue().append(clip, 2);
     press(ConversionProfile::DivxAvi);
     const qint64 pid = run.runningProcessId();
     ASSERT_GT(pid, 0);
@@ -447,21 +432,19 @@ TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
 {
     // A stand-in that reports 30 s converted after a while, then closes its
     // report early and converts on silently.
-    state().FfmpegExe = standIn(QStringLiteral("report 1500 30000000 20000"));
-    queue().append(flv(QStringLiteral("a.flv")), QStringLiteral("61"));
-    queue().append(flv(QStringLiteral("b.flv")), QStringLiteral("2"));
+    tools.FfmpegExe = standIn(QStringLiteral("report 1500 30000000 20000"));
+    queue().append(flv(QStringLiteral("a.flv")), 61);
+    queue().append(flv(QStringLiteral("b.flv")), 2);
     press(ConversionProfile::DivxAvi);
-    ASSERT_TRUE(state().Busy);
+    ASSERT_TRUE(run.busy());
     const qint64 pid = run.runningProcessId();
     ASSERT_GT(pid, 0);
-    const QString args = state().FfmpegArgs;
 
     press(ConversionProfile::XvidAvi);
     press(ConversionProfile::DivxAvi);
     EXPECT_EQ(run.profile(), ConversionProfile::DivxAvi);
     EXPECT_EQ(run.runningProcessId(), pid);
-    EXPECT_EQ(state().CurrentRow, 0);
-    EXPECT_EQ(state().FfmpegArgs, args);
+    EXPECT_EQ(run.runningRows(), QList<int>{0});
     EXPECT_EQ(queue().progress(1), "Pending");
 
     EXPECT_TRUE(prompts.shown().empty());
@@ -470,7 +453,7 @@ TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
     TAdvancedTimer* timer = run.timer();
     ASSERT_TRUE(QTest::qWaitFor([&] { return timer->Intervals() >= 1; }, 5000));
     EXPECT_EQ(queue().progress(0), "Pending");
-    EXPECT_TRUE(state().Busy);
+    EXPECT_TRUE(run.busy());
 
     // A report comes: a tick shows the share of the probed duration, and keeps
     // it after the report has closed.
@@ -482,10 +465,10 @@ TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
     // The process's end, not the report, finishes the row.
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     ASSERT_TRUE(QTest::qWaitFor([&] { return queue().progress(0) == QLatin1String("Failed"); }, 5000));
-    EXPECT_EQ(state().CurrentRow, 1); // the next row started at once
+    EXPECT_EQ(run.runningRows(), QList<int>{1}); // the next row started at once
     ::kill(static_cast<pid_t>(run.runningProcessId()), SIGKILL);
     ASSERT_TRUE(waitUntilIdle());
-    EXPECT_FALSE(state().Busy);
+    EXPECT_FALSE(run.busy());
 }
 
 TEST_F(ConversionRunTest, ProgressIsFfmpegsOwnShareOfTheProbedDuration)
@@ -495,13 +478,13 @@ TEST_F(ConversionRunTest, ProgressIsFfmpegsOwnShareOfTheProbedDuration)
     const QString paced = home.root() + QStringLiteral("/paced-ffmpeg");
     QFile script(paced);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nexec \"%1\" -readrate 8 \"$@\"\n").arg(s.FfmpegExe).toUtf8());
+    script.write(QStringLiteral("#!/bin/sh\nexec \"%1\" -readrate 8 \"$@\"\n").arg(tools.FfmpegExe).toUtf8());
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-    s.FfmpegExe = paced;
+    tools.FfmpegExe = paced;
 
-    queue().append(flv(QStringLiteral("twenty.flv"), 20.0), QStringLiteral("21")); // as Add stores 20 s
-    queue().append(flv(QStringLiteral("unknown.flv")), QStringLiteral("0"));       // nothing to divide by
+    queue().append(flv(QStringLiteral("twenty.flv"), 20.0), 21); // as Add stores 20 s
+    queue().append(flv(QStringLiteral("unknown.flv")), 0);       // nothing to divide by
     QList<QStringList> shown(2);
     QObject::connect(&q, &QueueModel::dataChanged, [&](const QModelIndex& from, const QModelIndex& to) {
         for (int row = from.row(); row <= to.row() && row < 2; ++row)
@@ -538,7 +521,7 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     auto stall = [&](const QString& path) {
         QDir().mkpath(QFileInfo(path).path());
         stalled.push_back(std::make_unique<StalledSource>(path));
-        q.append(path, "11");
+        q.append(path, 11);
     };
     auto begun = [&](int first) {
         for (size_t i = first; i < stalled.size(); ++i)
@@ -555,12 +538,12 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
             all << q.progress(row);
         return all;
     };
-    s.Jobs = 2;
+    settings.Jobs = 2;
 
     // Two sources of one name start at the same moment, with a third waiting.
     stall(src + "/d1/a.flv");
     stall(src + "/d2/a.flv");
-    q.append(flv("c.flv"), "2");
+    q.append(flv("c.flv"), 2);
     press(ConversionProfile::DivxAvi);
     EXPECT_EQ(run.runningRows(), (QList<int>{0, 1}));
     EXPECT_EQ(q.output(0), out + "/a.avi");
@@ -577,7 +560,7 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     EXPECT_EQ(q.progress(0), "Failed");
     EXPECT_EQ(run.runningRows(), QList<int>{1});
     EXPECT_EQ(run.runningProcessIds(), QList<qint64>{pids[1]});
-    EXPECT_TRUE(s.Busy);
+    EXPECT_TRUE(run.busy());
     stalled[1]->close(); // its source ends, and so does its conversion, well
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(states(), (QStringList{"Failed", "Done", "Done"}));
@@ -586,13 +569,13 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     // Stopping ends every running conversion, group and file, and starts nothing.
     stall(src + "/d3/e.flv");
     stall(src + "/d4/f.flv");
-    q.append(src + "/c.flv", "2");
+    q.append(src + "/c.flv", 2);
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(begun(2));
     const QList<qint64> stopped = run.runningProcessIds();
     ASSERT_EQ(stopped.size(), 2);
     run.Abort();
-    EXPECT_FALSE(s.Busy);
+    EXPECT_FALSE(run.busy());
     EXPECT_TRUE(run.runningRows().isEmpty());
     for (const qint64 pid : stopped)
         EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0) << "ffmpeg " << pid << " outlived the stop";
@@ -676,10 +659,10 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
     // The real ffmpeg, told to scale to an odd size after the profile's own filters.
     const QString oddScaling = QStringLiteral("#!/bin/sh\nn=$#; i=0\nfor a; do\n  i=$((i+1))\n  [ $i -eq 1 ] && set --\n"
                                               "  [ $i -eq $n ] && set -- \"$@\" -s 63x47\n  set -- \"$@\" \"$a\"\ndone\n"
-                                              "exec '%1' \"$@\"\n").arg(s.FfmpegExe);
+                                              "exec '%1' \"$@\"\n").arg(tools.FfmpegExe);
     // The real ffmpeg as a user who may not read the source; the folders on its way are open to all.
     const QString unprivileged =
-        QStringLiteral("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '%1' \"$@\"\n").arg(s.FfmpegExe);
+        QStringLiteral("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '%1' \"$@\"\n").arg(tools.FfmpegExe);
     const QString bin = home.root() + QStringLiteral("/bin");
     QDir().mkpath(bin);
     const QByteArray savedPath = qgetenv("PATH");
@@ -690,8 +673,8 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
         f.write(script.toUtf8());
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
-        StartUp::FindTools(s);
-        return s.FfmpegExe == bin + "/ffmpeg";
+        StartUp::FindTools(tools);
+        return tools.FfmpegExe == bin + "/ffmpeg";
     };
 
     const struct
@@ -756,8 +739,8 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         return to;
     };
     // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
-    const QString ffmpeg = s.FfmpegExe;
-    const QString mediainfo = s.MediaInfoExe;
+    const QString ffmpeg = tools.FfmpegExe;
+    const QString mediainfo = tools.MediaInfoExe;
     // A mediainfo that never answers, and says who it is.
     const QString silentReader = home.root() + QStringLiteral("/silent-mediainfo");
     const QString readerPid = home.root() + QStringLiteral("/reader.pid");
@@ -775,7 +758,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     const QByteArray head = StalledSource::HeadOf(clips + "/long.flv");
     auto stall = [&] {
         stalled = std::make_unique<StalledSource>(src + "/long.flv");
-        q.append(src + "/long.flv", "11");
+        q.append(src + "/long.flv", 11);
     };
     auto begun = [&] {
         return stalled->feed(head)
@@ -795,22 +778,22 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     const Case cases[] = {
         {"two sources of one name in different folders",
          [&] {
-             q.append(copyAs("one.flv", src + "/d1/a.flv"), "2");
-             q.append(copyAs("two.flv", src + "/d2/a.flv"), "3");
+             q.append(copyAs("one.flv", src + "/d1/a.flv"), 2);
+             q.append(copyAs("two.flv", src + "/d2/a.flv"), 3);
          },
          {}, {"Done", "Done"}, {{"a.avi", "avi|1"}, {"a (2).avi", "avi|2"}}, "^$"},
         {"a failing source over an older file of its output's name",
          [&] {
              put(out + "/bad.avi", older);
              put(src + "/bad.flv", "FLV but nothing after");
-             q.append(src + "/bad.flv", "2");
+             q.append(src + "/bad.flv", 2);
          },
          {}, {"Failed"}, {{"bad.avi", "kept"}}, "/bad\\.flv: Invalid data found when processing input$"},
         {"ffmpeg killed mid-file over an older file",
          [&] {
              put(out + "/long.avi", older);
              stall();
-             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+             q.append(copyAs("one.flv", src + "/one.flv"), 2);
          },
          [&] {
              ASSERT_TRUE(begun());
@@ -820,7 +803,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         {"the output folder deleted mid-run",
          [&] {
              stall();
-             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+             q.append(copyAs("one.flv", src + "/one.flv"), 2);
          },
          [&] {
              ASSERT_TRUE(begun());
@@ -832,15 +815,15 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
          [&] {
              // A small filesystem of its own, where mounting is allowed.
              mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=12k", "tmpfs", out}) == 0;
-             q.append(copyAs("two.flv", src + "/two.flv"), "3");
+             q.append(copyAs("two.flv", src + "/two.flv"), 3);
          },
          {}, {"Failed"}, {}, "No space left on device$"},
         {"the run stopped mid-file, ffmpeg behind a wrapper",
          [&] {
-             s.FfmpegExe = wrapper;
+             tools.FfmpegExe = wrapper;
              put(out + "/long.avi", older);
              stall();
-             q.append(copyAs("one.flv", src + "/one.flv"), "2");
+             q.append(copyAs("one.flv", src + "/one.flv"), 2);
          },
          [&] {
              ASSERT_TRUE(begun());
@@ -859,10 +842,10 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
          {"Failed", "Pending"}, {{"long.avi", "kept"}}, "^The conversion was stopped$"},
         {"the run stopped while the output is read",
          [&] {
-             s.MediaInfoExe = silentReader;
+             tools.MediaInfoExe = silentReader;
              QFile::remove(readerPid);
-             q.append(copyAs("one.flv", src + "/one.flv"), "2");
-             q.append(copyAs("two.flv", src + "/two.flv"), "3");
+             q.append(copyAs("one.flv", src + "/one.flv"), 2);
+             q.append(copyAs("two.flv", src + "/two.flv"), 3);
          },
          [&] {
              ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(readerPid).size() > 0; }, 30000));
@@ -878,8 +861,8 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         startAfresh();
-        s.FfmpegExe = ffmpeg;
-        s.MediaInfoExe = mediainfo;
+        tools.FfmpegExe = ffmpeg;
+        tools.MediaInfoExe = mediainfo;
         c.arrange();
         if (QByteArray(c.name).contains("full") && !mounted) {
             std::cout << "[ SKIPPED  ] the output folder full: no filesystem can be mounted here\n";
@@ -893,7 +876,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         press(ConversionProfile::DivxAvi);
         if (c.during)
             c.during();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !s.Busy; }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !run.busy(); }, 60000));
         stalled.reset();
 
         expectStatesAndReason(c.states, c.reason);
@@ -918,7 +901,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
     // One name a case: the run keeps the names its rows were given.
     auto stall = [&](const QString& name) {
         stalled = std::make_unique<StalledSource>(src + QLatin1Char('/') + name);
-        q.append(src + QLatin1Char('/') + name, "11");
+        q.append(src + QLatin1Char('/') + name, 11);
     };
     auto begun = [&] {
         return stalled->feed(head) && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
@@ -929,7 +912,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("FLV but nothing after");
         f.close();
-        q.append(bad, "2");
+        q.append(bad, 2);
     };
     // Ended: gone, or a zombie whose end the program has not yet seen.
     auto ended = [](qint64 pid) {
@@ -954,7 +937,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
         {"a converting row stopped",
          [&] {
              stall("long.flv");
-             q.append(src + "/one.flv", "2");
+             q.append(src + "/one.flv", 2);
          },
          [&] {
              ASSERT_TRUE(begun());
@@ -1015,10 +998,10 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
         press(ConversionProfile::DivxAvi);
         if (c.during)
             c.during();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !s.Busy; }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !run.busy(); }, 60000));
         if (c.again) {
             c.again();
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !s.Busy; }, 60000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !run.busy(); }, 60000));
         }
         stalled.reset();
 

@@ -77,9 +77,10 @@ TEST_F(Drop, QueuesFlvFilesAndFoldersAsTheAddButtonsWould)
 TEST_F(Drop, RefusedWithoutFlvFilesOrWhileBusy)
 {
     EXPECT_FALSE(drop({"notes.txt"}));
-    frm.state().Busy = true;
+    frm.queue().append(media + "/a.flv", 2);
+    ASSERT_TRUE(StartWaitingRun(frm, media));
     EXPECT_FALSE(drop({"a.flv", "sub"}));
-    EXPECT_EQ(frm.queue().count(), 0);
+    EXPECT_EQ(frm.queue().count(), 1);
     EXPECT_TRUE(prompts.shown().empty());
 }
 
@@ -105,10 +106,10 @@ TEST_F(Drop, DroppedFilesConvertFromTheXvidButton)
     const QPoint button = frm.EzRgnBtn4->geometry().center();
     QTest::mouseMove(frm.windowHandle(), button);
     QTest::mouseClick(frm.windowHandle(), Qt::LeftButton, {}, button);
-    EXPECT_TRUE(frm.state().Busy);
+    EXPECT_TRUE(frm.session().busy());
     EXPECT_TRUE(QTest::qWaitFor([this] { return frm.queue().progress(0) == "Done"; }, 60000))
         << frm.queue().progress(0).toStdString();
-    EXPECT_FALSE(frm.state().Busy);
+    EXPECT_FALSE(frm.session().busy());
 }
 
 } // namespace

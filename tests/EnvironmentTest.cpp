@@ -2,7 +2,8 @@
 // set up: odd TMPDIR and PATH values, and tools that pose or cannot run.
 #include "app/StartUp.h"
 #include "engine/ConversionRun.h"
-#include "model/MainState.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
 #include "model/QueueModel.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
@@ -164,22 +165,23 @@ TEST(Environment, OddTmpdirAndPathNeitherMisplaceFilesNorRunTheWrongTool)
         row.arrange(s);
 
         Prompt::Script prompts;
-        MainState state;
-        StartUp::Run(state);
+        Settings state;
+        Tools stateTools;
+        StartUp::Run(state, stateTools);
         // The process's own folder, inside the private one.
-        EXPECT_EQ(QFileInfo(state.TempDir.chopped(1)).path() + "/",
+        EXPECT_EQ(QFileInfo(stateTools.TempDir.chopped(1)).path() + "/",
                   row.tempUnderTmp ? tmpUnderTmp : freshTmp + "/vantrel-" + uid + "/");
-        EXPECT_TRUE(QFileInfo(state.TempDir).isDir());
+        EXPECT_TRUE(QFileInfo(stateTools.TempDir).isDir());
         EXPECT_FALSE(QFileInfo::exists("/vantrel-" + uid)) << "never at the filesystem root";
         EXPECT_TRUE(prompts.shown().empty());
-        for (const QString& tool : {state.FfmpegExe, state.MediaInfoExe})
+        for (const QString& tool : {stateTools.FfmpegExe, stateTools.MediaInfoExe})
             EXPECT_TRUE(tool.isEmpty() || QFileInfo(tool).isAbsolute()) << tool.toStdString();
         if (row.tempUnderTmp)
             continue; // the probe's files are not put in the real /tmp
 
         QueueModel queue;
         TFindFile finder;
-        QueueActions actions(state, queue, finder);
+        QueueActions actions(state, stateTools, queue, finder);
         RunGuarded([&] { actions.AddFlvFile(clip); });
         ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 60000));
         if (row.addError) {
@@ -191,15 +193,15 @@ TEST(Environment, OddTmpdirAndPathNeitherMisplaceFilesNorRunTheWrongTool)
             continue;
         }
         ASSERT_EQ(queue.count(), 1) << (prompts.shown().empty() ? "" : prompts.shown().front().text.toStdString());
-        EXPECT_EQ(queue.duration(0), "2");
+        EXPECT_EQ(queue.seconds(0), 2);
 
         state.WorkDir = out;
-        ConversionRun run(state, queue);
+        ConversionRun run(state, stateTools, queue);
         RunGuarded([&] { run.Begin(ConversionProfile::DivxAvi); });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.Busy; }, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !run.busy(); }, 60000));
         if (row.failReason) {
             EXPECT_EQ(queue.state(0), RowState::Failed);
-            EXPECT_TRUE(queue.failureDetail(0).startsWith("The program \"ffmpeg\" (" + state.FfmpegExe + ")"))
+            EXPECT_TRUE(queue.failureDetail(0).startsWith("The program \"ffmpeg\" (" + stateTools.FfmpegExe + ")"))
                 << queue.failureDetail(0).toStdString();
             EXPECT_TRUE(queue.failureDetail(0).contains(QLatin1String(row.failReason)))
                 << queue.failureDetail(0).toStdString();

@@ -185,7 +185,7 @@ TEST_F(OpenWith, PathsWaitForAProbeAndAreQueuedWhileBusy)
     EXPECT_EQ(QueuedPaths(frm.queue()), (QStringList{a, b}));
 
     // While a conversion runs the buttons' actions do nothing, but given paths queue.
-    frm.state().Busy = true;
+    ASSERT_TRUE(StartWaitingRun(frm, QFileInfo(a).path()));
     frm.AddFlvFile(a);
     frm.OpenPaths({c});
     EXPECT_TRUE(settled(frm, frm.queue(), 3));

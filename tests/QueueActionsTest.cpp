@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "app/StartUp.h"
-#include "model/MainState.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
@@ -109,8 +110,8 @@ protected:
     {
         finder.Filter = QStringLiteral("*.flv");
         finder.Recurse = false;
-        StartUp::UsePrivateTempFolder(s);
-        StartUp::FindTools(s);
+        StartUp::UsePrivateTempFolder(tools);
+        StartUp::FindTools(tools);
         QObject::connect(&actions, &QueueActions::fileChosen, &actions, [this](const QString& p) { filesChosen << p; });
         QObject::connect(&actions, &QueueActions::folderChosen, &actions,
                          [this](const QString& f) { foldersChosen << f; });
@@ -118,10 +119,11 @@ protected:
                          [this](const QString& f) { foldersStored << f; });
     }
 
-    MainState s;
+    Settings s;
+    Tools tools;
     QueueModel q;
     TFindFile finder;
-    QueueActions actions{s, q, finder};
+    QueueActions actions{s, tools, q, finder};
     QStringList filesChosen;   // Edit1
     QStringList foldersChosen; // Edit2
     QStringList foldersStored; // Edit4
@@ -161,7 +163,7 @@ TEST_F(Queue, AddFlvFileProbesAndQueuesFilesWithOddNames)
         ASSERT_EQ(q.count(), names.indexOf(name) + 1) << name.toStdString();
         const int row = q.count() - 1;
         EXPECT_EQ(q.path(row), path);
-        EXPECT_EQ(q.duration(row), "2") << "1 s of video, plus one";
+        EXPECT_EQ(q.seconds(row), 2) << "1 s of video, plus one";
         EXPECT_EQ(q.cell(row, QueueModel::ColFileName), NamePart(name));
         EXPECT_EQ(q.progress(row), "Pending");
     }
@@ -290,7 +292,7 @@ TEST_F(Queue, AddFolderSideBySideGivesTheRowsAndMessagesOfOneAtATime)
             o = {q.PathList(), q.DurationList(), prompts.texts(Prompt::Kind::Message),
                  prompts.texts(Prompt::Kind::Error)};
             // Probes side by side leave nothing behind, even those past the stop.
-            EXPECT_EQ(QDir(s.TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{}) << jobs;
+            EXPECT_EQ(QDir(tools.TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{}) << jobs;
             expectAligned();
         }
         EXPECT_TRUE(byJobs[0] == byJobs[1]) << byJobs[1].paths.join(' ').toStdString() << " / "
@@ -382,9 +384,9 @@ TEST_F(Queue, MissingMediaInfoIsNamedWithItsPackage)
 {
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(PathWithout({"mediainfo"}, home.root() + "/bin")));
-    StartUp::FindTools(s);
+    StartUp::FindTools(tools);
     qputenv("PATH", savedPath);
-    ASSERT_EQ(s.MediaInfoExe, "");
+    ASSERT_EQ(tools.MediaInfoExe, "");
 
     addFile(clip("a.flv"));
     addFolder(media);
@@ -400,9 +402,9 @@ TEST_F(Queue, MissingMediaInfoIsNamedWithItsPackage)
 TEST_F(Queue, EveryActionIsInertWhileBusy)
 {
     OpenedUrls opened;
-    q.append(clip("a.flv"), "2");
+    q.append(clip("a.flv"), 2);
     s.WorkDir = media + "/work";
-    s.Busy = true;
+    actions.setBusyCheck([] { return true; });
     const std::array<int, 4> widths{40, 154, 65, 156};
 
     addFile(media + "/a.flv");
@@ -520,7 +522,7 @@ TEST_F(QueueWindow, AddFolderButtonGoesThroughTheFolderDialog)
     frm->Button2Click();
     settle();
     EXPECT_EQ(prompts.texts(Prompt::Kind::Folder), QStringList{Caption});
-    EXPECT_EQ(frm->state().LastFolder, folder);
+    EXPECT_EQ(frm->session().settings().LastFolder, folder);
     EXPECT_EQ(frm->Edit2->text(), folder);
     EXPECT_EQ(frm->Edit1->text(), "");
     EXPECT_EQ(frm->FindFile1->Files, QStringList{path});
@@ -530,14 +532,14 @@ TEST_F(QueueWindow, AddFolderButtonGoesThroughTheFolderDialog)
 
 TEST_F(QueueWindow, ButtonsListClicksAndKeysAreInertWhileBusy)
 {
-    q().append(clip("a.flv"), "2");
+    q().append(clip("a.flv"), 2);
     frm->ListView1->selectionModel()->select(q().index(0, 0),
                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    frm->state().Busy = true;
+    ASSERT_TRUE(StartWaitingRun(*frm, media));
     prompts.answerFile(media + "/a.flv");
     prompts.answerFolder(media);
     prompts.answerFolder(media);
-    const QString workDir = frm->state().WorkDir;
+    const QString workDir = frm->session().settings().WorkDir;
 
     frm->Button1Click();
     frm->Button2Click();
@@ -548,8 +550,8 @@ TEST_F(QueueWindow, ButtonsListClicksAndKeysAreInertWhileBusy)
 
     EXPECT_TRUE(prompts.shown().empty());
     EXPECT_EQ(q().count(), 1);
-    EXPECT_EQ(frm->state().LastFolder, "");
-    EXPECT_EQ(frm->state().WorkDir, workDir);
+    EXPECT_EQ(frm->session().settings().LastFolder, "");
+    EXPECT_EQ(frm->session().settings().WorkDir, workDir);
     EXPECT_EQ(frm->Edit1->text(), "");
     EXPECT_EQ(frm->Edit2->text(), "");
 }
@@ -558,7 +560,7 @@ TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
 {
     OpenedUrls opened;
     for (const char* name : {"a.flv", "b.flv", "c.flv"})
-        q().append(media + "/" + name, "2");
+        q().append(media + "/" + name, 2);
     q().setState(0, RowState::Done);
     q().setConvertedFile(0, "AVI");
 
@@ -566,7 +568,7 @@ TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
     clickList(0, 100);
     clickList(0, 300);
     clickList(0, 430); // DEL of a finished row: nothing
-    const QString work = frm->state().WorkDir;
+    const QString work = frm->session().settings().WorkDir;
     EXPECT_EQ(opened.paths, (QStringList{media + "/a.flv", work.endsWith('/') ? work : work + '/'}));
     EXPECT_EQ(q().count(), 3);
 
@@ -579,8 +581,8 @@ TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
     EXPECT_EQ(q().PathList(), QStringList{media + "/a.flv"});
 
     // A double click is one click.
-    q().append(media + "/d.flv", "2");
-    q().append(media + "/e.flv", "2");
+    q().append(media + "/d.flv", 2);
+    q().append(media + "/e.flv", 2);
     clickList(1, 20);
     {
         // What the platform delivers: press, release, press, double click, release.
@@ -607,7 +609,7 @@ TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
     // A finished file's folder is where it was written, though the output folder changed since.
     opened.paths.clear();
     q().setOutput(0, media + "/earlier/a.avi");
-    frm->state().WorkDir = media + "/later";
+    frm->session().settings().WorkDir = media + "/later";
     clickList(0, 400); // the converted cell, column 0 still widened
     EXPECT_EQ(opened.paths, QStringList{media + "/earlier/"});
     expectAligned();
@@ -616,7 +618,7 @@ TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
 TEST_F(QueueWindow, DeleteKeyRemovesTheSelectedRowWhateverItsState)
 {
     for (const char* name : {"a.flv", "b.flv"})
-        q().append(media + "/" + name, "2");
+        q().append(media + "/" + name, 2);
     q().setState(1, RowState::Done);
     frm->ListView1->setFocus();
 
@@ -637,7 +639,7 @@ TEST_F(QueueWindow, OneDeleteRemovesOneRowAndABlankClickActsOnNone)
         while (q().count() > 0)
             q().remove(0);
         for (int i = 0; i < rows; ++i)
-            q().append(media + QStringLiteral("/%1.flv").arg(i), "2");
+            q().append(media + QStringLiteral("/%1.flv").arg(i), 2);
     };
     const auto selected = [&] { return frm->ListView1->selectionModel()->selectedRows().size(); };
     // Under the last of three rows, where no row is.
@@ -681,7 +683,7 @@ TEST_F(QueueWindow, BrowseButtonGoesThroughTheFolderDialogAndShowsTheOutputFolde
     EXPECT_EQ(QSettings(home.configFile(), QSettings::IniFormat).value("WorkDir").toString(), out);
     EXPECT_EQ(frm->Edit4->text(), out);
     EXPECT_EQ(frm->Edit3->text(), out);
-    EXPECT_EQ(frm->state().WorkDir, out);
+    EXPECT_EQ(frm->session().settings().WorkDir, out);
 
     // A settings store that cannot be written: the folder is still used and
     // shown for this session, and the user is told it will not be remembered.
@@ -691,7 +693,7 @@ TEST_F(QueueWindow, BrowseButtonGoesThroughTheFolderDialogAndShowsTheOutputFolde
     frm->Button3Click();
     EXPECT_EQ(frm->Edit4->text(), media);
     EXPECT_EQ(frm->Edit3->text(), media);
-    EXPECT_EQ(frm->state().WorkDir, media);
+    EXPECT_EQ(frm->session().settings().WorkDir, media);
     EXPECT_EQ(prompts.texts(Prompt::Kind::Message).size(), 1);
 }
 
@@ -716,7 +718,7 @@ TEST_F(QueueWindow, LinkColumnsAreBlueAndUnderlined)
     {
         using QueueCellDelegate::initStyleOption;
     } delegate;
-    q().append(media + "/a.flv", "2");
+    q().append(media + "/a.flv", 2);
     for (int column = 0; column < QueueModel::ColumnCount; ++column) {
         QStyleOptionViewItem option;
         option.initFrom(frm->ListView1);

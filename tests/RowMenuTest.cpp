@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         QDir().mkpath(out);
-        frm.state().WorkDir = out;
+        frm.session().settings().WorkDir = out;
         frm.show();
         frm.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
@@ -90,19 +90,19 @@ TEST_F(RowMenu, OffersWhatTheRowAllowsAndEscapeStopsTheRun)
     bad.write("FLV but nothing after");
     bad.close();
     QueueModel& q = frm.queue();
-    q.append(src + "/done.flv", "2");
-    q.append(src + "/bad.flv", "2");
+    q.append(src + "/done.flv", 2);
+    q.append(src + "/bad.flv", 2);
     frm.EzRgnBtn3Click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.state().Busy; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.session().busy(); }, 60000));
     ASSERT_EQ(states(), (QStringList{"Done", "Failed"}));
 
     // Two conversions that wait on their sources, and a row that waits its turn.
     StalledSource first(src + "/e.flv");
     StalledSource second(src + "/f.flv");
-    q.append(src + "/e.flv", "11");
-    q.append(src + "/f.flv", "11");
-    q.append(src + "/done.flv", "2");
-    frm.state().Jobs = 2;
+    q.append(src + "/e.flv", 11);
+    q.append(src + "/f.flv", 11);
+    q.append(src + "/done.flv", 2);
+    frm.session().settings().Jobs = 2;
     frm.EzRgnBtn3Click();
     ASSERT_EQ(frm.conversion().runningRows(), (QList<int>{2, 3}));
 
@@ -151,7 +151,7 @@ TEST_F(RowMenu, OffersWhatTheRowAllowsAndEscapeStopsTheRun)
     prompts.answerQuestion(true);
     QTest::keyClick(frm.ListView1, Qt::Key_Escape);
     EXPECT_EQ(prompts.texts(Prompt::Kind::Question).size(), 2);
-    EXPECT_FALSE(frm.state().Busy);
+    EXPECT_FALSE(frm.session().busy());
     for (const qint64 pid : pids)
         EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0) << "ffmpeg " << pid << " outlived the stop";
     EXPECT_EQ(states(), (QStringList{"Done", "Pending", "Failed", "Failed", "Pending"}));

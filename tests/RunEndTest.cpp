@@ -81,7 +81,7 @@ protected:
     {
         QDir().mkpath(src);
         QDir().mkpath(out);
-        frm.state().WorkDir = out;
+        frm.session().settings().WorkDir = out;
         ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon is needed";
         QDBusConnection service = bus.connect(QStringLiteral("notification-service"));
         ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications,
@@ -104,7 +104,7 @@ protected:
         const QString path = home.root() + QStringLiteral("/slow-ffmpeg");
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("#!/bin/sh\nsleep 1\nexec \"%1\" \"$@\"\n").arg(frm.state().FfmpegExe).toUtf8());
+        f.write(QStringLiteral("#!/bin/sh\nsleep 1\nexec \"%1\" \"$@\"\n").arg(frm.session().tools().FfmpegExe).toUtf8());
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
         return path;
@@ -127,14 +127,14 @@ protected:
 
 TEST_F(RunEnd, BusyLookPathsQueuedDuringTheRunAndTheNoticeAtItsEnd)
 {
-    frm.queue().append(flv(QStringLiteral("one.flv")), QStringLiteral("2"));
-    frm.queue().append(src + QStringLiteral("/gone.flv"), QStringLiteral("2")); // ffmpeg fails on it
+    frm.queue().append(flv(QStringLiteral("one.flv")), 2);
+    frm.queue().append(src + QStringLiteral("/gone.flv"), 2); // ffmpeg fails on it
     const QString late = flv(QStringLiteral("late.flv"));
-    frm.state().FfmpegExe = slowFfmpeg();
+    frm.session().tools().FfmpegExe = slowFfmpeg();
     QObject::connect(&frm.conversion(), &ConversionRun::runEnded, [&] { ++ended; });
 
     frm.EzRgnBtn3Click();
-    ASSERT_TRUE(frm.state().Busy);
+    ASSERT_TRUE(frm.session().busy());
     // Every button that does nothing now looks so; the conversion buttons dimmed from their own pictures.
     for (QPushButton* b : {frm.Button1, frm.Button2, frm.Button3})
         EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
@@ -186,7 +186,7 @@ TEST_F(RunEnd, NoNoticeWhileTheWindowIsActiveOrWithoutABus)
             frm.setNotifier(MakeDesktopNotifier(QStringLiteral("nowhere")));
         }
         ended = 0;
-        frm.queue().append(flv(QStringLiteral("%1.flv").arg(frm.queue().count())), QStringLiteral("2"));
+        frm.queue().append(flv(QStringLiteral("%1.flv").arg(frm.queue().count())), 2);
         frm.EzRgnBtn4Click();
         ASSERT_TRUE(runEnds());
         EXPECT_EQ(frm.queue().progress(frm.queue().count() - 1), QStringLiteral("Done"));

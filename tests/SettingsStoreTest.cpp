@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
-#include "model/MainState.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 #include "support/TestEnv.h"
@@ -97,8 +98,9 @@ TEST(SettingsStore, UnwritableOrDamagedFilesKeepTheirValuesAndBytes)
             if (c.readOnlyFolder)
                 ::chmod(QFile::encodeName(QFileInfo(home.configFile()).path()).constData(), 0555);
             Prompt::Script prompts;
-            MainState state;
-            const QString shown = StartUp::Run(state);
+            Settings state;
+            Tools stateTools;
+            const QString shown = StartUp::Run(state, stateTools);
             // A file the program cannot use is told once, naming it; one it cannot write is told at Browse.
             const QStringList told = prompts.texts(Prompt::Kind::Message);
             const QString damage = QStringLiteral("The settings file \"%1\" is damaged. The output folder will not be "

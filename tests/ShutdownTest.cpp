@@ -156,8 +156,8 @@ protected:
             QFile f(whole);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
-        frm.state().WorkDir = out;
-        frm.queue().append(source.made() ? sourcePath : QString(), QStringLiteral("10"));
+        frm.session().settings().WorkDir = out;
+        frm.queue().append(source.made() ? sourcePath : QString(), 10);
         frm.EzRgnBtn3Click();
         return bytes.left(bytes.size() * 8 / 10);
     }
@@ -186,10 +186,10 @@ TEST_F(Shutdown, DestroyEndsItsConversionDeletesItsProbeFolderAndKeepsTheRest)
         ASSERT_GT(ffmpeg, 0);
         EXPECT_TRUE(source.feed(head));
         EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFile()); }, 60000));
-        frm.state().FfmpegExe = tools + QStringLiteral("ffmpeg");
-        frm.state().MediaInfoExe = tools + QStringLiteral("mediainfo");
-        frm.state().AppDir = tools;
-        ownFolder = frm.state().TempDir;
+        frm.session().tools().FfmpegExe = tools + QStringLiteral("ffmpeg");
+        frm.session().tools().MediaInfoExe = tools + QStringLiteral("mediainfo");
+        frm.session().settings().AppDir = tools;
+        ownFolder = frm.session().tools().TempDir;
         EXPECT_EQ(QFileInfo(ownFolder.chopped(1)).path() + QLatin1Char('/'), tempDir);
         // What probes left, as a failed read leaves open.bat.
         for (const char* name : {"open.bat", "open-2.bat", "duration_time-2.txt"})
@@ -222,7 +222,7 @@ TEST_F(Shutdown, DestroyWithoutATempFolderTouchesNothingElse)
     writeFile(home.root() + QStringLiteral("/open.bat"));
     {
         TfrmMain frm;
-        frm.state().TempDir.clear();
+        frm.session().tools().TempDir.clear();
     }
     QDir::setCurrent(saved);
     EXPECT_TRUE(QFile::exists(home.root() + QStringLiteral("/open.bat")));
@@ -288,7 +288,7 @@ TEST_F(Shutdown, CloseWithNothingToEndOrDeleteStillEndsWithCodeZero)
     EXPECT_EXIT(
         {
             TfrmMain frm;
-            QDir(frm.state().TempDir).removeRecursively();
+            QDir(frm.session().tools().TempDir).removeRecursively();
             clickClose(frm);
         },
         ::testing::ExitedWithCode(0), "");
@@ -319,8 +319,8 @@ TEST_F(Shutdown, CloseWhileAFolderIsMeasuredEndsItsProbes)
     EXPECT_EXIT(
         {
             TfrmMain frm;
-            frm.state().MediaInfoExe = fake;
-            frm.state().Jobs = 4;
+            frm.session().tools().MediaInfoExe = fake;
+            frm.session().settings().Jobs = 4;
             frm.AddFolder(folder);
             // Every slot hangs in a probe of its own before Close is pressed.
             if (!QTest::qWaitFor([&] { return readFile(pids).count(QLatin1Char('\n')) == 4; }, 60000))

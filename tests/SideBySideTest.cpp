@@ -130,14 +130,14 @@ TEST(SideBySide, CopiesAtOnceEachConvertEveryFileOnce)
              TfrmMain frm;
              FrontEnd copy(vantrel, {QStringLiteral("--convert-to"), QStringLiteral("divx"), QStringLiteral("--jobs"),
                                      QStringLiteral("4"), QStringLiteral("--outdir"), out, root + QStringLiteral("/a")});
-             frm.state().Jobs = 4;
+             frm.session().settings().Jobs = 4;
              frm.AddFolder(root + QStringLiteral("/b"));
              ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.AddingFiles(); }, Patience));
              EXPECT_TRUE(prompts.shown().empty()) << prompts.shown().front().text.toStdString();
              ASSERT_EQ(frm.queue().count(), Clips);
              for (int row = 0; row < Clips; ++row) {
                  EXPECT_EQ(frm.queue().path(row), added.at(row));
-                 EXPECT_EQ(frm.queue().duration(row), QStringLiteral("2")); // mediainfo counts the one-second clip so
+                 EXPECT_EQ(frm.queue().seconds(row), 2); // mediainfo counts the one-second clip so
              }
              EXPECT_EQ(copy.end(), 0);
              ExpectAllConverted(converted, out, copy.printed());

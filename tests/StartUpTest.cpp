@@ -41,8 +41,9 @@ protected:
 
 TEST_F(StartUpRun, FirstRunWritesBothValuesAndMakesBothFolders)
 {
-    MainState s;
-    const QString shown = StartUp::Run(s);
+    Settings s;
+    Tools found;
+    const QString shown = StartUp::Run(s, found);
     const QString work = home.documents() + "/VANTREL/";
     const QString tools = home.data() + "/VANTREL/";
     EXPECT_EQ(stored(home, "WorkDir"), work);
@@ -53,7 +54,6 @@ TEST_F(StartUpRun, FirstRunWritesBothValuesAndMakesBothFolders)
     // An empty home gets its Documents and data folders, as a desktop would have them.
     EXPECT_TRUE(QFileInfo(work).isDir());
     EXPECT_TRUE(QFileInfo(tools).isDir());
-    EXPECT_FALSE(s.Busy);
     EXPECT_TRUE(s.LastFolder.isEmpty());
     EXPECT_TRUE(prompts.shown().empty());
 }
@@ -66,8 +66,9 @@ TEST_F(StartUpRun, LaterRunKeepsTheStoredWorkFolderAndRewritesAppDir)
     store(home, "WorkDir", chosen);
     store(home, "AppDir", "/somewhere/else/");
 
-    MainState s;
-    EXPECT_EQ(StartUp::Run(s), chosen);
+    Settings s;
+    Tools tools;
+    EXPECT_EQ(StartUp::Run(s, tools), chosen);
     EXPECT_EQ(stored(home, "WorkDir"), chosen);
     EXPECT_EQ(stored(home, "AppDir"), home.data() + "/VANTREL/");
     EXPECT_EQ(s.WorkDir, chosen);
@@ -96,8 +97,9 @@ TEST_F(StartUpRun, JobsComeFromTheSettingsFileWithinOneToSixtyFour)
         file.close();
 
         EXPECT_EQ(StartUp::StoredJobs(), c.jobs);
-        MainState s;
-        StartUp::Run(s);
+        Settings s;
+    Tools tools;
+        StartUp::Run(s, tools);
         EXPECT_EQ(s.Jobs, c.jobs);
         EXPECT_EQ(s.jobs(), c.jobs);
         // Only the user writes it: start-up leaves the line as it found it.
@@ -110,25 +112,28 @@ TEST_F(StartUpRun, JobsComeFromTheSettingsFileWithinOneToSixtyFour)
         }
     }
     // The state's own guard, for a state no start-up has filled.
-    MainState unset;
+    Settings unset;
+    Tools unsetTools;
     EXPECT_EQ(unset.jobs(), 1);
     unset.Jobs = 500;
-    EXPECT_EQ(unset.jobs(), MainState::MaxJobs);
+    EXPECT_EQ(unset.jobs(), Settings::MaxJobs);
 }
 
 TEST_F(StartUpRun, MissingStoredWorkFolderIsMadeOneLevelOnly)
 {
     const QString missing = home.root() + "/gone";
     store(home, "WorkDir", missing);
-    MainState first;
-    StartUp::Run(first);
+    Settings first;
+    Tools firstTools;
+    StartUp::Run(first, firstTools);
     EXPECT_TRUE(QFileInfo(missing).isDir());
     EXPECT_EQ(stored(home, "WorkDir"), missing);
 
     const QString deep = home.root() + "/no/parent";
     store(home, "WorkDir", deep);
-    MainState again;
-    StartUp::Run(again);
+    Settings again;
+    Tools againTools;
+    StartUp::Run(again, againTools);
     EXPECT_FALSE(QFileInfo(deep).exists());
     EXPECT_FALSE(QFileInfo(home.root() + "/no").exists());
     EXPECT_EQ(again.WorkDir, deep);
@@ -137,8 +142,9 @@ TEST_F(StartUpRun, MissingStoredWorkFolderIsMadeOneLevelOnly)
 TEST_F(StartUpRun, NonTextWorkDirLeavesTheWorkFolderEmpty)
 {
     store(home, "WorkDir", QStringList{"a", "b"});
-    MainState s;
-    EXPECT_EQ(StartUp::Run(s), "");
+    Settings s;
+    Tools tools;
+    EXPECT_EQ(StartUp::Run(s, tools), "");
     EXPECT_EQ(s.WorkDir, "");
 }
 
@@ -147,8 +153,9 @@ TEST_F(StartUpRun, SettingsStoreThatCannotBeUsedDoesNotStopStartUp)
     // A folder where the settings file belongs can be neither read nor written.
     QDir().mkpath(home.configFile());
     QDir().mkpath(home.documents());
-    MainState s;
-    EXPECT_EQ(StartUp::Run(s), "");
+    Settings s;
+    Tools tools;
+    EXPECT_EQ(StartUp::Run(s, tools), "");
     EXPECT_EQ(s.WorkDir, "");
     EXPECT_EQ(s.AppDir, home.data() + "/VANTREL/");
     EXPECT_TRUE(QFileInfo(home.documents() + "/VANTREL").isDir());
@@ -161,18 +168,20 @@ TEST_F(StartUpRun, SettingsStoreThatCannotBeUsedDoesNotStopStartUp)
 
 TEST_F(StartUpRun, ToolsAreFoundOnThePathOrLeftEmpty)
 {
-    MainState with;
-    StartUp::Run(with);
-    EXPECT_TRUE(with.FfmpegExe.endsWith("/ffmpeg"));
-    EXPECT_TRUE(with.MediaInfoExe.endsWith("/mediainfo"));
+    Settings with;
+    Tools withTools;
+    StartUp::Run(with, withTools);
+    EXPECT_TRUE(withTools.FfmpegExe.endsWith("/ffmpeg"));
+    EXPECT_TRUE(withTools.MediaInfoExe.endsWith("/mediainfo"));
 
     const QByteArray saved = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(PathWithout({"ffmpeg", "mediainfo"}, home.root() + "/bin")));
-    MainState without;
-    StartUp::Run(without);
+    Settings without;
+    Tools withoutTools;
+    StartUp::Run(without, withoutTools);
     qputenv("PATH", saved);
-    EXPECT_EQ(without.FfmpegExe, "");
-    EXPECT_EQ(without.MediaInfoExe, "");
+    EXPECT_EQ(withoutTools.FfmpegExe, "");
+    EXPECT_EQ(withoutTools.MediaInfoExe, "");
 }
 
 TEST_F(StartUpRun, TheWindowShowsTheStoredOutputFolderInBothBoxes)
@@ -183,7 +192,7 @@ TEST_F(StartUpRun, TheWindowShowsTheStoredOutputFolderInBothBoxes)
     TfrmMain frm;
     EXPECT_EQ(frm.Edit4->text(), chosen);
     EXPECT_EQ(frm.Edit3->text(), chosen);
-    EXPECT_EQ(frm.state().WorkDir, chosen);
+    EXPECT_EQ(frm.session().settings().WorkDir, chosen);
 }
 
 TEST(Folders, DoubleSlashCollapsesOnceLeftToRight)
@@ -219,9 +228,10 @@ TEST(Folders, PrivateTempFolderIsMadeOwnerOnlyAndUnsafeOnesAreRefused)
     EXPECT_THROW(Folders::PrivateTempDir(), VantrelError);
 
     Prompt::Script prompts;
-    MainState s;
-    StartUp::Run(s);
-    EXPECT_EQ(s.TempDir, "");
+    Settings s;
+    Tools tools;
+    StartUp::Run(s, tools);
+    EXPECT_EQ(tools.TempDir, "");
     ASSERT_EQ(prompts.texts(Prompt::Kind::Error).size(), 1);
     EXPECT_TRUE(prompts.texts(Prompt::Kind::Error).first().contains("link"));
 }

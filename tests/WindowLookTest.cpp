@@ -74,7 +74,7 @@ QRgb MostCommonColour(const QImage& image, const QRect& cell)
 // A finished row, as a run leaves it.
 void AppendDone(QueueModel& queue, const QString& path)
 {
-    queue.append(path, "10");
+    queue.append(path, 10);
     queue.setState(queue.count() - 1, RowState::Done);
     queue.setConvertedFile(queue.count() - 1, "AVI");
 }
@@ -139,9 +139,9 @@ TEST(WindowLook, EveryTextIsReadableInLightAndDarkPalettes)
         TfrmMain window;
         QueueModel& queue = window.queue();
         AppendDone(queue, "/videos/done.flv");
-        queue.append("/videos/running.flv", "10");
+        queue.append("/videos/running.flv", 10);
         queue.setState(1, RowState::Converting, 42);
-        queue.append("/videos/waiting.flv", "10");
+        queue.append("/videos/waiting.flv", 10);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         QApplication::setPalette(c.after);
@@ -339,7 +339,7 @@ TEST(WindowLook, FailedRowShowsItsReasonInRed)
     TfrmMain window;
     QueueModel& queue = window.queue();
     AppendDone(queue, "/videos/done.flv");
-    queue.append("/videos/broken.flv", "10");
+    queue.append("/videos/broken.flv", 10);
     queue.setState(1, RowState::Failed);
     queue.setFailureDetail(1, detail);
     window.show();
@@ -406,7 +406,7 @@ TEST(WindowLook, ConvertingRowDrawsABarOfItsShare)
     TfrmMain window;
     QueueModel& queue = window.queue();
     for (int i = 0; i < 3; ++i)
-        queue.append(QString("/videos/%1.flv").arg(i), "10");
+        queue.append(QString("/videos/%1.flv").arg(i), 10);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTreeView* list = window.ListView1;
@@ -485,15 +485,15 @@ TEST(WindowLook, StartedRowIsScrolledIntoView)
     for (const Case& c : {Case{"none converting in view", false}, Case{"one converting in view", true}}) {
         SCOPED_TRACE(c.what);
         TfrmMain window;
-        window.state().WorkDir = home.root() + "/out/";
-        QDir().mkpath(window.state().WorkDir);
+        window.session().settings().WorkDir = home.root() + "/out/";
+        QDir().mkpath(window.session().settings().WorkDir);
         QueueModel& queue = window.queue();
         // Rows the run leaves alone, then one to convert far below them.
         for (int i = 0; i < 30; ++i) {
-            queue.append(flv, "1");
+            queue.append(flv, 1);
             queue.setState(i, c.convertingInView && i == 0 ? RowState::Converting : RowState::Done);
         }
-        queue.append(flv, "1");
+        queue.append(flv, 1);
         const int last = queue.count() - 1;
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -522,7 +522,7 @@ TEST(WindowLook, ListFocusIsDrawnClearly)
         SCOPED_TRACE(rows);
         TfrmMain window;
         for (int i = 0; i < rows; ++i)
-            window.queue().append(QString("/videos/%1.flv").arg(i), "10");
+            window.queue().append(QString("/videos/%1.flv").arg(i), 10);
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

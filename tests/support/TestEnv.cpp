@@ -2,6 +2,9 @@
 
 #include "support/PrivateHome.h"
 
+#include "app/Main.h"
+#include "platform/Error.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -134,4 +137,21 @@ ExecArguments::ExecArguments(const QStringList& command, const QStringList& envi
         (i < size_t(command.size()) ? m_argv : m_envp).push_back(m_strings[i].data());
     m_argv.push_back(nullptr);
     m_envp.push_back(nullptr);
+}
+
+bool StartWaitingRun(TfrmMain& window, const QString& folder)
+{
+    const QString standIn = folder + QStringLiteral("/ffmpeg-that-waits");
+    QFile script(standIn);
+    if (!script.open(QIODevice::WriteOnly))
+        return false;
+    script.write("#!/bin/sh\nexec sleep 120\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    Session& session = window.session();
+    session.tools().FfmpegExe = standIn;
+    if (session.settings().WorkDir.isEmpty())
+        session.settings().WorkDir = folder;
+    RunGuarded([&] { session.run().Begin(ConversionProfile::DivxAvi); });
+    return session.busy();
 }

@@ -60,3 +60,9 @@ private:
     std::vector<char*> m_argv;
     std::vector<char*> m_envp;
 };
+
+class TfrmMain;
+// Begins a conversion of the window's "Pending" rows with an ffmpeg that
+// waits and reports nothing, so the window stays busy until the run is
+// ended; the stand-in is written to folder. False when the run is not busy.
+bool StartWaitingRun(TfrmMain& window, const QString& folder);

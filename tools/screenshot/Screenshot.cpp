@@ -28,16 +28,16 @@ void FillQueue(TfrmMain& window)
 {
     const QString videos = QStringLiteral("/home/user/Videos/");
     QueueModel& queue = window.queue();
-    queue.append(videos + QStringLiteral("holiday-2009.flv"), QStringLiteral("206"));
+    queue.append(videos + QStringLiteral("holiday-2009.flv"), 206);
     queue.setState(0, RowState::Done);
     queue.setConvertedFile(0, QStringLiteral("AVI"));
-    queue.append(videos + QStringLiteral("lecture-physics.flv"), QStringLiteral("3541"));
+    queue.append(videos + QStringLiteral("lecture-physics.flv"), 3541);
     queue.setState(1, RowState::Converting, 42);
-    queue.append(videos + QStringLiteral("garden-party.flv"), QStringLiteral("95"));
+    queue.append(videos + QStringLiteral("garden-party.flv"), 95);
     queue.setState(2, RowState::Failed);
     queue.setFailureDetail(2, QStringLiteral("ffmpeg ended with code 1: Invalid data found when processing input\n"
                                              "[flv @ 0x55d0] Packet mismatch"));
-    queue.append(videos + QStringLiteral("cartoon.flv"), QStringLiteral("412"));
+    queue.append(videos + QStringLiteral("cartoon.flv"), 412);
     window.Edit1->setText(videos + QStringLiteral("cartoon.flv"));
     window.Edit2->setText(videos.chopped(1));
     window.Edit3->setText(videos + QStringLiteral("AVI"));

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "engine/ConversionRun.h"
+#include "model/QueueModel.h"
+#include "model/Settings.h"
+#include "model/Tools.h"
+#include "queue/FindFile.h"
+#include "queue/QueueActions.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class ParallelProbe;
+struct ProbeOutcome;
+
+// One use of the program: its settings, the tools it found, the queue, the
+// measuring of files and the conversion run, wired together the same way for
+// the window and for the front end, which only present it. A run that has
+// begun takes the rows measured after it began, and ends only when no file
+// is being measured any more.
+class Session : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Session(QObject* parent = nullptr);
+    ~Session() override; // as End()
+
+    // The window's start-up: defaults stored, folders made, the stored output
+    // folder taken (and returned, empty when none), tools found.
+    QString StartWithSettings();
+    // The front end's: the private temp folder and the tools only; nothing is
+    // written. jobs 0 takes the stored number.
+    void StartWithoutStoring(int jobs);
+
+    Settings& settings() { return m_settings; }
+    Tools& tools() { return m_tools; }
+    QueueModel& queue() { return m_queue; }
+    TFindFile& finder() { return m_finder; }
+    QueueActions& actions() { return m_actions; }
+    ConversionRun& run() { return m_run; }
+    // A conversion runs.
+    bool busy() const { return m_run.busy(); }
+    // Files are being measured, by the window's adds or by MeasureEach().
+    bool measuring() const;
+
+    // Measures each file, up to jobs() side by side, and queues those with a
+    // playing time in the list's order; unlike the window's folders, a file
+    // without one stops nothing. Reports each file with eachMeasured().
+    void MeasureEach(const QStringList& files);
+
+    // Ends the measuring (its probes ended, their files removed) and every
+    // conversion (its ffmpeg ended, its unfinished file removed).
+    void End();
+
+signals:
+    // files[index] of MeasureEach(): queued at row, or not (row -1) for reason.
+    void eachMeasured(int index, int row, const QString& reason);
+    // MeasureEach() has given every file its answer.
+    void eachMeasuringEnded();
+
+private:
+    void Measured(int index, const ProbeOutcome& outcome);
+    void EndEachMeasuring();
+    void TellRunOfMeasuring();
+
+    Settings m_settings;
+    Tools m_tools;
+    QueueModel m_queue;
+    TFindFile m_finder;
+    QueueActions m_actions;
+    QPointer<ParallelProbe> m_each; // MeasureEach()'s probes; owned as a child
+    bool m_adding = false;          // the window's adds are being measured
+    ConversionRun m_run;            // last: it goes before what it works on
+};
