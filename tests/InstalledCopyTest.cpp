@@ -1,6 +1,7 @@
 // The program as users get it: installed with DESTDIR under a prefix with a
 // blank in it, and as the Debian package unpacked. Each copy must find its
 // own batch helper in libexec and convert real files.
+#include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include "engine/ConversionRun.h"
@@ -24,7 +25,7 @@ struct Ran
     QString err;
 };
 
-Ran Run(const QString& program, const QStringList& arguments, const QProcessEnvironment& env = {},
+Ran RunTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& env = {},
         const QString& folder = {})
 {
     QProcess process;
@@ -70,6 +71,7 @@ void ChecksAnInstalledProgram(const QString& prefix, const QString& scratch)
     const QString in = scratch + "/flv files";
     const QString out = scratch + "/avi files";
     QDir().mkpath(in);
+    QDir().mkpath(out);
     const QString a = in + "/a.flv";
     const QString b = in + "/b.flv";
     MakeFlv(a);
@@ -99,7 +101,7 @@ void ChecksAnInstalledProgram(const QString& prefix, const QString& scratch)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Ran ran = Run(vantrel, c.arguments, c.env);
+        const Ran ran = RunTool(vantrel, c.arguments, c.env);
         EXPECT_EQ(ran.code, c.code) << ran.err.toStdString();
         EXPECT_EQ(ran.out, c.out);
         EXPECT_TRUE(ran.err.contains(c.err)) << ran.err.toStdString();
@@ -117,7 +119,7 @@ TEST(InstalledCopy, RunsFromAPrefixWithABlankAndCompletesInBash)
     const QString prefix = QStringLiteral("/opt/video tools");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DESTDIR"), destdir);
-    const Ran install = Run(QStringLiteral(VANTREL_CMAKE), {"--install", BuildDir(), "--prefix", prefix}, env);
+    const Ran install = RunTool(QStringLiteral(VANTREL_CMAKE), {"--install", BuildDir(), "--prefix", prefix}, env);
     ASSERT_EQ(install.code, 0) << install.err.toStdString();
     const QString root = destdir + prefix;
 
@@ -149,7 +151,7 @@ TEST(InstalledCopy, RunsFromAPrefixWithABlankAndCompletesInBash)
                                           "[ ${#COMPREPLY[@]} = 0 ] || printf '%s\\n' \"${COMPREPLY[@]}\" | LC_ALL=C sort");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.words.join(' ').toStdString());
-        const Ran ran = Run(QStringLiteral("bash"), QStringList{"-c", script, "bash", completion} + c.words, {}, folder);
+        const Ran ran = RunTool(QStringLiteral("bash"), QStringList{"-c", script, "bash", completion} + c.words, {}, folder);
         EXPECT_EQ(ran.code, 0) << ran.err.toStdString();
         EXPECT_EQ(ran.out, c.offered);
     }
@@ -158,18 +160,18 @@ TEST(InstalledCopy, RunsFromAPrefixWithABlankAndCompletesInBash)
 TEST(InstalledCopy, PackageHoldsTheInstallAndItsDependsAndRunsUnpacked)
 {
     QTemporaryDir scratch;
-    const Ran arch = Run(QStringLiteral("dpkg"), {"--print-architecture"});
+    const Ran arch = RunTool(QStringLiteral("dpkg"), {"--print-architecture"});
     const QString debName = "vantrel_0.2.0_" + arch.out.trimmed() + ".deb";
 
     // Built twice: the same files each time.
     QStringList lists[2];
     for (int i = 0; i < 2; ++i) {
         const QString folder = scratch.filePath(QString::number(i));
-        const Ran cpack = Run(QStringLiteral(VANTREL_CPACK),
+        const Ran cpack = RunTool(QStringLiteral(VANTREL_CPACK),
                               {"-G", "DEB", "-B", folder, "--config", BuildDir() + "/CPackConfig.cmake"}, {}, BuildDir());
         ASSERT_EQ(cpack.code, 0) << cpack.out.toStdString() << cpack.err.toStdString();
         ASSERT_TRUE(QFile::exists(folder + "/" + debName)) << cpack.out.toStdString();
-        const Ran unpack = Run(QStringLiteral("dpkg-deb"), {"-x", folder + "/" + debName, folder + "/root"});
+        const Ran unpack = RunTool(QStringLiteral("dpkg-deb"), {"-x", folder + "/" + debName, folder + "/root"});
         ASSERT_EQ(unpack.code, 0) << unpack.err.toStdString();
         lists[i] = FilesBelow(folder + "/root");
     }
@@ -203,7 +205,7 @@ TEST(InstalledCopy, PackageHoldsTheInstallAndItsDependsAndRunsUnpacked)
         {"Description", {"\n"}}, // a synopsis and a long description
     };
     for (const Field& field : fields) {
-        const Ran value = Run(QStringLiteral("dpkg-deb"), {"-f", deb, field.name});
+        const Ran value = RunTool(QStringLiteral("dpkg-deb"), {"-f", deb, field.name});
         for (const QString& part : field.holds)
             EXPECT_TRUE(value.out.trimmed().contains(part)) << field.name << ": " << value.out.toStdString();
     }
