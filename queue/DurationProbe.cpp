@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -64,7 +65,13 @@ DurationProbe::DurationProbe(QString tempDir, QString mediaInfoExe, QString inte
 
 QString DurationProbe::DefaultInterpreter()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-batch");
+    // Relative to the program's own folder, so a relocated copy (DESTDIR, a
+    // prefix chosen at install time) finds its own helper and never another.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString installed =
+        QDir::cleanPath(programDir + QStringLiteral("/" VANTREL_LIBEXEC_FROM_BIN "/vantrel-batch"));
+    const QString built = programDir + QStringLiteral("/vantrel-batch");
+    return QFileInfo(installed).isFile() || !QFileInfo(built).isFile() ? installed : built;
 }
 
 bool DurationProbe::CanBeNamed(const QString& path)

@@ -50,7 +50,9 @@ public:
     // False for a path the file finder listed with replacement characters
     // for bytes the system's encoding cannot represent: no file has that name.
     static bool CanBeNamed(const QString& path);
-    // vantrel-batch beside the running program.
+    // vantrel-batch where the installed layout puts it relative to the running
+    // program (libexec/vantrel/ beside bin/), else beside the program as in
+    // the build tree; the installed path when neither exists.
     static QString DefaultInterpreter();
     // Message shown when there is no mediainfo to run.
     static QString MissingMediaInfoText();

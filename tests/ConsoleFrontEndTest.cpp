@@ -175,7 +175,7 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
         {"no ffmpeg on PATH", {"--convert-to", "xvid", "--outdir", "%OUT%", a}, 2, {},
          "vantrel: Cannot find the program \"ffmpeg\"", NoFfmpeg},
         {"help", {"--help"}, 0, {}, ""},
-        {"version", {"--version"}, 0, {"vantrel 0.1.0"}, ""},
+        {"version", {"--version"}, 0, {"vantrel 0.2.0"}, ""},
     };
 
     for (const Case& c : cases) {
