@@ -414,4 +414,74 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
     }
 }
 
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+// A file converts as soon as it is measured: a later file whose measuring
+// is held does not keep the first from its line, and its own end, measured
+// or not, comes after it.
+TEST(ConsoleFrontEnd, FilesConvertWhileLaterOnesAreStillMeasured)
+{
+    FreshHome home;
+    const QString ready = home.root() + "/ready.flv";
+    MakeFlv(ready, 1.0);
+    // mediainfo, held for files named "held…" until the test lets it go on.
+    const QString bin = home.root() + "/bin";
+    const QString letGo = home.root() + "/let-go";
+    PathWithout({"mediainfo"}, bin);
+    QFile wrapper(bin + "/mediainfo");
+    ASSERT_TRUE(wrapper.open(QIODevice::WriteOnly));
+    wrapper.write("#!/bin/sh\nfor a; do last=$a; done\ncase \"$last\" in */held*) while [ ! -e '"
+                  + QFile::encodeName(letGo) + "' ]; do sleep 0.05; done;; esac\nexec "
+                  + QFile::encodeName(QFileInfo("/usr/bin/mediainfo").canonicalFilePath()) + " \"$@\"\n");
+    wrapper.close();
+    wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    struct Case
+    {
+        const char* name;
+        bool heldIsVideo;
+        QStringList lastLine; // its fields
+        int code;
+    };
+    const QString held = home.root() + "/held.flv";
+    for (const Case& c : {Case{"a video", true, {"Done", held, home.root() + "/out-a video/held.avi"}, 0},
+                          Case{"not a video", false, {"Failed", held, "mediainfo finds no playing time in it: it is "
+                                                                      "empty, damaged or not a video"}, 1}}) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(letGo);
+        QFile::remove(held);
+        if (c.heldIsVideo)
+            ASSERT_TRUE(QFile::copy(ready, held));
+        else
+            WriteFile(held, "not a video");
+        const QString out = home.root() + "/out-" + c.name;
+        QDir().mkpath(out);
+        const Piped vantrel = StartPiped({"--convert-to", "divx", "--jobs", "2", "--outdir", out, ready, held},
+                                         Headless(bin));
+        ASSERT_GT(vantrel.pid, 0);
+        QByteArray lines;
+        const auto read = [&] {
+            char buffer[4096];
+            ssize_t got = 0;
+            while ((got = ::read(vantrel.out, buffer, sizeof buffer)) > 0)
+                lines.append(buffer, got);
+            return lines.count('\n');
+        };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return read() >= 1; }, Patience)) << "no line while a file was measured";
+        EXPECT_EQ(QString::fromLocal8Bit(lines).split('\n').first(), "Done\t" + ready + "\t" + out + "/ready.avi");
+        WriteFile(letGo, "");
+        int status = 0;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return read() >= 2 && ::waitpid(vantrel.pid, &status, WNOHANG) > 0; },
+                                    Patience));
+        ::close(vantrel.out);
+        EXPECT_EQ(QString::fromLocal8Bit(lines).split('\n', Qt::SkipEmptyParts).value(1), c.lastLine.join('\t'));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.code) << status;
+    }
+}
+
 } // namespace
