@@ -12,10 +12,7 @@ Session::Session(QObject* parent)
     m_finder.Filter = QStringLiteral("*.flv");
     m_finder.Recurse = false;
     m_actions.setBusyCheck([this] { return busy(); });
-    connect(&m_actions, &QueueActions::measuringChanged, this, [this](int, int total) {
-        m_adding = total > 0;
-        TellRunOfMeasuring();
-    });
+    connect(&m_actions, &QueueActions::measuringChanged, this, &Session::TellRunOfMeasuring);
 }
 
 Session::~Session()
@@ -37,7 +34,7 @@ void Session::StartWithoutStoring(int jobs)
 
 bool Session::measuring() const
 {
-    return m_adding || m_each;
+    return m_actions.isAdding() || m_each;
 }
 
 void Session::TellRunOfMeasuring()

@@ -71,6 +71,5 @@ private:
     TFindFile m_finder;
     QueueActions m_actions;
     QPointer<ParallelProbe> m_each; // MeasureEach()'s probes; owned as a child
-    bool m_adding = false;          // the window's adds are being measured
     ConversionRun m_run;            // last: it goes before what it works on
 };

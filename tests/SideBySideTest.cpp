@@ -142,6 +142,30 @@ TEST(SideBySide, CopiesAtOnceEachConvertEveryFileOnce)
              EXPECT_EQ(copy.end(), 0);
              ExpectAllConverted(converted, out, copy.printed());
          }},
+        {"the window's DivX AVI, pressed while a folder is measured, converts every file of it",
+         [&](const QString& root) {
+             const QStringList clips = MakeClips(root + QStringLiteral("/c"), QStringLiteral("c"), Clips);
+             const QString out = root + QStringLiteral("/avi");
+             QDir().mkpath(out);
+             Prompt::Script prompts;
+             TfrmMain frm;
+             frm.session().settings().Jobs = 2;
+             frm.session().settings().WorkDir = out;
+             bool startedWhileMeasuring = false;
+             QObject::connect(&frm.conversion(), &ConversionRun::rowStarted, &frm,
+                              [&] { startedWhileMeasuring = startedWhileMeasuring || frm.AddingFiles(); });
+             frm.AddFolder(root + QStringLiteral("/c"));
+             ASSERT_TRUE(frm.AddingFiles());
+             frm.EzRgnBtn3Click();
+             ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.AddingFiles() && !frm.session().busy(); }, Patience));
+             EXPECT_TRUE(startedWhileMeasuring);
+             EXPECT_TRUE(prompts.shown().empty()) << prompts.shown().front().text.toStdString();
+             QString printed;
+             for (int row = 0; row < frm.queue().count(); ++row)
+                 printed += QStringLiteral("%1\t%2\t%3\n").arg(frm.queue().progress(row), frm.queue().path(row),
+                                                                frm.queue().output(row));
+             ExpectAllConverted(clips, out, printed);
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
