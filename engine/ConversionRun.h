@@ -49,7 +49,7 @@ public:
     ConversionRun(const Settings& settings, const Tools& tools, QueueModel& queue, QObject* parent = nullptr);
     ~ConversionRun() override; // running conversions are ended, as by Abort()
 
-    // A press on a conversion button; ignored while a file converts. Without
+    // A press on a conversion button; ignored while the run goes on. Without
     // an output folder it asks for one and starts nothing. Throws when a file
     // cannot be started (ffmpeg missing, a duration that is not a number); that
     // row then stays "Pending" and no further row starts in this run.
