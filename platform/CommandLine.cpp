@@ -58,32 +58,4 @@ QStringList Split(const QString& text)
     return args;
 }
 
-QString Quote(const QString& argument)
-{
-    const bool needsQuotes = argument.isEmpty() || argument.contains(QLatin1Char(' '))
-        || argument.contains(QLatin1Char('\t')) || argument.contains(QLatin1Char('"'));
-    if (!needsQuotes)
-        return argument; // backslashes not followed by a quote are literal
-
-    QString result = QStringLiteral("\"");
-    qsizetype slashes = 0;
-    for (const QChar c : argument) {
-        if (c == QLatin1Char('\\')) {
-            ++slashes;
-            continue;
-        }
-        if (c == QLatin1Char('"')) {
-            result += QString(slashes * 2 + 1, QLatin1Char('\\'));
-            result += QLatin1Char('"');
-        } else {
-            result += QString(slashes, QLatin1Char('\\'));
-            result += c;
-        }
-        slashes = 0;
-    }
-    result += QString(slashes * 2, QLatin1Char('\\')); // they now stand before the closing quote
-    result += QLatin1Char('"');
-    return result;
-}
-
 } // namespace CommandLine

@@ -13,7 +13,4 @@ namespace CommandLine {
 // quote; "" inside a group is a literal quote; other backslashes are literal.
 QStringList Split(const QString& text);
 
-// The inverse of Split for one argument: Split(Quote(a)) == {a} for any a.
-QString Quote(const QString& argument);
-
 } // namespace CommandLine

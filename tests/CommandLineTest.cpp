@@ -38,14 +38,4 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"TemplateArgument", "--Inform=General;%Duration/String3%", {"--Inform=General;%Duration/String3%"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandLineQuote, RoundTripsAnyArgument)
-{
-    const QStringList samples{"", "plain", "with blank", "tab\there", "quote\"inside", "ends\\",
-                              "ends with blank\\", "\\\"", "a\\\\\"b", "/tmp/ä ö/clip's $x `y`.flv", "-leading"};
-    for (const QString& sample : samples) {
-        const QString text = CommandLine::Quote(sample) + QStringLiteral(" next");
-        EXPECT_EQ(CommandLine::Split(text), (QStringList{sample, "next"})) << sample.toStdString();
-    }
-}
-
 } // namespace
