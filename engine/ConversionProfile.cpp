@@ -28,10 +28,10 @@ QString OptionText(ConversionProfile profile)
     // makes it even and loses no pixel.
     switch (profile) {
     case ConversionProfile::DivxAvi:
-        return QStringLiteral("-y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v mpeg4 -r 25 -tag:v DIVX"
+        return QStringLiteral("-y -vf yadif=deint=interlaced,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v mpeg4 -r 25 -tag:v DIVX"
                               " -b:a 128000 -ar 44100 -ac 2");
     case ConversionProfile::XvidAvi:
-        return QStringLiteral("-y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v libxvid -r 25 -tag:v XVID"
+        return QStringLiteral("-y -vf yadif=deint=interlaced,pad=ceil(iw/2)*2:ceil(ih/2)*2 -b:v 900000 -c:v libxvid -r 25 -tag:v XVID"
                               " -b:a 128000 -ar 44100 -ac 2");
     }
     return {};

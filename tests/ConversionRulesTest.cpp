@@ -59,7 +59,7 @@ TEST(FfmpegArgs, EveryPathComesBackWholeAfterSplitting)
     }
     // The text keeps its familiar shape: a leading blank and quoted paths.
     EXPECT_EQ(FfmpegArgs(ConversionProfile::XvidAvi, "/v/a.flv", "/o/a.avi"),
-              " -nostdin -hide_banner -nostats -progress pipe:1 -i \"/v/a.flv\" -y -vf yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2"
+              " -nostdin -hide_banner -nostats -progress pipe:1 -i \"/v/a.flv\" -y -vf yadif=deint=interlaced,pad=ceil(iw/2)*2:ceil(ih/2)*2"
               " -b:v 900000 -c:v libxvid -r 25 -tag:v XVID -b:a 128000 -ar 44100 -ac 2 -f avi \"/o/a.avi\"");
 }
 
