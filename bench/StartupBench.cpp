@@ -25,7 +25,6 @@
 #include <memory>
 #include <poll.h>
 #include <string>
-#include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
 
