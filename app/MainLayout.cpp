@@ -10,6 +10,7 @@
 #include "controls/WindowMover.h"
 #include "model/QueueModel.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,7 +18,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeView>
+
+#include <functional>
 
 namespace {
 
@@ -32,6 +36,30 @@ QFont BoldFont(const QFont& base)
 constexpr int TextGap = 4;
 constexpr int RightMargin = 487;
 
+// Runs a step once, after the window's first paint: for what that paint does not need.
+class AfterFirstPaint : public QObject
+{
+public:
+    AfterFirstPaint(QWidget* window, std::function<void()> step) : QObject(window), m_step(std::move(step))
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == parent() && event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // Queued, so the painted picture reaches the screen first.
+            QTimer::singleShot(0, parent(), std::move(m_step));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_step;
+};
+
 } // namespace
 
 // Controls are created bottom to top: a later one lies above an earlier one.
@@ -45,7 +73,8 @@ void TfrmMain::CreateControls()
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(503, 479);
     setFont(WindowFont());
-    setWindowIcon(Skin::Icon());
+    // Seven pictures the first paint does not show, decoded as it adds them.
+    new AfterFirstPaint(this, [this] { setWindowIcon(Skin::Icon()); });
     setAcceptDrops(true);
     setPalette(Skin::Palette());
     if (const QScreen* screen = QGuiApplication::primaryScreen())

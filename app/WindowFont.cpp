@@ -5,6 +5,10 @@
 #include <QFontDatabase>
 #include <QHash>
 
+#ifdef VANTREL_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
 namespace {
 
 QString& Folder()
@@ -54,4 +58,24 @@ QFont WindowFont()
     font.setPixelSize(11);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+FontConfigurationWarmUp::FontConfigurationWarmUp()
+{
+#ifdef VANTREL_HAVE_FONTCONFIG
+    // fontconfig sets its configuration up once, safely from any thread; the
+    // toolkit's later call finds it done.
+    m_thread = std::thread([] { FcInit(); });
+#endif
+}
+
+FontConfigurationWarmUp::~FontConfigurationWarmUp()
+{
+    wait();
+}
+
+void FontConfigurationWarmUp::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
 }

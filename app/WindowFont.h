@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 
+#include <thread>
+
 // Where the window's Tahoma faces are looked for: Wine's fonts folder unless
 // set otherwise (before the first window is built).
 QString WindowFontFolder();
@@ -13,3 +15,20 @@ void SetWindowFontFolder(const QString& folder);
 // system's sans font at the same height. The layout's
 // pixel sizes assume Tahoma; labels are fitted to whatever font this gives.
 QFont WindowFont();
+
+// Reads the system's font configuration on a thread of its own while the
+// toolkit starts, instead of when the window's first text needs it; a no-op
+// where the build has no fontconfig. Joined by wait() or when destroyed.
+class FontConfigurationWarmUp
+{
+public:
+    FontConfigurationWarmUp();
+    ~FontConfigurationWarmUp();
+    FontConfigurationWarmUp(const FontConfigurationWarmUp&) = delete;
+    FontConfigurationWarmUp& operator=(const FontConfigurationWarmUp&) = delete;
+
+    void wait();
+
+private:
+    std::thread m_thread;
+};

@@ -1,6 +1,7 @@
 #include "app/ConsoleFrontEnd.h"
 #include "app/ConsoleOptions.h"
 #include "app/Main.h"
+#include "app/WindowFont.h"
 #include "app/instance/MainInstance.h"
 
 #include <QApplication>
@@ -94,6 +95,8 @@ int main(int argc, char* argv[])
     if (!MayHaveDisplay())
         NoDisplay();
     WindowArguments windowArguments(argv[0], ConsoleOptions::WindowPaths(arguments));
+    // The longest single step before the first paint, run beside the toolkit's start.
+    FontConfigurationWarmUp fonts;
     s_previousHandler = qInstallMessageHandler(CatchPlatformFailure);
     QApplication app(windowArguments.count(), windowArguments.values());
     qInstallMessageHandler(s_previousHandler);
@@ -101,6 +104,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
     // Only the program itself may end its process when another copy runs.
     TMainInstance::setEnabled(true);
+    fonts.wait();
     TfrmMain frmMain;
     frmMain.EndOnSignals();
     frmMain.show();

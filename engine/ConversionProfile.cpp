@@ -9,7 +9,7 @@ QStringList Options(ConversionProfile profile)
     const bool xvid = profile == ConversionProfile::XvidAvi;
     // libxvid cannot open for an odd frame size: one line or column of padding
     // makes it even and loses no pixel.
-    return {QStringLiteral("-y"), QStringLiteral("-vf"), QStringLiteral("yadif,pad=ceil(iw/2)*2:ceil(ih/2)*2"),
+    return {QStringLiteral("-y"), QStringLiteral("-vf"), QStringLiteral("yadif=deint=interlaced,pad=ceil(iw/2)*2:ceil(ih/2)*2"),
             QStringLiteral("-b:v"), QStringLiteral("900000"),
             QStringLiteral("-c:v"), xvid ? QStringLiteral("libxvid") : QStringLiteral("mpeg4"),
             QStringLiteral("-r"), QStringLiteral("25"),

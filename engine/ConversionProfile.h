@@ -8,7 +8,7 @@ enum class ConversionProfile { DivxAvi, XvidAvi };
 
 namespace ConversionProfiles {
 
-// The profile's ffmpeg options: deinterlaced, padded to an even frame size,
+// The profile's ffmpeg options: frames marked interlaced deinterlaced, padded to an even frame size,
 // 900,000 bit/s video at 25 frames per second with the profile's FourCC,
 // 128,000 bit/s audio at 44,100 Hz in two channels, written over an existing output.
 QStringList Options(ConversionProfile profile);

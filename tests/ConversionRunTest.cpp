@@ -1,4 +1,5 @@
 #include "app/StartUp.h"
+#include "engine/ConversionProfile.h"
 #include "engine/ConversionRun.h"
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
@@ -620,6 +621,67 @@ TEST_F(ConversionRunTest, OddSizesAndSingleStreamsConvertWithBothProfiles)
         info.waitForFinished(30000);
         EXPECT_EQ(QString::fromUtf8(info.readAllStandardOutput()).trimmed(), c.video4cc);
         EXPECT_EQ(AviLength(output), QStringLiteral("avi|%1").arg(qRound(c.seconds)));
+    }
+    EXPECT_TRUE(prompts.shown().empty());
+}
+
+// The deinterlacer works only on frames marked interlaced: an interlaced
+// source comes out as with the deinterlacer on every frame, a progressive one
+// as with no deinterlacer at all. Each reference is the profile's own ffmpeg
+// line with only the filter chain's deinterlacer changed.
+TEST_F(ConversionRunTest, OnlyFramesMarkedInterlacedAreDeinterlaced)
+{
+    const struct
+    {
+        const char* name;
+        ConversionProfile profile;
+        const char* codec;       // the source's video codec
+        bool interlaced;         // fields of different instants, marked top field first
+        const char* deinterlace; // the reference's deinterlacer, "" for none
+    } cases[] = {
+        {"interlaced H.264 to DivX", ConversionProfile::DivxAvi, "libx264", true, "yadif"},
+        {"interlaced H.264 to Xvid", ConversionProfile::XvidAvi, "libx264", true, "yadif"},
+        {"progressive Sorenson to Xvid", ConversionProfile::XvidAvi, "flv1", false, ""},
+        {"progressive H.264 to DivX", ConversionProfile::DivxAvi, "libx264", false, ""},
+    };
+    // The decoded pictures of a file's video, one hash a frame.
+    auto pictures = [&](const QString& path) {
+        QProcess p;
+        p.start(s.FfmpegExe, {"-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"});
+        p.waitForFinished(60000);
+        QStringList hashes;
+        for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+            if (!line.startsWith('#'))
+                hashes << line.section(',', -1).trimmed();
+        return hashes;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startAfresh();
+        const QString source = src + QStringLiteral("/clip.flv");
+        const QString frames = c.interlaced ? "testsrc=size=176x144:rate=50,tinterlace=mode=interleave_top,setfield=tff"
+                                            : "testsrc=size=176x144:rate=25";
+        QStringList make{"-f", "lavfi", "-i", frames, "-t", "1", "-c:v", c.codec};
+        if (c.interlaced)
+            make << "-flags" << "+ilme+ildct";
+        ASSERT_TRUE(ffmpeg(make + QStringList{"-f", "flv", source}));
+        queueMeasured(source);
+        press(c.profile);
+        ASSERT_TRUE(waitUntilIdle());
+        ASSERT_EQ(q.progress(0), "Done") << tooltip(0).toStdString();
+
+        const QString reference = home.root() + QStringLiteral("/reference.avi");
+        QStringList args = ConversionProfiles::FfmpegArguments(c.profile, source, reference);
+        const qsizetype vf = args.indexOf("-vf") + 1;
+        ASSERT_GT(vf, 0);
+        // The chain after its first filter, the deinterlacer.
+        const QString rest = args.at(vf).section(',', 1);
+        args[vf] = *c.deinterlace ? QLatin1String(c.deinterlace) + QLatin1Char(',') + rest : rest;
+        args.remove(args.indexOf("-progress"), 2); // quiet
+        ASSERT_TRUE(ffmpeg(args));
+        const QStringList converted = pictures(q.output(0));
+        EXPECT_GE(converted.size(), 20);
+        EXPECT_EQ(converted, pictures(reference));
     }
     EXPECT_TRUE(prompts.shown().empty());
 }

@@ -22,6 +22,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSet>
 #include <QTextStream>
 
 #include <functional>
@@ -372,9 +373,31 @@ QImage icon(int size)
     return image;
 }
 
+// An opaque picture of at most 256 colours is written with a palette: the
+// very same pixels, in a third of the bytes the window decodes as it starts.
+QImage Packed(const QImage& image)
+{
+    if (image.hasAlphaChannel() || image.format() == QImage::Format_Indexed8)
+        return image;
+    QList<QRgb> colours;
+    QSet<QRgb> seen;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb colour = image.pixel(x, y);
+            if (seen.contains(colour))
+                continue;
+            if (colours.size() == 256)
+                return image;
+            seen.insert(colour);
+            colours << colour;
+        }
+    }
+    return image.convertToFormat(QImage::Format_Indexed8, colours, Qt::ThresholdDither | Qt::AvoidDither);
+}
+
 bool save(const QImage& image, const QString& path, QTextStream& err)
 {
-    if (image.save(path, "PNG"))
+    if (Packed(image).save(path, "PNG"))
         return true;
     err << "cannot write " << path << '\n';
     return false;
