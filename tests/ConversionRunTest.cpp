@@ -647,7 +647,7 @@ TEST_F(ConversionRunTest, OnlyFramesMarkedInterlacedAreDeinterlaced)
     // The decoded pictures of a file's video, one hash a frame.
     auto pictures = [&](const QString& path) {
         QProcess p;
-        p.start(s.FfmpegExe, {"-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"});
+        p.start(tools.FfmpegExe, {"-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"});
         p.waitForFinished(60000);
         QStringList hashes;
         for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
