@@ -13,8 +13,9 @@ TfrmMain::TfrmMain(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantrel"));
-    CreateControls();
+    // A second copy hands its paths over and ends before building anything.
     CreateInstanceGuard();
+    CreateControls();
     BindQueueHandlers();
     BindConversion();
     BindWindowHandlers();
