@@ -87,10 +87,7 @@ void Session::EndEachMeasuring()
 {
     if (!m_each)
         return;
-    m_each->disconnect(this);
-    m_each->Stop();
-    // It may be inside its own signal.
-    m_each->deleteLater();
+    m_each->Release(this);
     m_each = nullptr;
 }
 

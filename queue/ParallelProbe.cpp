@@ -157,6 +157,13 @@ void ParallelProbe::End(const std::vector<Running>& probes)
     }
 }
 
+void ParallelProbe::Release(QObject* listener)
+{
+    disconnect(listener);
+    Stop();
+    deleteLater();
+}
+
 void ParallelProbe::Stop()
 {
     m_stopped = true;

@@ -45,6 +45,9 @@ public:
     // Ends the probes still running and removes their files; nothing more
     // starts and nothing more is reported. Safe inside answered().
     void Stop();
+    // Stop(), no more signals to listener, and gone once control returns to
+    // the event loop: safe inside its own signals.
+    void Release(QObject* listener);
 
     int count() const { return static_cast<int>(m_sources.size()); }
     QString source(int index) const { return m_sources.at(index); }

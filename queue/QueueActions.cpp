@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 void OpenWithDefault(const QString& path)
@@ -165,11 +167,7 @@ void QueueActions::endMeasuring()
 {
     if (!m_probe)
         return;
-    m_probe->disconnect(this);
-    m_probe->Stop();
-    // It may be inside its own signal.
-    m_probe->deleteLater();
-    m_probe = nullptr;
+    std::exchange(m_probe, nullptr)->Release(this);
 }
 
 void QueueActions::StopMeasuring()
