@@ -41,10 +41,11 @@ class QueueListInput : public QObject
 {
 public:
     QueueListInput(QTreeView* list, std::function<void(int)> keyDown, std::function<void(int)> click)
-        : QObject(list), m_list(list), m_keyDown(std::move(keyDown)), m_click(std::move(click))
+        : QObject(list), m_list(list), m_viewport(list->viewport()), m_keyDown(std::move(keyDown)),
+          m_click(std::move(click))
     {
         list->installEventFilter(this);
-        list->viewport()->installEventFilter(this);
+        m_viewport->installEventFilter(this);
     }
 
 protected:
@@ -54,7 +55,8 @@ protected:
             m_keyDown(static_cast<QKeyEvent*>(event)->key());
             return false;
         }
-        if (watched != m_list->viewport())
+        // Events still come while the list is destroyed, when it is a list no more.
+        if (watched != m_viewport)
             return false;
         if (event->type() == QEvent::MouseButtonDblClick) {
             // A double click is one click: its second release must not remove
@@ -65,7 +67,7 @@ protected:
             const QPoint at = mouse->position().toPoint();
             if (std::exchange(m_skipRelease, false))
                 return false;
-            if (mouse->button() != Qt::LeftButton || !m_list->viewport()->rect().contains(at))
+            if (mouse->button() != Qt::LeftButton || !m_viewport->rect().contains(at))
                 return false;
             // Below every row the view keeps the old selection on the press,
             // and the click would act on a row the user did not point at.
@@ -92,6 +94,7 @@ protected:
 
 private:
     QTreeView* m_list;
+    QWidget* m_viewport;
     std::function<void(int)> m_keyDown;
     std::function<void(int)> m_click;
     bool m_skipRelease = false;

@@ -1,8 +1,7 @@
-// Start and end of copies of the program, and the process-list walk of the Close button.
+// Start and end of copies of the program.
 #include "BenchCommands.h"
 
 #include "app/instance/MainInstance.h"
-#include "platform/ProcessList.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -110,26 +109,6 @@ int laterCopy()
     return 0;
 }
 
-// The /proc walk the Close button makes, over whatever runs on this machine.
-int processWalk()
-{
-    constexpr int Rounds = 200;
-    std::size_t count = 0;
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < Rounds; ++i)
-        count = ProcessList::Snapshot().size();
-    const double snapshotMs = clock.nsecsElapsed() / 1e6 / Rounds;
-    clock.restart();
-    for (int i = 0; i < Rounds; ++i)
-        ProcessList::KillProcessesByName(QStringLiteral("ffmpeg")); // this program has no children
-    const double killMs = clock.nsecsElapsed() / 1e6 / Rounds;
-    std::printf("process list walk over %zu processes: mean %.3f ms; KillProcessesByName with nothing "
-                "to end: mean %.3f ms (%d rounds)\n",
-                count, snapshotMs, killMs, Rounds);
-    return 0;
-}
-
 // Later copies first, while nothing else has run.
 int RunCopiesBench(const QStringList&)
 {
@@ -140,12 +119,6 @@ int RunCopiesBench(const QStringList&)
     return 0;
 }
 
-int RunProcessWalkBench(const QStringList&)
-{
-    return processWalk();
-}
-
 const BenchRegistration copies("copies", "copies", &RunCopiesBench);
-const BenchRegistration walk("process-walk", "process-walk", &RunProcessWalkBench);
 
 } // namespace

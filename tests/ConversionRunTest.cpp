@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "support/QtPrinters.h"
+#include "support/OwnTmpfs.h"
 #include "support/StalledSource.h"
 #include "support/TestEnv.h"
 
@@ -30,7 +31,6 @@
 
 #include <csignal>
 #include <functional>
-#include <iostream>
 
 namespace {
 
@@ -826,7 +826,6 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         return stalled->feed(head)
             && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
     };
-    bool mounted = false;
 
     struct Case
     {
@@ -873,13 +872,6 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              stalled.reset(); // ffmpeg ends well, but its file has nowhere to go
          },
          {"Failed", "Failed"}, {}, "^(The output folder .*/out no longer exists|Cannot save the output file .*)$"},
-        {"the output folder full",
-         [&] {
-             // A small filesystem of its own, where mounting is allowed.
-             mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=12k", "tmpfs", out}) == 0;
-             q.append(copyAs("two.flv", src + "/two.flv"), 3);
-         },
-         {}, {"Failed"}, {}, "No space left on device$"},
         {"the run stopped mid-file, ffmpeg behind a wrapper",
          [&] {
              tools.FfmpegExe = wrapper;
@@ -926,10 +918,6 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         tools.FfmpegExe = ffmpeg;
         tools.MediaInfoExe = mediainfo;
         c.arrange();
-        if (QByteArray(c.name).contains("full") && !mounted) {
-            std::cout << "[ SKIPPED  ] the output folder full: no filesystem can be mounted here\n";
-            continue;
-        }
         QMap<QString, QByteArray> sources;
         for (const QString& path : q.PathList())
             if (!stalled || path != src + "/long.flv")
@@ -945,8 +933,6 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         EXPECT_EQ(FolderContents(out, {{"bad.avi", older}, {"long.avi", older}}), c.outputs);
         for (auto it = sources.cbegin(); it != sources.cend(); ++it)
             EXPECT_EQ(digest(it.key()), it.value()) << it.key().toStdString();
-        if (std::exchange(mounted, false))
-            QProcess::execute("umount", {out});
         QDir(out).removeRecursively();
     }
     EXPECT_TRUE(prompts.shown().empty());
@@ -1072,6 +1058,26 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
         QDir(out).removeRecursively();
     }
     EXPECT_TRUE(prompts.shown().empty());
+}
+
+// The output folder full, on a small filesystem that only this case and its
+// ffmpeg can see: the row fails with the cause and leaves no partial file.
+TEST_F(ConversionRunTest, AFullOutputFolderFailsTheRowAndLeavesNothing)
+{
+    const QString source = flv(QStringLiteral("two.flv"), 2.0);
+    const QByteArray before = digest(source);
+    const OwnTmpfsRun ran = RunOnOwnTmpfs(out, 12 * 1024, [&] {
+        q.append(source, 3);
+        press(ConversionProfile::DivxAvi);
+        EXPECT_TRUE(waitUntilIdle());
+        expectStatesAndReason({"Failed"}, "No space left on device$");
+        EXPECT_EQ(FolderContents(out), (QMap<QString, QString>{}));
+        EXPECT_EQ(digest(source), before);
+        EXPECT_TRUE(prompts.shown().empty());
+    });
+    if (!ran.refused.isEmpty())
+        GTEST_SKIP() << "no filesystem of its own can be mounted here: " << ran.refused.toStdString();
+    EXPECT_EQ(ran.failure.toStdString(), "");
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 // The folders' include graph: each folder includes only from the folders
 // before it, queue/ and engine/ never include each other, controls/ includes
 // nothing of the project, and no chain of includes leads back to its folder.
+// And the libraries each layer links: Qt Widgets only in controls/ and app/.
+#include "support/TestEnv.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -138,6 +142,21 @@ QStringList FolderCycle(const std::vector<Include>& includes)
     return cycle;
 }
 
+// The Qt modules ("Core", "Widgets") a program needs at run time, as its
+// dynamic section names them.
+QStringList QtModulesNeeded(const QString& program)
+{
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"), {QStringLiteral("--dynamic"), QStringLiteral("--wide"), program});
+    if (!readelf.waitForFinished(30000) || readelf.exitCode() != 0)
+        return {};
+    static const QRegularExpression needed(QStringLiteral(R"re(\(NEEDED\)\s+Shared library: \[libQt6(\w+)\.so)re"));
+    QStringList modules;
+    for (auto it = needed.globalMatch(QString::fromUtf8(readelf.readAllStandardOutput())); it.hasNext();)
+        modules << it.next().captured(1);
+    return modules;
+}
+
 void Plant(const QTemporaryDir& dir, const QString& file, const QString& text)
 {
     const QString path = dir.filePath(file);
@@ -153,6 +172,19 @@ TEST(Layers, TheProjectsIncludesFollowTheLayersWithoutCycle)
     ASSERT_GT(includes.size(), 20u) << "the sources were not read";
     EXPECT_EQ(WrongWayIncludes(includes).join('\n').toStdString(), "");
     EXPECT_EQ(FolderCycle(includes).join('\n').toStdString(), "");
+}
+
+// Each layer as the build links it: a program made of the whole layer alone
+// (tests/CMakeLists.txt) needs exactly the libraries the layer brings along.
+TEST(Layers, OnlyControlsAndAppLinkQtWidgets)
+{
+    for (const auto& [layer, rank] : Rank) {
+        const bool widgets = rank >= Rank.at(QStringLiteral("controls"));
+        const QStringList modules = QtModulesNeeded(BinPath(QStringLiteral("layer-link-") + layer));
+        const std::string seen = layer.toStdString() + " links Qt " + modules.join(QStringLiteral(", ")).toStdString();
+        EXPECT_TRUE(modules.contains(QStringLiteral("Core"))) << seen;
+        EXPECT_EQ(modules.contains(QStringLiteral("Widgets")), widgets) << seen;
+    }
 }
 
 // The check itself, on small planted trees: it must name what breaks the rules.

@@ -1,7 +1,5 @@
 #include "app/Main.h"
-#include "platform/ChildProcess.h"
 #include "platform/Folders.h"
-#include "platform/ProcessList.h"
 #include "platform/Prompt.h"
 #include "engine/ConversionRun.h"
 #include "model/QueueModel.h"
@@ -40,11 +38,6 @@ bool isRunning(qint64 pid)
 const QStringList LongEncode{"-nostdin", "-hide_banner", "-loglevel", "error", "-re",  "-f", "lavfi", "-i",
                              "testsrc=size=32x24:rate=5", "-t", "600", "-f", "null", "-"};
 
-LaunchPlan ffmpegPlan()
-{
-    return {QStringLiteral("ffmpeg"), LongEncode, {}};
-}
-
 // An ffmpeg that is not this program's child: startDetached hands it to init.
 class UnrelatedFfmpeg
 {
@@ -72,50 +65,6 @@ QString readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-TEST(ProcessList, NameMatchesTheLastComponentOrTheWholeTextIgnoringCase)
-{
-    struct Case { const char* name; const char* wanted; bool matches; };
-    const Case cases[] = {
-        {"/usr/bin/ffmpeg", "ffmpeg", true},
-        {"/usr/bin/FFmpeg", "FFMPEG", true},
-        {"C:ffmpeg.exe", "ffmpeg.exe", true},
-        {"ffmpeg", "ffmpeg", true},
-        {"/usr/bin/ffmpeg-5", "ffmpeg", false},
-        {"/opt/ffmpeg/bin/ffprobe", "ffmpeg", false},
-        {"/usr/bin/ffmpeg", "/usr/bin/ffmpeg", true}, // the whole text when the last part fails
-        {"/usr/bin/", "ffmpeg", false},
-        {"", "ffmpeg", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ProcessList::NameMatches(c.name, c.wanted), c.matches) << c.name << " / " << c.wanted;
-}
-
-TEST(ProcessList, KillsOnlyThisProgramsOwnChildrenOfThatName)
-{
-    FreshHome home;
-    UnrelatedFfmpeg unrelated;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return isRunning(unrelated.pid()); }, 10000));
-
-    EXPECT_FALSE(ProcessList::KillProcessesByName(QStringLiteral("ffmpeg"))) << "nothing of ours matched";
-
-    ChildProcess first, second, other;
-    ASSERT_TRUE(first.start(ffmpegPlan()));
-    ASSERT_TRUE(second.start(ffmpegPlan()));
-    ASSERT_TRUE(other.start({BinPath(QStringLiteral("processtestapp")), {"sleep", "60000"}, {}}));
-
-    // The snapshot sees the children with this process as their parent.
-    const auto entries = ProcessList::Snapshot();
-    const auto own = std::find_if(entries.begin(), entries.end(),
-                                  [&](const ProcessList::Entry& e) { return e.pid == first.processId(); });
-    ASSERT_NE(own, entries.end());
-    EXPECT_EQ(own->parentPid, ::getpid());
-
-    EXPECT_TRUE(ProcessList::KillProcessesByName(QStringLiteral("FFMPEG")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !first.isRunning() && !second.isRunning(); }, 10000));
-    EXPECT_TRUE(other.isRunning());
-    EXPECT_TRUE(isRunning(unrelated.pid())) << "another program's ffmpeg must survive";
 }
 
 class Shutdown : public ::testing::Test
