@@ -22,14 +22,14 @@ QByteArray batchPathText(const QString& path)
 
 QString missingInterpreterText(const QString& interpreter)
 {
-    return QStringLiteral("Cannot find \"%1\", which Vantrel needs beside itself to measure files. "
+    return QStringLiteral("Cannot find \"%1\", which Vantrel needs to measure files. "
                           "Please install Vantrel again")
         .arg(interpreter);
 }
 
 QString unstartableInterpreterText(const QString& interpreter, const QString& reason)
 {
-    return QStringLiteral("The program \"%1\", which Vantrel needs beside itself to measure files, "
+    return QStringLiteral("The program \"%1\", which Vantrel needs to measure files, "
                           "could not be started: %2. Please install Vantrel again")
         .arg(interpreter, reason);
 }
