@@ -53,7 +53,7 @@ QString Reason(const QString& detail)
 
 int TerminalWidth()
 {
-    winsize size {};
+    winsize size{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
     return 80;
@@ -120,7 +120,9 @@ QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts
         for (qsizetype i = 0; i < shown; ++i) {
             const QString& name = parts.at(i).first;
             const qsizetype kept = keep[static_cast<size_t>(i)];
-            const QString fitted = kept >= name.size() ? name : kept > 0 ? name.left(kept - 1) + QChar(0x2026) : QString();
+            const QString fitted = kept >= name.size() ? name
+                                   : kept > 0          ? name.left(kept - 1) + QChar(0x2026)
+                                                       : QString();
             texts << QStringLiteral("%1  %2").arg(fitted, parts.at(i).second);
         }
         QString line = texts.join(gap) + more;
@@ -134,14 +136,10 @@ QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts
 int ConsoleFrontEnd::exec()
 {
     switch (m_options.action) {
-    case ConsoleOptions::Action::Help:
-        return Write(stdout, ConsoleOptions::UsageText()) ? AllDone : SomeFailed;
-    case ConsoleOptions::Action::Version:
-        return Write(stdout, ConsoleOptions::VersionText()) ? AllDone : SomeFailed;
-    case ConsoleOptions::Action::UsageError:
-        return Usage(m_options.error);
-    case ConsoleOptions::Action::Convert:
-        break;
+    case ConsoleOptions::Action::Help: return Write(stdout, ConsoleOptions::UsageText()) ? AllDone : SomeFailed;
+    case ConsoleOptions::Action::Version: return Write(stdout, ConsoleOptions::VersionText()) ? AllDone : SomeFailed;
+    case ConsoleOptions::Action::UsageError: return Usage(m_options.error);
+    case ConsoleOptions::Action::Convert: break;
     }
     // Every message goes to standard error from here on; no dialog can open.
     Prompt::setConsole(true);
@@ -227,7 +225,8 @@ void ConsoleFrontEnd::Finish()
         allDone = allDone && done;
         if (source.reported)
             continue;
-        const QString reason = source.reason.isEmpty() ? QStringLiteral("The run stopped before this file") : source.reason;
+        const QString reason
+            = source.reason.isEmpty() ? QStringLiteral("The run stopped before this file") : source.reason;
         Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
         source.reported = true;
     }
@@ -334,14 +333,15 @@ void ConsoleFrontEnd::BindRun()
         ShowProgress();
     });
     connect(&run, &ConversionRun::runEnded, this, &ConsoleFrontEnd::Finish);
-    connect(&m_queue, &QueueModel::dataChanged, this, [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-        for (const int row : std::as_const(m_converting)) {
-            if (row >= topLeft.row() && row <= bottomRight.row()) {
-                ShowProgress();
-                return;
-            }
-        }
-    });
+    connect(&m_queue, &QueueModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                for (const int row : std::as_const(m_converting)) {
+                    if (row >= topLeft.row() && row <= bottomRight.row()) {
+                        ShowProgress();
+                        return;
+                    }
+                }
+            });
 }
 
 void ConsoleFrontEnd::ReportRow(int row)
@@ -402,7 +402,8 @@ void ConsoleFrontEnd::ShowProgress()
         const RowState state = m_queue.state(row);
         if (state != RowState::Pending && state != RowState::Converting)
             continue;
-        const QString progress = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue.progress(row);
+        const QString progress
+            = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue.progress(row);
         parts.append({QFileInfo(m_queue.path(row)).fileName(), progress});
     }
     if (parts.isEmpty()) {

@@ -42,8 +42,8 @@ private:
     struct Source
     {
         QString path;
-        int row = -1;     // its queue row; -1 when it could not be queued
-        QString reason;   // why it could not be queued
+        int row = -1;   // its queue row; -1 when it could not be queued
+        QString reason; // why it could not be queued
         bool reported = false;
     };
 
@@ -78,16 +78,16 @@ private:
     ConsoleOptions m_options;
     Session m_session;
     QueueModel& m_queue;
-    std::vector<Source> m_sources;     // in the order named
+    std::vector<Source> m_sources;        // in the order named
     std::vector<size_t> m_measuredSource; // m_sources' index of each file measured
-    QSet<QString> m_named;             // each source's file, to take it once
+    QSet<QString> m_named;                // each source's file, to take it once
     std::map<int, size_t> m_sourceOfRow;
-    size_t m_nextInOrder = 0;          // the first source that may still wait for its line
-    QList<int> m_converting;           // the rows whose ffmpeg runs, in the order they started
+    size_t m_nextInOrder = 0; // the first source that may still wait for its line
+    QList<int> m_converting;  // the rows whose ffmpeg runs, in the order they started
     bool m_progressShown = false;
     QString m_progressLine; // what the progress line shows
     bool m_progressWanted = false;
-    bool m_allNamed = true;            // every path named at least one file
+    bool m_allNamed = true; // every path named at least one file
     bool m_finished = false;
     int m_exitCode = AllDone;
 };

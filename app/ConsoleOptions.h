@@ -14,7 +14,7 @@ struct ConsoleOptions
     Action action = Action::UsageError;
     ConversionProfile profile = ConversionProfile::DivxAvi;
     QString outDir; // empty: the stored output folder
-    int jobs = 0; // 0: the stored setting
+    int jobs = 0;   // 0: the stored setting
     QStringList paths;
     QString error; // why the command line is a usage error
 

@@ -21,7 +21,9 @@ class WidgetDialogs;
 class TMainInstance;
 class TTranPanel;
 class WindowMover;
-namespace WebLinks { enum class Link; }
+namespace WebLinks {
+enum class Link;
+}
 enum class RowAction;
 
 // The main window: the program's state, its controls, and one handler per
@@ -46,10 +48,10 @@ public:
     bool ShellExecWait(const QString& program, const QString& arguments, quint16 showCmd);
 
     // ---- controls ----
-    QLineEdit* Edit1 = nullptr;   // path of the file added last
-    QLineEdit* Edit2 = nullptr;   // folder added last
-    QLineEdit* Edit3 = nullptr;   // output folder
-    QLineEdit* Edit4 = nullptr;   // hidden mirror of the stored output folder
+    QLineEdit* Edit1 = nullptr; // path of the file added last
+    QLineEdit* Edit2 = nullptr; // folder added last
+    QLineEdit* Edit3 = nullptr; // output folder
+    QLineEdit* Edit4 = nullptr; // hidden mirror of the stored output folder
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;
@@ -73,7 +75,7 @@ public:
     void ListView1KeyDown(int key);
     // x: the pointer's horizontal position in the list's client coordinates.
     void ListView1Click(int x);
-    TFindFile* FindFile1 = nullptr; // "*.flv", not recursive; the session's
+    TFindFile* FindFile1 = nullptr;  // "*.flv", not recursive; the session's
     QLabel* MeasuringLine = nullptr; // "Measuring N of M…" beneath the list, while files are measured
     // ---- end conversion queue ----
 
@@ -135,26 +137,26 @@ public:
     void Label6MouseLeave();
     void Label7MouseLeave();
 
-    MouseLabel* Image1 = nullptr;  // background; drag handle
-    MouseLabel* Image2 = nullptr;  // logo; drag handle
-    MouseLabel* Image3 = nullptr;  // "Convert to:" caption; drag handle
-    MouseLabel* Label1 = nullptr;  // links, Label1..Label7
+    MouseLabel* Image1 = nullptr; // background; drag handle
+    MouseLabel* Image2 = nullptr; // logo; drag handle
+    MouseLabel* Image3 = nullptr; // "Convert to:" caption; drag handle
+    MouseLabel* Label1 = nullptr; // links, Label1..Label7
     MouseLabel* Label2 = nullptr;
     MouseLabel* Label3 = nullptr;
     MouseLabel* Label4 = nullptr;
     MouseLabel* Label5 = nullptr;
     MouseLabel* Label6 = nullptr;
     MouseLabel* Label7 = nullptr;
-    QLabel* Label8 = nullptr;      // captions, Label8..Label13
+    QLabel* Label8 = nullptr; // captions, Label8..Label13
     QLabel* Label9 = nullptr;
     QLabel* Label10 = nullptr;
     QLabel* Label11 = nullptr;
     QLabel* Label12 = nullptr;
     QLabel* Label13 = nullptr;
-    TEzRgnBtn* EzRgnBtn1 = nullptr; // minimise
-    TEzRgnBtn* EzRgnBtn2 = nullptr; // close
-    TEzRgnBtn* EzRgnBtn3 = nullptr; // DivX AVI
-    TEzRgnBtn* EzRgnBtn4 = nullptr; // Xvid AVI
+    TEzRgnBtn* EzRgnBtn1 = nullptr;   // minimise
+    TEzRgnBtn* EzRgnBtn2 = nullptr;   // close
+    TEzRgnBtn* EzRgnBtn3 = nullptr;   // DivX AVI
+    TEzRgnBtn* EzRgnBtn4 = nullptr;   // Xvid AVI
     TTranPanel* TranPanel1 = nullptr; // click areas over the logo
     TTranPanel* TranPanel2 = nullptr;
 
@@ -167,13 +169,13 @@ public:
     // ---- end window chrome and layout ----
 
 private:
-    void CreateControls();        // app/MainLayout.cpp
-    void BindQueueHandlers();     // app/MainQueue.cpp
-    void BindWindowHandlers();    // app/MainChrome.cpp
-    void CreateInstanceGuard();   // app/MainShutdown.cpp: before start-up
-    void EndConversions();        // app/MainShutdown.cpp: at every exit
-    void BindKeyboard();          // app/MainKeyboard.cpp: Tab order, names for screen readers
-    void BindRowMenu();           // app/MainStop.cpp
+    void CreateControls();      // app/MainLayout.cpp
+    void BindQueueHandlers();   // app/MainQueue.cpp
+    void BindWindowHandlers();  // app/MainChrome.cpp
+    void CreateInstanceGuard(); // app/MainShutdown.cpp: before start-up
+    void EndConversions();      // app/MainShutdown.cpp: at every exit
+    void BindKeyboard();        // app/MainKeyboard.cpp: Tab order, names for screen readers
+    void BindRowMenu();         // app/MainStop.cpp
 
     // The program's dialogs, centred on this window, for its whole life.
     std::unique_ptr<WidgetDialogs> m_dialogs;

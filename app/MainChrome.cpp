@@ -83,8 +83,7 @@ void TfrmMain::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, in
     // A failed move leaves the window where it is, silently.
     try {
         m_mover->start(mapToGlobal(QPoint(x, y)));
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 void TfrmMain::EzRgnBtn1Click()
@@ -105,31 +104,100 @@ void TfrmMain::SetLinkHover(MouseLabel* label, bool hovered)
     label->setFont(font);
 }
 
-void TfrmMain::TranPanel1Click() { OpenLink(WebLinks::Link::TranPanel1); }
-void TfrmMain::TranPanel2Click() { OpenLink(WebLinks::Link::TranPanel2); }
-void TfrmMain::Label1Click() { OpenLink(WebLinks::Link::Label1); }
-void TfrmMain::Label2Click() { OpenLink(WebLinks::Link::Label2); }
-void TfrmMain::Label3Click() { OpenLink(WebLinks::Link::Label3); }
-void TfrmMain::Label4Click() { OpenLink(WebLinks::Link::Label4); }
-void TfrmMain::Label5Click() { OpenLink(WebLinks::Link::Label5); }
-void TfrmMain::Label6Click() { OpenLink(WebLinks::Link::Label6); }
-void TfrmMain::Label7Click() { OpenLink(WebLinks::Link::Label7); }
+void TfrmMain::TranPanel1Click()
+{
+    OpenLink(WebLinks::Link::TranPanel1);
+}
+void TfrmMain::TranPanel2Click()
+{
+    OpenLink(WebLinks::Link::TranPanel2);
+}
+void TfrmMain::Label1Click()
+{
+    OpenLink(WebLinks::Link::Label1);
+}
+void TfrmMain::Label2Click()
+{
+    OpenLink(WebLinks::Link::Label2);
+}
+void TfrmMain::Label3Click()
+{
+    OpenLink(WebLinks::Link::Label3);
+}
+void TfrmMain::Label4Click()
+{
+    OpenLink(WebLinks::Link::Label4);
+}
+void TfrmMain::Label5Click()
+{
+    OpenLink(WebLinks::Link::Label5);
+}
+void TfrmMain::Label6Click()
+{
+    OpenLink(WebLinks::Link::Label6);
+}
+void TfrmMain::Label7Click()
+{
+    OpenLink(WebLinks::Link::Label7);
+}
 
-void TfrmMain::Label1MouseEnter() { SetLinkHover(Label1, true); }
-void TfrmMain::Label2MouseEnter() { SetLinkHover(Label2, true); }
-void TfrmMain::Label3MouseEnter() { SetLinkHover(Label3, true); }
-void TfrmMain::Label4MouseEnter() { SetLinkHover(Label4, true); }
-void TfrmMain::Label5MouseEnter() { SetLinkHover(Label5, true); }
-void TfrmMain::Label6MouseEnter() { SetLinkHover(Label6, true); }
-void TfrmMain::Label7MouseEnter() { SetLinkHover(Label7, true); }
+void TfrmMain::Label1MouseEnter()
+{
+    SetLinkHover(Label1, true);
+}
+void TfrmMain::Label2MouseEnter()
+{
+    SetLinkHover(Label2, true);
+}
+void TfrmMain::Label3MouseEnter()
+{
+    SetLinkHover(Label3, true);
+}
+void TfrmMain::Label4MouseEnter()
+{
+    SetLinkHover(Label4, true);
+}
+void TfrmMain::Label5MouseEnter()
+{
+    SetLinkHover(Label5, true);
+}
+void TfrmMain::Label6MouseEnter()
+{
+    SetLinkHover(Label6, true);
+}
+void TfrmMain::Label7MouseEnter()
+{
+    SetLinkHover(Label7, true);
+}
 
-void TfrmMain::Label1MouseLeave() { SetLinkHover(Label1, false); }
-void TfrmMain::Label2MouseLeave() { SetLinkHover(Label2, false); }
-void TfrmMain::Label3MouseLeave() { SetLinkHover(Label3, false); }
-void TfrmMain::Label4MouseLeave() { SetLinkHover(Label4, false); }
-void TfrmMain::Label5MouseLeave() { SetLinkHover(Label5, false); }
-void TfrmMain::Label6MouseLeave() { SetLinkHover(Label6, false); }
-void TfrmMain::Label7MouseLeave() { SetLinkHover(Label7, false); }
+void TfrmMain::Label1MouseLeave()
+{
+    SetLinkHover(Label1, false);
+}
+void TfrmMain::Label2MouseLeave()
+{
+    SetLinkHover(Label2, false);
+}
+void TfrmMain::Label3MouseLeave()
+{
+    SetLinkHover(Label3, false);
+}
+void TfrmMain::Label4MouseLeave()
+{
+    SetLinkHover(Label4, false);
+}
+void TfrmMain::Label5MouseLeave()
+{
+    SetLinkHover(Label5, false);
+}
+void TfrmMain::Label6MouseLeave()
+{
+    SetLinkHover(Label6, false);
+}
+void TfrmMain::Label7MouseLeave()
+{
+    SetLinkHover(Label7, false);
+}
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
 {

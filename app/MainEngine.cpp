@@ -44,7 +44,8 @@ void TfrmMain::setNotifier(std::unique_ptr<DesktopNotifier> notifier)
 
 QString TfrmMain::RunEndedText(int converted, int failed)
 {
-    const QString done = converted == 1 ? QStringLiteral("1 file converted") : QStringLiteral("%1 files converted").arg(converted);
+    const QString done
+        = converted == 1 ? QStringLiteral("1 file converted") : QStringLiteral("%1 files converted").arg(converted);
     return done + QStringLiteral(", %1 failed.").arg(failed);
 }
 

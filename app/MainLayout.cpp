@@ -217,6 +217,7 @@ void TfrmMain::CreateControls()
     EzRgnBtn4 = skinButton("EzRgnBtn4", "xvid", 437, 384, nullptr);
 
     m_mover = new WindowMover(this);
-    for (QWidget* handle : {static_cast<QWidget*>(Image1), static_cast<QWidget*>(Image2), static_cast<QWidget*>(Image3)})
+    for (QWidget* handle :
+         {static_cast<QWidget*>(Image1), static_cast<QWidget*>(Image2), static_cast<QWidget*>(Image3)})
         m_mover->addHandle(handle);
 }

@@ -187,7 +187,8 @@ void TfrmMain::ShowMeasuring(int measured, int total)
 {
     MeasuringLine->setVisible(total > 0);
     if (total > 0)
-        MeasuringLine->setText(QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total));
+        MeasuringLine->setText(
+            QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total));
 }
 
 bool TfrmMain::AddingFiles() const

@@ -21,12 +21,10 @@ void TfrmMain::EzRgnBtn2Click()
     // Each step swallows its own failure so that the next one still runs.
     try {
         EndConversions();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
     try {
         ExitCleanup::RemoveProbeFiles();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
     // Every settings write is synced as it is made, so nothing is pending here.
     std::_Exit(0);
 }
@@ -43,12 +41,10 @@ void TfrmMain::FormDestroy()
 {
     try {
         EndConversions();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
     try {
         ExitCleanup::RemoveProbeFiles();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
 }
 
 void TfrmMain::EndOnSignals()

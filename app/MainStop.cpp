@@ -20,18 +20,10 @@ void TfrmMain::ListView1RowAction(RowAction action, int row)
 {
     RunGuarded([&] {
         switch (action) {
-        case RowAction::Stop:
-            conversion().Stop(row);
-            break;
-        case RowAction::TryAgain:
-            m_queueActions->TryAgain(row);
-            break;
-        case RowAction::Remove:
-            m_queueActions->Remove(row);
-            break;
-        case RowAction::OpenFolder:
-            m_queueActions->OpenOutputFolder(row);
-            break;
+        case RowAction::Stop: conversion().Stop(row); break;
+        case RowAction::TryAgain: m_queueActions->TryAgain(row); break;
+        case RowAction::Remove: m_queueActions->Remove(row); break;
+        case RowAction::OpenFolder: m_queueActions->OpenOutputFolder(row); break;
         }
     });
 }
@@ -43,7 +35,8 @@ void TfrmMain::StopConversions()
             return;
         const qsizetype converting = conversion().runningRows().size();
         if (converting > 1
-            && !Prompt::question(QStringLiteral("Stop converting the %1 files that are being converted?").arg(converting)))
+            && !Prompt::question(
+                QStringLiteral("Stop converting the %1 files that are being converted?").arg(converting)))
             return;
         conversion().StopAll();
     });

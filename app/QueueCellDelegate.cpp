@@ -37,8 +37,7 @@ void QueueCellDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
         option->palette.setColor(QPalette::Text, failed ? QColor(FailedRed) : QColor(0, 0, 0));
         option->font.setUnderline(false);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -73,7 +72,8 @@ void QueueCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setFont(opt.font);
     painter->setPen(opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect room = textRect.adjusted(margin, 0, -margin, 0);
-    painter->drawText(room, int(opt.displayAlignment), opt.fontMetrics.elidedText(text, opt.textElideMode, room.width()));
+    painter->drawText(room, int(opt.displayAlignment),
+                      opt.fontMetrics.elidedText(text, opt.textElideMode, room.width()));
     painter->restore();
 }
 

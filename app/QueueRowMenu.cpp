@@ -26,14 +26,10 @@ QueueRowMenu::QueueRowMenu(QTreeView* list, Handlers handlers)
 QString QueueRowMenu::ActionText(RowAction action)
 {
     switch (action) {
-    case RowAction::Stop:
-        return QStringLiteral("Stop");
-    case RowAction::TryAgain:
-        return QStringLiteral("Try again");
-    case RowAction::Remove:
-        return QStringLiteral("Remove");
-    case RowAction::OpenFolder:
-        return QStringLiteral("Open Folder");
+    case RowAction::Stop: return QStringLiteral("Stop");
+    case RowAction::TryAgain: return QStringLiteral("Try again");
+    case RowAction::Remove: return QStringLiteral("Remove");
+    case RowAction::OpenFolder: return QStringLiteral("Open Folder");
     }
     return {};
 }
@@ -47,8 +43,8 @@ bool QueueRowMenu::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_list || event->type() != QEvent::KeyPress)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
-    const bool menuKey = key->key() == Qt::Key_Menu
-                         || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    const bool menuKey
+        = key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
     if (!menuKey)
         return false;
     const QModelIndex current = m_list->currentIndex();

@@ -34,7 +34,9 @@ SignalWatcher::SignalWatcher(std::vector<int> signalNumbers, QObject* parent)
         while (::read(s_pipe[0], &byte, 1) == 1)
             emit received(byte);
     });
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

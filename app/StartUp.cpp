@@ -61,8 +61,7 @@ void StoreDefaults(const Settings& settings)
         if (!store.contains(SettingsStore::WorkDirKey))
             store.writeString(SettingsStore::WorkDirKey, settings.WorkDir);
         store.writeString(SettingsStore::AppDirKey, settings.AppDir);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
 }
 
 void MakeDefaultFolders(const Settings& settings)
@@ -85,8 +84,7 @@ QString TakeStoredWorkDir()
                 store.writeString(SettingsStore::WorkDirKey, stored);
             }
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
     return stored;
 }
 
@@ -96,8 +94,7 @@ QString StoredWorkDir()
         const SettingsStore store;
         if (store.contains(SettingsStore::WorkDirKey))
             return store.readString(SettingsStore::WorkDirKey);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
     return {};
 }
 

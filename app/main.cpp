@@ -34,8 +34,9 @@ public:
     {
         m_bytes.emplace_back(program);
         for (const QString& path : paths) {
-            m_bytes.push_back(path.startsWith(QLatin1Char('-')) ? QFile::encodeName(QDir::current().absoluteFilePath(path))
-                                                                 : QFile::encodeName(path));
+            m_bytes.push_back(path.startsWith(QLatin1Char('-'))
+                                  ? QFile::encodeName(QDir::current().absoluteFilePath(path))
+                                  : QFile::encodeName(path));
         }
         for (QByteArray& bytes : m_bytes)
             m_pointers.push_back(bytes.data());

@@ -132,7 +132,7 @@ int RunConvertBench(const QStringList& arguments)
         const auto it = started.find(row);
         const QString target = it != started.end() ? it->second.first : QStringLiteral("-");
         QString line = oneLine(Folders::FileNamePart(queue.path(row))) + QLatin1Char('\t') + queue.progress(row)
-            + QLatin1Char('\t') + queue.convertedFile(row) + QLatin1Char('\t') + target;
+                       + QLatin1Char('\t') + queue.convertedFile(row) + QLatin1Char('\t') + target;
         if (trace)
             line += QLatin1Char('\t') + shown[row].join(QLatin1Char('\t'));
         printLine(line);
@@ -155,8 +155,10 @@ int RunConvertBench(const QStringList& arguments)
     }
     const qint64 direct = clock.nsecsElapsed();
 
-    const double ratio = !started.empty() && direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
-    printLine(QStringLiteral("convert: %1 files, %2 side by side, vantrel %3 s, ffmpeg alone one after another %4 s, ratio %5")
+    const double ratio
+        = !started.empty() && direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
+    printLine(QStringLiteral(
+                  "convert: %1 files, %2 side by side, vantrel %3 s, ffmpeg alone one after another %4 s, ratio %5")
                   .arg(started.size())
                   .arg(window->session().settings().jobs())
                   .arg(SecondsText(vantrel), SecondsText(direct), QString::number(ratio, 'f', 3)));

@@ -84,28 +84,36 @@ int RunPeerBench(const QStringList& arguments)
         return 2;
     qsizetype group = 0;
     for (const QString& name : names) {
-        const QString target = peer.outputs + QLatin1Char('/') + QFileInfo(name).completeBaseName() + QStringLiteral(".avi");
+        const QString target
+            = peer.outputs + QLatin1Char('/') + QFileInfo(name).completeBaseName() + QStringLiteral(".avi");
         const QStringList one = ProfileArguments(profile, folder.filePath(name), target);
         group = one.size();
         for (const QString& argument : one)
             list.write(QFile::encodeName(argument) + '\0');
     }
     list.close();
-    peer.command = QStringList{QStringLiteral("xargs"), QStringLiteral("-0"), QStringLiteral("-a"), listFile,
-                               QStringLiteral("-n"), QString::number(group), QStringLiteral("-P"), QString::number(jobs),
-                               QStringLiteral("ffmpeg")};
+    peer.command
+        = QStringList{QStringLiteral("xargs"), QStringLiteral("-0"),   QStringLiteral("-a"), listFile,
+                      QStringLiteral("-n"),    QString::number(group), QStringLiteral("-P"), QString::number(jobs),
+                      QStringLiteral("ffmpeg")};
 
     Side vantrel{"vantrel", {}, root + QStringLiteral("/vantrel-out"), {}, {}};
-    vantrel.command = QStringList{QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel"),
-                                  QStringLiteral("--convert-to"),
-                                  profile == ConversionProfile::XvidAvi ? QStringLiteral("xvid") : QStringLiteral("divx"),
-                                  QStringLiteral("--outdir"), vantrel.outputs, QStringLiteral("--jobs"),
-                                  QString::number(jobs), folder.path()};
+    vantrel.command
+        = QStringList{QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel"),
+                      QStringLiteral("--convert-to"),
+                      profile == ConversionProfile::XvidAvi ? QStringLiteral("xvid") : QStringLiteral("divx"),
+                      QStringLiteral("--outdir"),
+                      vantrel.outputs,
+                      QStringLiteral("--jobs"),
+                      QString::number(jobs),
+                      folder.path()};
 
-    printLine(QStringLiteral("peer: %1 files, %2 side by side, %3 runs each, alternating; the first pair warms up and is not counted")
-                  .arg(names.size())
-                  .arg(jobs)
-                  .arg(runs));
+    printLine(
+        QStringLiteral(
+            "peer: %1 files, %2 side by side, %3 runs each, alternating; the first pair warms up and is not counted")
+            .arg(names.size())
+            .arg(jobs)
+            .arg(runs));
     const QString errors = root + QStringLiteral("/stderr-");
     for (int run = 0; run <= runs; ++run) {
         // Alternate which side goes first, so neither always meets a warmer or busier machine.
@@ -115,7 +123,8 @@ int RunPeerBench(const QStringList& arguments)
         for (Side* side : order) {
             EmptyFolder(side->outputs);
             const TimedRun timed = RunTimed(side->command, errors + QLatin1String(side->name));
-            const int written = static_cast<int>(QDir(side->outputs).entryList({QStringLiteral("*.avi")}, QDir::Files).size());
+            const int written
+                = static_cast<int>(QDir(side->outputs).entryList({QStringLiteral("*.avi")}, QDir::Files).size());
             const bool failed = timed.exitCode != 0 || written != names.size();
             if (run == 0)
                 continue;
@@ -140,11 +149,13 @@ int RunPeerBench(const QStringList& arguments)
         printLine(QStringLiteral("%1 wall %2 s, cpu %3 s (median (min..max))")
                       .arg(QLatin1String(side->name), -7)
                       .arg(MedianAndRange(side->wall), MedianAndRange(side->cpu)));
-    printLine(QStringLiteral("vantrel/xargs: wall %1 (pairs %2), cpu %3 (pairs %4) (ratio of medians (range of each pair's ratio))")
-                  .arg(Median(vantrel.wall) / Median(peer.wall), 0, 'f', 3)
-                  .arg(MedianAndRange(wallRatio))
-                  .arg(Median(vantrel.cpu) / Median(peer.cpu), 0, 'f', 3)
-                  .arg(MedianAndRange(cpuRatio)));
+    printLine(
+        QStringLiteral(
+            "vantrel/xargs: wall %1 (pairs %2), cpu %3 (pairs %4) (ratio of medians (range of each pair's ratio))")
+            .arg(Median(vantrel.wall) / Median(peer.wall), 0, 'f', 3)
+            .arg(MedianAndRange(wallRatio))
+            .arg(Median(vantrel.cpu) / Median(peer.cpu), 0, 'f', 3)
+            .arg(MedianAndRange(cpuRatio)));
     if (vantrel.failures + peer.failures > 0) {
         std::fprintf(stderr, "peer: %d vantrel and %d xargs runs failed; see %s*\n", vantrel.failures, peer.failures,
                      qPrintable(errors));

@@ -63,8 +63,8 @@ int RunProbeBench(const QStringList& arguments)
     for (int i = 0; i < found.size(); ++i) {
         const QString duration = i < queue.count() ? QString::number(queue.seconds(i)) : QStringLiteral("-");
         const QString message = i == queue.count() ? shown : QStringLiteral("-");
-        printLine(oneLine(Folders::FileNamePart(found.at(i))) + QLatin1Char('\t') + duration + QLatin1Char('\t') +
-                  message);
+        printLine(oneLine(Folders::FileNamePart(found.at(i))) + QLatin1Char('\t') + duration + QLatin1Char('\t')
+                  + message);
     }
     if (found.isEmpty() && shown != QLatin1String("-"))
         printLine(QStringLiteral("-\t-\t") + shown);
@@ -83,7 +83,8 @@ int RunProbeBench(const QStringList& arguments)
     const qint64 direct = clock.nsecsElapsed();
 
     const double ratio = direct > 0 ? static_cast<double>(vantrel) / static_cast<double>(direct) : 0.0;
-    printLine(QStringLiteral("probe: %1 files, %2 side by side, vantrel %3 s, mediainfo alone one after another %4 s, ratio %5")
+    printLine(QStringLiteral(
+                  "probe: %1 files, %2 side by side, vantrel %3 s, mediainfo alone one after another %4 s, ratio %5")
                   .arg(probed)
                   .arg(window->session().settings().jobs())
                   .arg(SecondsText(vantrel), SecondsText(direct), QString::number(ratio, 'f', 2)));

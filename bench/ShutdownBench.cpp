@@ -96,7 +96,7 @@ int laterCopy()
         if (::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv, environ) != 0)
             return 1;
         int status = 0;
-        rusage usage {};
+        rusage usage{};
         if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
             return 1;
         times.push_back(clock.nsecsElapsed() / 1e6);

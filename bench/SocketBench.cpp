@@ -45,7 +45,7 @@ long statusKiB(qint64 pid, const char* key)
 // A full backlog is waited out for up to a second, as a blocking client would.
 int connectTo(const QByteArray& path)
 {
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -65,7 +65,7 @@ int connectTo(const QByteArray& path)
 
 bool closedByPeer(int fd)
 {
-    pollfd p {fd, POLLIN, 0};
+    pollfd p{fd, POLLIN, 0};
     char byte = 0;
     return ::poll(&p, 1, 0) == 1 && ::recv(fd, &byte, 1, MSG_DONTWAIT) <= 0;
 }
@@ -93,7 +93,11 @@ int RunIdleConnectionsBench(const QStringList& arguments)
     QByteArray header(5, 'P');
     qToBigEndian<quint32>(quint32(TMainInstance::MaxForwardedBytes), header.data() + 1);
     const QByteArray chunk(64 * 1024, 'x');
-    struct Connection { int fd; qint64 sent; };
+    struct Connection
+    {
+        int fd;
+        qint64 sent;
+    };
     std::vector<Connection> connections;
     int refused = 0;
     for (int i = 0; i < count; ++i) {

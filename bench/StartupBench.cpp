@@ -57,8 +57,8 @@ public:
             dup2(null, 0);
             dup2(null, 1);
             dup2(null, 2);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                   "-br", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-br",
+                   static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -117,8 +117,7 @@ double MainThreadCpu(pid_t pid)
 class WindowWatch
 {
 public:
-    explicit WindowWatch(const std::string& display)
-        : m_connection(xcb_connect(display.c_str(), nullptr))
+    explicit WindowWatch(const std::string& display) : m_connection(xcb_connect(display.c_str(), nullptr))
     {
         if (xcb_connection_has_error(m_connection))
             return;
@@ -171,7 +170,8 @@ public:
         }
         if (window != XCB_NONE) {
             int16_t x = 0, y = 0;
-            if (auto* geometry = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr)) {
+            if (auto* geometry
+                = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr)) {
                 x = static_cast<int16_t>(geometry->width / 2);
                 y = static_cast<int16_t>(geometry->height / 2);
                 free(geometry);
@@ -248,9 +248,10 @@ int RunStartupBench(const QStringList& arguments)
     const QString bin = QCoreApplication::applicationDirPath();
     Program empty{"empty", bin + QStringLiteral("/vantrel-bench-empty-window"), {}, {}, {}};
     Program vantrel{"vantrel", bin + QStringLiteral("/vantrel"), {}, {}, {}};
-    printLine(QStringLiteral("startup: %1 runs each on Xvfb %2, alternating; the first pair warms up and is not counted")
-                  .arg(runs)
-                  .arg(QString::fromStdString(display.name())));
+    printLine(
+        QStringLiteral("startup: %1 runs each on Xvfb %2, alternating; the first pair warms up and is not counted")
+            .arg(runs)
+            .arg(QString::fromStdString(display.name())));
     for (int run = 0; run <= runs; ++run) {
         Program* order[2] = {&vantrel, &empty};
         if (run % 2)
@@ -269,10 +270,11 @@ int RunStartupBench(const QStringList& arguments)
         }
     }
     for (const Program* program : {&vantrel, &empty})
-        printLine(QStringLiteral("%1 mapped %2 ms, painted %3 ms, main thread's CPU until painted %4 ms (median (min..max))")
-                      .arg(QLatin1String(program->name), -7)
-                      .arg(MedianAndRange(program->mapped, 1), MedianAndRange(program->painted, 1),
-                           MedianAndRange(program->mainCpu, 1)));
+        printLine(
+            QStringLiteral("%1 mapped %2 ms, painted %3 ms, main thread's CPU until painted %4 ms (median (min..max))")
+                .arg(QLatin1String(program->name), -7)
+                .arg(MedianAndRange(program->mapped, 1), MedianAndRange(program->painted, 1),
+                     MedianAndRange(program->mainCpu, 1)));
     printLine(QStringLiteral("vantrel/empty: mapped %1, painted %2, main thread's CPU %3 (ratio of medians)")
                   .arg(Median(vantrel.mapped) / Median(empty.mapped), 0, 'f', 3)
                   .arg(Median(vantrel.painted) / Median(empty.painted), 0, 'f', 3)

@@ -48,8 +48,7 @@ TimedRun RunTimed(const QStringList& command, const QString& errorFile)
         return result;
     int status = 0;
     rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) { }
     result.wallSeconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     result.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -85,7 +85,7 @@ namespace {
 class AccessibleEzRgnBtn : public QAccessibleWidget
 {
 public:
-    explicit AccessibleEzRgnBtn(TEzRgnBtn* button) : QAccessibleWidget(button, QAccessible::Button) {}
+    explicit AccessibleEzRgnBtn(TEzRgnBtn* button) : QAccessibleWidget(button, QAccessible::Button) { }
 
     QAccessible::State state() const override
     {
@@ -269,8 +269,7 @@ void TEzRgnBtn::keyPressEvent(QKeyEvent* event)
             Click();
         event->accept();
         return;
-    default:
-        QWidget::keyPressEvent(event);
+    default: QWidget::keyPressEvent(event);
     }
 }
 

@@ -17,8 +17,8 @@ class TImageList : public QObject
     Q_OBJECT
 
 public:
-    explicit TImageList(QObject* parent = nullptr) : QObject(parent) {}
-    explicit TImageList(const QList<QImage>& images, QObject* parent = nullptr) : QObject(parent), Images(images) {}
+    explicit TImageList(QObject* parent = nullptr) : QObject(parent) { }
+    explicit TImageList(const QList<QImage>& images, QObject* parent = nullptr) : QObject(parent), Images(images) { }
 
     QList<QImage> Images;
 };

@@ -16,19 +16,14 @@ bool FocusFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_target) {
         switch (event->type()) {
-        case QEvent::Resize:
-            Fit();
-            break;
+        case QEvent::Resize: Fit(); break;
         case QEvent::FocusIn:
             // Above the view's own children (viewport, header, scroll bars).
             raise();
             show();
             break;
-        case QEvent::FocusOut:
-            hide();
-            break;
-        default:
-            break;
+        case QEvent::FocusOut: hide(); break;
+        default: break;
         }
     }
     return false;

@@ -8,7 +8,8 @@
 #include <QPainter>
 #include <QStyle>
 
-MouseLabel::MouseLabel(QWidget* parent) : QLabel(parent), m_press(new PressTracker(this)) {}
+MouseLabel::MouseLabel(QWidget* parent) : QLabel(parent), m_press(new PressTracker(this))
+{ }
 
 void MouseLabel::mousePressEvent(QMouseEvent* event)
 {
@@ -68,7 +69,8 @@ void MouseLabel::paintEvent(QPaintEvent* event)
             for (const qreal shift : {0.0, 1.0 / scale}) {
                 painter.save();
                 painter.translate(shift, 0);
-                style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), text(), foregroundRole());
+                style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), text(),
+                                      foregroundRole());
                 painter.restore();
             }
         } else {

@@ -5,7 +5,8 @@
 #include <QWidget>
 #include <QWindow>
 
-PressTracker::PressTracker(QWidget* control) : QObject(control), m_control(control) {}
+PressTracker::PressTracker(QWidget* control) : QObject(control), m_control(control)
+{ }
 
 void PressTracker::pressed()
 {

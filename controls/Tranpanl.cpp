@@ -15,7 +15,7 @@ namespace {
 class AccessibleTranPanel : public QAccessibleWidget
 {
 public:
-    explicit AccessibleTranPanel(TTranPanel* panel) : QAccessibleWidget(panel, QAccessible::Link) {}
+    explicit AccessibleTranPanel(TTranPanel* panel) : QAccessibleWidget(panel, QAccessible::Link) { }
 
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override

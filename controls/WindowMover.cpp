@@ -4,7 +4,8 @@
 #include <QWidget>
 #include <QWindow>
 
-WindowMover::WindowMover(QWidget* window) : QObject(window), m_window(window) {}
+WindowMover::WindowMover(QWidget* window) : QObject(window), m_window(window)
+{ }
 
 void WindowMover::addHandle(QWidget* handle)
 {

@@ -9,13 +9,23 @@ QStringList Options(ConversionProfile profile)
     const bool xvid = profile == ConversionProfile::XvidAvi;
     // libxvid cannot open for an odd frame size: one line or column of padding
     // makes it even and loses no pixel.
-    return {QStringLiteral("-y"), QStringLiteral("-vf"), QStringLiteral("yadif=deint=interlaced,pad=ceil(iw/2)*2:ceil(ih/2)*2"),
-            QStringLiteral("-b:v"), QStringLiteral("900000"),
-            QStringLiteral("-c:v"), xvid ? QStringLiteral("libxvid") : QStringLiteral("mpeg4"),
-            QStringLiteral("-r"), QStringLiteral("25"),
-            QStringLiteral("-tag:v"), xvid ? QStringLiteral("XVID") : QStringLiteral("DIVX"),
-            QStringLiteral("-b:a"), QStringLiteral("128000"), QStringLiteral("-ar"), QStringLiteral("44100"),
-            QStringLiteral("-ac"), QStringLiteral("2")};
+    return {QStringLiteral("-y"),
+            QStringLiteral("-vf"),
+            QStringLiteral("yadif=deint=interlaced,pad=ceil(iw/2)*2:ceil(ih/2)*2"),
+            QStringLiteral("-b:v"),
+            QStringLiteral("900000"),
+            QStringLiteral("-c:v"),
+            xvid ? QStringLiteral("libxvid") : QStringLiteral("mpeg4"),
+            QStringLiteral("-r"),
+            QStringLiteral("25"),
+            QStringLiteral("-tag:v"),
+            xvid ? QStringLiteral("XVID") : QStringLiteral("DIVX"),
+            QStringLiteral("-b:a"),
+            QStringLiteral("128000"),
+            QStringLiteral("-ar"),
+            QStringLiteral("44100"),
+            QStringLiteral("-ac"),
+            QStringLiteral("2")};
 }
 
 QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile)
@@ -23,9 +33,14 @@ QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile
     // No standard input: ffmpeg would otherwise read keys from it. Its progress
     // comes as key=value reports on standard output instead of a status line.
     // The container is named, as the file written is not always called ".avi".
-    return QStringList{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"),
-                       QStringLiteral("-progress"), QStringLiteral("pipe:1"), QStringLiteral("-i"), sourceFile}
-        + Options(profile) + QStringList{QStringLiteral("-f"), QStringLiteral("avi"), targetFile};
+    return QStringList{QStringLiteral("-nostdin"),
+                       QStringLiteral("-hide_banner"),
+                       QStringLiteral("-nostats"),
+                       QStringLiteral("-progress"),
+                       QStringLiteral("pipe:1"),
+                       QStringLiteral("-i"),
+                       sourceFile}
+           + Options(profile) + QStringList{QStringLiteral("-f"), QStringLiteral("avi"), targetFile};
 }
 
 QString TargetFileFor(const QString& sourceFile, const QString& workDir)

@@ -203,7 +203,8 @@ bool ConversionRun::StartRow(int row)
     auto job = std::make_unique<Job>();
     job->before = FileIdentity::Of(target);
     if (job->before.folder) {
-        MarkFailed(row, QStringLiteral("Cannot save the output file %1: %2").arg(target, QString::fromLocal8Bit(std::strerror(EISDIR))));
+        MarkFailed(row, QStringLiteral("Cannot save the output file %1: %2")
+                            .arg(target, QString::fromLocal8Bit(std::strerror(EISDIR))));
         emit rowFinished(row);
         return false;
     }
@@ -248,12 +249,13 @@ bool ConversionRun::StartRow(int row)
         }
     });
     // Queued, so that an end reported while starting is handled after the start.
-    connect(child, &ChildProcess::done, this,
-            [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
-                if (guard)
-                    RunGuarded([&] { Finished(guard, end); });
-            },
-            Qt::QueuedConnection);
+    connect(
+        child, &ChildProcess::done, this,
+        [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
+            if (guard)
+                RunGuarded([&] { Finished(guard, end); });
+        },
+        Qt::QueuedConnection);
 
     auto* timer = new TAdvancedTimer(this);
     job->timer = timer;
@@ -318,9 +320,8 @@ void ConversionRun::CheckOutput(Job& job)
 {
     auto* check = new OutputCheck(m_tools.MediaInfoExe, this);
     job.check = check;
-    connect(check, &OutputCheck::judged, this, [this, check](const OutputCheck::Result& result) {
-        RunGuarded([&] { Judged(check, result); });
-    });
+    connect(check, &OutputCheck::judged, this,
+            [this, check](const OutputCheck::Result& result) { RunGuarded([&] { Judged(check, result); }); });
     const int row = RowOf(job);
     check->start(job.partial, row >= 0 ? m_queue.milliseconds(row) : -1);
 }

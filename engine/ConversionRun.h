@@ -120,18 +120,18 @@ private:
     // One row being converted.
     struct Job
     {
-        quint64 id = 0;                 // the row's
-        qint64 seconds = 0;             // the probed duration
-        QString program;                // the ffmpeg started
-        QString target;                 // the output's name once finished
-        FileIdentity before;            // what stood at that name when the row started
+        quint64 id = 0;                         // the row's
+        qint64 seconds = 0;                     // the probed duration
+        QString program;                        // the ffmpeg started
+        QString target;                         // the output's name once finished
+        FileIdentity before;                    // what stood at that name when the row started
         std::unique_ptr<UnfinishedFile> output; // what ffmpeg writes until then
-        QString partial;                // where the unfinished file can be read
-        QPointer<ChildProcess> child;   // owned as a child of the run
-        QPointer<TAdvancedTimer> timer; // owned as a child of the run
-        QPointer<OutputCheck> check;    // reads the finished file; owned as a child of the run
+        QString partial;                        // where the unfinished file can be read
+        QPointer<ChildProcess> child;           // owned as a child of the run
+        QPointer<TAdvancedTimer> timer;         // owned as a child of the run
+        QPointer<OutputCheck> check;            // reads the finished file; owned as a child of the run
         ProgressMonitor monitor;
-        int shown = -1;                 // the percentage the row shows; -1 none yet
+        int shown = -1; // the percentage the row shows; -1 none yet
     };
 
     void StartNext();

@@ -23,9 +23,9 @@ QStringList Lines(const QString& errorOutput)
 // and the closing words say nothing of a cause.
 bool IsNoise(const QString& line)
 {
-    static const QRegularExpression noise(QStringLiteral(
-        "^(\\s|Input #|Output #|Stream mapping:|Press \\[q\\]|frame=|size=|video:\\S+ audio:|\\[out#|"
-        "Conversion failed!|Exiting normally|…$)"));
+    static const QRegularExpression noise(
+        QStringLiteral("^(\\s|Input #|Output #|Stream mapping:|Press \\[q\\]|frame=|size=|video:\\S+ audio:|\\[out#|"
+                       "Conversion failed!|Exiting normally|…$)"));
     return line.trimmed().isEmpty() || noise.match(line).hasMatch();
 }
 
@@ -86,10 +86,8 @@ QString Reason(const ChildEnd& end, const QString& program)
     case ChildEnd::Kind::FailedToStart:
         return ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), program, end.errorTail,
                                                 QStringLiteral("converts the files"));
-    case ChildEnd::Kind::Crashed:
-        return SignalText(end.signal);
-    case ChildEnd::Kind::Exited:
-        break;
+    case ChildEnd::Kind::Crashed: return SignalText(end.signal);
+    case ChildEnd::Kind::Exited: break;
     }
     if (end.exitCode != 0) {
         const QString cause = CauseLine(end.errorOutput);

@@ -22,7 +22,8 @@ OutputCheck::Result Refused(const QString& why)
 
 } // namespace
 
-OutputCheck::OutputCheck(QString mediaInfo, QObject* parent) : QObject(parent), m_mediaInfo(std::move(mediaInfo)) {}
+OutputCheck::OutputCheck(QString mediaInfo, QObject* parent) : QObject(parent), m_mediaInfo(std::move(mediaInfo))
+{ }
 
 OutputCheck::~OutputCheck()
 {
@@ -69,12 +70,13 @@ void OutputCheck::ended(const ChildEnd& end)
     m_child->deleteLater();
     m_child = nullptr;
     if (!end.succeeded()) {
-        const QString why = !ProcessLauncher::ProgramExists(m_mediaInfo)
-            ? QStringLiteral("cannot find the program \"mediainfo\"; please install the package \"mediainfo\"")
-            : end.kind == ChildEnd::Kind::FailedToStart
-            ? ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfo, end.errorTail,
-                                               QStringLiteral("checks the converted files"))
-            : QStringLiteral("mediainfo could not read the output (exit code %1)").arg(end.exitCode);
+        const QString why
+            = !ProcessLauncher::ProgramExists(m_mediaInfo)
+                  ? QStringLiteral("cannot find the program \"mediainfo\"; please install the package \"mediainfo\"")
+              : end.kind == ChildEnd::Kind::FailedToStart
+                  ? ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfo, end.errorTail,
+                                                     QStringLiteral("checks the converted files"))
+                  : QStringLiteral("mediainfo could not read the output (exit code %1)").arg(end.exitCode);
         emit judged(Refused(QStringLiteral("The output could not be checked: ") + why));
         return;
     }
@@ -100,7 +102,8 @@ OutputCheck::Result OutputCheck::Judge(const QString& answer, qint64 sourceMs)
     const qint64 playsMs = static_cast<qint64>(fields.value(1).toDouble(&known));
     if (!known)
         return Refused(QStringLiteral("The AVI has no playing time"));
-    const QString plays = QStringLiteral("The AVI plays %1 of the source's %2").arg(Seconds(playsMs), Seconds(sourceMs));
+    const QString plays
+        = QStringLiteral("The AVI plays %1 of the source's %2").arg(Seconds(playsMs), Seconds(sourceMs));
     if (playsMs * 2 < sourceMs)
         return Refused(plays);
     if (playsMs * 10 < sourceMs * 9)

@@ -65,8 +65,9 @@ std::optional<int> ProgressMonitor::Percent(qint64 processedUs, qint64 durationS
     if (durationSeconds <= 0)
         return std::nullopt;
     // In whole microseconds, so no source is long enough to overflow.
-    const qint64 durationUs = std::min<qint64>(durationSeconds, INT64_MAX / 100 / MicrosecondsPerSecond) * MicrosecondsPerSecond;
+    const qint64 durationUs
+        = std::min<qint64>(durationSeconds, INT64_MAX / 100 / MicrosecondsPerSecond) * MicrosecondsPerSecond;
     const qint64 percent = std::max<qint64>(processedUs, 0) / durationUs * 100
-        + std::max<qint64>(processedUs, 0) % durationUs * 100 / durationUs;
+                           + std::max<qint64>(processedUs, 0) % durationUs * 100 / durationUs;
     return static_cast<int>(std::min<qint64>(percent, 99));
 }

@@ -4,7 +4,8 @@
 
 #include <limits>
 
-TAdvancedTimer::TAdvancedTimer(QObject* owner) : QObject(owner) {}
+TAdvancedTimer::TAdvancedTimer(QObject* owner) : QObject(owner)
+{ }
 
 TAdvancedTimer::~TAdvancedTimer()
 {

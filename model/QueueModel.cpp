@@ -8,7 +8,8 @@ QString NamePart(const QString& fileName)
     return dot < 0 ? fileName : fileName.left(dot);
 }
 
-QueueModel::QueueModel(QObject* parent) : QAbstractTableModel(parent) {}
+QueueModel::QueueModel(QObject* parent) : QAbstractTableModel(parent)
+{ }
 
 quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseconds)
 {

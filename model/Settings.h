@@ -10,10 +10,10 @@
 // Empty until start-up fills it.
 struct Settings
 {
-    QString WorkDir;    // output folder
-    QString AppDir;     // tool folder, ends in "/"
-    QString LastFolder; // folder last added; the next picker starts there
-    int Jobs = 0;       // files converted or probed side by side; see jobs()
+    QString WorkDir;          // output folder
+    QString AppDir;           // tool folder, ends in "/"
+    QString LastFolder;       // folder last added; the next picker starts there
+    int Jobs = 0;             // files converted or probed side by side; see jobs()
     bool TroubleTold = false; // the settings file's trouble was reported; once a session is enough
 
     // The largest number of files handled side by side.

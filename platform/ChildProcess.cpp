@@ -66,7 +66,8 @@ void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan)
     });
 }
 
-ChildProcess::ChildProcess(QObject* parent) : QObject(parent) {}
+ChildProcess::ChildProcess(QObject* parent) : QObject(parent)
+{ }
 
 ChildProcess::~ChildProcess()
 {
@@ -131,8 +132,8 @@ bool ChildProcess::hasEnded() const
     siginfo_t info{};
     // WNOWAIT looks without reaping, so Qt still sees the end; a child no
     // longer ours to wait for was reaped already.
-    const int found = ::waitid(P_PID, static_cast<id_t>(m_process->processId()), &info,
-                               WEXITED | WNOHANG | WNOWAIT | __WALL);
+    const int found
+        = ::waitid(P_PID, static_cast<id_t>(m_process->processId()), &info, WEXITED | WNOHANG | WNOWAIT | __WALL);
     return found == 0 ? info.si_pid != 0 : errno == ECHILD;
 }
 

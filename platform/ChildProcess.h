@@ -12,12 +12,12 @@ struct ChildEnd
     enum class Kind { Exited, FailedToStart, Crashed };
     Kind kind = Kind::FailedToStart;
     int exitCode = -1;
-    int signal = 0;      // the signal that ended a crashed child; 0 when not known
-    QString errorTail;   // the last lines the child wrote to its error output
+    int signal = 0;    // the signal that ended a crashed child; 0 when not known
+    QString errorTail; // the last lines the child wrote to its error output
     // The child's error output in whole lines: all of it, or when it was long
     // its first and last lines with a line "…" where the middle was dropped.
     QString errorOutput;
-    int startError = 0;  // the system's errno for a failed start, 0 when unknown
+    int startError = 0; // the system's errno for a failed start, 0 when unknown
 
     bool succeeded() const { return kind == Kind::Exited && exitCode == 0; }
 };
@@ -84,9 +84,9 @@ private:
     void keepError(const QByteArray& bytes);
     QString keptError() const;
 
-    QByteArray m_errorHead;    // the first KeptErrorBytes of the error output
-    QByteArray m_errorTail;    // what came after, its last KeptErrorBytes
-    bool m_errorCut = false;   // bytes between the two were dropped
+    QByteArray m_errorHead;  // the first KeptErrorBytes of the error output
+    QByteArray m_errorTail;  // what came after, its last KeptErrorBytes
+    bool m_errorCut = false; // bytes between the two were dropped
     bool m_reported = false;
     bool m_ownGroup = false;
 };

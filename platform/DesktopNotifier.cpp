@@ -10,7 +10,7 @@ namespace {
 class FreedesktopNotifier final : public DesktopNotifier
 {
 public:
-    explicit FreedesktopNotifier(QString busName) : m_busName(std::move(busName)) {}
+    explicit FreedesktopNotifier(QString busName) : m_busName(std::move(busName)) { }
 
     void notify(const QString& summary, const QString& body) override
     {

@@ -10,8 +10,7 @@
 class VantrelError : public std::runtime_error
 {
 public:
-    explicit VantrelError(const QString& text)
-        : std::runtime_error(text.toStdString()), m_text(text) {}
+    explicit VantrelError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) { }
     const QString& text() const { return m_text; }
 
 private:
@@ -36,7 +35,7 @@ public:
 class ESystemError : public VantrelError
 {
 public:
-    ESystemError(const QString& text, int code) : VantrelError(text), m_code(code) {}
+    ESystemError(const QString& text, int code) : VantrelError(text), m_code(code) { }
     int code() const { return m_code; }
 
 private:

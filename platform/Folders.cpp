@@ -53,7 +53,9 @@ QString PrivateFolder(const QString& folder)
 
 void CheckPrivate(const QString& folder)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
         throw VantrelError(QStringLiteral("Cannot use the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
@@ -89,7 +91,9 @@ std::vector<FolderEntry> ListEntries(const QByteArray& nativeFolder)
         e.nativeName = raw;
         e.name = QFile::decodeName(raw);
         e.decodable = QFile::encodeName(e.name) == raw;
-        struct stat st {};
+        struct stat st
+        {
+        };
         if (::fstatat(fd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
             e.isSymLink = true;
             if (::fstatat(fd, raw.constData(), &st, 0) != 0)

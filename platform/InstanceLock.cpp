@@ -9,7 +9,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-InstanceLock::InstanceLock(QString path) : m_path(std::move(path)) {}
+InstanceLock::InstanceLock(QString path) : m_path(std::move(path))
+{ }
 
 InstanceLock::~InstanceLock()
 {
@@ -52,7 +53,7 @@ bool Fits(const QString& path)
 
 long long PeerUserId(qintptr socketDescriptor)
 {
-    ucred credentials {};
+    ucred credentials{};
     socklen_t size = sizeof credentials;
     if (::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0
         || size != sizeof credentials)

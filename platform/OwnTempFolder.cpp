@@ -56,10 +56,14 @@ void removeContents(int folderFd)
 
 bool sameFile(int fd, const QByteArray& path)
 {
-    struct stat opened {};
-    struct stat named {};
+    struct stat opened
+    {
+    };
+    struct stat named
+    {
+    };
     return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev
-        && opened.st_ino == named.st_ino;
+           && opened.st_ino == named.st_ino;
 }
 
 QString withSlash(const QString& folder)

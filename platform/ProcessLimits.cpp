@@ -18,7 +18,9 @@ constexpr rlim_t DescriptorsOfOurOwn = 32;
 
 int SideBySideWithinDescriptors()
 {
-    struct rlimit limit {};
+    struct rlimit limit
+    {
+    };
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return INT_MAX;
     if (limit.rlim_cur <= DescriptorsOfOurOwn + DescriptorsPerJob)

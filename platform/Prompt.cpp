@@ -18,8 +18,7 @@ void writeToConsole(const QString& text)
 }
 
 // The next queued answer, or the empty one (a cancel, a No) when none is left.
-template <typename T>
-T takeAnswer(std::deque<T>& answers)
+template <typename T> T takeAnswer(std::deque<T>& answers)
 {
     if (answers.empty())
         return T();

@@ -17,11 +17,10 @@ namespace {
 void throwOnFailure(const QSettings& settings, const char* what)
 {
     switch (settings.status()) {
-    case QSettings::NoError:
-        return;
+    case QSettings::NoError: return;
     case QSettings::AccessError:
-        throw VantrelError(QStringLiteral("Cannot %1 the settings file \"%2\"")
-                               .arg(QLatin1String(what), settings.fileName()));
+        throw VantrelError(
+            QStringLiteral("Cannot %1 the settings file \"%2\"").arg(QLatin1String(what), settings.fileName()));
     case QSettings::FormatError:
         throw VantrelError(QStringLiteral("The settings file \"%1\" is damaged").arg(settings.fileName()));
     }
@@ -80,8 +79,7 @@ const QString SettingsStore::AppDirKey = QStringLiteral("AppDir");
 const QString SettingsStore::JobsKey = QStringLiteral("Jobs");
 
 SettingsStore::SettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("Vantrel")))
+    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrel")))
 {
     throwOnFailure(*m_settings, "read");
     const Shape shape = ShapeOf(m_settings->fileName());

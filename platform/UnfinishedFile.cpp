@@ -39,7 +39,9 @@ FileIdentity IdentityOf(const struct stat& st)
 
 FileIdentity IdentityAt(int dirFd, const QByteArray& name)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
     return IdentityOf(st);
@@ -58,7 +60,9 @@ const QString UnfinishedFile::NameSuffix = QStringLiteral(".avi.part");
 
 FileIdentity FileIdentity::Of(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return IdentityOf(st);
@@ -66,7 +70,9 @@ FileIdentity FileIdentity::Of(const QString& path)
 
 FileIdentity FileIdentity::Reached(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return IdentityOf(st);
@@ -80,7 +86,7 @@ QString FileIdentity::key() const
 qint64 FileIdentity::NowMs()
 {
     // The coarse clock is the one the kernel stamps files with.
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
@@ -90,8 +96,8 @@ std::unique_ptr<UnfinishedFile> UnfinishedFile::Create(const QString& folder)
     std::unique_ptr<UnfinishedFile> file(new UnfinishedFile);
     file->m_folder = folder;
     const auto fail = [&folder](int code) {
-        throw ESystemError(QStringLiteral("Cannot create the output file in \"%1\": %2").arg(folder, SystemReason(code)),
-                           code);
+        throw ESystemError(
+            QStringLiteral("Cannot create the output file in \"%1\": %2").arg(folder, SystemReason(code)), code);
     };
     file->m_dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (file->m_dirFd < 0)
@@ -104,8 +110,8 @@ std::unique_ptr<UnfinishedFile> UnfinishedFile::Create(const QString& folder)
         // No unnamed files here: a name nobody can guess or create first.
         for (int attempt = 0; file->m_fd < 0; ++attempt) {
             const QByteArray name = RandomName();
-            file->m_fd = ::openat(file->m_dirFd, name.constData(),
-                                  O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC, 0666);
+            file->m_fd
+                = ::openat(file->m_dirFd, name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC, 0666);
             if (file->m_fd >= 0)
                 file->m_hiddenName = QFile::decodeName(name);
             else if (errno != EEXIST || attempt > 100)
@@ -121,7 +127,9 @@ UnfinishedFile::~UnfinishedFile()
 {
     if (!m_published && !m_hiddenName.isEmpty()) {
         // Only our own file: a name another run put there meanwhile stays.
-        struct stat own {};
+        struct stat own
+        {
+        };
         const QByteArray name = QFile::encodeName(m_hiddenName);
         if (::fstat(m_fd, &own) == 0 && IdentityAt(m_dirFd, name) == IdentityOf(own))
             ::unlinkat(m_dirFd, name.constData(), 0);
@@ -154,8 +162,8 @@ void UnfinishedFile::NameIt()
             return;
         }
         if (errno != EEXIST || attempt > 100)
-            throw ESystemError(QStringLiteral("Cannot save the output file in \"%1\": %2").arg(m_folder, SystemReason(errno)),
-                               errno);
+            throw ESystemError(
+                QStringLiteral("Cannot save the output file in \"%1\": %2").arg(m_folder, SystemReason(errno)), errno);
     }
 }
 
@@ -263,11 +271,12 @@ int UnfinishedFile::RemoveLeftovers(const QString& folder)
         const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat st {};
+        struct stat st
+        {
+        };
         // Another user's file is never ours to remove; a locked one has a living writer.
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()
-            && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-            && IdentityAt(dirFd, name) == IdentityOf(st)
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && IdentityAt(dirFd, name) == IdentityOf(st)
             && ::unlinkat(dirFd, name.constData(), 0) == 0)
             ++removed;
         ::close(fd);

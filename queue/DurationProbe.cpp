@@ -60,16 +60,15 @@ QString DurationProbe::MissingMediaInfoText()
 
 DurationProbe::DurationProbe(QString tempDir, QString mediaInfoExe, QString interpreter)
     : m_tempDir(std::move(tempDir)), m_mediaInfoExe(std::move(mediaInfoExe)), m_interpreter(std::move(interpreter))
-{
-}
+{ }
 
 QString DurationProbe::DefaultInterpreter()
 {
     // Relative to the program's own folder, so a relocated copy (DESTDIR, a
     // prefix chosen at install time) finds its own helper and never another.
     const QString programDir = QCoreApplication::applicationDirPath();
-    const QString installed =
-        QDir::cleanPath(programDir + QStringLiteral("/" VANTREL_LIBEXEC_FROM_BIN "/vantrel-batch"));
+    const QString installed
+        = QDir::cleanPath(programDir + QStringLiteral("/" VANTREL_LIBEXEC_FROM_BIN "/vantrel-batch"));
     const QString built = programDir + QStringLiteral("/vantrel-batch");
     return QFileInfo(installed).isFile() || !QFileInfo(built).isFile() ? installed : built;
 }
@@ -78,7 +77,9 @@ bool DurationProbe::CanBeNamed(const QString& path)
 {
     if (!path.contains(QChar(QChar::ReplacementCharacter)))
         return true;
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
@@ -196,8 +197,7 @@ class TimeParser
 public:
     TimeParser(const QString& text, QString timeSeparators, QString decimalSeparators)
         : m_text(text), m_time(std::move(timeSeparators)), m_decimal(std::move(decimalSeparators))
-    {
-    }
+    { }
 
     // Milliseconds; the fraction's first three digits count.
     std::optional<qint64> parse()

@@ -41,9 +41,9 @@ bool matchesFrom(const QString& pattern, qsizetype p, const QString& name, qsize
         if (p < pattern.size() && pattern.at(p) == QLatin1Char('*')) {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() &&
-                   (pattern.at(p) == QLatin1Char('?') ||
-                    pattern.at(p).toCaseFolded() == name.at(n).toCaseFolded())) {
+        } else if (p < pattern.size()
+                   && (pattern.at(p) == QLatin1Char('?')
+                       || pattern.at(p).toCaseFolded() == name.at(n).toCaseFolded())) {
             ++p;
             ++n;
         } else if (starP >= 0) {
@@ -60,14 +60,15 @@ bool matchesFrom(const QString& pattern, qsizetype p, const QString& name, qsize
 
 } // namespace
 
-TFindFile::TFindFile(QObject* owner) : QObject(owner) {}
+TFindFile::TFindFile(QObject* owner) : QObject(owner)
+{ }
 
 bool TFindFile::Matches(const QString& pattern, const QString& name)
 {
     if (matchesFrom(pattern, 0, name, 0))
         return true;
-    return pattern.endsWith(QLatin1String(".*")) && !name.contains(QLatin1Char('.')) &&
-           matchesFrom(pattern.chopped(2), 0, name, 0);
+    return pattern.endsWith(QLatin1String(".*")) && !name.contains(QLatin1Char('.'))
+           && matchesFrom(pattern.chopped(2), 0, name, 0);
 }
 
 void TFindFile::Execute()

@@ -16,8 +16,7 @@ std::optional<QString> ProbeOutcome::get() const
 ParallelProbe::ParallelProbe(DurationProbe probe, QStringList sources, int jobs, Rule rule, QObject* parent)
     : QObject(parent), m_probe(std::move(probe)), m_sources(std::move(sources)), m_jobs(std::max(jobs, 1)),
       m_rule(rule), m_last(static_cast<int>(m_sources.size()) - 1)
-{
-}
+{ }
 
 ParallelProbe::~ParallelProbe()
 {
@@ -51,12 +50,13 @@ void ParallelProbe::StartMore()
         auto* child = new ChildProcess(this);
         m_running.push_back({index, slot, child});
         // Queued, so that an end reported while starting comes after the start.
-        connect(child, &ChildProcess::done, this,
-                [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
-                    if (guard)
-                        Finished(guard, end);
-                },
-                Qt::QueuedConnection);
+        connect(
+            child, &ChildProcess::done, this,
+            [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
+                if (guard)
+                    Finished(guard, end);
+            },
+            Qt::QueuedConnection);
         LaunchPlan plan = m_probe.BatchPlan(files);
         // So that stopping it ends its mediainfo too, before the answer is removed.
         plan.ownProcessGroup = true;

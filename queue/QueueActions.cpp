@@ -28,20 +28,19 @@ void OpenWithDefault(const QString& path)
 
 } // namespace
 
-const QString QueueActions::BadFileText =
-    QStringLiteral("Cannot process this file! Bad file header! Please use different file.");
+const QString QueueActions::BadFileText
+    = QStringLiteral("Cannot process this file! Bad file header! Please use different file.");
 
 QString QueueActions::BadFolderFileText(const QString& path)
 {
-    return QStringLiteral("Cannot process file ") + Folders::FileNamePart(path) +
-           QStringLiteral(" Bad file header or bad characters in filename! Please use different file.");
+    return QStringLiteral("Cannot process file ") + Folders::FileNamePart(path)
+           + QStringLiteral(" Bad file header or bad characters in filename! Please use different file.");
 }
 
 QueueActions::QueueActions(Settings& settings, const Tools& tools, QueueModel& queue, TFindFile& finder,
                            QObject* parent)
     : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue), m_finder(finder)
-{
-}
+{ }
 
 void QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
 {
@@ -189,8 +188,7 @@ void QueueActions::SetOutputFolder(const QString& folder)
         if (!m_settings.TroubleTold) {
             m_settings.TroubleTold = true;
             const auto* error = dynamic_cast<const VantrelError*>(&e);
-            Prompt::message(
-                SettingsStore::NotRememberedText(error ? error->text() : QString::fromLocal8Bit(e.what())));
+            Prompt::message(SettingsStore::NotRememberedText(error ? error->text() : QString::fromLocal8Bit(e.what())));
         }
     }
     emit outputFolderStored(folder);
@@ -224,17 +222,10 @@ void QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
     if (busy() || row < 0 || row >= m_queue.count())
         return;
     switch (HitTest(x, widths, m_queue.state(row))) {
-    case QueueClick::RemoveRow:
-        m_queue.remove(row);
-        break;
-    case QueueClick::OpenOutputFolder:
-        OpenOutputFolder(row);
-        break;
-    case QueueClick::OpenSource:
-        OpenWithDefault(m_queue.path(row));
-        break;
-    case QueueClick::Nothing:
-        break;
+    case QueueClick::RemoveRow: m_queue.remove(row); break;
+    case QueueClick::OpenOutputFolder: OpenOutputFolder(row); break;
+    case QueueClick::OpenSource: OpenWithDefault(m_queue.path(row)); break;
+    case QueueClick::Nothing: break;
     }
 }
 
@@ -263,14 +254,10 @@ void QueueActions::TryAgain(int row)
 bool QueueActions::Offers(RowAction action, RowState state, bool converting, bool busy)
 {
     switch (action) {
-    case RowAction::Stop:
-        return converting;
-    case RowAction::TryAgain:
-        return state == RowState::Failed;
-    case RowAction::Remove:
-        return !busy && state != RowState::Converting;
-    case RowAction::OpenFolder:
-        return state == RowState::Done;
+    case RowAction::Stop: return converting;
+    case RowAction::TryAgain: return state == RowState::Failed;
+    case RowAction::Remove: return !busy && state != RowState::Converting;
+    case RowAction::OpenFolder: return state == RowState::Done;
     }
     return false;
 }

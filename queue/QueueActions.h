@@ -22,10 +22,10 @@ enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
 // What a row's menu may do to the row.
 enum class RowAction { Stop, TryAgain, Remove, OpenFolder };
 
-// The conversion queue's actions on the settings and the queue's rows. Every user action but Try again and Open Folder does nothing while a
-// conversion runs, so no row moves under a running conversion. Errors that end an
-// action (a time mediainfo gave that is not valid, a tool that is missing, a
-// file that cannot be written) leave as exceptions for the handler's boundary.
+// The conversion queue's actions on the settings and the queue's rows. Every user action but Try again and Open Folder
+// does nothing while a conversion runs, so no row moves under a running conversion. Errors that end an action (a time
+// mediainfo gave that is not valid, a tool that is missing, a file that cannot be written) leave as exceptions for the
+// handler's boundary.
 class QueueActions : public QObject
 {
     Q_OBJECT

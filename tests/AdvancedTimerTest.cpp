@@ -98,7 +98,8 @@ TEST(AdvancedTimer, StopsAtMaxIntervalsReportingTheCountBeforeClearingIt)
     t.countTicks();
     t.timer.setEnabled(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !t.timer.Enabled(); }, 5000));
-    EXPECT_EQ(t.log, (QStringList{"deactivate 0", "activate 5", "tick 0", "tick 1", "tick 2", "max 3", "deactivate 3"}));
+    EXPECT_EQ(t.log,
+              (QStringList{"deactivate 0", "activate 5", "tick 0", "tick 1", "tick 2", "max 3", "deactivate 3"}));
     EXPECT_EQ(t.timer.Intervals(), 0);
     EXPECT_TRUE(systemTimers(&t.timer).isEmpty());
 

@@ -67,8 +67,8 @@ TEST_F(BatchRun, ExpandsVariablesOnceAndPassesQuotedArgumentsLiterally)
     });
     EXPECT_EQ(code, 0) << errors.toStdString();
     EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
-    EXPECT_EQ(recordedArgs(out), (QStringList{dir, "a b", "100%", "x;y&z|w>v", "$HOME", "`id`", "'q'", "-dash",
-                                             "%v%", "%v%"}));
+    EXPECT_EQ(recordedArgs(out),
+              (QStringList{dir, "a b", "100%", "x;y&z|w>v", "$HOME", "`id`", "'q'", "-dash", "%v%", "%v%"}));
 }
 
 TEST_F(BatchRun, RedirectsStandardOutputIntoAFreshFile)
@@ -111,9 +111,9 @@ TEST_F(BatchRun, FailedLinesReportAndLeaveTheRedirectedFileEmpty)
     EXPECT_FALSE(QFileInfo::exists(dir + "/appended.txt"));
     EXPECT_EQ(recordedArgs(dir + "/after.txt").value(1), "after");
 
-    for (const char* expected : {":1: variable \"missing\" is not set", ":2: cannot start \"/no/such/program\"",
-                                 ":3: unsupported character '|'", ":4: cannot start \"@echo\"", ":5: appending",
-                                 ":6: a single %"})
+    for (const char* expected :
+         {":1: variable \"missing\" is not set", ":2: cannot start \"/no/such/program\"",
+          ":3: unsupported character '|'", ":4: cannot start \"@echo\"", ":5: appending", ":6: a single %"})
         EXPECT_TRUE(errors.contains(QLatin1String(expected))) << expected << "\n" << errors.toStdString();
 }
 

@@ -68,7 +68,10 @@ TEST_F(FolderPicker, CancelGivesEmptyTextAndAcceptGivesTheFolderWithoutSlash)
     whenDialogOpens([](QFileDialog* d) { static_cast<QDialog*>(d)->accept(); });
     EXPECT_EQ(BrowseForFolder("Pick", start, false), start);
 
-    whenDialogOpens([](QFileDialog* d) { d->setDirectory("/"); static_cast<QDialog*>(d)->accept(); });
+    whenDialogOpens([](QFileDialog* d) {
+        d->setDirectory("/");
+        static_cast<QDialog*>(d)->accept();
+    });
     EXPECT_EQ(BrowseForFolder("Pick", start, false), "/") << "the root keeps its slash";
 }
 

@@ -12,7 +12,9 @@ struct SplitCase
     friend void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class CommandLineSplit : public ::testing::TestWithParam<SplitCase> {};
+class CommandLineSplit : public ::testing::TestWithParam<SplitCase>
+{
+};
 
 TEST_P(CommandLineSplit, SplitsLikeTheWindowsRuntime)
 {
@@ -22,8 +24,7 @@ TEST_P(CommandLineSplit, SplitsLikeTheWindowsRuntime)
 INSTANTIATE_TEST_SUITE_P(
     Rules, CommandLineSplit,
     ::testing::Values(
-        SplitCase{"Empty", "", {}},
-        SplitCase{"OnlyBlanks", "  \t ", {}},
+        SplitCase{"Empty", "", {}}, SplitCase{"OnlyBlanks", "  \t ", {}},
         SplitCase{"BlanksSeparate", "a b\tc", {"a", "b", "c"}},
         SplitCase{"LeadingBlanksOfConversionArgs", "  -i \"in.flv\" -y", {"-i", "in.flv", "-y"}},
         SplitCase{"QuotesGroupBlanks", "\"a b\" c", {"a b", "c"}},

@@ -100,11 +100,22 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
     const QString failingFfmpeg = PathWithout({"ffmpeg"}, sources.filePath("failing"));
     QFile failing(failingFfmpeg + "/ffmpeg");
     ASSERT_TRUE(failing.open(QIODevice::WriteOnly));
-    failing.write("#!/bin/sh\necho 'Input #0, flv' >&2\necho 'a.flv: Invalid data found when processing input' >&2\nexit 1\n");
+    failing.write(
+        "#!/bin/sh\necho 'Input #0, flv' >&2\necho 'a.flv: Invalid data found when processing input' >&2\nexit 1\n");
     failing.close();
     failing.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    enum Setup { Plain, NoFfmpeg, FailingFfmpeg, StoredOutput, StoredLatin1, OutputTaken, WindowRunning, Offscreen, Full };
+    enum Setup {
+        Plain,
+        NoFfmpeg,
+        FailingFfmpeg,
+        StoredOutput,
+        StoredLatin1,
+        OutputTaken,
+        WindowRunning,
+        Offscreen,
+        Full
+    };
     struct Case
     {
         const char* name;
@@ -121,59 +132,116 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
     const QString noDisplay = "vantrel: cannot open a window: no display. To convert without one: "
                               "vantrel --convert-to divx|xvid PATH...\n";
     const std::vector<Case> cases{
-        {"files in the order given", {"--convert-to", "xvid", "--jobs", "1", "--outdir", "%OUT%", b, a}, 0,
-         {"Done\t" + b + "\t%OUT%/b.avi", "Done\t" + a + "\t%OUT%/a.avi"}, ""},
-        {"a folder's files in name order", {"--convert-to", "divx", "--jobs=1", in, "--outdir", "%OUT%"}, 0,
-         {"Done\t" + a + "\t%OUT%/a.avi", "Done\t" + b + "\t%OUT%/b.avi"}, ""},
-        {"a folder's files side by side", {"--convert-to", "divx", "--jobs", "2", in, "--outdir", "%OUT%"}, 0,
-         {"Done\t" + a + "\t%OUT%/a.avi", "Done\t" + b + "\t%OUT%/b.avi"}, "", Plain, true},
-        {"the stored output folder without --outdir", {"--convert-to", "xvid", a}, 0,
-         {"Done\t" + a + "\t%OUT%/a.avi"}, "", StoredOutput},
-        {"a running window is left alone", {"--convert-to", "xvid", "--outdir", "%OUT%", a}, 0,
-         {"Done\t" + a + "\t%OUT%/a.avi"}, "", WindowRunning},
+        {"files in the order given",
+         {"--convert-to", "xvid", "--jobs", "1", "--outdir", "%OUT%", b, a},
+         0,
+         {"Done\t" + b + "\t%OUT%/b.avi", "Done\t" + a + "\t%OUT%/a.avi"},
+         ""},
+        {"a folder's files in name order",
+         {"--convert-to", "divx", "--jobs=1", in, "--outdir", "%OUT%"},
+         0,
+         {"Done\t" + a + "\t%OUT%/a.avi", "Done\t" + b + "\t%OUT%/b.avi"},
+         ""},
+        {"a folder's files side by side",
+         {"--convert-to", "divx", "--jobs", "2", in, "--outdir", "%OUT%"},
+         0,
+         {"Done\t" + a + "\t%OUT%/a.avi", "Done\t" + b + "\t%OUT%/b.avi"},
+         "",
+         Plain,
+         true},
+        {"the stored output folder without --outdir",
+         {"--convert-to", "xvid", a},
+         0,
+         {"Done\t" + a + "\t%OUT%/a.avi"},
+         "",
+         StoredOutput},
+        {"a running window is left alone",
+         {"--convert-to", "xvid", "--outdir", "%OUT%", a},
+         0,
+         {"Done\t" + a + "\t%OUT%/a.avi"},
+         "",
+         WindowRunning},
         {"a missing path has its line, the others are converted",
-         {"--convert-to", "xvid", "--outdir", "%OUT%", in + "/gone.flv", a}, 1,
+         {"--convert-to", "xvid", "--outdir", "%OUT%", in + "/gone.flv", a},
+         1,
          {"Failed\t" + in + "/gone.flv\tthere is no such file or folder", "Done\t" + a + "\t%OUT%/a.avi"},
          "vantrel: " + in + "/gone.flv: there is no such file or folder"},
-        {"a folder without FLV files", {"--convert-to", "xvid", "--outdir", "%OUT%", empty, b}, 1,
-         {"Done\t" + b + "\t%OUT%/b.avi"}, "vantrel: " + empty + ": there is no FLV file in this folder"},
-        {"a file that is no video, named", {"--convert-to", "xvid", "--outdir", "%OUT%", plain}, 1,
-         {"Failed\t" + plain + "\t" + noTime}, "vantrel: " + plain + ": " + noTime},
+        {"a folder without FLV files",
+         {"--convert-to", "xvid", "--outdir", "%OUT%", empty, b},
+         1,
+         {"Done\t" + b + "\t%OUT%/b.avi"},
+         "vantrel: " + empty + ": there is no FLV file in this folder"},
+        {"a file that is no video, named",
+         {"--convert-to", "xvid", "--outdir", "%OUT%", plain},
+         1,
+         {"Failed\t" + plain + "\t" + noTime},
+         "vantrel: " + plain + ": " + noTime},
         {"a folder's bad files do not stop it: every file one line, in order",
-         {"--convert-to", "divx", "--jobs", "1", "--outdir", "%OUT%", mixed}, 1,
+         {"--convert-to", "divx", "--jobs", "1", "--outdir", "%OUT%", mixed},
+         1,
          {"Done\t" + mixed + "/a.flv\t%OUT%/a.avi", "Failed\t" + mixed + "/b\"q.flv\t" + noQuote,
           "Failed\t" + mixed + "/c.flv\t" + noTime, "Done\t" + mixed + "/d.flv\t%OUT%/d.avi"},
          "vantrel: " + mixed + "/c.flv: " + noTime},
         {"a file named twice, alone and by its folder, is converted once",
-         {"--convert-to", "divx", "--jobs", "1", "--outdir", "%OUT%", a, in, in + "/../in/a.flv"}, 0,
-         {"Done\t" + a + "\t%OUT%/a.avi", "Done\t" + b + "\t%OUT%/b.avi"}, ""},
-        {"a tab in a name is escaped", {"--convert-to", "divx", "--outdir", "%OUT%", tab}, 0,
-         {"Done\t" + sources.filePath("t\\tab.flv") + "\t%OUT%/t\\tab.avi"}, ""},
-        {"a Latin-1 byte in a comment leaves the stored folder in use", {"--convert-to", "xvid", a}, 0,
-         {"Done\t" + a + "\t%OUT%/a.avi"}, "", StoredLatin1},
-        {"standard output that cannot be written", {"--convert-to", "xvid", "--outdir", "%OUT%", a}, 1, {},
-         "vantrel: cannot write to standard output: No space left on device", Full},
-        {"the program's own reason for a file it could not save", {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1,
-         {"Failed\t" + a + "\tCannot save the output file %OUT%/a.avi: Is a directory"}, "", OutputTaken},
+         {"--convert-to", "divx", "--jobs", "1", "--outdir", "%OUT%", a, in, in + "/../in/a.flv"},
+         0,
+         {"Done\t" + a + "\t%OUT%/a.avi", "Done\t" + b + "\t%OUT%/b.avi"},
+         ""},
+        {"a tab in a name is escaped",
+         {"--convert-to", "divx", "--outdir", "%OUT%", tab},
+         0,
+         {"Done\t" + sources.filePath("t\\tab.flv") + "\t%OUT%/t\\tab.avi"},
+         ""},
+        {"a Latin-1 byte in a comment leaves the stored folder in use",
+         {"--convert-to", "xvid", a},
+         0,
+         {"Done\t" + a + "\t%OUT%/a.avi"},
+         "",
+         StoredLatin1},
+        {"standard output that cannot be written",
+         {"--convert-to", "xvid", "--outdir", "%OUT%", a},
+         1,
+         {},
+         "vantrel: cannot write to standard output: No space left on device",
+         Full},
+        {"the program's own reason for a file it could not save",
+         {"--convert-to", "divx", "--outdir", "%OUT%", a},
+         1,
+         {"Failed\t" + a + "\tCannot save the output file %OUT%/a.avi: Is a directory"},
+         "",
+         OutputTaken},
         {"ffmpeg's own line that names the cause of a failed file",
-         {"--convert-to", "divx", "--outdir", "%OUT%", a}, 1, {"Failed\t" + a + "\t" + QFileInfo(a).fileName() + ": Invalid data found when processing input"}, "",
+         {"--convert-to", "divx", "--outdir", "%OUT%", a},
+         1,
+         {"Failed\t" + a + "\t" + QFileInfo(a).fileName() + ": Invalid data found when processing input"},
+         "",
          FailingFfmpeg},
         {"unknown option", {"--convert-to", "xvid", "--fast", a}, 2, {}, "vantrel: unknown option \"--fast\""},
         // With a platform the window could open on: an unknown option must not open it.
-        {"a mistyped option is no window", {"--conver-to", "divx", a}, 2, {}, "unknown option \"--conver-to\"",
+        {"a mistyped option is no window",
+         {"--conver-to", "divx", a},
+         2,
+         {},
+         "unknown option \"--conver-to\"",
          Offscreen},
         {"-h is no window", {"-h"}, 2, {}, "unknown option \"-h\"", Offscreen},
         {"the window without a display", {a}, 2, {}, noDisplay},
         {"the window after -- without a display", {"--", "-x.flv"}, 2, {}, noDisplay},
         {"unknown profile", {"--convert-to", "h264", "--outdir", "%OUT%", a}, 2, {}, "unknown profile \"h264\""},
         {"no path", {"--convert-to", "xvid", "--outdir", "%OUT%"}, 2, {}, "no FLV file or folder"},
-        {"an output folder that does not exist", {"--convert-to", "xvid", "--outdir", "%OUT%/gone", a}, 2, {},
+        {"an output folder that does not exist",
+         {"--convert-to", "xvid", "--outdir", "%OUT%/gone", a},
+         2,
+         {},
          "\"%OUT%/gone\" does not exist"},
         {"no output folder given or stored", {"--convert-to", "xvid", a}, 2, {}, "no output folder is stored"},
-        {"an output folder that is a file", {"--convert-to", "xvid", "--outdir", plain, a}, 2, {},
-         "is not a folder"},
-        {"no ffmpeg on PATH", {"--convert-to", "xvid", "--outdir", "%OUT%", a}, 2, {},
-         "vantrel: Cannot find the program \"ffmpeg\"", NoFfmpeg},
+        {"an output folder that is a file", {"--convert-to", "xvid", "--outdir", plain, a}, 2, {}, "is not a folder"},
+        {"no ffmpeg on PATH",
+         {"--convert-to", "xvid", "--outdir", "%OUT%", a},
+         2,
+         {},
+         "vantrel: Cannot find the program \"ffmpeg\"",
+         NoFfmpeg},
         {"help", {"--help"}, 0, {}, ""},
         {"version", {"--version"}, 0, {"vantrel 0.2.0"}, ""},
     };
@@ -203,9 +271,12 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
             window = std::make_unique<QProcess>();
             window->start(BinPath("vantrel"), QStringList{});
             // Listening, and done with its own start-up's settings.
-            ASSERT_TRUE(QTest::qWaitFor([&] {
-                return QFileInfo::exists(TMainInstance::ServerName()) && ReadAll(home.configFile()).contains("AppDir");
-            }, Patience));
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    return QFileInfo::exists(TMainInstance::ServerName())
+                           && ReadAll(home.configFile()).contains("AppDir");
+                },
+                Patience));
         }
         const QByteArray settingsBefore = ReadAll(home.configFile());
 
@@ -287,11 +358,18 @@ TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
         QString line;
     };
     const Case cases[] = {
-        {"short names as they are", {{"a.flv", "5% Done"}, {"b.flv", "Pending"}}, 79, "a.flv  5% Done   b.flv  Pending"},
+        {"short names as they are",
+         {{"a.flv", "5% Done"}, {"b.flv", "Pending"}},
+         79,
+         "a.flv  5% Done   b.flv  Pending"},
         {"a long name cut", {{longName, "50% Done"}}, 20, "nnnnnnnnn\u2026  50% Done"},
-        {"a short name lends its room", {{"a.flv", "1% Done"}, {longName, "2% Done"}}, 40,
+        {"a short name lends its room",
+         {{"a.flv", "1% Done"}, {longName, "2% Done"}},
+         40,
          "a.flv  1% Done   nnnnnnnnnnnnn\u2026  2% Done"},
-        {"too narrow for all: those that fit, and how many more", {{longName, "1% Done"}, {longName, "2% Done"}}, 24,
+        {"too narrow for all: those that fit, and how many more",
+         {{longName, "1% Done"}, {longName, "2% Done"}},
+         24,
          "nnnnnnnnn\u2026  1% Done   +1"},
     };
     for (const Case& c : cases) {
@@ -368,8 +446,8 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
         SCOPED_TRACE(name.toStdString());
         const QString out = home.root() + "/out-" + name;
         QDir().mkpath(out);
-        const Piped vantrel = StartPiped({"--convert-to", "xvid", "--jobs", "2", "--outdir", out, first, second, long_},
-                                         Headless(bin));
+        const Piped vantrel
+            = StartPiped({"--convert-to", "xvid", "--jobs", "2", "--outdir", out, first, second, long_}, Headless(bin));
         ASSERT_GT(vantrel.pid, 0);
 
         QSet<qint64> ffmpeg; // every ffmpeg of ours seen
@@ -405,10 +483,13 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
             ::close(vantrel.out);
         ASSERT_FALSE(deadline.hasExpired()) << "vantrel did not end";
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalNumber) << "ended with status " << status;
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            return std::none_of(ffmpeg.cbegin(), ffmpeg.cend(),
-                                [](qint64 pid) { return QFileInfo::exists("/proc/" + QString::number(pid)); });
-        }, 1000)) << "our ffmpeg outlived the program";
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return std::none_of(ffmpeg.cbegin(), ffmpeg.cend(),
+                                    [](qint64 pid) { return QFileInfo::exists("/proc/" + QString::number(pid)); });
+            },
+            1000))
+            << "our ffmpeg outlived the program";
         EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"1.avi", "2.avi"}))
             << "the short files are kept, the long one left nothing unfinished";
     }
@@ -450,8 +531,12 @@ TEST(ConsoleFrontEnd, FilesConvertWhileLaterOnesAreStillMeasured)
     };
     const QString held = home.root() + "/held.flv";
     for (const Case& c : {Case{"a video", true, {"Done", held, home.root() + "/out-a video/held.avi"}, 0},
-                          Case{"not a video", false, {"Failed", held, "mediainfo finds no playing time in it: it is "
-                                                                      "empty, damaged or not a video"}, 1}}) {
+                          Case{"not a video",
+                               false,
+                               {"Failed", held,
+                                "mediainfo finds no playing time in it: it is "
+                                "empty, damaged or not a video"},
+                               1}}) {
         SCOPED_TRACE(c.name);
         QFile::remove(letGo);
         QFile::remove(held);
@@ -461,8 +546,8 @@ TEST(ConsoleFrontEnd, FilesConvertWhileLaterOnesAreStillMeasured)
             WriteFile(held, "not a video");
         const QString out = home.root() + "/out-" + c.name;
         QDir().mkpath(out);
-        const Piped vantrel = StartPiped({"--convert-to", "divx", "--jobs", "2", "--outdir", out, ready, held},
-                                         Headless(bin));
+        const Piped vantrel
+            = StartPiped({"--convert-to", "divx", "--jobs", "2", "--outdir", out, ready, held}, Headless(bin));
         ASSERT_GT(vantrel.pid, 0);
         QByteArray lines;
         const auto read = [&] {
@@ -476,8 +561,8 @@ TEST(ConsoleFrontEnd, FilesConvertWhileLaterOnesAreStillMeasured)
         EXPECT_EQ(QString::fromLocal8Bit(lines).split('\n').first(), "Done\t" + ready + "\t" + out + "/ready.avi");
         WriteFile(letGo, "");
         int status = 0;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return read() >= 2 && ::waitpid(vantrel.pid, &status, WNOHANG) > 0; },
-                                    Patience));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return read() >= 2 && ::waitpid(vantrel.pid, &status, WNOHANG) > 0; }, Patience));
         ::close(vantrel.out);
         EXPECT_EQ(QString::fromLocal8Bit(lines).split('\n', Qt::SkipEmptyParts).value(1), c.lastLine.join('\t'));
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.code) << status;

@@ -53,19 +53,20 @@ TEST(ProgressText, ShareOfTheDurationTruncatedAndBelowDone)
         std::optional<int> percent;
     } cases[] = {
         {0, 61, 0},
-        {second * 61 / 100 - 1, 61, 0},    // just short of 1%: truncated
+        {second * 61 / 100 - 1, 61, 0}, // just short of 1%: truncated
         {second * 61 / 100, 61, 1},
         {second * 30, 61, 49},
-        {second * 61, 61, 99},             // all of it: "Done" belongs to the end alone
-        {second * 95, 61, 99},             // a noisy source runs past its probed length
-        {-second, 61, 0},                  // ffmpeg's start before zero
+        {second * 61, 61, 99},               // all of it: "Done" belongs to the end alone
+        {second * 95, 61, 99},               // a noisy source runs past its probed length
+        {-second, 61, 0},                    // ffmpeg's start before zero
         {second * 3600 * 30, 3600 * 31, 96}, // long sources do not wrap
         {INT64_MAX, 1, 99},
-        {second, 0, std::nullopt},         // no duration to divide by
+        {second, 0, std::nullopt}, // no duration to divide by
         {second, -4, std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ProgressMonitor::Percent(c.processedUs, c.seconds), c.percent) << c.processedUs << " of " << c.seconds;
+        EXPECT_EQ(ProgressMonitor::Percent(c.processedUs, c.seconds), c.percent)
+            << c.processedUs << " of " << c.seconds;
 }
 
 TEST(ProgressMonitor, CountsOnlyWholeReports)

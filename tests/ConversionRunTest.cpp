@@ -46,8 +46,9 @@ QByteArray digest(const QString& path)
 QString Described(const QString& path)
 {
     QProcess p;
-    p.start(QStringLiteral("mediainfo"),
-            {QStringLiteral("--Inform=Video;%Format%|%CodecID%|%FrameRate%|\nAudio;%SamplingRate%|%Channel(s)%"), path});
+    p.start(
+        QStringLiteral("mediainfo"),
+        {QStringLiteral("--Inform=Video;%Format%|%CodecID%|%FrameRate%|\nAudio;%SamplingRate%|%Channel(s)%"), path});
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
@@ -56,8 +57,8 @@ QString Described(const QString& path)
 QString AviLength(const QString& path)
 {
     QProcess p;
-    p.start(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=format_name,duration", "-of",
-                                        "default=nw=1:nk=1", path});
+    p.start(QStringLiteral("ffprobe"),
+            {"-v", "error", "-show_entries", "format=format_name,duration", "-of", "default=nw=1:nk=1", path});
     p.waitForFinished(30000);
     const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     if (lines.size() != 2)
@@ -72,13 +73,13 @@ QMap<QString, QString> FolderContents(const QString& folder, const QMap<QString,
     QMap<QString, QString> contents;
     for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
         const QString path = folder + QLatin1Char('/') + name;
-        contents[name] = kept.contains(name) && digest(path) == QCryptographicHash::hash(kept[name], QCryptographicHash::Sha1)
-                             ? QStringLiteral("kept")
-                             : AviLength(path);
+        contents[name]
+            = kept.contains(name) && digest(path) == QCryptographicHash::hash(kept[name], QCryptographicHash::Sha1)
+                  ? QStringLiteral("kept")
+                  : AviLength(path);
     }
     return contents;
 }
-
 
 class ConversionRunTest : public ::testing::Test
 {
@@ -94,7 +95,10 @@ protected:
 
     QueueModel& queue() { return q; }
     // A press on a conversion button: errors end in the error box, as at the window's handler.
-    void press(ConversionProfile profile) { RunGuarded([&] { run.Begin(profile); }); }
+    void press(ConversionProfile profile)
+    {
+        RunGuarded([&] { run.Begin(profile); });
+    }
 
     QString flv(const QString& name, double seconds = 1.0)
     {
@@ -109,7 +113,9 @@ protected:
         const QString path = home.root() + QStringLiteral("/fake-ffmpeg-") + QString(mode).replace(' ', '-');
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("#!/bin/sh\nexec \"%1\" %2\n").arg(BinPath(QStringLiteral("processtestapp")), mode).toUtf8());
+        f.write(QStringLiteral("#!/bin/sh\nexec \"%1\" %2\n")
+                    .arg(BinPath(QStringLiteral("processtestapp")), mode)
+                    .toUtf8());
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
         return path;
@@ -147,10 +153,7 @@ protected:
         return QProcess::execute(tools.FfmpegExe, QStringList{"-nostdin", "-loglevel", "error", "-y"} + args) == 0;
     }
 
-    QString tooltip(int row)
-    {
-        return q.data(q.index(row, QueueModel::ColProgress), Qt::ToolTipRole).toString();
-    }
+    QString tooltip(int row) { return q.data(q.index(row, QueueModel::ColProgress), Qt::ToolTipRole).toString(); }
 
     // No row, and empty source and output folders, for the next case of a table.
     void startAfresh()
@@ -528,10 +531,12 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
         for (size_t i = first; i < stalled.size(); ++i)
             if (!stalled[i]->feed(head))
                 return false;
-        return QTest::qWaitFor([&] {
-            const QStringList partials = run.partialFiles();
-            return partials.size() == 2 && OpenedForWriting(partials[0]) && OpenedForWriting(partials[1]);
-        }, 30000);
+        return QTest::qWaitFor(
+            [&] {
+                const QStringList partials = run.partialFiles();
+                return partials.size() == 2 && OpenedForWriting(partials[0]) && OpenedForWriting(partials[1]);
+            },
+            30000);
     };
     const auto states = [&] {
         QStringList all;
@@ -557,7 +562,8 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     const QList<qint64> pids = run.runningProcessIds();
     ASSERT_EQ(pids.size(), 2);
     ::kill(static_cast<pid_t>(pids[0]), SIGKILL);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return q.progress(2) == QLatin1String("Done"); }, 30000)) << states().join(' ').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return q.progress(2) == QLatin1String("Done"); }, 30000))
+        << states().join(' ').toStdString();
     EXPECT_EQ(q.progress(0), "Failed");
     EXPECT_EQ(run.runningRows(), QList<int>{1});
     EXPECT_EQ(run.runningProcessIds(), QList<qint64>{pids[1]});
@@ -663,7 +669,8 @@ TEST_F(ConversionRunTest, OnlyFramesMarkedInterlacedAreDeinterlaced)
                                             : "testsrc=size=176x144:rate=25";
         QStringList make{"-f", "lavfi", "-i", frames, "-t", "1", "-c:v", c.codec};
         if (c.interlaced)
-            make << "-flags" << "+ilme+ildct";
+            make << "-flags"
+                 << "+ilme+ildct";
         ASSERT_TRUE(ffmpeg(make + QStringList{"-f", "flv", source}));
         queueMeasured(source);
         press(c.profile);
@@ -719,12 +726,15 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
         return QStringLiteral("#!/bin/sh\nfor last; do :; done\ncat '%1/%2' > \"$last\"\n").arg(made, name);
     };
     // The real ffmpeg, told to scale to an odd size after the profile's own filters.
-    const QString oddScaling = QStringLiteral("#!/bin/sh\nn=$#; i=0\nfor a; do\n  i=$((i+1))\n  [ $i -eq 1 ] && set --\n"
-                                              "  [ $i -eq $n ] && set -- \"$@\" -s 63x47\n  set -- \"$@\" \"$a\"\ndone\n"
-                                              "exec '%1' \"$@\"\n").arg(tools.FfmpegExe);
+    const QString oddScaling
+        = QStringLiteral("#!/bin/sh\nn=$#; i=0\nfor a; do\n  i=$((i+1))\n  [ $i -eq 1 ] && set --\n"
+                         "  [ $i -eq $n ] && set -- \"$@\" -s 63x47\n  set -- \"$@\" \"$a\"\ndone\n"
+                         "exec '%1' \"$@\"\n")
+              .arg(tools.FfmpegExe);
     // The real ffmpeg as a user who may not read the source; the folders on its way are open to all.
-    const QString unprivileged =
-        QStringLiteral("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '%1' \"$@\"\n").arg(tools.FfmpegExe);
+    const QString unprivileged
+        = QStringLiteral("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '%1' \"$@\"\n")
+              .arg(tools.FfmpegExe);
     const QString bin = home.root() + QStringLiteral("/bin");
     QDir().mkpath(bin);
     const QByteArray savedPath = qgetenv("PATH");
@@ -746,12 +756,14 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
         const char* state;
         const char* reason; // the row's first line, as a pattern
     } cases[] = {
-        {"an encoder that cannot open", oddScaling, "Failed", "^\\[libxvid\\] Xvid: Could not create encoder reference$"},
+        {"an encoder that cannot open", oddScaling, "Failed",
+         "^\\[libxvid\\] Xvid: Could not create encoder reference$"},
         {"random bytes", writing("random"), "Failed", "^The output is not an AVI file: "},
         {"an empty file", writing("empty"), "Failed", "^ffmpeg wrote no output file$"},
         {"a cut AVI", writing("cut.avi"), "Failed", "^The AVI is cut off before the end its header gives$"},
         {"another format", writing("clip.mp4"), "Failed", "^The output is not an AVI file but MPEG-4$"},
-        {"a third of the source", writing("third.avi"), "Failed", "^The AVI plays 1\\.\\d s of the source's 3\\.\\d s$"},
+        {"a third of the source", writing("third.avi"), "Failed",
+         "^The AVI plays 1\\.\\d s of the source's 3\\.\\d s$"},
         {"most of the source", writing("most.avi"), "Done", "^The AVI plays 2\\.\\d s of the source's 3\\.\\d s$"},
         {"a source it may not read", unprivileged, "Failed", "/src/three\\.flv: Permission denied$"},
     };
@@ -761,7 +773,8 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
         queueMeasured(source);
         if (c.script == unprivileged) {
             for (const QString& folder : {home.root(), src})
-                QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+                QFile::setPermissions(folder,
+                                      QFile::permissions(folder) | QFileDevice::ExeOther | QFileDevice::ReadOther);
             QFile::setPermissions(source, QFileDevice::WriteOwner);
         }
         const int row = q.count() - 1;
@@ -823,8 +836,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         q.append(src + "/long.flv", 11);
     };
     auto begun = [&] {
-        return stalled->feed(head)
-            && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
+        return stalled->feed(head) && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
     };
 
     struct Case
@@ -842,14 +854,20 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              q.append(copyAs("one.flv", src + "/d1/a.flv"), 2);
              q.append(copyAs("two.flv", src + "/d2/a.flv"), 3);
          },
-         {}, {"Done", "Done"}, {{"a.avi", "avi|1"}, {"a (2).avi", "avi|2"}}, "^$"},
+         {},
+         {"Done", "Done"},
+         {{"a.avi", "avi|1"}, {"a (2).avi", "avi|2"}},
+         "^$"},
         {"a failing source over an older file of its output's name",
          [&] {
              put(out + "/bad.avi", older);
              put(src + "/bad.flv", "FLV but nothing after");
              q.append(src + "/bad.flv", 2);
          },
-         {}, {"Failed"}, {{"bad.avi", "kept"}}, "/bad\\.flv: Invalid data found when processing input$"},
+         {},
+         {"Failed"},
+         {{"bad.avi", "kept"}},
+         "/bad\\.flv: Invalid data found when processing input$"},
         {"ffmpeg killed mid-file over an older file",
          [&] {
              put(out + "/long.avi", older);
@@ -860,7 +878,9 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              ASSERT_TRUE(begun());
              ::kill(static_cast<pid_t>(run.runningProcessId()), SIGKILL);
          },
-         {"Failed", "Done"}, {{"long.avi", "kept"}, {"one.avi", "avi|1"}}, "^ffmpeg was ended by signal 9 \\(SIGKILL\\)$"},
+         {"Failed", "Done"},
+         {{"long.avi", "kept"}, {"one.avi", "avi|1"}},
+         "^ffmpeg was ended by signal 9 \\(SIGKILL\\)$"},
         {"the output folder deleted mid-run",
          [&] {
              stall();
@@ -871,7 +891,9 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              QDir(out).removeRecursively();
              stalled.reset(); // ffmpeg ends well, but its file has nowhere to go
          },
-         {"Failed", "Failed"}, {}, "^(The output folder .*/out no longer exists|Cannot save the output file .*)$"},
+         {"Failed", "Failed"},
+         {},
+         "^(The output folder .*/out no longer exists|Cannot save the output file .*)$"},
         {"the run stopped mid-file, ffmpeg behind a wrapper",
          [&] {
              tools.FfmpegExe = wrapper;
@@ -888,12 +910,18 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
                  QProcess group;
                  group.start("ps", {"-o", "stat=", "-g", QString::number(shell)});
                  group.waitForFinished(5000);
-                 return QString::fromUtf8(group.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)
-                     .filter(QRegularExpression("^[^Z]")).size() > 0;
+                 return QString::fromUtf8(group.readAllStandardOutput())
+                            .split('\n', Qt::SkipEmptyParts)
+                            .filter(QRegularExpression("^[^Z]"))
+                            .size()
+                        > 0;
              };
-             EXPECT_TRUE(QTest::qWaitFor([&] { return !groupRuns(); }, 5000)) << "a process of the stopped group runs on";
+             EXPECT_TRUE(QTest::qWaitFor([&] { return !groupRuns(); }, 5000))
+                 << "a process of the stopped group runs on";
          },
-         {"Failed", "Pending"}, {{"long.avi", "kept"}}, "^The conversion was stopped$"},
+         {"Failed", "Pending"},
+         {{"long.avi", "kept"}},
+         "^The conversion was stopped$"},
         {"the run stopped while the output is read",
          [&] {
              tools.MediaInfoExe = silentReader;
@@ -909,7 +937,9 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
              const pid_t reader = pidFile.readAll().trimmed().toInt();
              EXPECT_NE(::kill(reader, 0), 0) << "the reading mediainfo outlived the stop";
          },
-         {"Failed", "Pending"}, {}, "^The conversion was stopped$"},
+         {"Failed", "Pending"},
+         {},
+         "^The conversion was stopped$"},
     };
 
     for (const Case& c : cases) {
@@ -995,7 +1025,10 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
              EXPECT_EQ(run.runningRows(), QList<int>{1}) << "the next row waits";
              EXPECT_FALSE(run.Stop(0));
          },
-         {}, {"Failed", "Done"}, {"one.avi"}, "^Stopped$"},
+         {},
+         {"Failed", "Done"},
+         {"one.avi"},
+         "^Stopped$"},
         {"a stop when ffmpeg has just ended",
          [&] { stall("ended.flv"); },
          [&] {
@@ -1009,7 +1042,10 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
              ASSERT_TRUE(ended(pid));
              EXPECT_FALSE(run.Stop(0));
          },
-         {}, {"Done"}, {"ended.avi"}, ""},
+         {},
+         {"Done"},
+         {"ended.avi"},
+         ""},
         {"a failed row tried again while the run goes on",
          [&] {
              queueBad();
@@ -1025,7 +1061,10 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
              EXPECT_EQ(tooltip(0), "");
              stalled->close();
          },
-         {}, {"Done", "Done"}, {"bad.avi", "waits.avi"}, "^$"},
+         {},
+         {"Done", "Done"},
+         {"bad.avi", "waits.avi"},
+         "^$"},
         {"a failed row tried again with its source deleted",
          [&] { queueBad(); },
          {},
@@ -1035,7 +1074,9 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
              ASSERT_TRUE(q.requeue(0));
              press(ConversionProfile::DivxAvi);
          },
-         {"Failed"}, {}, "/bad\\.flv: No such file or directory$"},
+         {"Failed"},
+         {},
+         "/bad\\.flv: No such file or directory$"},
     };
 
     for (const Case& c : cases) {

@@ -26,7 +26,8 @@ TEST(BatchText, IsFourCrLfLinesWithEveryPercentOfAPathDoubled)
                                "set mediainfo=\"/usr/bin/mediainfo\"\r\n"
                                "%mediainfo% --Inform=General;%%Duration/String3%% %filein% > %fileout%\r\n"));
     // The path goes in as its bytes on disk.
-    EXPECT_TRUE(DurationProbe::BatchText(QStringLiteral("/v/ünï.flv"), "/t/", "/m").contains("/v/\xc3\xbcn\xc3\xaf.flv"));
+    EXPECT_TRUE(
+        DurationProbe::BatchText(QStringLiteral("/v/ünï.flv"), "/t/", "/m").contains("/v/\xc3\xbcn\xc3\xaf.flv"));
 }
 
 struct TimeCase
@@ -38,12 +39,30 @@ struct TimeCase
 TEST(TimeTextToSeconds, ParsesMediaInfoTimesAndRefusesTheRest)
 {
     const TimeCase cases[] = {
-        {"00:03:25.123", 205}, {"00:03:25.999", 205}, {"00:00:00.400", 0}, {"23:59:59.999", 86399},
-        {"7", 25200},          {"01:02", 3720},       {" 1 : 2 : 3 . 4 ", 3723}, {"00:00:01.0001", 1},
-        {"24:00:00", 86400},   {"25:00:00.000", 90000}, {"999999:59:59", 3599999999}, {"", -1},              {" ", -1},          {"00:60:00", -1},
-        {"00:00:60", -1},      {"00:00:01.1000", -1}, {"1:2:3:4", -1},    {"01:02.5", -1},
-        {"00:00:01.", -1},     {"1::2", -1},          {"-1", -1},         {"00:00:0x", -1},
-        {"99999999999999:00", -1}, {"1000000:00:00", -1},
+        {"00:03:25.123", 205},
+        {"00:03:25.999", 205},
+        {"00:00:00.400", 0},
+        {"23:59:59.999", 86399},
+        {"7", 25200},
+        {"01:02", 3720},
+        {" 1 : 2 : 3 . 4 ", 3723},
+        {"00:00:01.0001", 1},
+        {"24:00:00", 86400},
+        {"25:00:00.000", 90000},
+        {"999999:59:59", 3599999999},
+        {"", -1},
+        {" ", -1},
+        {"00:60:00", -1},
+        {"00:00:60", -1},
+        {"00:00:01.1000", -1},
+        {"1:2:3:4", -1},
+        {"01:02.5", -1},
+        {"00:00:01.", -1},
+        {"1::2", -1},
+        {"-1", -1},
+        {"00:00:0x", -1},
+        {"99999999999999:00", -1},
+        {"1000000:00:00", -1},
     };
     const QLocale c(QLocale::C);
     for (const TimeCase& t : cases) {
@@ -136,7 +155,8 @@ TEST_F(Probe, NonAsciiNamesAreFoundUnderAnyLocale)
     for (const char* locale : {"C", "C.UTF-8"}) {
         qputenv("LC_ALL", locale);
         const auto answer = Probed(DurationProbe(temp, mediainfo), clip);
-        EXPECT_TRUE(answer && answer->startsWith("00:00:01.")) << locale << ": " << answer.value_or("none").toStdString();
+        EXPECT_TRUE(answer && answer->startsWith("00:00:01."))
+            << locale << ": " << answer.value_or("none").toStdString();
     }
     if (saved.isNull())
         qunsetenv("LC_ALL");
@@ -167,8 +187,8 @@ TEST_F(Probe, UnreadableContentGivesAnEmptyLineNotNoAnswer)
 TEST_F(Probe, UnquotablePathsHaveNoAnswerAndRunNothing)
 {
     const DurationProbe probe(temp, mediainfo);
-    for (const QString& name : {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv"),
-                                QStringLiteral("cr\r.flv")}) {
+    for (const QString& name :
+         {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv"), QStringLiteral("cr\r.flv")}) {
         EXPECT_FALSE(Probed(probe, media + "/" + name).has_value());
         EXPECT_TRUE(tempIsClean());
     }
@@ -230,7 +250,11 @@ TEST_F(Probe, ABatchThatEndsBeforeWritingHasNoAnswerWhateverAnEarlierProbeLeft)
     const QString clip = media + "/a.flv";
     MakeFlv(clip);
     const auto runnable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-    struct Case { const char* what; QString interpreter; };
+    struct Case
+    {
+        const char* what;
+        QString interpreter;
+    };
     const Case cases[] = {
         {"a stand-in that takes open.bat for a mode it does not know", BinPath(QStringLiteral("processtestapp"))},
         {"ends at once", script(home.root() + "/quits", "#!/bin/sh\nexit 0\n", runnable)},

@@ -91,7 +91,7 @@ struct Row
 {
     const char* what;
     std::function<void(Surroundings&)> arrange;
-    bool tempUnderTmp = false; // the private temp folder under /tmp, not the given TMPDIR
+    bool tempUnderTmp = false;        // the private temp folder under /tmp, not the given TMPDIR
     const char* addError = nullptr;   // the error box adding a file shows; none: it is queued
     const char* failReason = nullptr; // the row's reason when it fails; none: "Done"
 };
@@ -101,8 +101,8 @@ TEST(Environment, OddTmpdirAndPathNeitherMisplaceFilesNorRunTheWrongTool)
     const QString uid = QString::number(::getuid());
     const QString tmpUnderTmp = QStringLiteral("/tmp/vantrel-") + uid + QLatin1Char('/');
     const Row rows[] = {
-        {"TMPDIR names a missing folder", [](Surroundings& s) { qputenv("TMPDIR", QFile::encodeName(s.root() + "/gone")); },
-         true},
+        {"TMPDIR names a missing folder",
+         [](Surroundings& s) { qputenv("TMPDIR", QFile::encodeName(s.root() + "/gone")); }, true},
         {"TMPDIR is a file",
          [](Surroundings& s) { qputenv("TMPDIR", QFile::encodeName(s.file(s.root(), "tmpfile", "", NotRunnable))); },
          true},
@@ -124,8 +124,7 @@ TEST(Environment, OddTmpdirAndPathNeitherMisplaceFilesNorRunTheWrongTool)
          [](Surroundings& s) {
              qputenv("PATH", QFile::encodeName(s.file(s.root(), "entry", "", Runnable)) + ":" + s.realPath());
          }},
-        {"PATH empty", [](Surroundings&) { qputenv("PATH", ""); }, false,
-         "Cannot find the program \"mediainfo\""},
+        {"PATH empty", [](Surroundings&) { qputenv("PATH", ""); }, false, "Cannot find the program \"mediainfo\""},
         {"mediainfo not executable",
          [](Surroundings& s) {
              s.file(s.root() + "/tools", "mediainfo", "#!/bin/sh\n", NotRunnable);

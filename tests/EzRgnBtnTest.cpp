@@ -183,7 +183,7 @@ TEST_F(EzRgnBtnTest, RepaintsOnlyOnRealChanges)
     struct Counter : QObject
     {
         int* n;
-        explicit Counter(int* count) : n(count) {}
+        explicit Counter(int* count) : n(count) { }
         bool eventFilter(QObject*, QEvent* e) override
         {
             *n += e->type() == QEvent::Paint;
@@ -295,14 +295,18 @@ TEST_F(EzRgnBtnTest, GivenAFocusPolicyItShowsFocusTakesKeysAndAScreenReaderPress
     EXPECT_NE(button->grab().toImage(), unfocused) << "no focus mark";
     EXPECT_EQ(button->mask(), KeyColourShape(button->PicIdle())) << "the mark must not change the shape";
 
-    struct Case { const char* what; int key; bool autoRepeat; bool enabled; int clicks; };
+    struct Case
+    {
+        const char* what;
+        int key;
+        bool autoRepeat;
+        bool enabled;
+        int clicks;
+    };
     const Case cases[] = {
-        {"Space", Qt::Key_Space, false, true, 1},
-        {"Return", Qt::Key_Return, false, true, 1},
-        {"Enter", Qt::Key_Enter, false, true, 1},
-        {"a held key presses once", Qt::Key_Space, true, true, 0},
-        {"another key", Qt::Key_A, false, true, 0},
-        {"not Enabled", Qt::Key_Space, false, false, 0},
+        {"Space", Qt::Key_Space, false, true, 1},   {"Return", Qt::Key_Return, false, true, 1},
+        {"Enter", Qt::Key_Enter, false, true, 1},   {"a held key presses once", Qt::Key_Space, true, true, 0},
+        {"another key", Qt::Key_A, false, true, 0}, {"not Enabled", Qt::Key_Space, false, false, 0},
     };
     for (const Case& c : cases) {
         clicks = 0;

@@ -36,8 +36,8 @@ protected:
     {
         for (const char* sub : {"A/A1", "B", ".hid/H1", "old.flv"})
             QDir().mkpath(root + "/" + sub);
-        for (const char* file : {"clip.flv", "CLIP2.FLV", ".hidden.flv", "notes.txt", "flv", "a.flvx",
-                                 "A/a.flv", "A/A1/deep.Flv", "B/b.flv", ".hid/h.flv", ".hid/H1/h1.flv"})
+        for (const char* file : {"clip.flv", "CLIP2.FLV", ".hidden.flv", "notes.txt", "flv", "a.flvx", "A/a.flv",
+                                 "A/A1/deep.Flv", "B/b.flv", ".hid/h.flv", ".hid/H1/h1.flv"})
             touch(root + "/" + file);
     }
 };
@@ -68,12 +68,25 @@ TEST_F(Finder, OneFolderFilterIgnoresCaseAndListsHiddenFilesButNoFolders)
 
 TEST_F(Finder, WildcardsFollowTheOldRules)
 {
-    struct Case { const char* pattern; const char* name; bool match; };
+    struct Case
+    {
+        const char* pattern;
+        const char* name;
+        bool match;
+    };
     const Case cases[] = {
-        {"*.flv", "CLIP.FLV", true},   {"*.flv", "a.flvx", false}, {"*.flv", "flv", false},
-        {"?.flv", "a.flv", true},      {"?.flv", "ab.flv", false}, {"a*b*c", "aXXbYYc", true},
-        {"a*b*c", "aXXbYY", false},    {"*.*", "README", true},    {"*.*", "a.b", true},
-        {"clip.*", "clip", true},      {"*", "", true},            {"ÜN*", "ünï.flv", true},
+        {"*.flv", "CLIP.FLV", true},
+        {"*.flv", "a.flvx", false},
+        {"*.flv", "flv", false},
+        {"?.flv", "a.flv", true},
+        {"?.flv", "ab.flv", false},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+        {"*.*", "README", true},
+        {"*.*", "a.b", true},
+        {"clip.*", "clip", true},
+        {"*", "", true},
+        {"ÜN*", "ünï.flv", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(TFindFile::Matches(QString::fromUtf8(c.pattern), QString::fromUtf8(c.name)), c.match)
@@ -85,7 +98,10 @@ TEST_F(Finder, TreeSearchIsBreadthFirstAndAnnouncesEachFolder)
     QStringList announced;
     int before = 0;
     int after = 0;
-    finder.BeforeExecute = [&](QObject* sender) { EXPECT_EQ(sender, &finder); ++before; };
+    finder.BeforeExecute = [&](QObject* sender) {
+        EXPECT_EQ(sender, &finder);
+        ++before;
+    };
     finder.AfterExecute = [&](QObject*) { ++after; };
     finder.OnNewPath = [&](TFindFile*, const QString& path, bool&) { announced << path; };
     finder.Filter = "*.flv";
@@ -170,22 +186,34 @@ TEST_F(Finder, NamesTheEncodingCannotRepresentAreListedNotSkipped)
     const QByteArray dir = QFile::encodeName(home.root()) + "/raw";
     makeRaw(dir, true);
     makeRaw(dir + "/sub\xE9", true);
-    for (const QByteArray& name : {QByteArray("a.flv"), QByteArray("caf\xE9.flv"), QByteArray("c.flv"),
-                                  QByteArray("\xFF\xFE\xE9"), QByteArray("\xC3.FLV"), QByteArray("sub\xE9/deep\xE9.flv"),
-                                  QByteArray("ok \xC3\xA9t\xC3\xA9.flv")})
+    for (const QByteArray& name :
+         {QByteArray("a.flv"), QByteArray("caf\xE9.flv"), QByteArray("c.flv"), QByteArray("\xFF\xFE\xE9"),
+          QByteArray("\xC3.FLV"), QByteArray("sub\xE9/deep\xE9.flv"), QByteArray("ok \xC3\xA9t\xC3\xA9.flv")})
         makeRaw(dir + "/" + name);
     const QString folder = QFile::decodeName(dir) + "/";
     const QString bad(QChar::ReplacementCharacter);
 
-    struct Case { const char* what; QString filter; bool recurse; QStringList files; };
+    struct Case
+    {
+        const char* what;
+        QString filter;
+        bool recurse;
+        QStringList files;
+    };
     const Case cases[] = {
-        {"among valid names, in name order", "*.flv", false,
+        {"among valid names, in name order",
+         "*.flv",
+         false,
          {folder + "a.flv", folder + "c.flv", folder + "caf" + bad + ".flv", folder + bad + ".FLV",
           folder + QStringLiteral("ok été.flv")}},
-        {"a name of invalid bytes only", "*.*", false,
+        {"a name of invalid bytes only",
+         "*.*",
+         false,
          {folder + "a.flv", folder + "c.flv", folder + "caf" + bad + ".flv", folder + bad + ".FLV",
           folder + QStringLiteral("ok été.flv"), folder + bad + bad + bad}},
-        {"inside a folder whose own name cannot be represented", "deep*", true,
+        {"inside a folder whose own name cannot be represented",
+         "deep*",
+         true,
          {folder + "sub" + bad + "/deep" + bad + ".flv"}},
     };
     for (const Case& c : cases) {

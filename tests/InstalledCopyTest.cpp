@@ -26,7 +26,7 @@ struct Ran
 };
 
 Ran RunTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& env = {},
-        const QString& folder = {})
+            const QString& folder = {})
 {
     QProcess process;
     process.setProcessEnvironment(env.isEmpty() ? QProcessEnvironment::systemEnvironment() : env);
@@ -45,7 +45,10 @@ Ran RunTool(const QString& program, const QStringList& arguments, const QProcess
     return ran;
 }
 
-QString BuildDir() { return QDir::cleanPath(QStringLiteral(VANTREL_BIN_DIR "/..")); }
+QString BuildDir()
+{
+    return QDir::cleanPath(QStringLiteral(VANTREL_BIN_DIR "/.."));
+}
 
 // Every file below root, as "/usr/bin/vantrel".
 QStringList FilesBelow(const QString& root)
@@ -94,9 +97,17 @@ void ChecksAnInstalledProgram(const QString& prefix, const QString& scratch)
     };
     const std::vector<Case> cases{
         {"its version", {"--version"}, headless, 0, "vantrel 0.2.0\n", ""},
-        {"two files measured and converted", {"--convert-to", "divx", "--jobs", "1", "--outdir", out, a, b}, headless,
-         0, "Done\t" + a + "\t" + out + "/a.avi\nDone\t" + b + "\t" + out + "/b.avi\n", ""},
-        {"no ffmpeg on PATH", {"--convert-to", "divx", "--outdir", out, a}, noFfmpeg, 2, "",
+        {"two files measured and converted",
+         {"--convert-to", "divx", "--jobs", "1", "--outdir", out, a, b},
+         headless,
+         0,
+         "Done\t" + a + "\t" + out + "/a.avi\nDone\t" + b + "\t" + out + "/b.avi\n",
+         ""},
+        {"no ffmpeg on PATH",
+         {"--convert-to", "divx", "--outdir", out, a},
+         noFfmpeg,
+         2,
+         "",
          ConversionRun::MissingFfmpegText()},
     };
     for (const Case& c : cases) {
@@ -146,12 +157,14 @@ TEST(InstalledCopy, RunsFromAPrefixWithABlankAndCompletesInBash)
         {{"vantrel", "--convert-to", "divx", ""}, "B.FLV\na.flv\nsub folder\n"},
         {{"vantrel", "--", "-"}, ""},
     };
-    const QString script = QStringLiteral("source \"$1\"; shift; COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); "
-                                          "$(complete -p vantrel | sed 's/.*-F \\([^ ]*\\).*/\\1/'); "
-                                          "[ ${#COMPREPLY[@]} = 0 ] || printf '%s\\n' \"${COMPREPLY[@]}\" | LC_ALL=C sort");
+    const QString script
+        = QStringLiteral("source \"$1\"; shift; COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); "
+                         "$(complete -p vantrel | sed 's/.*-F \\([^ ]*\\).*/\\1/'); "
+                         "[ ${#COMPREPLY[@]} = 0 ] || printf '%s\\n' \"${COMPREPLY[@]}\" | LC_ALL=C sort");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.words.join(' ').toStdString());
-        const Ran ran = RunTool(QStringLiteral("bash"), QStringList{"-c", script, "bash", completion} + c.words, {}, folder);
+        const Ran ran
+            = RunTool(QStringLiteral("bash"), QStringList{"-c", script, "bash", completion} + c.words, {}, folder);
         EXPECT_EQ(ran.code, 0) << ran.err.toStdString();
         EXPECT_EQ(ran.out, c.offered);
     }
@@ -167,8 +180,9 @@ TEST(InstalledCopy, PackageHoldsTheInstallAndItsDependsAndRunsUnpacked)
     QStringList lists[2];
     for (int i = 0; i < 2; ++i) {
         const QString folder = scratch.filePath(QString::number(i));
-        const Ran cpack = RunTool(QStringLiteral(VANTREL_CPACK),
-                              {"-G", "DEB", "-B", folder, "--config", BuildDir() + "/CPackConfig.cmake"}, {}, BuildDir());
+        const Ran cpack
+            = RunTool(QStringLiteral(VANTREL_CPACK),
+                      {"-G", "DEB", "-B", folder, "--config", BuildDir() + "/CPackConfig.cmake"}, {}, BuildDir());
         ASSERT_EQ(cpack.code, 0) << cpack.out.toStdString() << cpack.err.toStdString();
         ASSERT_TRUE(QFile::exists(folder + "/" + debName)) << cpack.out.toStdString();
         const Ran unpack = RunTool(QStringLiteral("dpkg-deb"), {"-x", folder + "/" + debName, folder + "/root"});
@@ -176,16 +190,16 @@ TEST(InstalledCopy, PackageHoldsTheInstallAndItsDependsAndRunsUnpacked)
         lists[i] = FilesBelow(folder + "/root");
     }
     EXPECT_EQ(lists[0], lists[1]);
-    for (const char* file : {"/usr/bin/vantrel", "/usr/libexec/vantrel/vantrel-batch",
-                             "/usr/share/man/man1/vantrel.1.gz", "/usr/share/bash-completion/completions/vantrel",
-                             "/usr/share/doc/vantrel/copyright", "/usr/share/doc/vantrel/changelog.gz",
-                             "/usr/share/applications/vantrel.desktop",
-                             "/usr/share/metainfo/io.vantrel.Vantrel.metainfo.xml",
-                             "/usr/share/icons/hicolor/scalable/apps/vantrel.svg"})
-        EXPECT_TRUE(lists[0].contains(QLatin1String(file))) << file << " missing from " << lists[0].join(' ').toStdString();
+    for (const char* file :
+         {"/usr/bin/vantrel", "/usr/libexec/vantrel/vantrel-batch", "/usr/share/man/man1/vantrel.1.gz",
+          "/usr/share/bash-completion/completions/vantrel", "/usr/share/doc/vantrel/copyright",
+          "/usr/share/doc/vantrel/changelog.gz", "/usr/share/applications/vantrel.desktop",
+          "/usr/share/metainfo/io.vantrel.Vantrel.metainfo.xml", "/usr/share/icons/hicolor/scalable/apps/vantrel.svg"})
+        EXPECT_TRUE(lists[0].contains(QLatin1String(file)))
+            << file << " missing from " << lists[0].join(' ').toStdString();
     for (const QString& file : lists[0])
-        EXPECT_TRUE(file.startsWith("/usr/share/") || file == "/usr/bin/vantrel" ||
-                    file == "/usr/libexec/vantrel/vantrel-batch")
+        EXPECT_TRUE(file.startsWith("/usr/share/") || file == "/usr/bin/vantrel"
+                    || file == "/usr/libexec/vantrel/vantrel-batch")
             << file.toStdString() << " has no place in the package";
 
     const QString deb = scratch.filePath("0/" + debName);
@@ -199,8 +213,9 @@ TEST(InstalledCopy, PackageHoldsTheInstallAndItsDependsAndRunsUnpacked)
         {"Version", {"0.2.0"}},
         {"Section", {"video"}},
         {"Maintainer", {"<"}},
-        {"Depends", {"ffmpeg", "mediainfo", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6network6",
-                     "libqt6dbus6", "libc6", "libstdc++6"}},
+        {"Depends",
+         {"ffmpeg", "mediainfo", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6network6", "libqt6dbus6",
+          "libc6", "libstdc++6"}},
         {"Recommends", {"fonts-wine"}},
         {"Description", {"\n"}}, // a synopsis and a long description
     };

@@ -32,7 +32,12 @@ TEST_F(Keyboard, TabGoesThroughTheLinksTheButtonsTheListAndTheConversionButtons)
 
     const QStringList order{"TranPanel1", "Label1",    "Label2",    "Label3", "Button1", "Button2", "Button3",
                             "ListView1",  "EzRgnBtn3", "EzRgnBtn4", "Label4", "Label5",  "Label6",  "Label7"};
-    struct Case { const char* what; Qt::Key key; int step; };
+    struct Case
+    {
+        const char* what;
+        Qt::Key key;
+        int step;
+    };
     const Case cases[] = {{"Tab", Qt::Key_Tab, 1}, {"Shift+Tab", Qt::Key_Backtab, -1}};
     for (const Case& c : cases) {
         QStringList visited;
@@ -48,7 +53,11 @@ TEST_F(Keyboard, TabGoesThroughTheLinksTheButtonsTheListAndTheConversionButtons)
 
     // Space, Return and keypad Enter on a focused conversion button press it:
     // with nothing queued the run ends at once, and no error is shown.
-    struct Press { Qt::Key key; Qt::KeyboardModifiers modifiers; };
+    struct Press
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
     const Press presses[] = {{Qt::Key_Space, {}}, {Qt::Key_Return, {}}, {Qt::Key_Enter, Qt::KeypadModifier}};
     int runs = 0;
     QObject::connect(&frm.conversion(), &ConversionRun::runEnded, [&] { ++runs; });
@@ -66,11 +75,17 @@ TEST_F(Keyboard, ReturnAndEnterPressTheFocusedButtonOrLink)
     frm.show();
     frm.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
-    struct Case { QPushButton* button; Prompt::Kind dialog; };
-    const Case cases[] = {{frm.Button1, Prompt::Kind::OpenFile}, {frm.Button2, Prompt::Kind::Folder},
+    struct Case
+    {
+        QPushButton* button;
+        Prompt::Kind dialog;
+    };
+    const Case cases[] = {{frm.Button1, Prompt::Kind::OpenFile},
+                          {frm.Button2, Prompt::Kind::Folder},
                           {frm.Button3, Prompt::Kind::Folder}};
     for (const Case& c : cases) {
-        for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier}, std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_Return, Qt::NoModifier}, std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
             SCOPED_TRACE(c.button->objectName().toStdString() + (key == Qt::Key_Return ? " Return" : " Enter"));
             prompts.clear();
             c.button->setFocus(Qt::TabFocusReason);
@@ -93,16 +108,21 @@ TEST_F(Keyboard, ReturnAndEnterPressTheFocusedButtonOrLink)
         EXPECT_EQ(opened, 2);
     }
 
-    const std::pair<QLineEdit*, const char*> fields[] = {
-        {frm.Edit1, "Select single FLV file"}, {frm.Edit2, "Select folder containing FLV files"},
-        {frm.Edit3, "Select output folder"}};
+    const std::pair<QLineEdit*, const char*> fields[] = {{frm.Edit1, "Select single FLV file"},
+                                                         {frm.Edit2, "Select folder containing FLV files"},
+                                                         {frm.Edit3, "Select output folder"}};
     for (const auto& [edit, caption] : fields)
         EXPECT_EQ(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name), QLatin1String(caption));
 }
 
 TEST_F(Keyboard, PictureControlsHaveNamesAndDescriptions)
 {
-    struct Case { QWidget* widget; const char* name; QAccessible::Role role; };
+    struct Case
+    {
+        QWidget* widget;
+        const char* name;
+        QAccessible::Role role;
+    };
     const Case cases[] = {
         {frm.EzRgnBtn1, "Minimize", QAccessible::Button},
         {frm.EzRgnBtn2, "Close", QAccessible::Button},

@@ -38,10 +38,11 @@ TEST_F(Launcher, PassesTheSplitArgumentsWithoutAShell)
     const QString args = QStringLiteral(" args \"%1\" \"a b\" $HOME `id` \"x;y\" \"\" \"q\\\"q\"").arg(out);
     ASSERT_TRUE(ProcessLauncher::ShellExecWait(app, args, 0));
     const QStringList lines = QString::fromUtf8([&] {
-        QFile f(out);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }()).split(QLatin1Char('\n'));
+                                  QFile f(out);
+                                  f.open(QIODevice::ReadOnly);
+                                  return f.readAll();
+                              }())
+                                  .split(QLatin1Char('\n'));
     ASSERT_GE(lines.size(), 7);
     EXPECT_EQ(lines.mid(1, 6), (QStringList{"a b", "$HOME", "`id`", "x;y", "", "q\"q"}));
 }
@@ -85,7 +86,13 @@ TEST_F(Launcher, FindProgramSearchesOnlyThePathAndGivesAbsolutePaths)
     QDir().mkpath(home.root() + "/exec");
     QFile::link(app, home.root() + "/exec/lazy");
 
-    struct Case { const char* what; QByteArray path; QString name; QString found; };
+    struct Case
+    {
+        const char* what;
+        QByteArray path;
+        QString name;
+        QString found;
+    };
     const QByteArray b = QFile::encodeName(bin);
     const QByteArray h = QFile::encodeName(home.root());
     const Case cases[] = {

@@ -194,28 +194,34 @@ TEST(Layers, TheCheckNamesTheFileAndLineOfEachWrongInclude)
     {
         const char* name;
         std::vector<std::pair<QString, QString>> files; // path, text
-        QString wrong; // expected first wrong-way line; empty: none
-        QString cycle; // expected cycle; empty: none
+        QString wrong;                                  // expected first wrong-way line; empty: none
+        QString cycle;                                  // expected cycle; empty: none
     };
     const QString header = QStringLiteral("#pragma once\n");
     const std::vector<Case> cases{
         {"layered tree",
-         {{"platform/P.h", header}, {"model/M.h", "#include \"platform/P.h\"\n"},
-          {"app/A.cpp", "#include \"model/M.h\"\n#include \"A.h\"\n"}, {"app/A.h", header}},
-         "", ""},
+         {{"platform/P.h", header},
+          {"model/M.h", "#include \"platform/P.h\"\n"},
+          {"app/A.cpp", "#include \"model/M.h\"\n#include \"A.h\"\n"},
+          {"app/A.h", header}},
+         "",
+         ""},
         {"engine reaches up into app",
          {{"app/A.h", header}, {"engine/E.cpp", "// run\n#include <QObject>\n#include \"app/A.h\"\n"}},
-         "engine/E.cpp:3 includes app/: engine/ may include only folders before it", ""},
+         "engine/E.cpp:3 includes app/: engine/ may include only folders before it",
+         ""},
         {"queue and engine include each other",
          {{"queue/Q.h", "#include \"engine/E.h\"\n"}, {"engine/E.h", "#include \"queue/Q.h\"\n"}},
          "engine/E.h:1 includes queue/: engine/ may include only folders before it",
          "engine/E.h:1 includes queue/\nqueue/Q.h:1 includes engine/"},
         {"controls uses the platform",
          {{"platform/P.h", header}, {"controls/C.cpp", "  #  include \"platform/P.h\"\n"}},
-         "controls/C.cpp:1 includes platform/: controls/ includes nothing of the project", ""},
+         "controls/C.cpp:1 includes platform/: controls/ includes nothing of the project",
+         ""},
         {"later folders in a circle",
          {{"tests/support/T.h", "#include \"bench/B.h\"\n"}, {"bench/B.h", "#include \"support/T.h\"\n"}},
-         "", "bench/B.h:1 includes tests/\ntests/support/T.h:1 includes bench/"},
+         "",
+         "bench/B.h:1 includes tests/\ntests/support/T.h:1 includes bench/"},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;

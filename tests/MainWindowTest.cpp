@@ -44,8 +44,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
 
-    template <typename T = QWidget>
-    T* child(const char* name)
+    template <typename T = QWidget> T* child(const char* name)
     {
         T* w = window.findChild<T*>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
@@ -85,11 +84,11 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem)
         QRect rect;
     };
     const Place places[] = {
-        {"Image1", {0, 0, 503, 480}},       {"Image2", {16, 12, 214, 53}},     {"Image3", {203, 392, 151, 33}},
-        {"Edit1", {16, 79, 360, 21}},       {"Edit2", {16, 117, 360, 21}},     {"Edit3", {16, 155, 360, 21}},
-        {"Button1", {384, 77, 103, 25}},    {"Button2", {384, 115, 103, 25}},  {"Button3", {384, 153, 103, 25}},
-        {"EzRgnBtn1", {437, 13, 23, 23}},   {"EzRgnBtn2", {464, 13, 23, 23}},  {"EzRgnBtn3", {375, 384, 41, 41}},
-        {"EzRgnBtn4", {437, 384, 41, 41}},  {"ListView1", {15, 196, 473, 173}}, {"TranPanel1", {16, 12, 137, 30}},
+        {"Image1", {0, 0, 503, 480}},      {"Image2", {16, 12, 214, 53}},      {"Image3", {203, 392, 151, 33}},
+        {"Edit1", {16, 79, 360, 21}},      {"Edit2", {16, 117, 360, 21}},      {"Edit3", {16, 155, 360, 21}},
+        {"Button1", {384, 77, 103, 25}},   {"Button2", {384, 115, 103, 25}},   {"Button3", {384, 153, 103, 25}},
+        {"EzRgnBtn1", {437, 13, 23, 23}},  {"EzRgnBtn2", {464, 13, 23, 23}},   {"EzRgnBtn3", {375, 384, 41, 41}},
+        {"EzRgnBtn4", {437, 384, 41, 41}}, {"ListView1", {15, 196, 473, 173}}, {"TranPanel1", {16, 12, 137, 30}},
         {"TranPanel2", {16, 40, 216, 23}},
     };
     for (const Place& p : places) {
@@ -99,8 +98,9 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem)
     }
 
     // Labels sized to their text keep their place and height; captions keep at least their width.
-    const std::pair<const char*, QPoint> links[] = {{"Label1", {158, 16}}, {"Label2", {281, 16}}, {"Label4", {19, 450}},
-                                                    {"Label5", {138, 450}}, {"Label6", {240, 450}}, {"Label7", {366, 450}}};
+    const std::pair<const char*, QPoint> links[]
+        = {{"Label1", {158, 16}},  {"Label2", {281, 16}},  {"Label4", {19, 450}},
+           {"Label5", {138, 450}}, {"Label6", {240, 450}}, {"Label7", {366, 450}}};
     for (const auto& [name, pos] : links) {
         auto* label = child<QLabel>(name);
         EXPECT_EQ(label->pos(), pos) << name;
@@ -109,14 +109,14 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem)
         EXPECT_TRUE(label->font().bold()) << name;
         EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor) << name;
     }
-    const std::tuple<const char*, QRect, const char*> captions[] = {
-        {"Label3", {382, 16, 45, 13}, "Support"},
-        {"Label8", {374, 428, 48, 13}, "DivX AVI"},
-        {"Label9", {436, 428, 47, 13}, "Xvid AVI"},
-        {"Label10", {16, 64, 96, 13}, "Select single FLV file"},
-        {"Label11", {16, 102, 154, 13}, "Select folder containing FLV files"},
-        {"Label12", {16, 139, 95, 13}, "Select output folder"},
-        {"Label13", {16, 179, 275, 13}, "Files to convert (DEL to remove selected file from the list)"}};
+    const std::tuple<const char*, QRect, const char*> captions[]
+        = {{"Label3", {382, 16, 45, 13}, "Support"},
+           {"Label8", {374, 428, 48, 13}, "DivX AVI"},
+           {"Label9", {436, 428, 47, 13}, "Xvid AVI"},
+           {"Label10", {16, 64, 96, 13}, "Select single FLV file"},
+           {"Label11", {16, 102, 154, 13}, "Select folder containing FLV files"},
+           {"Label12", {16, 139, 95, 13}, "Select output folder"},
+           {"Label13", {16, 179, 275, 13}, "Files to convert (DEL to remove selected file from the list)"}};
     for (const auto& [name, rect, text] : captions) {
         auto* label = child<QLabel>(name);
         EXPECT_EQ(label->pos(), rect.topLeft()) << name;
@@ -154,8 +154,8 @@ TEST_F(MainWindowTest, DataHoldersNeverShow)
 
 TEST_F(MainWindowTest, WindowButtonsShowTheirTooltips)
 {
-    const std::pair<const char*, QString> tips[] = {
-        {"EzRgnBtn1", "Minimize"}, {"EzRgnBtn2", "Close"}, {"EzRgnBtn3", ""}, {"EzRgnBtn4", ""}};
+    const std::pair<const char*, QString> tips[]
+        = {{"EzRgnBtn1", "Minimize"}, {"EzRgnBtn2", "Close"}, {"EzRgnBtn3", ""}, {"EzRgnBtn4", ""}};
     for (const auto& [name, tip] : tips) {
         QWidget* button = child(name);
         QHelpEvent help(QEvent::ToolTip, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
@@ -186,7 +186,8 @@ TEST_F(MainWindowTest, LinkLabelsUnderlineOnlyWhileHovered)
 TEST_F(MainWindowTest, LinksOpenTheMakersPages)
 {
     UrlRecorder recorder;
-    for (const char* name : {"TranPanel1", "TranPanel2", "Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7"})
+    for (const char* name :
+         {"TranPanel1", "TranPanel2", "Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7"})
         QTest::mouseClick(win(), Qt::LeftButton, {}, centreOf(name));
     ASSERT_EQ(recorder.opened.size(), 9);
     EXPECT_EQ(recorder.opened[0], "https://www.example.com/");

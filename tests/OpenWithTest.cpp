@@ -28,7 +28,11 @@ QStringList QueuedPaths(QueueModel& queue)
 
 TEST(GivenPaths, TravelAsAListAndAreMadeAbsolute)
 {
-    struct Case { const char* what; QStringList paths; };
+    struct Case
+    {
+        const char* what;
+        QStringList paths;
+    };
     QStringList many;
     for (int i = 0; i < 200; ++i)
         many << QStringLiteral("/media/clip %1.flv").arg(i);
@@ -93,10 +97,10 @@ TEST_F(OpenWith, GivenPathsAreQueuedAtFirstStartAndWhenALaterCopyForwardsThem)
     struct Case
     {
         const char* what;
-        QStringList arguments;   // relative to the media folder, as a file manager might give them
-        QStringList queued;      // under the media folder
-        int badFileMessages;     // paths that cannot be probed
-        int errors;              // files mediainfo gives no time for
+        QStringList arguments; // relative to the media folder, as a file manager might give them
+        QStringList queued;    // under the media folder
+        int badFileMessages;   // paths that cannot be probed
+        int errors;            // files mediainfo gives no time for
     };
     QStringList many;
     for (int i = 0; i < 200; ++i)
@@ -139,9 +143,9 @@ TEST_F(OpenWith, GivenPathsAreQueuedAtFirstStartAndWhenALaterCopyForwardsThem)
             EXPECT_TRUE(frm.queue().count() == 0) << "queued only once the event loop runs";
             EXPECT_TRUE(settled(frm, frm.queue(), expected.size()));
             EXPECT_EQ(QueuedPaths(frm.queue()), expected);
-            EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
-                      QStringList(c.badFileMessages, QueueActions::BadFileText));
-            EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList(c.errors, QStringLiteral("'' is not a valid time.")));
+            EXPECT_EQ(prompts.texts(Prompt::Kind::Message), QStringList(c.badFileMessages, QueueActions::BadFileText));
+            EXPECT_EQ(prompts.texts(Prompt::Kind::Error),
+                      QStringList(c.errors, QStringLiteral("'' is not a valid time.")));
         }
         {
             SCOPED_TRACE(std::string("forwarded: ") + c.what);
@@ -159,9 +163,9 @@ TEST_F(OpenWith, GivenPathsAreQueuedAtFirstStartAndWhenALaterCopyForwardsThem)
             EXPECT_EQ(later.exitCode(), 0);
             EXPECT_TRUE(settled(first, first.queue(), expected.size()));
             EXPECT_EQ(QueuedPaths(first.queue()), expected);
-            EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
-                      QStringList(c.badFileMessages, QueueActions::BadFileText));
-            EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList(c.errors, QStringLiteral("'' is not a valid time.")));
+            EXPECT_EQ(prompts.texts(Prompt::Kind::Message), QStringList(c.badFileMessages, QueueActions::BadFileText));
+            EXPECT_EQ(prompts.texts(Prompt::Kind::Error),
+                      QStringList(c.errors, QStringLiteral("'' is not a valid time.")));
         }
     }
 }

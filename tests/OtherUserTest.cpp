@@ -45,7 +45,9 @@ void MakeFolder(const QString& path, uid_t owner, mode_t mode)
 
 mode_t Mode(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
@@ -136,7 +138,7 @@ struct UserHome
     const QString root;
     // Deeper than a socket's path may be: the copies meet under /tmp instead.
     const QString runtime = root + QStringLiteral("/a-runtime-folder-deeper-than-any-socket-path-may-be/")
-        + QString(80, QLatin1Char('r'));
+                            + QString(80, QLatin1Char('r'));
     const QString precious = root + QStringLiteral("/home/precious.txt");
 };
 
@@ -163,7 +165,7 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
          [](const UserHome& h, const QString& folder, int report) {
              const bool planted = ::symlink(QFile::encodeName(h.precious).constData(),
                                             QFile::encodeName(folder + QStringLiteral("/open.bat")).constData())
-                 == 0;
+                                  == 0;
              const char said = planted ? 'R' : char(errno);
              [[maybe_unused]] const ssize_t n = ::write(report, &said, 1);
              ::pause();
@@ -179,12 +181,12 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
                                            .left(16)));
              const int lock = ::open((name + ".lock").constData(), O_RDWR | O_CREAT, 0666);
              const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-             sockaddr_un address {};
+             sockaddr_un address{};
              address.sun_family = AF_UNIX;
              std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-             const bool planted = lock >= 0 && ::fchmod(lock, 0666) == 0 && ::flock(lock, LOCK_EX) == 0
-                 && listener >= 0 && ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-                 && ::chmod(name.constData(), 0777) == 0 && ::listen(listener, 8) == 0;
+             const bool planted = lock >= 0 && ::fchmod(lock, 0666) == 0 && ::flock(lock, LOCK_EX) == 0 && listener >= 0
+                                  && ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+                                  && ::chmod(name.constData(), 0777) == 0 && ::listen(listener, 8) == 0;
              [[maybe_unused]] ssize_t n = ::write(report, planted ? "R" : "F", 1);
              for (;;) {
                  if (::accept(listener, nullptr, nullptr) >= 0)
@@ -199,7 +201,9 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
         FreshHome home;
         // Both users must pass through the test's own folders above theirs.
         for (QString up = home.root(); up.size() > 1; up = QFileInfo(up).path()) {
-            struct stat st {};
+            struct stat st
+            {
+            };
             if (::stat(QFile::encodeName(up).constData(), &st) == 0 && st.st_uid == ::geteuid())
                 ::chmod(QFile::encodeName(up).constData(), (st.st_mode & 07777) | S_IXOTH);
         }
@@ -212,7 +216,8 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
 
         int report[2];
         ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
-        const EndedWithTest trap{PlantAs(Other, [&](int fd) { row.trap(user, folder, fd); }, report[1])};
+        const EndedWithTest trap{PlantAs(
+            Other, [&](int fd) { row.trap(user, folder, fd); }, report[1])};
         ::close(report[1]);
         char ready = 0;
         ASSERT_EQ(::read(report[0], &ready, 1), 1);
@@ -229,15 +234,15 @@ TEST(OtherUser, PrivateFoldersLeftOpenAreRefusedAndNothingIsWrittenThroughThem)
         const EndedWithTest ended{copy};
         if (row.window) {
             // It got past the guard into its start-up, which writes the settings.
-            EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(user.root + QStringLiteral("/home/.config/Vantrel.conf")); },
-                                        Patience));
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return QFile::exists(user.root + QStringLiteral("/home/.config/Vantrel.conf")); }, Patience));
             EXPECT_TRUE(QTest::qWaitFor([&] { return Bytes(errFile).contains("writable by others"); }, Patience));
         } else {
             EXPECT_EQ(WaitFor(copy), 1);
         }
         const QString said = QString::fromLocal8Bit(Bytes(errFile));
-        EXPECT_TRUE(said.contains(QStringLiteral("\"%1\" is writable by others; remove it or set its mode to 0700")
-                                      .arg(folder)))
+        EXPECT_TRUE(said.contains(
+            QStringLiteral("\"%1\" is writable by others; remove it or set its mode to 0700").arg(folder)))
             << said.toStdString();
         EXPECT_EQ(Bytes(user.precious), QByteArray("the user's own words\n"));
         EXPECT_EQ(Mode(folder), mode_t(0777)) << "the folder was changed";

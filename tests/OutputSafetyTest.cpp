@@ -74,10 +74,10 @@ TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
     struct Case
     {
         const char* what;
-        const char* atStart;   // content at "a.avi" when the row starts; nullptr: nothing; "->": a link to the victim
+        const char* atStart; // content at "a.avi" when the row starts; nullptr: nothing; "->": a link to the victim
         Meanwhile meanwhile;
-        const char* takes;     // the name the finished file takes
-        QStringList after;     // every entry of the folder afterwards
+        const char* takes; // the name the finished file takes
+        QStringList after; // every entry of the folder afterwards
     };
     const Case cases[] = {
         {"a free name", nullptr, Meanwhile::Nothing, "a.avi", {"a.avi"}},
@@ -108,10 +108,11 @@ TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
             ASSERT_TRUE(Write(wanted, "another run's"));
         } else if (c.meanwhile == Meanwhile::Replaced) {
             ASSERT_TRUE(Write(out + "/other", "another run's"));
-            ASSERT_EQ(::rename(QFile::encodeName(out + "/other").constData(), QFile::encodeName(wanted).constData()), 0);
+            ASSERT_EQ(::rename(QFile::encodeName(out + "/other").constData(), QFile::encodeName(wanted).constData()),
+                      0);
         }
-        const QString taken = file->Publish(
-            [](int n) { return n == 1 ? QString("a.avi") : QString("a (%1).avi").arg(n); }, before);
+        const QString taken
+            = file->Publish([](int n) { return n == 1 ? QString("a.avi") : QString("a (%1).avi").arg(n); }, before);
         file.reset();
 
         EXPECT_EQ(taken, out + "/" + c.takes);
@@ -264,7 +265,8 @@ TEST(OutputSafety, CopiesSideBySideKilledOrShortOfDescriptors)
         const QString bin = home.root() + "/bin";
         PathWithout({"ffmpeg"}, bin);
         // The real ffmpeg paced to the source's speed, so it surely still runs.
-        ASSERT_TRUE(Write(bin + "/ffmpeg", "#!/bin/sh\nexec " + QFile::encodeName(QFileInfo("/usr/bin/ffmpeg").canonicalFilePath())
+        ASSERT_TRUE(Write(bin + "/ffmpeg", "#!/bin/sh\nexec "
+                                               + QFile::encodeName(QFileInfo("/usr/bin/ffmpeg").canonicalFilePath())
                                                + " -re \"$@\"\n"));
         QFile(bin + "/ffmpeg").setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const QString out = home.root() + "/killed";
@@ -277,17 +279,21 @@ TEST(OutputSafety, CopiesSideBySideKilledOrShortOfDescriptors)
             vantrel.setProcessEnvironment(env);
             vantrel.start(BinPath("vantrel"), {"--convert-to", "divx", "--outdir", out, home.root() + "/long.flv"});
             QList<qint64> ffmpeg;
-            ASSERT_TRUE(QTest::qWaitFor([&] {
-                ffmpeg = ChildrenOf(vantrel.processId());
-                return !ffmpeg.isEmpty() && QFile::symLinkTarget("/proc/" + QString::number(ffmpeg.first()) + "/exe")
-                                                .endsWith("/ffmpeg");
-            }, Patience)) << "ffmpeg never started";
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    ffmpeg = ChildrenOf(vantrel.processId());
+                    return !ffmpeg.isEmpty()
+                           && QFile::symLinkTarget("/proc/" + QString::number(ffmpeg.first()) + "/exe")
+                                  .endsWith("/ffmpeg");
+                },
+                Patience))
+                << "ffmpeg never started";
             ::kill(pid_t(vantrel.processId()), signalNumber);
             const Ended run = Finish(vantrel);
             EXPECT_TRUE(run.crashed);
             EXPECT_EQ(run.lines, QStringList()) << "nothing reported as finished";
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists("/proc/" + QString::number(ffmpeg.first())); },
-                                        5000))
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return !QFileInfo::exists("/proc/" + QString::number(ffmpeg.first())); }, 5000))
                 << "our ffmpeg outlived the program";
             EXPECT_EQ(Entries(out), QStringList()) << "an unfinished file was left";
         }
@@ -376,7 +382,9 @@ TEST(OutputSafety, SecondUserInASharedFolderGetsNothing)
     ASSERT_EQ(outputs.size(), 1) << run.lines.join(" | ").toStdString();
     EXPECT_EQ(ReadAll(precious), "the user's own") << "written through the attacker's link";
     EXPECT_EQ(ReadAll(shared + "/clip (2).avi"), "the attacker's");
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(outputs.first()).constData(), &st), 0);
     EXPECT_EQ(st.st_uid, User) << "the output is not a file the attacker made";
 }

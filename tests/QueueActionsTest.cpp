@@ -131,7 +131,10 @@ protected:
     // As at the window's handler: an error ends in the error box.
     void guarded(const std::function<void()>& action) { RunGuarded(action); }
     // Each add returns at once; its files are measured meanwhile.
-    void settle() { ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 120000)); }
+    void settle()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 120000));
+    }
     void addFile(const QString& path)
     {
         guarded([&] { actions.AddFlvFile(path); });
@@ -152,9 +155,19 @@ protected:
 
 TEST_F(Queue, AddFlvFileProbesAndQueuesFilesWithOddNames)
 {
-    const QStringList names{"with blanks.flv", "100% %PATH% off.flv", "rock & roll.flv", "a;b.flv", "$HOME.flv",
-                            "`id`.flv", "it's.flv", "ünïcödé ñame.flv", "-leading-dash.flv", "back\\slash.flv",
-                            QString(196, QLatin1Char('x')) + ".flv", "CLIP.FLV", "my.clip.flv"};
+    const QStringList names{"with blanks.flv",
+                            "100% %PATH% off.flv",
+                            "rock & roll.flv",
+                            "a;b.flv",
+                            "$HOME.flv",
+                            "`id`.flv",
+                            "it's.flv",
+                            "ünïcödé ñame.flv",
+                            "-leading-dash.flv",
+                            "back\\slash.flv",
+                            QString(196, QLatin1Char('x')) + ".flv",
+                            "CLIP.FLV",
+                            "my.clip.flv"};
     QStringList paths;
     for (const QString& name : names) {
         const QString path = clip(name);
@@ -277,9 +290,11 @@ TEST_F(Queue, AddFolderSideBySideGivesTheRowsAndMessagesOfOneAtATime)
             if (i != c.badAt)
                 ASSERT_TRUE(good(folder, i));
             else if (c.bad == Unquotable)
-                ASSERT_TRUE(QFile::copy(s_clips->filePath("clip.flv"), folder + QStringLiteral("/f%1\"q.flv").arg(i, 2, 10, QLatin1Char('0'))));
+                ASSERT_TRUE(QFile::copy(s_clips->filePath("clip.flv"),
+                                        folder + QStringLiteral("/f%1\"q.flv").arg(i, 2, 10, QLatin1Char('0'))));
             else
-                QFile::copy(junk("junk.flv", "FLV\x01 not really"), folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0')));
+                QFile::copy(junk("junk.flv", "FLV\x01 not really"),
+                            folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0')));
         }
         Outcome byJobs[2];
         for (const int jobs : {1, 3}) {
@@ -295,8 +310,8 @@ TEST_F(Queue, AddFolderSideBySideGivesTheRowsAndMessagesOfOneAtATime)
             EXPECT_EQ(QDir(tools.TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{}) << jobs;
             expectAligned();
         }
-        EXPECT_TRUE(byJobs[0] == byJobs[1]) << byJobs[1].paths.join(' ').toStdString() << " / "
-                                            << byJobs[1].messages.join(' ').toStdString();
+        EXPECT_TRUE(byJobs[0] == byJobs[1])
+            << byJobs[1].paths.join(' ').toStdString() << " / " << byJobs[1].messages.join(' ').toStdString();
         const Outcome& o = byJobs[1];
         const int queued = c.badAt < 0 ? c.files : c.badAt;
         ASSERT_EQ(o.paths.size(), queued);
@@ -315,10 +330,16 @@ TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
 {
     const QString bad(QChar::ReplacementCharacter);
     const auto message = [&](const QString& name) {
-        return QStringList{"Cannot process file " + name +
-                           " Bad file header or bad characters in filename! Please use different file."};
+        return QStringList{"Cannot process file " + name
+                           + " Bad file header or bad characters in filename! Please use different file."};
     };
-    struct Case { const char* what; QList<QByteArray> names; QStringList queued; QString reported; };
+    struct Case
+    {
+        const char* what;
+        QList<QByteArray> names;
+        QStringList queued;
+        QString reported;
+    };
     const Case cases[] = {
         {"a Latin-1 name between two good ones", {"a.flv", "caf\xE9.flv", "d.flv"}, {"a.flv"}, "caf" + bad + ".flv"},
         {"only such names", {"\xE9t\xE9.flv"}, {}, bad + "t" + bad + ".flv"},
@@ -344,7 +365,8 @@ TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
     const QString many = media + "/many";
     QDir().mkpath(many);
     for (int i = 0; i < 300; ++i)
-        rawClip(QFile::encodeName(many) + QStringLiteral("/%1").arg(i, 3, 10, QLatin1Char('0')).toLatin1() + "\xE9.flv");
+        rawClip(QFile::encodeName(many) + QStringLiteral("/%1").arg(i, 3, 10, QLatin1Char('0')).toLatin1()
+                + "\xE9.flv");
     const int before = q.count();
     addFolder(many);
     EXPECT_EQ(finder.Files.size(), 300);
@@ -453,16 +475,21 @@ TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
 {
     const std::array<int, 4> w{40, 154, 65, 156}; // edges at 40, 194, 259, 415
     using S = RowState;
-    struct Case { int x; RowState state; QueueClick expected; };
+    struct Case
+    {
+        int x;
+        RowState state;
+        QueueClick expected;
+    };
     const Case cases[] = {
-        {0, S::Pending, QueueClick::Nothing},       {40, S::Pending, QueueClick::Nothing},
-        {41, S::Done, QueueClick::OpenSource},      {193, S::Converting, QueueClick::OpenSource},
-        {194, S::Pending, QueueClick::Nothing},     {230, S::Done, QueueClick::Nothing},
-        {259, S::Done, QueueClick::Nothing},        {260, S::Done, QueueClick::OpenOutputFolder},
-        {260, S::Pending, QueueClick::Nothing},     {414, S::Done, QueueClick::OpenOutputFolder},
-        {415, S::Done, QueueClick::Nothing},        {415, S::Pending, QueueClick::Nothing},
-        {416, S::Pending, QueueClick::RemoveRow},   {2000, S::Pending, QueueClick::RemoveRow},
-        {430, S::Done, QueueClick::Nothing},        {430, S::Failed, QueueClick::Nothing},
+        {0, S::Pending, QueueClick::Nothing},      {40, S::Pending, QueueClick::Nothing},
+        {41, S::Done, QueueClick::OpenSource},     {193, S::Converting, QueueClick::OpenSource},
+        {194, S::Pending, QueueClick::Nothing},    {230, S::Done, QueueClick::Nothing},
+        {259, S::Done, QueueClick::Nothing},       {260, S::Done, QueueClick::OpenOutputFolder},
+        {260, S::Pending, QueueClick::Nothing},    {414, S::Done, QueueClick::OpenOutputFolder},
+        {415, S::Done, QueueClick::Nothing},       {415, S::Pending, QueueClick::Nothing},
+        {416, S::Pending, QueueClick::RemoveRow},  {2000, S::Pending, QueueClick::RemoveRow},
+        {430, S::Done, QueueClick::Nothing},       {430, S::Failed, QueueClick::Nothing},
         {430, S::Converting, QueueClick::Nothing},
     };
     for (const Case& c : cases)
@@ -478,7 +505,10 @@ protected:
     std::unique_ptr<TfrmMain> frm = std::make_unique<TfrmMain>();
 
     QueueModel& q() { return frm->queue(); }
-    void settle() { ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->AddingFiles(); }, 120000)); }
+    void settle()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->AddingFiles(); }, 120000));
+    }
 
     void expectAligned()
     {
@@ -590,8 +620,8 @@ TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
         const QPoint at = cellPoint(1, 430);
         QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
         QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-        QMouseEvent second(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton,
-                           Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent second(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                           Qt::NoModifier);
         QApplication::sendEvent(viewport, &second);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
     }
@@ -650,18 +680,54 @@ TEST_F(QueueWindow, OneDeleteRemovesOneRowAndABlankClickActsOnNone)
     };
     frm->ListView1->setFocus();
 
-    struct Case { const char* what; int rows; std::function<void()> act; int left; bool opened; };
+    struct Case
+    {
+        const char* what;
+        int rows;
+        std::function<void()> act;
+        int left;
+        bool opened;
+    };
     const Case cases[] = {
         {"nine Delete presses after one click", 9,
-         [&] { clickList(4, 20); for (int i = 0; i < 9; ++i) QTest::keyClick(frm->ListView1, Qt::Key_Delete); }, 8,
-         false},
+         [&] {
+             clickList(4, 20);
+             for (int i = 0; i < 9; ++i)
+                 QTest::keyClick(frm->ListView1, Qt::Key_Delete);
+         },
+         8, false},
         {"a DEL cell click, then Delete", 3,
-         [&] { clickList(0, 20); clickList(0, 430); QTest::keyClick(frm->ListView1, Qt::Key_Delete); }, 2, false},
-        {"a blank click in the DEL column", 3, [&] { clickList(1, 20); blank(430); }, 3, false},
+         [&] {
+             clickList(0, 20);
+             clickList(0, 430);
+             QTest::keyClick(frm->ListView1, Qt::Key_Delete);
+         },
+         2, false},
+        {"a blank click in the DEL column", 3,
+         [&] {
+             clickList(1, 20);
+             blank(430);
+         },
+         3, false},
         {"a blank click right of the columns, then Delete", 3,
-         [&] { clickList(1, 20); blank(460); QTest::keyClick(frm->ListView1, Qt::Key_Delete); }, 3, false},
-        {"a blank click in the name column", 3, [&] { clickList(1, 20); blank(100); }, 3, false},
-        {"a row is still chosen by a click on it", 3, [&] { blank(20); clickList(2, 430); }, 2, false},
+         [&] {
+             clickList(1, 20);
+             blank(460);
+             QTest::keyClick(frm->ListView1, Qt::Key_Delete);
+         },
+         3, false},
+        {"a blank click in the name column", 3,
+         [&] {
+             clickList(1, 20);
+             blank(100);
+         },
+         3, false},
+        {"a row is still chosen by a click on it", 3,
+         [&] {
+             blank(20);
+             clickList(2, 430);
+         },
+         2, false},
     };
     for (const Case& c : cases) {
         fill(c.rows);

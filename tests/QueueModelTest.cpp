@@ -36,7 +36,8 @@ TEST(QueueModel, ViewsStayAlignedThroughAddsAndRemovals)
     q.remove(99); // out of range changes nothing
     ASSERT_EQ(q.count(), 4);
     // A row's id finds it after the rows before it went; a removed row's finds none.
-    EXPECT_EQ((QList<int>{q.rowOf(ids[0]), q.rowOf(ids[1]), q.rowOf(ids[2]), q.rowOf(ids[5])}), (QList<int>{-1, -1, 0, 3}));
+    EXPECT_EQ((QList<int>{q.rowOf(ids[0]), q.rowOf(ids[1]), q.rowOf(ids[2]), q.rowOf(ids[5])}),
+              (QList<int>{-1, -1, 0, 3}));
     EXPECT_EQ(q.PathList(), (QStringList{"/v/2.flv", "/v/3.flv", "/v/4.flv", "/v/2.flv"}));
     EXPECT_EQ(q.DurationList(), (QStringList{"3", "4", "5", "3"}));
     EXPECT_EQ(q.cell(3, QueueModel::ColFileName), "2");
@@ -52,7 +53,8 @@ TEST(QueueModel, ShowsTextsHeadersAndFailureTooltip)
     EXPECT_EQ(q.data(q.index(0, QueueModel::ColProgress), Qt::DisplayRole).toString(), "Failed");
     EXPECT_EQ(q.data(q.index(0, QueueModel::ColType), Qt::ToolTipRole).toString(),
               "Invalid data found when processing input");
-    const QStringList captions{"Type", "File Name (click to view)", "Progress", "Converted File (click to open)", "DEL"};
+    const QStringList captions{"Type", "File Name (click to view)", "Progress", "Converted File (click to open)",
+                               "DEL"};
     const int widths[] = {40, 154, 65, 156, 34};
     for (int c = 0; c < QueueModel::ColumnCount; ++c) {
         EXPECT_EQ(q.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), captions[c]);

@@ -104,7 +104,8 @@ protected:
         const QString path = home.root() + QStringLiteral("/slow-ffmpeg");
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("#!/bin/sh\nsleep 1\nexec \"%1\" \"$@\"\n").arg(frm.session().tools().FfmpegExe).toUtf8());
+        f.write(
+            QStringLiteral("#!/bin/sh\nsleep 1\nexec \"%1\" \"$@\"\n").arg(frm.session().tools().FfmpegExe).toUtf8());
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
         return path;
@@ -164,7 +165,12 @@ TEST_F(RunEnd, BusyLookPathsQueuedDuringTheRunAndTheNoticeAtItsEnd)
 
 TEST_F(RunEnd, NoNoticeWhileTheWindowIsActiveOrWithoutABus)
 {
-    struct Case { const char* what; bool active; bool busThere; };
+    struct Case
+    {
+        const char* what;
+        bool active;
+        bool busThere;
+    };
     const Case cases[] = {
         {"the window is active", true, true},
         {"no session bus", false, false},

@@ -37,8 +37,11 @@ void RunUnprivileged(const FreshHome& home, const std::function<int()>& check)
         return;
     }
     // The user must be able to pass through the test's own folders above the home.
-    for (QString up = QFileInfo(home.root()).path(); up != QDir::tempPath() && up.size() > 1; up = QFileInfo(up).path()) {
-        struct stat st {};
+    for (QString up = QFileInfo(home.root()).path(); up != QDir::tempPath() && up.size() > 1;
+         up = QFileInfo(up).path()) {
+        struct stat st
+        {
+        };
         if (::stat(QFile::encodeName(up).constData(), &st) == 0 && st.st_uid == ::geteuid())
             ::chmod(QFile::encodeName(up).constData(), (st.st_mode & 07777) | S_IXOTH);
     }
@@ -63,7 +66,7 @@ TEST(SettingsStore, UnwritableOrDamagedFilesKeepTheirValuesAndBytes)
     struct Case
     {
         const char* name;
-        bool damaged;    // random bytes rather than settings
+        bool damaged; // random bytes rather than settings
         bool readOnlyFile;
         bool readOnlyFolder;
     };
@@ -104,7 +107,8 @@ TEST(SettingsStore, UnwritableOrDamagedFilesKeepTheirValuesAndBytes)
             // A file the program cannot use is told once, naming it; one it cannot write is told at Browse.
             const QStringList told = prompts.texts(Prompt::Kind::Message);
             const QString damage = QStringLiteral("The settings file \"%1\" is damaged. The output folder will not be "
-                                                  "remembered.").arg(home.configFile());
+                                                  "remembered.")
+                                       .arg(home.configFile());
             if (told != (c.damaged ? QStringList{damage} : QStringList{})) {
                 std::fprintf(stderr, "%s\n", qPrintable(told.join('\n')));
                 return 5;
@@ -119,8 +123,7 @@ TEST(SettingsStore, UnwritableOrDamagedFilesKeepTheirValuesAndBytes)
                 SettingsStore store;
                 store.writeString(SettingsStore::WorkDirKey, QStringLiteral("/elsewhere"));
                 return 3; // the write must fail
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) { }
             if (StartUp::StoredWorkDir() != expected)
                 return 4;
             return 0;

@@ -35,8 +35,9 @@ bool isRunning(qint64 pid)
 }
 
 // A slow real-time encode that runs until it is ended.
-const QStringList LongEncode{"-nostdin", "-hide_banner", "-loglevel", "error", "-re",  "-f", "lavfi", "-i",
-                             "testsrc=size=32x24:rate=5", "-t", "600", "-f", "null", "-"};
+const QStringList LongEncode{
+    "-nostdin", "-hide_banner", "-loglevel", "error", "-re", "-f", "lavfi", "-i", "testsrc=size=32x24:rate=5",
+    "-t",       "600",          "-f",        "null",  "-"};
 
 // An ffmpeg that is not this program's child: startDetached hands it to init.
 class UnrelatedFfmpeg
@@ -255,7 +256,8 @@ TEST_F(Shutdown, CloseWhileAFolderIsMeasuredEndsItsProbes)
     const QString folder = home.root() + QStringLiteral("/many");
     QDir().mkpath(folder);
     for (int i = 0; i < Files; ++i)
-        writeFile(folder + QStringLiteral("/%1%2.flv").arg(i < Measured ? "f" : "slow").arg(i, 4, 10, QLatin1Char('0')));
+        writeFile(folder
+                  + QStringLiteral("/%1%2.flv").arg(i < Measured ? "f" : "slow").arg(i, 4, 10, QLatin1Char('0')));
     const QString pids = home.root() + QStringLiteral("/probes.pid");
     const QString fake = home.root() + QStringLiteral("/mediainfo");
     writeFile(fake, QStringLiteral("#!/bin/sh\ncase \"$2\" in *slow*) echo $$ >> '%1'; exec sleep 300;; esac\n"
@@ -298,7 +300,8 @@ TEST_F(Shutdown, CloseWhileAFolderIsMeasuredEndsItsProbes)
         queued << folder + QStringLiteral("/f%1.flv").arg(i, 4, 10, QLatin1Char('0'));
     EXPECT_EQ(told.at(2), (queued + QStringList(Measured, QStringLiteral("2"))).join(QLatin1Char('|')));
     for (const QString& pid : readFile(pids).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(pid.toLongLong()); }, 5000)) << "probe " << pid.toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !isRunning(pid.toLongLong()); }, 5000))
+            << "probe " << pid.toStdString();
     expectKeptAfterExit();
 }
 

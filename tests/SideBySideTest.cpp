@@ -112,8 +112,9 @@ TEST(SideBySide, CopiesAtOnceEachConvertEveryFileOnce)
              for (int i = 0; i < 4; ++i) {
                  QDir().mkpath(root + QStringLiteral("/out%1").arg(i));
                  copies.push_back(std::make_unique<FrontEnd>(
-                     vantrel, QStringList{QStringLiteral("--convert-to"), QStringLiteral("divx"), QStringLiteral("--outdir"),
-                                          root + QStringLiteral("/out%1").arg(i), root + QStringLiteral("/in%1").arg(i)}));
+                     vantrel,
+                     QStringList{QStringLiteral("--convert-to"), QStringLiteral("divx"), QStringLiteral("--outdir"),
+                                 root + QStringLiteral("/out%1").arg(i), root + QStringLiteral("/in%1").arg(i)}));
              }
              for (int i = 0; i < 4; ++i) {
                  EXPECT_EQ(copies[i]->end(), 0) << i;
@@ -128,8 +129,9 @@ TEST(SideBySide, CopiesAtOnceEachConvertEveryFileOnce)
              QDir().mkpath(out);
              Prompt::Script prompts;
              TfrmMain frm;
-             FrontEnd copy(vantrel, {QStringLiteral("--convert-to"), QStringLiteral("divx"), QStringLiteral("--jobs"),
-                                     QStringLiteral("4"), QStringLiteral("--outdir"), out, root + QStringLiteral("/a")});
+             FrontEnd copy(vantrel,
+                           {QStringLiteral("--convert-to"), QStringLiteral("divx"), QStringLiteral("--jobs"),
+                            QStringLiteral("4"), QStringLiteral("--outdir"), out, root + QStringLiteral("/a")});
              frm.session().settings().Jobs = 4;
              frm.AddFolder(root + QStringLiteral("/b"));
              ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.AddingFiles(); }, Patience));
@@ -162,8 +164,8 @@ TEST(SideBySide, CopiesAtOnceEachConvertEveryFileOnce)
              EXPECT_TRUE(prompts.shown().empty()) << prompts.shown().front().text.toStdString();
              QString printed;
              for (int row = 0; row < frm.queue().count(); ++row)
-                 printed += QStringLiteral("%1\t%2\t%3\n").arg(frm.queue().progress(row), frm.queue().path(row),
-                                                                frm.queue().output(row));
+                 printed += QStringLiteral("%1\t%2\t%3\n")
+                                .arg(frm.queue().progress(row), frm.queue().path(row), frm.queue().output(row));
              ExpectAllConverted(clips, out, printed);
          }},
     };
@@ -187,15 +189,16 @@ TEST(SideBySide, AStartRemovesTheProbeFoldersOfEndedCopiesOnly)
         QFile file(temp + QLatin1String(folder) + QStringLiteral("/open.bat"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    const int running = ::open(QFile::encodeName(temp + QStringLiteral("probe-runs")).constData(), O_RDONLY | O_DIRECTORY);
+    const int running
+        = ::open(QFile::encodeName(temp + QStringLiteral("probe-runs")).constData(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(running, 0);
     ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);
 
     const QStringList clips = MakeClips(home.root() + QStringLiteral("/clips"), QStringLiteral("clip"), 1);
     const QString out = home.root() + QStringLiteral("/avi");
     QDir().mkpath(out);
-    FrontEnd copy(BinPath(QStringLiteral("vantrel")),
-                  {QStringLiteral("--convert-to"), QStringLiteral("xvid"), QStringLiteral("--outdir"), out, clips.first()});
+    FrontEnd copy(BinPath(QStringLiteral("vantrel")), {QStringLiteral("--convert-to"), QStringLiteral("xvid"),
+                                                       QStringLiteral("--outdir"), out, clips.first()});
     EXPECT_EQ(copy.end(), 0);
     ExpectAllConverted(clips, out, copy.printed());
 

@@ -107,7 +107,7 @@ public:
     bool endedWithZero() const
     {
         return m_process.state() == QProcess::NotRunning && m_process.exitStatus() == QProcess::NormalExit
-            && m_process.exitCode() == 0;
+               && m_process.exitCode() == 0;
     }
     void signal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
     void crash()
@@ -139,7 +139,7 @@ void leaveStaleSocket(const QString& path)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const QByteArray native = QFile::encodeName(path);
     ASSERT_LT(size_t(native.size()), sizeof address.sun_path);
@@ -151,7 +151,12 @@ void leaveStaleSocket(const QString& path)
 
 TEST(ForwardedText, KeepsTheArgumentsAfterTheLastExeEachWithABlank)
 {
-    struct Case { const char* what; QStringList arguments; QString text; };
+    struct Case
+    {
+        const char* what;
+        QStringList arguments;
+        QString text;
+    };
     const QString longArgument(100000, QLatin1Char('a'));
     const Case cases[] = {
         {"no arguments", {}, ""},
@@ -160,7 +165,9 @@ TEST(ForwardedText, KeepsTheArgumentsAfterTheLastExeEachWithABlank)
         {"the last .exe wins", {"a.exe", "b", "c.ExE", "d"}, "d "},
         {".exe inside a name", {"my.exe.flv", "e"}, "e "},
         {".exe last", {"film.flv", "tool.exe"}, ""},
-        {"non-ASCII", {QStringLiteral("Überspielung.flv"), QStringLiteral("映画")}, QStringLiteral("Überspielung.flv 映画 ")},
+        {"non-ASCII",
+         {QStringLiteral("Überspielung.flv"), QStringLiteral("映画")},
+         QStringLiteral("Überspielung.flv 映画 ")},
         {"empty argument", {"", "x"}, " x "},
         {"very long", {longArgument}, longArgument + ' '},
     };
@@ -195,8 +202,7 @@ TEST_F(SingleInstance, ALaterCopyForwardsItsTailBringsTheFirstForwardAndWritesNo
     const QString longArgument(60000, QChar(0xE9));
     {
         OtherHome other;
-        Copy later({"one", "C:/Tools/Other.EXE", QStringLiteral("film é.flv"), longArgument, "x"},
-                   other.environment());
+        Copy later({"one", "C:/Tools/Other.EXE", QStringLiteral("film é.flv"), longArgument, "x"}, other.environment());
         ASSERT_TRUE(later.waitForEnd());
         EXPECT_TRUE(later.endedWithZero());
         EXPECT_EQ(other.made(), EmptyHomeTree) << "a later copy must write no file or setting";
@@ -304,7 +310,9 @@ TEST_F(SingleInstance, TwoCopiesMeetUnderALongRuntimeFolder)
 
     const QString name = TMainInstance::ServerName();
     EXPECT_TRUE(name.startsWith("/tmp/vantrel-run-" + QString::number(::getuid()) + "/")) << name.toStdString();
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::lstat(QFile::encodeName(QFileInfo(name).path()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(st.st_uid, ::getuid());
@@ -355,7 +363,7 @@ int ConnectAs(uid_t user, gid_t group, const QByteArray& socketPath)
         if (user != ::getuid() && (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(user) != 0))
             ::_exit(3);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
+        sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::memcpy(address.sun_path, socketPath.constData(), socketPath.size());
         if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
@@ -390,14 +398,22 @@ TEST_F(SingleInstance, OnlyTheFirstCopysOwnUserIsAnswered)
     bool reachable = socket.startsWith(QLatin1String("/tmp/"));
     for (QString folder = QFileInfo(socket).path(); reachable && folder != QLatin1String("/tmp");
          folder = QFileInfo(folder).path()) {
-        struct stat st {};
+        struct stat st
+        {
+        };
         const QByteArray native = QFile::encodeName(folder);
         reachable = ::stat(native.constData(), &st) == 0
-            && ((st.st_mode & S_IXOTH) || ::chmod(native.constData(), (st.st_mode & 07777) | 0011) == 0);
+                    && ((st.st_mode & S_IXOTH) || ::chmod(native.constData(), (st.st_mode & 07777) | 0011) == 0);
     }
     ::chmod(QFile::encodeName(socket).constData(), 0777);
 
-    struct Case { const char* what; uid_t user; int answer; int activations; };
+    struct Case
+    {
+        const char* what;
+        uid_t user;
+        int answer;
+        int activations;
+    };
     const Case cases[] = {
         {"the same user", ::getuid(), 0, 1},
         {"another user", 65534, 1, 1},
@@ -416,7 +432,7 @@ TEST_F(SingleInstance, OnlyTheFirstCopysOwnUserIsAnswered)
 int ConnectAndSend(const QByteArray& socketPath, const QByteArray& bytes)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
     if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
@@ -424,13 +440,14 @@ int ConnectAndSend(const QByteArray& socketPath, const QByteArray& bytes)
             ::close(fd);
         return -1;
     }
-    [[maybe_unused]] const ssize_t sent = ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
+    [[maybe_unused]] const ssize_t sent
+        = ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
     return fd;
 }
 
 bool ClosedByPeer(int fd)
 {
-    pollfd p {fd, POLLIN, 0};
+    pollfd p{fd, POLLIN, 0};
     if (::poll(&p, 1, 0) != 1)
         return false;
     char byte = 0;
@@ -480,8 +497,9 @@ TEST_F(SingleInstance, FewConnectionsAtOnceNoneStaysAndAPathWithANulIsRefused)
     const QString other = home.root() + QStringLiteral("/other.flv");
     MakeFlv(clip);
     MakeFlv(other);
-    const int fd = ConnectAndSend(socket, Message('P', TMainInstance::EncodePaths({clip + QChar(0) + QStringLiteral("x")}))
-                                              + Message('P', TMainInstance::EncodePaths({other})));
+    const int fd
+        = ConnectAndSend(socket, Message('P', TMainInstance::EncodePaths({clip + QChar(0) + QStringLiteral("x")}))
+                                     + Message('P', TMainInstance::EncodePaths({other})));
     ASSERT_GE(fd, 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return first.queue().count() > 0 && !first.AddingFiles(); }, Patience));
     ASSERT_EQ(first.queue().count(), 1);

@@ -84,9 +84,9 @@ TEST_F(StartUpRun, JobsComeFromTheSettingsFileWithinOneToSixtyFour)
         int jobs;
     };
     const Case cases[] = {
-        {"", cores},          {"Jobs=3", 3},       {"Jobs= 2 ", 2},     {"Jobs=1", 1},
-        {"Jobs=0", 1},        {"Jobs=-3", 1},      {"Jobs=1000", 64},   {"Jobs=abc", cores},
-        {"Jobs=2.5", cores},  {"Jobs=", cores},    {"Jobs=1, 2", cores}, {"Jobs=99999999999999999999", cores},
+        {"", cores},         {"Jobs=3", 3},    {"Jobs= 2 ", 2},      {"Jobs=1", 1},
+        {"Jobs=0", 1},       {"Jobs=-3", 1},   {"Jobs=1000", 64},    {"Jobs=abc", cores},
+        {"Jobs=2.5", cores}, {"Jobs=", cores}, {"Jobs=1, 2", cores}, {"Jobs=99999999999999999999", cores},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -98,7 +98,7 @@ TEST_F(StartUpRun, JobsComeFromTheSettingsFileWithinOneToSixtyFour)
 
         EXPECT_EQ(StartUp::StoredJobs(), c.jobs);
         Settings s;
-    Tools tools;
+        Tools tools;
         StartUp::Run(s, tools);
         EXPECT_EQ(s.Jobs, c.jobs);
         EXPECT_EQ(s.jobs(), c.jobs);
@@ -211,7 +211,9 @@ TEST(Folders, PrivateTempFolderIsMadeOwnerOnlyAndUnsafeOnesAreRefused)
     const QString dir = Folders::PrivateTempDir();
     EXPECT_TRUE(dir.startsWith(home.tmp() + "/vantrel-"));
     EXPECT_TRUE(dir.endsWith('/'));
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(dir).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 

@@ -132,8 +132,9 @@ TEST(WindowLook, EveryTextIsReadableInLightAndDarkPalettes)
         QPalette before;
         QPalette after;
     };
-    for (const Case& c : {Case{"light", light, light}, Case{"dark", DarkPalette(), DarkPalette()},
-                          Case{"light, then dark", light, DarkPalette()}, Case{"dark, then light", DarkPalette(), light}}) {
+    for (const Case& c :
+         {Case{"light", light, light}, Case{"dark", DarkPalette(), DarkPalette()},
+          Case{"light, then dark", light, DarkPalette()}, Case{"dark, then light", DarkPalette(), light}}) {
         SCOPED_TRACE(c.name);
         QApplication::setPalette(c.before);
         TfrmMain window;
@@ -185,7 +186,8 @@ TEST(WindowLook, EveryTextIsReadableInLightAndDarkPalettes)
             const QRect section(h->sectionViewportPosition(column), 0, h->sectionSize(column), h->height());
             check(InkContrast(header, section.adjusted(2, 2, -2, -2)), QString("header %1").arg(column));
         }
-        RecordProperty(QString("worst contrast, %1").arg(c.name).toStdString(), QString::number(worst, 'f', 2).toStdString());
+        RecordProperty(QString("worst contrast, %1").arg(c.name).toStdString(),
+                       QString::number(worst, 'f', 2).toStdString());
     }
 }
 
@@ -211,11 +213,11 @@ TEST(WindowLook, EveryTextFitsWithTahomaAndWithTheFallbackFont)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         EXPECT_EQ(QFontInfo(window.Label10->font()).family() == "Tahoma", c.tahoma);
 
-        const std::pair<const char*, QPoint> places[] = {
-            {"Label1", {158, 16}},  {"Label2", {281, 16}},  {"Label3", {382, 16}},  {"Label4", {19, 450}},
-            {"Label5", {138, 450}}, {"Label6", {240, 450}}, {"Label7", {366, 450}}, {"Label8", {374, 428}},
-            {"Label9", {436, 428}}, {"Label10", {16, 64}},  {"Label11", {16, 102}}, {"Label12", {16, 139}},
-            {"Label13", {16, 179}}};
+        const std::pair<const char*, QPoint> places[]
+            = {{"Label1", {158, 16}},  {"Label2", {281, 16}},  {"Label3", {382, 16}},  {"Label4", {19, 450}},
+               {"Label5", {138, 450}}, {"Label6", {240, 450}}, {"Label7", {366, 450}}, {"Label8", {374, 428}},
+               {"Label9", {436, 428}}, {"Label10", {16, 64}},  {"Label11", {16, 102}}, {"Label12", {16, 139}},
+               {"Label13", {16, 179}}};
         QList<QLabel*> labels;
         for (const auto& [name, pos] : places) {
             auto* label = window.findChild<QLabel*>(name);
@@ -229,7 +231,8 @@ TEST(WindowLook, EveryTextFitsWithTahomaAndWithTheFallbackFont)
             for (QLabel* b : labels)
                 EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
                     << a->objectName().toStdString() << " runs into " << b->objectName().toStdString();
-        for (QLabel* link : {static_cast<QLabel*>(window.Label1), static_cast<QLabel*>(window.Label2), static_cast<QLabel*>(window.Label3)})
+        for (QLabel* link : {static_cast<QLabel*>(window.Label1), static_cast<QLabel*>(window.Label2),
+                             static_cast<QLabel*>(window.Label3)})
             EXPECT_FALSE(link->geometry().intersects(window.EzRgnBtn1->geometry())) << link->objectName().toStdString();
 
         // The header elides a caption that does not fit its section.
@@ -310,7 +313,8 @@ TEST(WindowLook, BoldTextIsDrawnHeavierThanRegular)
     for (const qreal scale : {1.0, 2.0}) {
         SCOPED_TRACE(scale);
         const double ratio = ink(bold, scale) / ink(regular, scale);
-        RecordProperty(QString("bold to regular ink at %1x").arg(scale).toStdString(), QString::number(ratio, 'f', 2).toStdString());
+        RecordProperty(QString("bold to regular ink at %1x").arg(scale).toStdString(),
+                       QString::number(ratio, 'f', 2).toStdString());
         EXPECT_GE(ratio, 1.4);
     }
 }
@@ -366,7 +370,8 @@ TEST(WindowLook, FailedRowShowsItsReasonInRed)
                 for (const QPoint& p : ink)
                     if (QColor(cells.pixel(p)).lightness() < strongest.lightness())
                         strongest = QColor(cells.pixel(p));
-                EXPECT_GT(strongest.red(), 2 * qMax(strongest.green(), strongest.blue())) << strongest.name().toStdString();
+                EXPECT_GT(strongest.red(), 2 * qMax(strongest.green(), strongest.blue()))
+                    << strongest.name().toStdString();
             }
         }
         // Too long for the cell: written up to its right edge and cut there.
@@ -384,7 +389,8 @@ TEST(WindowLook, FailedRowShowsItsReasonInRed)
     QAccessibleInterface* cell = reader->tableInterface()->cellAt(1, QueueModel::ColConverted);
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->text(QAccessible::Description), reason);
-    EXPECT_TRUE(reader->tableInterface()->cellAt(0, QueueModel::ColConverted)->text(QAccessible::Description).isEmpty());
+    EXPECT_TRUE(
+        reader->tableInterface()->cellAt(0, QueueModel::ColConverted)->text(QAccessible::Description).isEmpty());
 
     // Another window is active; the pointer rests on the reason.
     QWidget other;
@@ -441,11 +447,15 @@ TEST(WindowLook, ConvertingRowDrawsABarOfItsShare)
         EXPECT_NEAR(extent, track.width() * c.percent / 100.0, 1.5);
         const int split = track.left() + track.width() * c.percent / 100;
         if (c.percent > 20) {
-            EXPECT_GE(InkContrast(cells, QRect(QPoint(track.left() + 1, track.top() + 1), QPoint(split - 1, track.bottom() - 1))), 4.5)
+            EXPECT_GE(InkContrast(cells, QRect(QPoint(track.left() + 1, track.top() + 1),
+                                               QPoint(split - 1, track.bottom() - 1))),
+                      4.5)
                 << "on the bar";
         }
         if (c.percent < 80) {
-            EXPECT_GE(InkContrast(cells, QRect(QPoint(split + 1, track.top() + 1), QPoint(track.right() - 1, track.bottom() - 1))), 4.5)
+            EXPECT_GE(InkContrast(cells, QRect(QPoint(split + 1, track.top() + 1),
+                                               QPoint(track.right() - 1, track.bottom() - 1))),
+                      4.5)
                 << "beside the bar";
         }
     }
@@ -498,7 +508,8 @@ TEST(WindowLook, StartedRowIsScrolledIntoView)
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         QTreeView* list = window.ListView1;
-        const auto inView = [&](int row) { return list->viewport()->rect().contains(list->visualRect(queue.index(row, 0))); };
+        const auto inView
+            = [&](int row) { return list->viewport()->rect().contains(list->visualRect(queue.index(row, 0))); };
         ASSERT_FALSE(inView(last));
 
         bool started = false, ended = false;
@@ -542,7 +553,8 @@ TEST(WindowLook, ListFocusIsDrawnClearly)
                 if (!ring)
                     continue;
                 worstChange = qMin(worstChange, Contrast(before.pixelColor(x, y), after.pixelColor(x, y)));
-                worstAround = qMin(worstAround, Contrast(after.pixelColor(x, y), skin.pixelColor(list->mapTo(&window, QPoint(x, y)))));
+                worstAround = qMin(
+                    worstAround, Contrast(after.pixelColor(x, y), skin.pixelColor(list->mapTo(&window, QPoint(x, y)))));
             }
         }
         EXPECT_GE(worstChange, 3.0);

@@ -46,9 +46,8 @@ QByteArray message(MessageKind kind, const QByteArray& body = {})
 // Said where the user of a window started from a terminal, or its log, sees it.
 QString runsUnguarded(const QString& why)
 {
-    const QByteArray text = QStringLiteral("vantrel: %1; this copy runs without the single-instance guard\n")
-                                .arg(why)
-                                .toLocal8Bit();
+    const QByteArray text
+        = QStringLiteral("vantrel: %1; this copy runs without the single-instance guard\n").arg(why).toLocal8Bit();
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
     return {};
 }
@@ -79,22 +78,16 @@ TMainInstance::TMainInstance(QWidget* owner) : QObject(owner), m_window(owner)
     const QDeadlineTimer deadline(AnswerTimeoutMs);
     for (;;) {
         switch (m_lock->tryLock()) {
-        case InstanceLock::Outcome::Locked:
-            listen(name);
-            return;
-        case InstanceLock::Outcome::Unavailable:
-            return; // no guard can be set up: this copy runs unguarded
-        case InstanceLock::Outcome::HeldElsewhere:
-            break;
+        case InstanceLock::Outcome::Locked: listen(name); return;
+        case InstanceLock::Outcome::Unavailable: return; // no guard can be set up: this copy runs unguarded
+        case InstanceLock::Outcome::HeldElsewhere: break;
         }
         // A running copy was found: this one ends, whether it answers or not.
         // Nothing has been written yet, and nothing of the window is to be kept.
         switch (contactRunningCopy(name, static_cast<int>(deadline.remainingTime()))) {
         case Contact::Answered:
-        case Contact::NoAnswer:
-            std::_Exit(0);
-        case Contact::Unreachable:
-            break; // it is about to listen, or just ended and released the lock
+        case Contact::NoAnswer: std::_Exit(0);
+        case Contact::Unreachable: break; // it is about to listen, or just ended and released the lock
         }
         if (deadline.hasExpired())
             std::_Exit(0);
@@ -137,11 +130,11 @@ QString TMainInstance::ServerName()
     // A socket cannot live that deep. The abstract namespace would fit but has
     // no permissions, so a short folder only this user may enter stands in,
     // the socket named after the runtime folder it stands in for.
-    const QByteArray runtimeId =
-        QCryptographicHash::hash(QFile::encodeName(runtime), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray runtimeId
+        = QCryptographicHash::hash(QFile::encodeName(runtime), QCryptographicHash::Sha1).toHex().left(16);
     try {
         return Folders::PrivateFolder(QStringLiteral("/tmp/vantrel-run-") + uid) + QLatin1Char('/')
-            + QCoreApplication::applicationName() + QLatin1Char('-') + QLatin1String(runtimeId);
+               + QCoreApplication::applicationName() + QLatin1Char('-') + QLatin1String(runtimeId);
     } catch (const VantrelError& e) {
         return runsUnguarded(e.text());
     }

@@ -90,8 +90,7 @@ OwnTmpfsRun RunOnOwnTmpfs(const QString& folder, qint64 bytes, const std::functi
     ::close(report[0]);
 
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     if (WIFEXITED(status) && WEXITSTATUS(status) == Refused)
         return {QString::fromLocal8Bit(why), {}};
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)

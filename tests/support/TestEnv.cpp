@@ -21,8 +21,9 @@
 namespace {
 
 // The session bus too: a test's notifications never reach the real desktop.
-const char* const Variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                                 "XDG_RUNTIME_DIR", "TMPDIR", "XDG_DOCUMENTS_DIR", "DBUS_SESSION_BUS_ADDRESS"};
+const char* const Variables[]
+    = {"HOME",   "XDG_CONFIG_HOME",   "XDG_DATA_HOME",           "XDG_CACHE_HOME", "XDG_RUNTIME_DIR",
+       "TMPDIR", "XDG_DOCUMENTS_DIR", "DBUS_SESSION_BUS_ADDRESS"};
 constexpr int VariableCount = int(std::size(Variables));
 
 } // namespace
@@ -50,11 +51,26 @@ FreshHome::~FreshHome()
     }
 }
 
-QString FreshHome::home() const { return root() + QStringLiteral("/home"); }
-QString FreshHome::configFile() const { return home() + QStringLiteral("/.config/Vantrel.conf"); }
-QString FreshHome::documents() const { return home() + QStringLiteral("/Documents"); }
-QString FreshHome::data() const { return home() + QStringLiteral("/.local/share"); }
-QString FreshHome::tmp() const { return root() + QStringLiteral("/tmp"); }
+QString FreshHome::home() const
+{
+    return root() + QStringLiteral("/home");
+}
+QString FreshHome::configFile() const
+{
+    return home() + QStringLiteral("/.config/Vantrel.conf");
+}
+QString FreshHome::documents() const
+{
+    return home() + QStringLiteral("/Documents");
+}
+QString FreshHome::data() const
+{
+    return home() + QStringLiteral("/.local/share");
+}
+QString FreshHome::tmp() const
+{
+    return root() + QStringLiteral("/tmp");
+}
 
 void MakeFlv(const QString& path, double seconds, QSize size, bool audio, bool video)
 {
@@ -103,13 +119,17 @@ QString PathWithout(const QStringList& missingTools, const QString& folder)
 
 bool OpenedForWriting(const QString& file)
 {
-    struct stat target {};
+    struct stat target
+    {
+    };
     if (::stat(QFile::encodeName(file).constData(), &target) != 0)
         return false;
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         const QString fds = QStringLiteral("/proc/") + pid + QStringLiteral("/fd");
         for (const QString& fd : QDir(fds).entryList(QDir::Files | QDir::System)) {
-            struct stat st {};
+            struct stat st
+            {
+            };
             if (::stat(QFile::encodeName(fds + QLatin1Char('/') + fd).constData(), &st) != 0
                 || st.st_dev != target.st_dev || st.st_ino != target.st_ino)
                 continue;

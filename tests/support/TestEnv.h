@@ -19,10 +19,10 @@ public:
 
     QString root() const { return m_dir.path(); }
     QString home() const;
-    QString configFile() const;  // ~/.config/Vantrel.conf
-    QString documents() const;   // the Documents folder
-    QString data() const;        // the data folder
-    QString tmp() const;         // TMPDIR
+    QString configFile() const; // ~/.config/Vantrel.conf
+    QString documents() const;  // the Documents folder
+    QString data() const;       // the data folder
+    QString tmp() const;        // TMPDIR
 
 private:
     QTemporaryDir m_dir;

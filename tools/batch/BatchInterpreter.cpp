@@ -44,12 +44,10 @@ pid_t spawnCommand(std::vector<char*>& argv, int output, int& error)
     }
     int failed = 0;
     ssize_t got = 0;
-    while ((got = ::read(report[0], &failed, sizeof failed)) < 0 && errno == EINTR) {
-    }
+    while ((got = ::read(report[0], &failed, sizeof failed)) < 0 && errno == EINTR) { }
     ::close(report[0]);
     if (got == sizeof failed) {
-        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
         error = failed;
         return -1;
     }
@@ -233,8 +231,8 @@ int BatchInterpreter::runLine(const std::string& line)
             report("a single % without its pair (write %% for a literal %)");
     };
 
-    const bool isSet = expanded.size() >= 3 && upper(expanded.substr(0, 3)) == "SET" &&
-                       (expanded.size() == 3 || isBlank(expanded[3]));
+    const bool isSet = expanded.size() >= 3 && upper(expanded.substr(0, 3)) == "SET"
+                       && (expanded.size() == 3 || isBlank(expanded[3]));
     if (isSet) {
         if (!unset.empty() || strayPercent) {
             reportExpansion();
@@ -281,8 +279,7 @@ int BatchInterpreter::runLine(const std::string& line)
             status = NotStarted;
         } else {
             int waitStatus = 0;
-            while (::waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
-            }
+            while (::waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) { }
             if (WIFEXITED(waitStatus))
                 status = WEXITSTATUS(waitStatus);
             else if (WIFSIGNALED(waitStatus))

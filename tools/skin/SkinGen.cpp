@@ -73,7 +73,8 @@ struct Shape
 
 // Paints `art` and then forces the key colour exactly outside the shape and
 // nowhere inside it; the shape's edge pixels get `edge`.
-QImage cutButton(QSize size, int scale, const Shape& shape, const QColor& edge, const std::function<void(QPainter&)>& art)
+QImage cutButton(QSize size, int scale, const Shape& shape, const QColor& edge,
+                 const std::function<void(QPainter&)>& art)
 {
     QImage image = canvas(size, scale, QImage::Format_RGB32);
     image.fill(Key);
@@ -85,9 +86,7 @@ QImage cutButton(QSize size, int scale, const Shape& shape, const QColor& edge, 
     const QRgb key = Key.rgb();
     // Inside or outside as the 1x pixel it belongs to; the edge is one pixel
     // of this scale, so it stays fine at 2x.
-    const auto inside = [&](int x, int y) {
-        return x >= 0 && y >= 0 && shape.contains(x / scale, y / scale);
-    };
+    const auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && shape.contains(x / scale, y / scale); };
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             if (!inside(x, y)) {
@@ -298,10 +297,14 @@ QByteArray markSvg()
            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 32 32\">\n"
            "  <defs>\n"
            "    <linearGradient id=\"frame\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">\n"
-           "      <stop offset=\"0\" stop-color=\"" + rgb(Mark::Top) + "\"/>\n"
-           "      <stop offset=\"1\" stop-color=\"" + rgb(Mark::Bottom) + "\"/>\n"
-           "    </linearGradient>\n"
-           "  </defs>\n";
+           "      <stop offset=\"0\" stop-color=\""
+           + rgb(Mark::Top)
+           + "\"/>\n"
+             "      <stop offset=\"1\" stop-color=\""
+           + rgb(Mark::Bottom)
+           + "\"/>\n"
+             "    </linearGradient>\n"
+             "  </defs>\n";
     svg += "  <rect width=\"32\" height=\"32\" rx=\"" + num(Mark::Radius) + "\" fill=\"url(#frame)\"/>\n";
     svg += "  <g fill=\"" + rgb(Mark::Hole) + "\" fill-opacity=\"" + num(Mark::Hole.alphaF()) + "\">\n";
     for (int i = 0; i < Mark::Holes; ++i) {
@@ -347,7 +350,8 @@ QImage caption(int scale)
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setFont(boldFont(22));
         p.setPen(Qt::black);
-        p.drawText(QRect(0, 0, 151, 33).adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Convert to:"));
+        p.drawText(QRect(0, 0, 151, 33).adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Convert to:"));
     }
     const int steps = 64;
     QList<QRgb> palette;
@@ -419,7 +423,8 @@ int main(int argc, char* argv[])
     // synthesised from the regular face reads as bold.
     const int id = QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    g_boldFamily = families.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::GeneralFont).family() : families.first();
+    g_boldFamily
+        = families.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::GeneralFont).family() : families.first();
 
     const QDir out(QString::fromLocal8Bit(argv[1]));
     if (!out.mkpath(QStringLiteral("skin")) || !out.mkpath(QStringLiteral("icons"))) {
@@ -440,8 +445,8 @@ int main(int argc, char* argv[])
         {"divx", true, slantedCross},
         {"xvid", true, fourPetals},
     };
-    const std::pair<State, const char*> states[] = {
-        {State::Idle, "idle"}, {State::Hover, "hover"}, {State::Pressed, "pressed"}};
+    const std::pair<State, const char*> states[]
+        = {{State::Idle, "idle"}, {State::Hover, "hover"}, {State::Pressed, "pressed"}};
 
     bool ok = true;
     for (const int scale : {1, 2}) {
@@ -452,8 +457,10 @@ int main(int argc, char* argv[])
         ok = save(caption(scale), skin(QStringLiteral("caption")), err) && ok;
         for (const Button& b : buttons) {
             for (const auto& [state, name] : states) {
-                const QImage image = b.large ? conversionButton(state, scale, b.symbol) : windowButton(state, scale, b.symbol);
-                ok = save(image, skin(QStringLiteral("%1-%2").arg(QLatin1String(b.name), QLatin1String(name))), err) && ok;
+                const QImage image
+                    = b.large ? conversionButton(state, scale, b.symbol) : windowButton(state, scale, b.symbol);
+                ok = save(image, skin(QStringLiteral("%1-%2").arg(QLatin1String(b.name), QLatin1String(name))), err)
+                     && ok;
             }
         }
     }
