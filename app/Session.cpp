@@ -17,6 +17,9 @@ Session::Session(QObject* parent)
 
 Session::~Session()
 {
+    // As a child, it goes while its owner is half destroyed: the end is told to no one.
+    m_actions.disconnect();
+    m_run.disconnect();
     End();
 }
 
