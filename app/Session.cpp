@@ -96,8 +96,9 @@ void Session::EndEachMeasuring()
 
 void Session::End()
 {
+    // The run first: the end of measuring would otherwise start the rows waiting.
+    m_run.Abort();
     m_actions.StopMeasuring();
     EndEachMeasuring();
-    m_run.Abort();
     m_run.setMoreRowsComing(false);
 }
