@@ -7,7 +7,6 @@
 #include "BenchCommands.h"
 
 #include "app/Main.h"
-#include "engine/ConversionProfile.h"
 
 #include <QDir>
 #include <QSettings>
@@ -47,9 +46,4 @@ void printLine(const QString& line)
 QString oneLine(QString text)
 {
     return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\t'), QLatin1Char(' '));
-}
-
-QStringList ProfileArguments(ConversionProfile profile, const QString& source, const QString& target)
-{
-    return ConversionProfiles::FfmpegArguments(profile, source, target);
 }

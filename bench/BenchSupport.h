@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -33,9 +32,3 @@ void printLine(const QString& line);
 
 // A file name or message on one line of a tab-separated report.
 QString oneLine(QString text);
-
-enum class ConversionProfile;
-
-// The argument list Vantrel gives ffmpeg for one file (the program itself not
-// included), the one place that knows how the profile hands it out.
-QStringList ProfileArguments(ConversionProfile profile, const QString& source, const QString& target);

@@ -86,7 +86,7 @@ int RunPeerBench(const QStringList& arguments)
     for (const QString& name : names) {
         const QString target
             = peer.outputs + QLatin1Char('/') + QFileInfo(name).completeBaseName() + QStringLiteral(".avi");
-        const QStringList one = ProfileArguments(profile, folder.filePath(name), target);
+        const QStringList one = ConversionProfiles::FfmpegArguments(profile, folder.filePath(name), target);
         group = one.size();
         for (const QString& argument : one)
             list.write(QFile::encodeName(argument) + '\0');
