@@ -69,10 +69,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(ConsoleOptions options, QObject* parent)
 
 ConsoleFrontEnd::~ConsoleFrontEnd()
 {
-    m_session.disconnect(this);
-    m_session.run().disconnect(this);
-    m_session.End();
-    ExitCleanup::RemoveProbeFiles();
+    EndWork();
 }
 
 QString ConsoleFrontEnd::LineField(const QString& text)
