@@ -73,8 +73,17 @@ void TfrmMain::CreateControls()
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(503, 479);
     setFont(WindowFont());
-    // Seven pictures the first paint does not show, decoded as it adds them.
-    new AfterFirstPaint(this, [this] { setWindowIcon(Skin::Icon()); });
+    // Pictures the first paint does not show: the icon's seven, and the
+    // buttons' looks under the mouse, which no one can point at before then.
+    new AfterFirstPaint(this, [this] {
+        setWindowIcon(Skin::Icon());
+        const std::pair<TEzRgnBtn*, const char*> buttons[]
+            = {{EzRgnBtn1, "minimize"}, {EzRgnBtn2, "close"}, {EzRgnBtn3, "divx"}, {EzRgnBtn4, "xvid"}};
+        for (const auto& [button, skin] : buttons) {
+            button->SetPicUp(Skin::Picture(QLatin1String(skin) + QStringLiteral("-hover")));
+            button->SetPicDown(Skin::Picture(QLatin1String(skin) + QStringLiteral("-pressed")));
+        }
+    });
     setAcceptDrops(true);
     setPalette(Skin::Palette());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -157,14 +166,11 @@ void TfrmMain::CreateControls()
     Button2 = button("Button2", "Add Folder", 115);
     Button3 = button("Button3", "Browse", 153);
 
-    // Pictures first, crop mode last, so each shape is cut once from the final idle picture.
+    // The idle picture first, crop mode last, so each shape is cut once from it.
     auto skinButton = [this](const char* name, const char* skin, int x, int y, const char* tip) {
         auto* b = new TEzRgnBtn(this);
         b->setObjectName(QLatin1String(name));
-        const QString base = QLatin1String(skin);
-        b->SetPicIdle(Skin::Picture(base + QStringLiteral("-idle")));
-        b->SetPicUp(Skin::Picture(base + QStringLiteral("-hover")));
-        b->SetPicDown(Skin::Picture(base + QStringLiteral("-pressed")));
+        b->SetPicIdle(Skin::Picture(QLatin1String(skin) + QStringLiteral("-idle")));
         b->SetPaintMode(pmCrop);
         b->move(x, y);
         b->setCursor(Qt::PointingHandCursor);

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/WindowFont.h"
 #include "app/instance/MainInstance.h"
+#include "controls/Skin.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -105,6 +106,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
     // Only the program itself may end its process when another copy runs.
     TMainInstance::setEnabled(true);
+    // While the fonts are still being read on their thread.
+    Skin::WarmUp();
     fonts.wait();
     TfrmMain frmMain;
     frmMain.EndOnSignals();

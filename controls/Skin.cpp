@@ -1,6 +1,7 @@
 #include "controls/Skin.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 
 // The resources live in a static library; nothing refers to them by symbol, so
@@ -14,10 +15,41 @@ static void LoadSkinResources()
     Q_UNUSED(loaded);
 }
 
+namespace {
+
+// Decoded ahead by WarmUp(), keyed by name and ratio; each is taken once.
+QHash<QString, QImage>& WarmPictures()
+{
+    static QHash<QString, QImage> pictures;
+    return pictures;
+}
+
+QString WarmKey(const QString& name, qreal devicePixelRatio)
+{
+    return name + (devicePixelRatio > 1 ? QStringLiteral("@2x") : QString());
+}
+
+} // namespace
+
 namespace Skin {
+
+void WarmUp()
+{
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    for (const char* name :
+         {"background", "logo", "caption", "close-idle", "minimize-idle", "divx-idle", "xvid-idle"}) {
+        const QString key = QLatin1String(name);
+        WarmPictures().insert(WarmKey(key, ratio), Picture(key, ratio));
+    }
+}
 
 QImage Picture(const QString& name, qreal devicePixelRatio)
 {
+    if (!WarmPictures().isEmpty()) {
+        const QImage warm = WarmPictures().take(WarmKey(name, devicePixelRatio));
+        if (!warm.isNull())
+            return warm;
+    }
     LoadSkinResources();
     if (devicePixelRatio > 1) {
         QImage sharp(QStringLiteral(":/skin/%1@2x.png").arg(name));

@@ -19,6 +19,11 @@ QImage Picture(const QString& name, qreal devicePixelRatio);
 // At the application's device pixel ratio.
 QImage Picture(const QString& name);
 QPixmap Pixmap(const QString& name);
+// Decodes the pictures the window's first paint shows at the application's
+// device pixel ratio, each kept for the one call of Picture() or Pixmap()
+// that takes it. Run while the main thread would otherwise wait (for the
+// fonts); on the application's thread, like every call here.
+void WarmUp();
 // The sizes the program's icon is drawn at, besides its scalable form.
 inline constexpr std::array<int, 7> IconSizes{16, 24, 32, 48, 64, 128, 256};
 // The program's icon at each of IconSizes.

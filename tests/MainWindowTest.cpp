@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "app/RoundRegion.h"
 #include "controls/EzRgnBtn.h"
+#include "controls/Skin.h"
 #include "controls/Tranpanl.h"
 #include "support/QtPrinters.h"
 
@@ -169,6 +170,23 @@ TEST_F(MainWindowTest, WindowButtonsShowTheirTooltips)
         EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor);
     }
     QToolTip::hideText();
+}
+
+// The looks under the mouse are decoded after the first paint, and then every
+// picture button has them; the window icon comes with them.
+TEST_F(MainWindowTest, PictureButtonsTakeTheirMouseLooksOnceShown)
+{
+    const std::pair<const char*, const char*> buttons[]
+        = {{"EzRgnBtn1", "minimize"}, {"EzRgnBtn2", "close"}, {"EzRgnBtn3", "divx"}, {"EzRgnBtn4", "xvid"}};
+    auto* last = child<TEzRgnBtn>("EzRgnBtn4");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !last->PicDown().isNull(); }, 2000));
+    for (const auto& [name, skin] : buttons) {
+        auto* button = child<TEzRgnBtn>(name);
+        EXPECT_EQ(button->PicIdle(), Skin::Picture(QString("%1-idle").arg(skin))) << name;
+        EXPECT_EQ(button->PicUp(), Skin::Picture(QString("%1-hover").arg(skin))) << name;
+        EXPECT_EQ(button->PicDown(), Skin::Picture(QString("%1-pressed").arg(skin))) << name;
+    }
+    EXPECT_EQ(window.windowIcon().availableSizes().size(), qsizetype(Skin::IconSizes.size()));
 }
 
 TEST_F(MainWindowTest, LinkLabelsUnderlineOnlyWhileHovered)
