@@ -1,6 +1,7 @@
 // startup [--runs N]: start to a visible window, Vantrel's against an empty
-// Qt window of the same size (vantrel-bench-empty-window), in alternation on
-// an X server of the benchmark's own (Xvfb). Each run is timed from the fork
+// Qt window of the same size (vantrel-bench-empty-window) and against that
+// window with one line of text, in turn on an X server of the benchmark's own
+// (Xvfb). Each run is timed from the fork
 // to the window's map and to the first painted pixel at its centre, and the
 // CPU time its main thread had used by then is read, which a busy machine
 // does not lengthen as it does the wall time.
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QProcessEnvironment>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -87,6 +89,7 @@ struct Program
 {
     const char* name;
     QString path;
+    QByteArray argument;                          // empty: none
     std::vector<double> mapped, painted, mainCpu; // milliseconds
 };
 
@@ -135,11 +138,12 @@ public:
 
     // Starts the program and times its first mapped top-level window until a
     // pixel at its centre is no longer the black of the empty screen.
-    Times time(const QString& program, char* const* environment)
+    Times time(const QString& program, const QByteArray& argument, char* const* environment)
     {
         Times times;
         const QByteArray path = QFile::encodeName(program);
-        char* const argv[] = {const_cast<char*>(path.constData()), nullptr};
+        char* const argv[] = {const_cast<char*>(path.constData()),
+                              argument.isEmpty() ? nullptr : const_cast<char*>(argument.constData()), nullptr};
         QElapsedTimer clock;
         clock.start();
         const pid_t pid = fork();
@@ -246,18 +250,19 @@ int RunStartupBench(const QStringList& arguments)
     envp.push_back(nullptr);
 
     const QString bin = QCoreApplication::applicationDirPath();
-    Program empty{"empty", bin + QStringLiteral("/vantrel-bench-empty-window"), {}, {}, {}};
-    Program vantrel{"vantrel", bin + QStringLiteral("/vantrel"), {}, {}, {}};
+    Program empty{"empty", bin + QStringLiteral("/vantrel-bench-empty-window"), {}, {}, {}, {}};
+    Program text{"text", empty.path, QByteArrayLiteral("--text"), {}, {}, {}};
+    Program vantrel{"vantrel", bin + QStringLiteral("/vantrel"), {}, {}, {}, {}};
     printLine(
         QStringLiteral("startup: %1 runs each on Xvfb %2, alternating; the first pair warms up and is not counted")
             .arg(runs)
             .arg(QString::fromStdString(display.name())));
     for (int run = 0; run <= runs; ++run) {
-        Program* order[2] = {&vantrel, &empty};
-        if (run % 2)
-            std::swap(order[0], order[1]);
+        // Each takes every place in turn, so none always meets a warmer or busier machine.
+        Program* order[3] = {&vantrel, &empty, &text};
+        std::rotate(order, order + run % 3, order + 3);
         for (Program* program : order) {
-            const Times times = watch.time(program->path, envp.data());
+            const Times times = watch.time(program->path, program->argument, envp.data());
             if (times.painted < 0) {
                 std::fprintf(stderr, "startup: %s showed no painted window within 10 s\n", program->name);
                 return 1;
@@ -269,16 +274,18 @@ int RunStartupBench(const QStringList& arguments)
             program->mainCpu.push_back(times.mainCpu);
         }
     }
-    for (const Program* program : {&vantrel, &empty})
+    for (const Program* program : {&vantrel, &empty, &text})
         printLine(
             QStringLiteral("%1 mapped %2 ms, painted %3 ms, main thread's CPU until painted %4 ms (median (min..max))")
                 .arg(QLatin1String(program->name), -7)
                 .arg(MedianAndRange(program->mapped, 1), MedianAndRange(program->painted, 1),
                      MedianAndRange(program->mainCpu, 1)));
-    printLine(QStringLiteral("vantrel/empty: mapped %1, painted %2, main thread's CPU %3 (ratio of medians)")
-                  .arg(Median(vantrel.mapped) / Median(empty.mapped), 0, 'f', 3)
-                  .arg(Median(vantrel.painted) / Median(empty.painted), 0, 'f', 3)
-                  .arg(Median(vantrel.mainCpu) / Median(empty.mainCpu), 0, 'f', 3));
+    for (const Program* yardstick : {&empty, &text})
+        printLine(QStringLiteral("vantrel/%1: mapped %2, painted %3, main thread's CPU %4 (ratio of medians)")
+                      .arg(QLatin1String(yardstick->name))
+                      .arg(Median(vantrel.mapped) / Median(yardstick->mapped), 0, 'f', 3)
+                      .arg(Median(vantrel.painted) / Median(yardstick->painted), 0, 'f', 3)
+                      .arg(Median(vantrel.mainCpu) / Median(yardstick->mainCpu), 0, 'f', 3));
     return 0;
 }
 
