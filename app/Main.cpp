@@ -7,7 +7,10 @@
 
 #include <QLineEdit>
 
-TfrmMain::TfrmMain(QWidget* parent)
+TfrmMain::TfrmMain(QWidget* parent) : TfrmMain(parent, {})
+{ }
+
+TfrmMain::TfrmMain(QWidget* parent, const std::function<void()>& beforeControls)
     : QWidget(parent), m_dialogs(std::make_unique<WidgetDialogs>(this)), m_session(new Session(this)),
       m_queue(&m_session->queue()), m_notifier(MakeDesktopNotifier())
 {
@@ -15,6 +18,8 @@ TfrmMain::TfrmMain(QWidget* parent)
     setWindowTitle(QStringLiteral("Vantrel"));
     // A second copy hands its paths over and ends before building anything.
     CreateInstanceGuard();
+    if (beforeControls)
+        beforeControls();
     CreateControls();
     BindQueueHandlers();
     BindConversion();

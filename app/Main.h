@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class DesktopNotifier;
@@ -34,6 +35,10 @@ class TfrmMain : public QWidget
 
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
+    // `beforeControls` runs once this copy is known to be the one that shows
+    // a window (a later copy has handed over and ended by then), before any
+    // control is built: for the start's own waits, such as for the fonts.
+    TfrmMain(QWidget* parent, const std::function<void()>& beforeControls);
     ~TfrmMain() override;
 
     // What the window presents: settings, tools, queue, measuring and run.

@@ -106,10 +106,12 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
     // Only the program itself may end its process when another copy runs.
     TMainInstance::setEnabled(true);
-    // While the fonts are still being read on their thread.
-    Skin::WarmUp();
-    fonts.wait();
-    TfrmMain frmMain;
+    // A later copy ends in the window's guard, before it waits for the fonts;
+    // the first decodes its pictures while they are still being read.
+    TfrmMain frmMain(nullptr, [&fonts] {
+        Skin::WarmUp();
+        fonts.wait();
+    });
     frmMain.EndOnSignals();
     frmMain.show();
     // Files and folders given (Open With, a file manager's drop on the icon).
