@@ -56,7 +56,7 @@ install: release
 	cmake --install $(RELEASE) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(RELEASE) $(SANITIZE_BUILD)
 
 .PHONY: release package release-deps package-deps
 
