@@ -2,11 +2,14 @@
 BUILD    ?= build
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-base-private-dev libgtest-dev ffmpeg mediainfo fonts-wine \
             dbus-daemon desktop-file-utils appstream procps
-# The installed-copy tests build the package too (dpkg-shlibdeps, file).
-PACKAGES += dpkg-dev file libfontconfig-dev clang-format git
+# The installed-copy tests build the package too, as Debian does, and load
+# the completion of each shell.
+PACKAGES += dpkg-dev file libfontconfig-dev clang-format git debhelper fakeroot pkgconf libmediainfo-dev \
+            lintian zsh fish
 # A package or a plain install builds without the tests and their libraries.
-RELEASE_PACKAGES := g++ cmake ninja-build qt6-base-dev ffmpeg mediainfo fonts-wine libfontconfig-dev
-PACKAGE_PACKAGES := $(RELEASE_PACKAGES) dpkg-dev file lintian
+RELEASE_PACKAGES := g++ cmake ninja-build qt6-base-dev ffmpeg mediainfo fonts-wine libfontconfig-dev \
+                    pkgconf libmediainfo-dev
+PACKAGE_PACKAGES := $(RELEASE_PACKAGES) dpkg-dev debhelper fakeroot lintian
 RELEASE  ?= build-release
 PREFIX   ?= /usr/local
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -60,23 +63,39 @@ clean:
 
 .PHONY: release package release-deps package-deps
 
-# Built as Debian builds its packages: hardened, and with the build folder's
-# path mapped away so two builds of one source give the same files.
+# Built with Debian's flags: -O2, hardened, and with the build folder's path
+# mapped away so two builds of one source give the same files.
 release: release-deps
 	@if [ ! -f $(RELEASE)/build.ninja ]; then \
 	  export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	  CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	  LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
-	  cmake -S . -B $(RELEASE) -G Ninja -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr; \
+	  cmake -S . -B $(RELEASE) -G Ninja -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr; \
 	fi
 	cmake --build $(RELEASE)
 
-# vantrel_<version>_<arch>.deb in this folder, checked with lintian.
-package: package-deps release
-	rm -rf $(RELEASE)/package
-	cd $(RELEASE) && cpack -G DEB -B $(CURDIR)/$(RELEASE)/package
-	cp $(RELEASE)/package/vantrel_*.deb .
-	lintian --fail-on error $$(ls $(RELEASE)/package/vantrel_*.deb | sed 's|.*/||')
+# The Debian packages vantrel and vantrel-dbgsym and their .changes, in the
+# folder above as dpkg-buildpackage leaves them, checked with lintian. The
+# suite runs inside unless DEB_BUILD_OPTIONS=nocheck.
+CHANGES = ../vantrel_$(shell dpkg-parsechangelog -SVersion)_$(shell dpkg --print-architecture).changes
+package: package-deps
+	dpkg-buildpackage -us -uc -b
+	lintian --fail-on error,warning $(CHANGES)
+
+# Two packages of the last commit, each built in a clone of its own at a
+# path of its own, must be the same byte for byte.
+REPRO ?= /tmp/vantrel-reproducible
+.PHONY: check-reproducible
+check-reproducible: package-deps
+	rm -rf $(REPRO) && mkdir -p $(REPRO)/a $(REPRO)/second/b
+	for dir in $(REPRO)/a $(REPRO)/second/b; do \
+	  git clone -q . $$dir/vantrel && \
+	  (cd $$dir/vantrel && DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -us -uc -b -Pnocheck >../build.log 2>&1) || \
+	  { tail -20 $$dir/build.log; exit 1; }; \
+	done
+	cd $(REPRO)/a && sha256sum *.deb | tee ../a.sums
+	cd $(REPRO)/second/b && sha256sum *.deb | tee ../../b.sums
+	cmp $(REPRO)/a.sums $(REPRO)/b.sums && echo "The two builds are the same."
 
 release-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(RELEASE_PACKAGES) dpkg-dev"

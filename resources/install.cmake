@@ -1,6 +1,16 @@
-# The desktop entry, the icon and the software centres' description, where a
-# Linux desktop looks for them. The program and its batch interpreter are
-# installed by their own targets.
+# What a Linux system expects of an installed program beyond the program and
+# its batch interpreter (installed by their own targets): the manual page,
+# completion for bash, zsh and fish where each shell looks, the desktop entry,
+# the icon and the software centres' description. The Debian package adds its
+# copyright and changelog itself.
+install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME vantrel)
+install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.zsh-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions RENAME _vantrel)
+install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.fish-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d RENAME vantrel.fish)
+
 install(FILES ${PROJECT_SOURCE_DIR}/resources/vantrel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 16 24 32 48 64 128 256)
