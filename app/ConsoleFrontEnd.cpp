@@ -4,6 +4,7 @@
 #include "app/SignalWatcher.h"
 #include "app/StartUp.h"
 #include "platform/Error.h"
+#include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
@@ -146,7 +147,7 @@ int ConsoleFrontEnd::exec()
 int ConsoleFrontEnd::Usage(const QString& why)
 {
     Write(stderr, QStringLiteral("vantrel: %1\n").arg(why));
-    Write(stderr, ConsoleOptions::UsageText());
+    Write(stderr, ConsoleOptions::TryHelpText());
     return UsageError;
 }
 
@@ -168,10 +169,17 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
         if (!trouble.isEmpty())
             Write(stderr, QStringLiteral("vantrel: %1 Its settings are not used.\n").arg(trouble));
     }
-    const QString outDir = m_options.outDir.isEmpty() ? StartUp::StoredWorkDir() : m_options.outDir;
-    if (outDir.isEmpty()) {
-        Usage(QStringLiteral("no output folder is stored; name one with --outdir DIR"));
-        return false;
+    QString outDir = m_options.outDir.isEmpty() ? StartUp::StoredWorkDir() : m_options.outDir;
+    const bool windowsDefault = outDir.isEmpty();
+    if (windowsDefault) {
+        // The window's default, made as the window makes it; settings stay untouched.
+        outDir = QDir::cleanPath(StartUp::DefaultWorkDir());
+        if (!Folders::CreateFolderOneLevel(outDir) && errno != EEXIST) {
+            const int error = errno;
+            Usage(QStringLiteral("cannot make the output folder \"%1\": %2")
+                      .arg(outDir, QString::fromLocal8Bit(std::strerror(error))));
+            return false;
+        }
     }
     const QFileInfo out(outDir);
     if (!out.exists()) {
@@ -183,6 +191,9 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
         return false;
     }
     m_session.settings().WorkDir = QDir::cleanPath(out.absoluteFilePath());
+    if (windowsDefault)
+        Write(stderr, QStringLiteral("vantrel: no --outdir and no stored output folder: converting into \"%1\"\n")
+                          .arg(m_session.settings().WorkDir));
     return true;
 }
 

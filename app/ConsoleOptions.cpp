@@ -117,15 +117,20 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
 
 QString ConsoleOptions::UsageText()
 {
-    return QStringLiteral("Usage: vantrel --convert-to divx|xvid [--outdir DIR] [--jobs N] PATH...\n"
+    return QStringLiteral("Usage: vantrel [PATH...]\n"
+                          "       vantrel --convert-to divx|xvid [--outdir DIR] [--jobs N] PATH...\n"
                           "       vantrel --help | --version\n"
                           "\n"
-                          "Converts FLV files to AVI without a window. Each PATH is an FLV file, or a\n"
-                          "folder whose FLV files (not those of its subfolders) are all converted.\n"
+                          "Without options, opens the window and queues each FLV file and folder given.\n"
+                          "\n"
+                          "With --convert-to, converts FLV files to AVI without a window. Each PATH is an\n"
+                          "FLV file, or a folder whose FLV files (not those of its subfolders) are all\n"
+                          "converted.\n"
                           "\n"
                           "  --convert-to divx|xvid  convert as the DivX AVI or the Xvid AVI button does\n"
                           "  --outdir DIR            put the AVI files in DIR; without it, in the output\n"
-                          "                          folder the window has stored\n"
+                          "                          folder the window has stored, else in the window's\n"
+                          "                          default, VANTREL in the Documents folder (made)\n"
                           "  --jobs N                convert (and measure) N files side by side; without\n"
                           "                          it, the settings file's Jobs=, else one per core\n"
                           "  --help                  show this text\n"
@@ -140,9 +145,14 @@ QString ConsoleOptions::UsageText()
                           "\n"
                           "Exit code: 0 every file converted; 1 a file failed or could not be queued,\n"
                           "or standard output could not be written; 2 a usage error (unknown option or\n"
-                          "profile, no PATH, no output folder, a missing tool). Ended by SIGINT,\n"
-                          "SIGTERM, SIGHUP or SIGPIPE, it stops its ffmpeg, removes the unfinished\n"
-                          "files and ends by that signal.\n");
+                          "profile, no PATH, an output folder that is missing or cannot be made, a\n"
+                          "missing tool). Ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE, it stops its\n"
+                          "ffmpeg, removes the unfinished files and ends by that signal.\n");
+}
+
+QString ConsoleOptions::TryHelpText()
+{
+    return QStringLiteral("Try 'vantrel --help' for more information.\n");
 }
 
 QString ConsoleOptions::NoDisplayText()

@@ -28,6 +28,8 @@ struct ConsoleOptions
     static QStringList WindowPaths(const QStringList& arguments);
 
     static QString UsageText();
+    // The line after a usage error's cause.
+    static QString TryHelpText();
     static QString VersionText();
     static QString NoDisplayText();
 };

@@ -49,8 +49,13 @@ void UsePrivateTempFolder(Tools& tools)
 void SetDefaults(Settings& settings)
 {
     settings.LastFolder.clear();
-    settings.WorkDir = Folders::CollapseDoubleSlash(Folders::DocumentsFolder() + QStringLiteral("/VANTREL/"));
+    settings.WorkDir = DefaultWorkDir();
     settings.AppDir = Folders::CollapseDoubleSlash(Folders::AppDataFolder() + QStringLiteral("/VANTREL/"));
+}
+
+QString DefaultWorkDir()
+{
+    return Folders::CollapseDoubleSlash(Folders::DocumentsFolder() + QStringLiteral("/VANTREL/"));
 }
 
 void StoreDefaults(const Settings& settings)

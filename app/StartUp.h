@@ -20,6 +20,9 @@ QString Run(Settings& settings, Tools& tools);
 void UsePrivateTempFolder(Tools& tools);
 // No folder added yet, the default output and tool folders.
 void SetDefaults(Settings& settings);
+// The default output folder, "VANTREL/" in the Documents folder (which is made
+// when missing); the folder itself is not made.
+QString DefaultWorkDir();
 // Writes the defaults: the output folder only when none is stored yet.
 void StoreDefaults(const Settings& settings);
 // One level each; a missing parent is left to the action that needs the folder.

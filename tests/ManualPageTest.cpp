@@ -60,3 +60,22 @@ TEST(ManualPage, HasAnItemForEveryOptionOfHelp)
     for (const QString& option : options)
         EXPECT_TRUE(items.contains(option)) << option.toStdString() << " has no item in app/vantrel.1";
 }
+
+// Both faces in --help's usage and the page's synopsis: the window with its
+// paths and the conversion without a window.
+TEST(ManualPage, ShowsBothFormsInHelpAndSynopsis)
+{
+    QProcess vantrel;
+    vantrel.start(BinPath(QStringLiteral("vantrel")), {QStringLiteral("--help")});
+    ASSERT_TRUE(vantrel.waitForFinished(60000));
+    const QString help = QString::fromUtf8(vantrel.readAllStandardOutput());
+    EXPECT_TRUE(help.startsWith(QLatin1String("Usage: vantrel [PATH...]\n       vantrel --convert-to divx|xvid ")))
+        << help.toStdString();
+
+    QFile file(QStringLiteral(VANTREL_SOURCE_DIR "/app/vantrel.1"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    const QString synopsis = page.section(QStringLiteral(".SH SYNOPSIS\n"), 1).section(QStringLiteral(".SH "), 0, 0);
+    EXPECT_TRUE(synopsis.startsWith(QLatin1String(".B vantrel\n.RI [ PATH ...]\n.br\n.B vantrel \\-\\-convert\\-to\n")))
+        << synopsis.toStdString();
+}
