@@ -76,26 +76,28 @@ release: release-deps
 
 # The Debian packages vantrel and vantrel-dbgsym and their .changes, in the
 # folder above as dpkg-buildpackage leaves them, checked with lintian. The
-# suite runs inside unless DEB_BUILD_OPTIONS=nocheck.
+# suite runs inside, so its packages are needed too, unless
+# DEB_BUILD_OPTIONS=nocheck.
 CHANGES = ../vantrel_$(shell dpkg-parsechangelog -SVersion)_$(shell dpkg --print-architecture).changes
-package: package-deps
+package: deps package-deps
 	dpkg-buildpackage -us -uc -b
 	lintian --fail-on error,warning $(CHANGES)
 
 # Two packages of the last commit, each built in a clone of its own at a
 # path of its own, must be the same byte for byte.
-REPRO ?= /tmp/vantrel-reproducible
 .PHONY: check-reproducible
 check-reproducible: package-deps
-	rm -rf $(REPRO) && mkdir -p $(REPRO)/a $(REPRO)/second/b
-	for dir in $(REPRO)/a $(REPRO)/second/b; do \
-	  git clone -q . $$dir/vantrel && \
-	  (cd $$dir/vantrel && DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -us -uc -b -Pnocheck >../build.log 2>&1) || \
-	  { tail -20 $$dir/build.log; exit 1; }; \
-	done
-	cd $(REPRO)/a && sha256sum *.deb | tee ../a.sums
-	cd $(REPRO)/second/b && sha256sum *.deb | tee ../../b.sums
-	cmp $(REPRO)/a.sums $(REPRO)/b.sums && echo "The two builds are the same."
+	@set -e; dir=$$(mktemp -d); \
+	for place in a second/b; do \
+	  mkdir -p $$dir/$$place && git clone -q . $$dir/$$place/vantrel; \
+	  echo "Building in $$dir/$$place/vantrel"; \
+	  (cd $$dir/$$place/vantrel && env -u MAKEFLAGS -u MAKELEVEL DEB_BUILD_OPTIONS=nocheck \
+	    dpkg-buildpackage -us -uc -b -Pnocheck >../build.log 2>&1) || { tail -20 $$dir/$$place/build.log; exit 1; }; \
+	  (cd $$dir/$$place && sha256sum *.deb) > $$dir/$${place#*/}.sums; \
+	done; \
+	cat $$dir/a.sums; \
+	if cmp -s $$dir/a.sums $$dir/b.sums; then echo "The two builds are the same."; rm -rf $$dir; \
+	else cat $$dir/b.sums; echo "The two builds differ; both are in $$dir"; exit 1; fi
 
 release-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(RELEASE_PACKAGES) dpkg-dev"
