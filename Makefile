@@ -1,11 +1,13 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 BUILD    ?= build
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-base-private-dev libgtest-dev ffmpeg mediainfo fonts-wine \
+            libmediainfo-dev pkg-config \
             dbus-daemon desktop-file-utils appstream procps
 # The installed-copy tests build the package too (dpkg-shlibdeps, file).
 PACKAGES += dpkg-dev file libfontconfig-dev clang-format git
 # A package or a plain install builds without the tests and their libraries.
-RELEASE_PACKAGES := g++ cmake ninja-build qt6-base-dev ffmpeg mediainfo fonts-wine libfontconfig-dev
+RELEASE_PACKAGES := g++ cmake ninja-build qt6-base-dev ffmpeg mediainfo fonts-wine libfontconfig-dev \
+                    libmediainfo-dev pkg-config
 PACKAGE_PACKAGES := $(RELEASE_PACKAGES) dpkg-dev file lintian
 RELEASE  ?= build-release
 PREFIX   ?= /usr/local
