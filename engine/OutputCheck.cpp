@@ -14,10 +14,8 @@
 #include <system_error>
 #include <thread>
 #include <type_traits>
-#include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -170,39 +168,16 @@ void OutputCheck::Answered(const Reading& reading)
 
 QString OutputCheck::Read(const QString& file)
 {
+    // Opened here first, so that a want of descriptors shows as such; the
+    // library then reads the very file through it, as mediainfo would by name.
     const OpenFile input(file);
-    struct stat status
-    {
-    };
-    if (::fstat(input.fd(), &status) != 0)
-        ThrowReadError(file);
-    const auto size = static_cast<ZenLib::int64u>(status.st_size);
-
-    // libmediainfo is fed from our own descriptor and says where to read next.
     MediaInfoLib::MediaInfo info;
-    info.Open_Buffer_Init(size, 0);
-    std::vector<ZenLib::int8u> buffer(64 * 1024);
-    for (;;) {
-        const ssize_t got = ::read(input.fd(), buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+    if (info.Open(QStringLiteral("/proc/self/fd/%1").arg(input.fd()).toStdWString()) == 0) {
+        const int spare = ::dup(input.fd());
+        if (spare < 0)
             ThrowReadError(file);
-        }
-        if (got == 0)
-            break;
-        constexpr size_t Finished = 0x08;
-        if (info.Open_Buffer_Continue(buffer.data(), static_cast<size_t>(got)) & Finished)
-            break;
-        const ZenLib::int64u next = info.Open_Buffer_Continue_GoTo_Get();
-        if (next != static_cast<ZenLib::int64u>(-1)) {
-            if (::lseek(input.fd(), static_cast<off_t>(next), SEEK_SET) < 0)
-                ThrowReadError(file);
-            info.Open_Buffer_Init(size, next);
-        }
+        ::close(spare);
     }
-    info.Open_Buffer_Finalize();
-
     QStringList fields;
     for (const wchar_t* name : {L"Format", L"Duration", L"VideoCount", L"AudioCount", L"IsTruncated"})
         fields << QString::fromStdWString(info.Get(MediaInfoLib::Stream_General, 0, name));
