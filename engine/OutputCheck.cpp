@@ -42,6 +42,11 @@ QString CannotCheck(const QString& why)
     return QStringLiteral("The output could not be checked: ") + why;
 }
 
+[[noreturn]] void ThrowReadError(const QString& path)
+{
+    throw ESystemError(path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)), errno);
+}
+
 // A descriptor this file opened, closed when it goes.
 class OpenFile
 {
@@ -49,7 +54,7 @@ public:
     explicit OpenFile(const QString& path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
     {
         if (m_fd < 0)
-            throw ESystemError(path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)), errno);
+            ThrowReadError(path);
     }
     ~OpenFile() { ::close(m_fd); }
     OpenFile(const OpenFile&) = delete;
@@ -59,11 +64,6 @@ public:
 private:
     int m_fd;
 };
-
-[[noreturn]] void ThrowReadError(const QString& path)
-{
-    throw ESystemError(path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)), errno);
-}
 
 } // namespace
 
@@ -111,11 +111,12 @@ void OutputCheck::stop()
 {
     m_deadline.stop();
     m_retry.stop();
-    if (!m_channel)
+    // The thread may hold the last other reference: the channel outlives the lock.
+    const std::shared_ptr<Channel> channel = std::move(m_channel);
+    if (!channel)
         return;
-    const std::lock_guard lock(m_channel->mutex);
-    m_channel->check = nullptr;
-    m_channel.reset();
+    const std::lock_guard lock(channel->mutex);
+    channel->check = nullptr;
 }
 
 void OutputCheck::Launch()
