@@ -28,8 +28,14 @@ QStringList Options(ConversionProfile profile)
             QStringLiteral("2")};
 }
 
-QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile)
+QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile,
+                            int threads)
 {
+    // Both encoders take their thread count from -threads; ffmpeg's own
+    // choice for mpeg4 is one slice more than there are cores, which leaves
+    // a core waiting on every frame.
+    const QStringList encoderThreads
+        = threads > 0 ? QStringList{QStringLiteral("-threads"), QString::number(threads)} : QStringList{};
     // No standard input: ffmpeg would otherwise read keys from it. Its progress
     // comes as key=value reports on standard output instead of a status line.
     // The container is named, as the file written is not always called ".avi".
@@ -40,7 +46,7 @@ QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile
                        QStringLiteral("pipe:1"),
                        QStringLiteral("-i"),
                        sourceFile}
-           + Options(profile) + QStringList{QStringLiteral("-f"), QStringLiteral("avi"), targetFile};
+           + Options(profile) + encoderThreads + QStringList{QStringLiteral("-f"), QStringLiteral("avi"), targetFile};
 }
 
 QString TargetFileFor(const QString& sourceFile, const QString& workDir)

@@ -14,8 +14,10 @@ namespace ConversionProfiles {
 QStringList Options(ConversionProfile profile);
 
 // ffmpeg's whole argument list for one file, written as AVI whatever
-// targetFile's name, with its progress reported on standard output.
-QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile);
+// targetFile's name, with its progress reported on standard output; its
+// encoder runs on threads threads, or as many as ffmpeg chooses for 0.
+QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile,
+                            int threads = 0);
 
 // The output path for a source: its file name with the last extension replaced
 // by ".avi" (or ".avi" added), after the work folder and one "/", with blanks

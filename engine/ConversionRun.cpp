@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <cerrno>
 #include <cstdio>
@@ -40,7 +41,7 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
 } // namespace
 
 ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, QueueModel& queue, QObject* parent)
-    : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue),
+    : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue), m_schedule(QThread::idealThreadCount()),
       m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
 {
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
@@ -168,17 +169,12 @@ void ConversionRun::FillJobs()
 
 int ConversionRun::NextPendingRow() const
 {
-    for (int row = 0; row < m_queue.count(); ++row) {
-        if (m_queue.state(row) != RowState::Pending)
-            continue;
-        // A row keeps "Pending" until its ffmpeg first reports.
-        const bool running = std::any_of(m_jobs.cbegin(), m_jobs.cend(), [this, row](const std::unique_ptr<Job>& job) {
-            return job->id == m_queue.id(row);
-        });
-        if (!running)
-            return row;
-    }
-    return -1;
+    // A row keeps "Pending" until its ffmpeg first reports.
+    const auto running = [this](quint64 id) {
+        return std::any_of(m_jobs.cbegin(), m_jobs.cend(),
+                           [id](const std::unique_ptr<Job>& job) { return job->id == id; });
+    };
+    return m_schedule.NextRow(m_queue, running, m_settings.jobs());
 }
 
 bool ConversionRun::StarvedOf(int code, int row)
@@ -262,7 +258,9 @@ bool ConversionRun::StartRow(int row)
     m_jobs.push_back(std::move(job));
 
     LaunchPlan plan = ProcessLauncher::Plan(
-        m_tools.FfmpegExe, ConversionProfiles::FfmpegArguments(m_profile, source, m_jobs.back()->output->childPath()));
+        m_tools.FfmpegExe,
+        ConversionProfiles::FfmpegArguments(m_profile, source, m_jobs.back()->output->childPath(),
+                                            m_schedule.EncoderThreads(static_cast<int>(m_jobs.size()))));
     plan.ownProcessGroup = true;
     plan.readOutput = true;
     plan.inheritedDescriptors << m_jobs.back()->output->descriptor();
@@ -318,7 +316,7 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
 
 void ConversionRun::CheckOutput(Job& job)
 {
-    auto* check = new OutputCheck(m_tools.MediaInfoExe, this);
+    auto* check = new OutputCheck(this);
     job.check = check;
     connect(check, &OutputCheck::judged, this,
             [this, check](const OutputCheck::Result& result) { RunGuarded([&] { Judged(check, result); }); });

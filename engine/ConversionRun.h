@@ -3,6 +3,7 @@
 #include "engine/ConversionProfile.h"
 #include "engine/OutputCheck.h"
 #include "engine/ProgressMonitor.h"
+#include "engine/RunSchedule.h"
 #include "engine/advantmr.h"
 
 #include <QObject>
@@ -22,7 +23,7 @@ class QueueModel;
 struct Settings;
 struct Tools;
 
-// A conversion run: hands the queue's "Pending" rows to ffmpeg in queue order,
+// A conversion run: hands the queue's "Pending" rows to ffmpeg in RunSchedule's order,
 // up to the settings' jobs() side by side, all with the profile of the button
 // that began the run, and marks each row by how its own ffmpeg process ended
 // and what mediainfo finds in the file it wrote: "Done" and "AVI" (a warning
@@ -163,6 +164,7 @@ private:
     const Tools& m_tools;
     QueueModel& m_queue;
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
+    RunSchedule m_schedule;
     TNotifyEvent m_tickHandler;
     std::vector<std::unique_ptr<Job>> m_jobs; // in the order they were started
     QSet<QString> m_outputs;                  // every output a row was given

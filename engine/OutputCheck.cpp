@@ -1,14 +1,31 @@
 #include "engine/OutputCheck.h"
 
-#include "platform/ChildProcess.h"
-#include "platform/ProcessLauncher.h"
+#include "platform/Error.h"
 
+#include <MediaInfo/MediaInfo.h>
+
+#include <QFile>
 #include <QStringList>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <type_traits>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 // Shorter sources lose a noticeable share to the frame rate's rounding alone.
 constexpr qint64 ShortestMeasuredMs = 2000;
+// How long a read that lacked descriptors or memory waits before it tries again.
+constexpr int RetryMs = 1000;
+
+static_assert(std::is_same_v<MediaInfoLib::String, std::wstring>, "libmediainfo is built with wide strings");
 
 QString Seconds(qint64 ms)
 {
@@ -20,67 +37,152 @@ OutputCheck::Result Refused(const QString& why)
     return {OutputCheck::Verdict::Refused, why};
 }
 
+QString CannotCheck(const QString& why)
+{
+    return QStringLiteral("The output could not be checked: ") + why;
+}
+
+[[noreturn]] void ThrowReadError(const QString& path)
+{
+    throw ESystemError(path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)), errno);
+}
+
+// A descriptor this file opened, closed when it goes.
+class OpenFile
+{
+public:
+    explicit OpenFile(const QString& path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            ThrowReadError(path);
+    }
+    ~OpenFile() { ::close(m_fd); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
-OutputCheck::OutputCheck(QString mediaInfo, QObject* parent) : QObject(parent), m_mediaInfo(std::move(mediaInfo))
-{ }
+// What one read gave.
+struct OutputCheck::Reading
+{
+    enum class Kind { Answer, Shortage, Error } kind = Kind::Error;
+    QString text; // the answer's line, or why there is none
+};
+
+// Shared by a check and the thread reading for it. The thread answers only
+// while check is set; the check clears it when it no longer waits.
+struct OutputCheck::Channel
+{
+    std::mutex mutex;
+    OutputCheck* check = nullptr;
+};
+
+OutputCheck::OutputCheck(QObject* parent, int answerMs) : QObject(parent), m_answerMs(answerMs)
+{
+    m_deadline.setSingleShot(true);
+    m_retry.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        stop();
+        emit judged(
+            Refused(CannotCheck(QStringLiteral("mediainfo's library gave no answer in %1 s").arg(m_answerMs / 1000))));
+    });
+    connect(&m_retry, &QTimer::timeout, this, &OutputCheck::Launch);
+}
 
 OutputCheck::~OutputCheck()
 {
     stop();
 }
 
-QStringList OutputCheck::Arguments(const QString& file)
-{
-    return {QStringLiteral("--Inform=General;%Format%|%Duration%|%VideoCount%|%AudioCount%|%IsTruncated%"), file};
-}
-
 void OutputCheck::start(const QString& file, qint64 sourceMs)
 {
-    Q_ASSERT(!m_child);
+    Q_ASSERT(!m_channel && !m_retry.isActive());
+    m_file = file;
     m_sourceMs = sourceMs;
-    m_answer.clear();
-    auto* child = new ChildProcess(this);
-    m_child = child;
-    connect(child, &ChildProcess::output, this, [this](const QByteArray& bytes) { m_answer += bytes; });
-    // Queued, so that an end reported while starting comes after start() has returned.
-    connect(child, &ChildProcess::done, this, &OutputCheck::ended, Qt::QueuedConnection);
-    LaunchPlan plan;
-    plan.program = m_mediaInfo;
-    plan.arguments = Arguments(file);
-    plan.readOutput = true;
-    child->start(plan);
+    Launch();
 }
 
 void OutputCheck::stop()
 {
-    if (!m_child)
+    m_deadline.stop();
+    m_retry.stop();
+    // The thread may hold the last other reference: the channel outlives the lock.
+    const std::shared_ptr<Channel> channel = std::move(m_channel);
+    if (!channel)
         return;
-    m_child->disconnect(this);
-    m_child->kill(5000);
-    m_child->deleteLater();
-    m_child = nullptr;
+    const std::lock_guard lock(channel->mutex);
+    channel->check = nullptr;
 }
 
-void OutputCheck::ended(const ChildEnd& end)
+void OutputCheck::Launch()
 {
-    if (!m_child)
-        return;
-    m_child->disconnect(this);
-    m_child->deleteLater();
-    m_child = nullptr;
-    if (!end.succeeded()) {
-        const QString why
-            = !ProcessLauncher::ProgramExists(m_mediaInfo)
-                  ? QStringLiteral("cannot find the program \"mediainfo\"; please install the package \"mediainfo\"")
-              : end.kind == ChildEnd::Kind::FailedToStart
-                  ? ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfo, end.errorTail,
-                                                     QStringLiteral("checks the converted files"))
-                  : QStringLiteral("mediainfo could not read the output (exit code %1)").arg(end.exitCode);
-        emit judged(Refused(QStringLiteral("The output could not be checked: ") + why));
+    auto channel = std::make_shared<Channel>();
+    channel->check = this;
+    const auto read = [channel, file = m_file] {
+        Reading reading;
+        try {
+            reading = {Reading::Kind::Answer, Read(file)};
+        } catch (const ESystemError& e) {
+            reading = {IsResourceShortage(e.code()) ? Reading::Kind::Shortage : Reading::Kind::Error, e.text()};
+        } catch (const std::bad_alloc&) {
+            reading = {Reading::Kind::Shortage, {}};
+        } catch (const std::exception& e) {
+            reading = {Reading::Kind::Error, QString::fromLocal8Bit(e.what())};
+        }
+        // Held while posting, so the check cannot go away meanwhile; a check
+        // deleted after that drops the posted answer with its other events.
+        const std::lock_guard lock(channel->mutex);
+        if (OutputCheck* check = channel->check)
+            QMetaObject::invokeMethod(
+                check,
+                [channel, reading] {
+                    if (channel->check)
+                        channel->check->Answered(reading);
+                },
+                Qt::QueuedConnection);
+    };
+    try {
+        std::thread(read).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had now: as short as a descriptor.
+        m_retry.start(RetryMs);
         return;
     }
-    emit judged(Judge(QString::fromUtf8(m_answer).section(QLatin1Char('\n'), 0, 0).trimmed(), m_sourceMs));
+    m_channel = std::move(channel);
+    m_deadline.start(m_answerMs);
+}
+
+void OutputCheck::Answered(const Reading& reading)
+{
+    stop();
+    switch (reading.kind) {
+    case Reading::Kind::Shortage: m_retry.start(RetryMs); return;
+    case Reading::Kind::Error: emit judged(Refused(CannotCheck(reading.text))); return;
+    case Reading::Kind::Answer: emit judged(Judge(reading.text, m_sourceMs)); return;
+    }
+}
+
+QString OutputCheck::Read(const QString& file)
+{
+    // Opened here first, so that a want of descriptors shows as such; the
+    // library then reads the very file through it, as mediainfo would by name.
+    const OpenFile input(file);
+    MediaInfoLib::MediaInfo info;
+    if (info.Open(QStringLiteral("/proc/self/fd/%1").arg(input.fd()).toStdWString()) == 0) {
+        const int spare = ::dup(input.fd());
+        if (spare < 0)
+            ThrowReadError(file);
+        ::close(spare);
+    }
+    QStringList fields;
+    for (const wchar_t* name : {L"Format", L"Duration", L"VideoCount", L"AudioCount", L"IsTruncated"})
+        fields << QString::fromStdWString(info.Get(MediaInfoLib::Stream_General, 0, name));
+    return fields.join(QLatin1Char('|'));
 }
 
 OutputCheck::Result OutputCheck::Judge(const QString& answer, qint64 sourceMs)

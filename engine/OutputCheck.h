@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
+#include <QTimer>
 
-class ChildProcess;
-struct ChildEnd;
+#include <memory>
 
-// Reads a finished conversion with mediainfo before it may count as done:
+// Reads a finished conversion with libmediainfo before it may count as done:
 // a file that is not AVI, holds no stream, is cut off before the end its
 // header claims, or plays less than half of a source of two seconds or more is
-// refused; less than nine tenths is kept with a warning. mediainfo runs as a
-// child process; judged() reports the verdict once, unless stop() came first.
+// refused; less than nine tenths is kept with a warning. The file is read on
+// a thread of its own, so the caller's event loop never waits for it;
+// judged() reports the verdict once, unless stop() came first. A read that
+// cannot open the file for want of descriptors or memory is tried again
+// until it can: the file waits for its check and is never refused for it.
+// A read that gives no answer in time is refused, and its late answer ignored.
 class OutputCheck : public QObject
 {
     Q_OBJECT
@@ -24,17 +27,19 @@ public:
         QString text; // why it was refused, or the warning for a short one; empty when good
     };
 
-    // mediaInfo is the mediainfo found on PATH, empty when missing.
-    explicit OutputCheck(QString mediaInfo, QObject* parent = nullptr);
-    ~OutputCheck() override; // a running mediainfo is ended
+    // answerMs is how long a read may take before the file is refused.
+    explicit OutputCheck(QObject* parent = nullptr, int answerMs = 30000);
+    ~OutputCheck() override; // a read still going on is abandoned
 
     // Reads file; sourceMs is the source's measured duration, -1 when not known.
     void start(const QString& file, qint64 sourceMs);
-    // Ends a running mediainfo; no verdict follows.
+    // Abandons the read; no verdict follows.
     void stop();
 
-    // mediainfo's arguments: one line "format|duration ms|videos|audios|truncated".
-    static QStringList Arguments(const QString& file);
+    // What libmediainfo finds in file, as one line
+    // "format|duration ms|videos|audios|truncated". Blocks while it reads;
+    // throws ESystemError when the file cannot be opened or read.
+    static QString Read(const QString& file);
     // The verdict on that line for a source of sourceMs.
     static Result Judge(const QString& answer, qint64 sourceMs);
 
@@ -42,10 +47,16 @@ signals:
     void judged(const OutputCheck::Result& result);
 
 private:
-    void ended(const ChildEnd& end);
+    struct Reading;
+    struct Channel;
 
-    QString m_mediaInfo;
+    void Launch();
+    void Answered(const Reading& reading);
+
+    QString m_file;
     qint64 m_sourceMs = -1;
-    QByteArray m_answer;
-    QPointer<ChildProcess> m_child; // owned as a child of the check
+    int m_answerMs;
+    std::shared_ptr<Channel> m_channel; // to the read going on; null when none
+    QTimer m_deadline;                  // the read's time is up
+    QTimer m_retry;                     // a read that lacked descriptors or memory tries again
 };
