@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "engine/ConversionProfile.h"
 #include "engine/ConversionRun.h"
 #include "queue/FindFile.h"

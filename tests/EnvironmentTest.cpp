@@ -1,6 +1,6 @@
 // The program's start-up, probe and conversion under environments no one here
 // set up: odd TMPDIR and PATH values, and tools that pose or cannot run.
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "engine/ConversionRun.h"
 #include "model/Settings.h"
 #include "model/Tools.h"

@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "model/Settings.h"
 #include "model/Tools.h"
 #include "platform/Error.h"

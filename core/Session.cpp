@@ -1,6 +1,6 @@
-#include "app/Session.h"
+#include "core/Session.h"
 
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "platform/Error.h"
 #include "queue/DurationProbe.h"
 #include "queue/ParallelProbe.h"

@@ -1,8 +1,8 @@
-#include "app/ConsoleFrontEnd.h"
+#include "core/ConsoleFrontEnd.h"
 
-#include "app/ExitCleanup.h"
-#include "app/SignalWatcher.h"
-#include "app/StartUp.h"
+#include "core/ExitCleanup.h"
+#include "core/SignalWatcher.h"
+#include "core/StartUp.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "queue/DurationProbe.h"

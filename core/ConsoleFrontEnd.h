@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ConsoleOptions.h"
-#include "app/Session.h"
+#include "core/ConsoleOptions.h"
+#include "core/Session.h"
 
 #include <QList>
 #include <QObject>
