@@ -1,9 +1,6 @@
 #include "core/Session.h"
 
 #include "core/StartUp.h"
-#include "platform/Error.h"
-#include "queue/DurationProbe.h"
-#include "queue/ParallelProbe.h"
 
 Session::Session(QObject* parent)
     : QObject(parent), m_queue(this), m_finder(this), m_actions(m_settings, m_tools, m_queue, m_finder, this),
@@ -35,63 +32,9 @@ void Session::StartWithoutStoring(int jobs)
     m_settings.Jobs = jobs > 0 ? jobs : StartUp::StoredJobs();
 }
 
-bool Session::measuring() const
-{
-    return m_actions.isAdding() || m_each;
-}
-
 void Session::TellRunOfMeasuring()
 {
     m_run.setMoreRowsComing(measuring());
-}
-
-void Session::MeasureEach(const QStringList& files)
-{
-    EndEachMeasuring();
-    if (files.isEmpty()) {
-        emit eachMeasuringEnded();
-        return;
-    }
-    m_each = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, m_settings.jobs(),
-                               ParallelProbe::Rule::MeasureEvery, this);
-    connect(m_each, &ParallelProbe::answered, this, &Session::Measured);
-    connect(m_each, &ParallelProbe::finished, this, [this] {
-        EndEachMeasuring();
-        TellRunOfMeasuring();
-        emit eachMeasuringEnded();
-    });
-    TellRunOfMeasuring();
-    m_each->Start();
-}
-
-void Session::Measured(int index, const ProbeOutcome& outcome)
-{
-    int row = -1;
-    QString reason;
-    try {
-        const auto answer = outcome.get();
-        if (!answer || answer->trimmed().isEmpty()) {
-            reason = QStringLiteral("mediainfo finds no playing time in it: it is empty, damaged or not a video");
-        } else {
-            row = m_queue.count();
-            QueueActions::AppendMeasured(m_queue, m_each->source(index), *answer);
-        }
-    } catch (const VantrelError& e) {
-        row = -1;
-        reason = e.text();
-    } catch (const std::exception& e) {
-        row = -1;
-        reason = QString::fromLocal8Bit(e.what());
-    }
-    emit eachMeasured(index, row, reason);
-}
-
-void Session::EndEachMeasuring()
-{
-    if (!m_each)
-        return;
-    m_each->Release(this);
-    m_each = nullptr;
 }
 
 void Session::End()
@@ -99,6 +42,5 @@ void Session::End()
     // The run first: the end of measuring would otherwise start the rows waiting.
     m_run.Abort();
     m_actions.StopMeasuring();
-    EndEachMeasuring();
     m_run.setMoreRowsComing(false);
 }

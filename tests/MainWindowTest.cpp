@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "controls/WindowMover.h"
 #include "app/RoundRegion.h"
 #include "controls/EzRgnBtn.h"
 #include "controls/Skin.h"
@@ -230,6 +231,15 @@ TEST_F(MainWindowTest, LeftDragOnThePicturesMovesTheWindow)
         QTest::mouseRelease(win(), Qt::LeftButton, {}, handle);
         EXPECT_EQ(window.pos(), before + QPoint(30, 20)) << handle.x() << "," << handle.y();
     }
+    // A press and release without motion starts no move, neither the system's nor its own.
+    const WindowMover* mover = window.findChild<WindowMover*>();
+    ASSERT_TRUE(mover);
+    const QPoint still = window.pos();
+    QTest::mousePress(win(), Qt::LeftButton, {}, QPoint(495, 240));
+    EXPECT_FALSE(mover->moving());
+    QTest::mouseRelease(win(), Qt::LeftButton, {}, QPoint(495, 240));
+    QTest::mouseMove(win(), QPoint(470, 230));
+    EXPECT_EQ(window.pos(), still);
     // Other buttons, a click area over the logo, and a plain label move nothing.
     struct Press
     {
