@@ -3,6 +3,7 @@
 #include "app/RoundRegion.h"
 #include "controls/EzRgnBtn.h"
 #include "controls/Skin.h"
+#include "platform/Prompt.h"
 #include "controls/Tranpanl.h"
 #include "support/QtPrinters.h"
 
@@ -218,6 +219,13 @@ TEST_F(MainWindowTest, LinksOpenTheMakersPages)
     // A label that is no link opens nothing.
     QTest::mouseClick(win(), Qt::LeftButton, {}, centreOf("Label10"));
     EXPECT_EQ(recorder.opened.size(), 9);
+
+    // With nothing on the desktop that opens web pages, the link says so.
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    Prompt::Script prompts;
+    QTest::mouseClick(win(), Qt::LeftButton, {}, centreOf("Label3"));
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
+              QStringList{"Nothing on this desktop opens https://www.example.com/support/."});
 }
 
 TEST_F(MainWindowTest, LeftDragOnThePicturesMovesTheWindow)
