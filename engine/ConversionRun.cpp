@@ -375,7 +375,7 @@ void ConversionRun::Settle(Job* settled, const QString& failure, const QString& 
         m_outputs.remove(job->target);
         MarkFailed(row, why);
     }
-    emit rowFinished(m_queue.id(row));
+    emit rowFinished(job->id);
     StartNext();
 }
 
@@ -477,7 +477,7 @@ void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& w
     for (const auto& job : jobs) {
         if (const int row = RowOf(*job); row >= 0) {
             MarkFailed(row, why);
-            emit rowFinished(m_queue.id(row));
+            emit rowFinished(job->id);
         }
     }
 }
