@@ -18,7 +18,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -181,19 +183,31 @@ int RunProbeMissingBench(const QStringList& arguments)
     const auto window = MakeBenchWindow();
     QElapsedTimer clock;
     clock.start();
+    // The longest the event loop was held: the window's longest freeze.
+    qint64 lastTick = 0;
+    qint64 longest = 0;
+    QTimer ticks;
+    ticks.setInterval(0);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - lastTick);
+        lastTick = now;
+    });
+    ticks.start();
     window->OpenPaths(paths);
     while (prompts.shown().empty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const qint64 taken = clock.nsecsElapsed();
     const Prompt::Shown& told = prompts.shown().front();
-    printLine(QStringLiteral("probe-missing: %1 paths, one message after %2 s, %3 messages, text %4 lines, "
-                             "details %5 lines (%6 characters)")
+    printLine(QStringLiteral("probe-missing: %1 paths, one message after %2 s, event loop held %7 s at most, "
+                             "%3 messages, text %4 lines, details %5 lines (%6 characters)")
                   .arg(count)
                   .arg(SecondsText(taken))
                   .arg(prompts.shown().size())
                   .arg(told.text.count(QLatin1Char('\n')) + 1)
                   .arg(told.details.isEmpty() ? 0 : told.details.count(QLatin1Char('\n')) + 1)
-                  .arg(told.details.size()));
+                  .arg(told.details.size())
+                  .arg(SecondsText(longest)));
     return 0;
 }
 

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -101,39 +102,71 @@ void QueueActions::QueueIncoming(const QStringList& paths)
 void QueueActions::startNext()
 {
     // One add measured at a time, so rows and outcomes keep the order the adds came in.
-    while (!m_probe && !m_waiting.isEmpty()) {
+    while (!m_probe && m_expanding.isEmpty() && !m_waiting.isEmpty()) {
         m_entries.clear();
         m_entryOfProbe.clear();
         m_nextToAccount = 0;
-        for (const Named& named : m_waiting.takeFirst())
-            expand(named);
-        QStringList files;
-        for (size_t i = 0; i < m_entries.size(); ++i) {
-            if (m_entries[i].measured) {
-                files << m_entries[i].outcome.path;
-                m_entryOfProbe.push_back(i);
-            }
-        }
-        if (!files.isEmpty()) {
-            m_probe = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, m_settings.jobs(),
-                                        ParallelProbe::Rule::MeasureEvery, this);
-            connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
-            connect(m_probe, &ParallelProbe::finished, this, [this] {
-                endMeasuring();
-                startNext();
-            });
-            emit measuringChanged(0, int(files.size()));
-            m_probe->Start();
-        }
-        // What needs no answer is told at once, up to the first file measured.
-        account();
+        m_expanding = m_waiting.takeFirst();
+        m_expandAt = 0;
+        ++m_generation;
+        if (!expandSome())
+            return;
+        measureEntries();
     }
-    if (m_probe)
+    if (m_probe || !m_expanding.isEmpty())
         return;
     m_entries.clear();
     emit measuringChanged(0, 0);
     if (!m_notQueued.isEmpty())
         emit addsEnded(std::exchange(m_notQueued, {}));
+}
+
+bool QueueActions::expandSome()
+{
+    // Each path costs a look at the filesystem or two: some thousands a turn.
+    constexpr qsizetype Slice = 2000;
+    const qsizetype end = std::min(m_expanding.size(), m_expandAt + Slice);
+    for (; m_expandAt < end; ++m_expandAt)
+        expand(m_expanding.at(m_expandAt));
+    if (m_expandAt == m_expanding.size()) {
+        m_expanding.clear();
+        return true;
+    }
+    emit measuringChanged(0, int(m_entries.size()));
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation = m_generation] {
+            if (generation != m_generation || !expandSome())
+                return;
+            measureEntries();
+            startNext();
+        },
+        Qt::QueuedConnection);
+    return false;
+}
+
+void QueueActions::measureEntries()
+{
+    QStringList files;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].measured) {
+            files << m_entries[i].outcome.path;
+            m_entryOfProbe.push_back(i);
+        }
+    }
+    if (!files.isEmpty()) {
+        m_probe = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, m_settings.jobs(),
+                                    ParallelProbe::Rule::MeasureEvery, this);
+        connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
+        connect(m_probe, &ParallelProbe::finished, this, [this] {
+            endMeasuring();
+            startNext();
+        });
+        emit measuringChanged(0, int(files.size()));
+        m_probe->Start();
+    }
+    // What needs no answer is told at once, up to the first file measured.
+    account();
 }
 
 void QueueActions::expand(const Named& named)
@@ -247,6 +280,8 @@ void QueueActions::endMeasuring()
 void QueueActions::StopMeasuring()
 {
     m_waiting.clear();
+    m_expanding.clear();
+    ++m_generation;
     endMeasuring();
     m_entries.clear();
     m_nextToAccount = 0;

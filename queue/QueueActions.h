@@ -102,7 +102,7 @@ public:
 
     // True from an add's start until its last file is accounted for or it
     // stops, and while adds wait to follow it.
-    bool isAdding() const { return m_probe != nullptr || !m_waiting.isEmpty(); }
+    bool isAdding() const { return m_probe != nullptr || !m_waiting.isEmpty() || !m_expanding.isEmpty(); }
 
     // Queues a file measured: its row's duration is mediainfo's answer in
     // whole seconds, plus one. Throws EConvertError for an answer that is not
@@ -155,6 +155,12 @@ private:
     };
 
     void startNext();
+    // Expands a slice of the add's paths into entries; false while paths are
+    // left, which a later turn of the event loop takes, so a list of any
+    // length never holds the window.
+    bool expandSome();
+    // Measures the add's entries, or tells them all when none is to be measured.
+    void measureEntries();
     void expand(const Named& named);
     void expandFolder(const QString& folder);
     void enter(const QString& path, bool chosen);
@@ -171,6 +177,9 @@ private:
     QueueModel& m_queue;
     TFindFile& m_finder;
     QList<QList<Named>> m_waiting;
+    QList<Named> m_expanding; // the add's paths while they are being expanded
+    qsizetype m_expandAt = 0;
+    quint64 m_generation = 0;         // a new add or a stop makes a pending slice stale
     ParallelProbe* m_probe = nullptr; // the add being measured; owned as a child
     std::vector<Entry> m_entries;     // the add's files and folders, in order
     std::vector<size_t> m_entryOfProbe;
