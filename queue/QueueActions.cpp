@@ -267,6 +267,9 @@ QStringList QueueActions::unaccounted() const
         if (!m_entries[i].outcome.folder)
             files << m_entries[i].outcome.path;
     }
+    // Paths not looked at yet stand for their files.
+    for (qsizetype i = m_expandAt; i < m_expanding.size(); ++i)
+        files << m_expanding.at(i).path;
     return files;
 }
 

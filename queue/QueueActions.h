@@ -73,7 +73,8 @@ public:
     // Ends the measuring at once (its probes ended, their files removed) and
     // drops the adds waiting; the rows already queued stay.
     void StopMeasuring();
-    // The files of the add being measured that have no outcome yet, in order.
+    // The files of the add being measured that have no outcome yet, in order;
+    // a path not expanded yet stands for its files.
     QStringList unaccounted() const;
 
     // Makes the chosen folder the output folder and stores it; a settings file
