@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/Session.h"
+#include "core/Session.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QWidget>
 
@@ -16,6 +17,7 @@ class QPushButton;
 class QTreeView;
 class QueueActions;
 class QueueModel;
+class RowFollower;
 class TEzRgnBtn;
 class TFindFile;
 class WidgetDialogs;
@@ -87,6 +89,8 @@ public:
     // ---- conversion engine (app/MainEngine.cpp) ----
     void EzRgnBtn3Click();
     void EzRgnBtn4Click();
+    // A press on either: the run begins, or the user is told why it cannot.
+    void BeginRun(ConversionProfile profile);
     // The progress monitor: every file's timer calls it twice a second.
     void MyTimerEventHandlerConversion(QObject* Sender);
     ConversionRun& conversion() { return m_session->run(); }
@@ -194,11 +198,11 @@ private:
     // ---- private: conversion engine ----
     void BindConversion();
     std::unique_ptr<DesktopNotifier> m_notifier;
-    int m_runConverted = 0;
-    int m_runFailed = 0;
+    QHash<quint64, bool> m_runEnds; // each row the run ended, by id: true when "Done"
+    bool m_stoppedHere = false;     // the run was stopped from the window
     void ShowBusy(bool busy);
-    void RevealStartedRow(int row);
-    void RowFinished(int row);
+    RowFollower* m_follower = nullptr; // keeps the converting rows in view; owned by the list
+    void RowFinished(quint64 id);
     void RunEnded();
     // ---- private: shutdown and single instance ----
     // ---- private: window chrome and layout ----

@@ -8,6 +8,8 @@
 #include "controls/Tranpanl.h"
 #include "controls/WindowMover.h"
 #include "platform/Error.h"
+#include "platform/Prompt.h"
+#include "queue/QueueActions.h"
 
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -93,8 +95,9 @@ void TfrmMain::EzRgnBtn1Click()
 
 void TfrmMain::OpenLink(WebLinks::Link link)
 {
-    // Whether a browser opened is not looked at.
-    QDesktopServices::openUrl(WebLinks::Address(link));
+    const QUrl address = WebLinks::Address(link);
+    if (!QDesktopServices::openUrl(address))
+        Prompt::message(QueueActions::NotOpenedText(address.toString()));
 }
 
 void TfrmMain::SetLinkHover(MouseLabel* label, bool hovered)

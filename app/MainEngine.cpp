@@ -1,23 +1,35 @@
 #include "app/Main.h"
 
+#include "app/RowFollower.h"
 #include "controls/EzRgnBtn.h"
 #include "model/QueueModel.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/Error.h"
+#include "platform/Prompt.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTreeView>
 
+#include <algorithm>
 #include <utility>
 
 void TfrmMain::EzRgnBtn3Click()
 {
-    RunGuarded([this] { conversion().Begin(ConversionProfile::DivxAvi); });
+    BeginRun(ConversionProfile::DivxAvi);
 }
 
 void TfrmMain::EzRgnBtn4Click()
 {
-    RunGuarded([this] { conversion().Begin(ConversionProfile::XvidAvi); });
+    BeginRun(ConversionProfile::XvidAvi);
+}
+
+void TfrmMain::BeginRun(ConversionProfile profile)
+{
+    RunGuarded([&] {
+        if (!conversion().Begin(profile))
+            Prompt::message(ConversionRun::NoOutputFolderText());
+    });
 }
 
 void TfrmMain::MyTimerEventHandlerConversion(QObject* Sender)
@@ -28,13 +40,25 @@ void TfrmMain::MyTimerEventHandlerConversion(QObject* Sender)
 void TfrmMain::BindConversion()
 {
     ConversionRun& run = conversion();
+    m_follower = new RowFollower(ListView1, [this] {
+        // A row reads "Pending" until its ffmpeg first reports.
+        QList<int> rows = conversion().runningRows();
+        for (int row = 0; row < m_queue->count(); ++row) {
+            if (m_queue->state(row) == RowState::Converting && !rows.contains(row))
+                rows << row;
+        }
+        return rows;
+    });
     run.setTickHandler([this](QObject* sender) { MyTimerEventHandlerConversion(sender); });
-    connect(&run, &ConversionRun::rowStarted, this, [this](int row) {
+    connect(&run, &ConversionRun::rowStarted, this, [this](quint64 id) {
         ShowBusy(m_session->busy());
-        RevealStartedRow(row);
+        m_follower->reveal(m_queue->rowOf(id));
     });
     connect(&run, &ConversionRun::rowFinished, this, &TfrmMain::RowFinished);
     connect(&run, &ConversionRun::runEnded, this, &TfrmMain::RunEnded);
+    // Shown once the child's end that stopped the run has been handled.
+    connect(
+        &run, &ConversionRun::failed, this, [](const QString& text) { Prompt::errorBox(text); }, Qt::QueuedConnection);
 }
 
 void TfrmMain::setNotifier(std::unique_ptr<DesktopNotifier> notifier)
@@ -59,36 +83,25 @@ void TfrmMain::ShowBusy(bool busy)
         button->SetEnabled(!busy);
 }
 
-void TfrmMain::RevealStartedRow(int row)
+void TfrmMain::RowFinished(quint64 id)
 {
-    // Brought into view only when no converting row is seen whole, so the list
-    // does not jump while the user watches one.
-    const QRect seen = ListView1->viewport()->rect();
-    for (int r = 0; r < m_queue->count(); ++r) {
-        if (m_queue->state(r) == RowState::Converting && seen.contains(ListView1->visualRect(m_queue->index(r, 0))))
-            return;
-    }
-    if (row >= 0 && row < m_queue->count())
-        ListView1->scrollTo(m_queue->index(row, 0));
-}
-
-void TfrmMain::RowFinished(int row)
-{
-    if (row < 0 || row >= m_queue->count())
-        return;
-    if (m_queue->state(row) == RowState::Done)
-        ++m_runConverted;
-    else
-        ++m_runFailed;
+    // A row stopped and tried again counts once, by how it ended last.
+    if (const int row = m_queue->rowOf(id); row >= 0)
+        m_runEnds[id] = m_queue->state(row) == RowState::Done;
 }
 
 void TfrmMain::RunEnded()
 {
     ShowBusy(m_session->busy());
-    const int converted = std::exchange(m_runConverted, 0);
-    const int failed = std::exchange(m_runFailed, 0);
-    // A press that found nothing to convert ran nothing worth telling.
-    if (converted + failed == 0 || isActiveWindow() || !m_notifier)
+    m_follower->restart();
+    const QHash<quint64, bool> ends = std::exchange(m_runEnds, {});
+    const int converted = static_cast<int>(std::count(ends.cbegin(), ends.cend(), true));
+    const int failed = static_cast<int>(ends.size()) - converted;
+    const bool stoppedHere = std::exchange(m_stoppedHere, false);
+    // A press that found nothing to convert ran nothing worth telling; and no
+    // notice while any window of the program, a message box too, is in front,
+    // nor for a run the user stopped there.
+    if (converted + failed == 0 || stoppedHere || QApplication::activeWindow() || !m_notifier)
         return;
     m_notifier->notify(QStringLiteral("Vantrel"), RunEndedText(converted, failed));
 }

@@ -30,6 +30,9 @@ void TfrmMain::BindKeyboard()
     }
     // Clicked into, the list takes the keys too: Delete removes a row.
     ListView1->setFocusPolicy(Qt::StrongFocus);
+    ListView1->setAccessibleName(QStringLiteral("Files to convert"));
+    ListView1->setAccessibleDescription(
+        QStringLiteral("The queued files, their progress and their converted files; Delete removes the selected file"));
     new FocusFrame(ListView1);
     for (TEzRgnBtn* button : {EzRgnBtn3, EzRgnBtn4}) {
         button->setFocusPolicy(Qt::TabFocus);

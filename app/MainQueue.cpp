@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/AddReport.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "queue/BrowseForFolderU.h"
@@ -112,6 +113,14 @@ void TfrmMain::BindQueueHandlers()
     connect(m_queueActions, &QueueActions::fileChosen, Edit1, &QLineEdit::setText);
     connect(m_queueActions, &QueueActions::folderChosen, Edit2, &QLineEdit::setText);
     connect(m_queueActions, &QueueActions::measuringChanged, this, &TfrmMain::ShowMeasuring);
+    // After the add's last answer has been handled, never inside a probe's end.
+    connect(
+        m_queueActions, &QueueActions::addsEnded, this,
+        [](const QList<AddOutcome>& notQueued) {
+            const AddReport report = AddReport::Of(notQueued);
+            Prompt::message(report.text, report.details);
+        },
+        Qt::QueuedConnection);
     connect(m_queueActions, &QueueActions::outputFolderStored, this, [this](const QString& folder) {
         Edit4->setText(folder);
         Edit3->setText(Edit4->text());
@@ -164,7 +173,8 @@ void TfrmMain::Button3Click()
         if (m_session->busy())
             return;
         const QString folder = BrowseForFolder(FolderCaption, m_session->settings().LastFolder, false);
-        m_queueActions->SetOutputFolder(folder);
+        if (const QString told = m_queueActions->SetOutputFolder(folder); !told.isEmpty())
+            Prompt::message(told);
     });
 }
 
@@ -186,9 +196,10 @@ void TfrmMain::OpenPaths(const QStringList& paths)
 void TfrmMain::ShowMeasuring(int measured, int total)
 {
     MeasuringLine->setVisible(total > 0);
-    if (total > 0)
-        MeasuringLine->setText(
-            QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total));
+    // Hidden, it says nothing, to a screen reader either.
+    MeasuringLine->setText(
+        total > 0 ? QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total)
+                  : QString());
 }
 
 bool TfrmMain::AddingFiles() const
@@ -218,6 +229,7 @@ void TfrmMain::ListView1Click(int x)
         std::array<int, 4> widths{};
         for (int c = 0; c < 4; ++c)
             widths[c] = ListView1->columnWidth(c);
-        m_queueActions->Click(SelectedQueueRow(), x, widths);
+        if (const QString told = m_queueActions->Click(SelectedQueueRow(), x, widths); !told.isEmpty())
+            Prompt::message(told);
     });
 }

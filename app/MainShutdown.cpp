@@ -1,7 +1,7 @@
 #include "app/Main.h"
 
-#include "app/ExitCleanup.h"
-#include "app/SignalWatcher.h"
+#include "core/ExitCleanup.h"
+#include "core/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
 #include "engine/ConversionRun.h"
 #include "queue/QueueActions.h"

@@ -23,7 +23,10 @@ void TfrmMain::ListView1RowAction(RowAction action, int row)
         case RowAction::Stop: conversion().Stop(row); break;
         case RowAction::TryAgain: m_queueActions->TryAgain(row); break;
         case RowAction::Remove: m_queueActions->Remove(row); break;
-        case RowAction::OpenFolder: m_queueActions->OpenOutputFolder(row); break;
+        case RowAction::OpenFolder:
+            if (const QString told = m_queueActions->OpenOutputFolder(row); !told.isEmpty())
+                Prompt::message(told);
+            break;
         }
     });
 }
@@ -38,6 +41,9 @@ void TfrmMain::StopConversions()
             && !Prompt::question(
                 QStringLiteral("Stop converting the %1 files that are being converted?").arg(converting)))
             return;
+        // Answered in the window or its box: the user is there, and the end
+        // it brings is not news to send to the desktop.
+        m_stoppedHere = true;
         conversion().StopAll();
     });
 }

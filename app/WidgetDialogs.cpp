@@ -18,10 +18,12 @@ WidgetDialogs::~WidgetDialogs()
         Prompt::setDialogs(nullptr);
 }
 
-void WidgetDialogs::message(const QString& text, bool error)
+void WidgetDialogs::message(const QString& text, bool error, const QString& details)
 {
     QMessageBox box(error ? QMessageBox::Critical : QMessageBox::NoIcon, QStringLiteral("Vantrel"), text,
                     QMessageBox::Ok, m_window);
+    // A box as long as its list would pass the screen's edge; the details scroll.
+    box.setDetailedText(details);
     box.exec();
 }
 

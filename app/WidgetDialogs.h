@@ -20,7 +20,7 @@ public:
     WidgetDialogs(const WidgetDialogs&) = delete;
     WidgetDialogs& operator=(const WidgetDialogs&) = delete;
 
-    void message(const QString& text, bool error) override;
+    void message(const QString& text, bool error, const QString& details) override;
     bool question(const QString& text) override;
     QString openFile(const QString& filter, const QString& defaultSuffix) override;
     QString chooseFolder(const QString& caption, const QString& initialFolder, bool allowNewFolder) override;

@@ -1,5 +1,5 @@
-#include "app/ConsoleFrontEnd.h"
-#include "app/ConsoleOptions.h"
+#include "core/ConsoleFrontEnd.h"
+#include "core/ConsoleOptions.h"
 #include "app/Main.h"
 #include "app/WindowFont.h"
 #include "app/instance/MainInstance.h"

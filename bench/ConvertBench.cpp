@@ -94,7 +94,8 @@ int RunConvertBench(const QStringList& arguments)
     // What each started row ran, to run it again without the program.
     std::map<int, std::pair<QString, QStringList>> started; // row -> (target, arguments)
     ConversionRun& run = window->conversion();
-    QObject::connect(&run, &ConversionRun::rowStarted, [&](int row) {
+    QObject::connect(&run, &ConversionRun::rowStarted, [&](quint64 id) {
+        const int row = window->queue().rowOf(id);
         const QString target = window->queue().output(row);
         started[row] = {target, ConversionProfiles::FfmpegArguments(run.profile(), window->queue().path(row), target)};
     });

@@ -18,7 +18,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -55,19 +57,19 @@ int RunProbeBench(const QStringList& arguments)
 
     const QStringList found = window->FindFile1->Files;
     const QueueModel& queue = window->queue();
-    QString shown = QStringLiteral("-");
-    if (!prompts.shown().empty())
-        shown = oneLine(prompts.shown().front().text);
-    // Add Folder stops at the first file it refuses; that one was probed too.
-    const int probed = std::min<int>(found.size(), queue.count() + (shown == QLatin1String("-") ? 0 : 1));
-    for (int i = 0; i < found.size(); ++i) {
-        const QString duration = i < queue.count() ? QString::number(queue.seconds(i)) : QStringLiteral("-");
-        const QString message = i == queue.count() ? shown : QStringLiteral("-");
-        printLine(oneLine(Folders::FileNamePart(found.at(i))) + QLatin1Char('\t') + duration + QLatin1Char('\t')
-                  + message);
+    const QStringList queued = queue.PathList();
+    // The add's one message, shown once the add has ended.
+    QCoreApplication::processEvents();
+    const QString shown
+        = prompts.shown().empty() ? QString() : prompts.shown().front().text + prompts.shown().front().details;
+    // Every file is measured; those passed over are in the message.
+    const int probed = static_cast<int>(found.size());
+    for (const QString& file : found) {
+        const qsizetype row = queued.indexOf(file);
+        const QString duration = row >= 0 ? QString::number(queue.seconds(int(row))) : QStringLiteral("-");
+        const QString told = row < 0 && shown.contains(file) ? QStringLiteral("told") : QStringLiteral("-");
+        printLine(oneLine(Folders::FileNamePart(file)) + QLatin1Char('\t') + duration + QLatin1Char('\t') + told);
     }
-    if (found.isEmpty() && shown != QLatin1String("-"))
-        printLine(QStringLiteral("-\t-\t") + shown);
 
     if (mediainfo.isEmpty()) {
         std::fputs("mediainfo is not installed\n", stderr);
@@ -163,7 +165,54 @@ int RunProbeCloseBench(const QStringList& arguments)
     return 0;
 }
 
+// probe-missing N: a later copy's message naming N paths that do not exist,
+// as the window takes it: how long until its one message, and how long that is.
+int RunProbeMissingBench(const QStringList& arguments)
+{
+    bool ok = false;
+    const int count = arguments.size() == 1 ? arguments.first().toInt(&ok) : 0;
+    if (!ok || count < 1) {
+        std::fputs("usage: vantrel-bench probe-missing N\n", stderr);
+        return 2;
+    }
+    QStringList paths;
+    paths.reserve(count);
+    for (int i = 0; i < count; ++i)
+        paths << QStringLiteral("/nonexistent/vantrel-bench/%1.flv").arg(i);
+    Prompt::Script prompts;
+    const auto window = MakeBenchWindow();
+    QElapsedTimer clock;
+    clock.start();
+    // The longest the event loop was held: the window's longest freeze.
+    qint64 lastTick = 0;
+    qint64 longest = 0;
+    QTimer ticks;
+    ticks.setInterval(0);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - lastTick);
+        lastTick = now;
+    });
+    ticks.start();
+    window->OpenPaths(paths);
+    while (prompts.shown().empty())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const qint64 taken = clock.nsecsElapsed();
+    const Prompt::Shown& told = prompts.shown().front();
+    printLine(QStringLiteral("probe-missing: %1 paths, one message after %2 s, event loop held %7 s at most, "
+                             "%3 messages, text %4 lines, details %5 lines (%6 characters)")
+                  .arg(count)
+                  .arg(SecondsText(taken))
+                  .arg(prompts.shown().size())
+                  .arg(told.text.count(QLatin1Char('\n')) + 1)
+                  .arg(told.details.isEmpty() ? 0 : told.details.count(QLatin1Char('\n')) + 1)
+                  .arg(told.details.size())
+                  .arg(SecondsText(longest)));
+    return 0;
+}
+
 const BenchRegistration registration("probe", "probe [--jobs N] DIR", &RunProbeBench);
+const BenchRegistration missingRegistration("probe-missing", "probe-missing N", &RunProbeMissingBench);
 const BenchRegistration closeRegistration("probe-close", "probe-close [--jobs N] [--after ROWS] DIR",
                                           &RunProbeCloseBench);
 

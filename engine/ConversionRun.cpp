@@ -8,7 +8,6 @@
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/ProcessLauncher.h"
-#include "platform/Prompt.h"
 #include "platform/UnfinishedFile.h"
 
 #include <QCoreApplication>
@@ -51,7 +50,7 @@ ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, Queue
     // again, take a free place at once.
     const auto takeNewRows = [this] {
         if (m_begun && !m_halted)
-            RunGuarded([this] { StartNext(); });
+            Telling([this] { StartNext(); });
     };
     connect(&m_queue, &QAbstractItemModel::rowsInserted, this, takeNewRows, Qt::QueuedConnection);
     connect(&m_queue, &QueueModel::rowRequeued, this, takeNewRows, Qt::QueuedConnection);
@@ -90,18 +89,16 @@ QString ConversionRun::NumberedOutput(const QString& target, int n)
     return stem + QStringLiteral(" (%1).avi").arg(n);
 }
 
-void ConversionRun::Begin(ConversionProfile profile)
+bool ConversionRun::Begin(ConversionProfile profile)
 {
     if (!m_begun) {
         if (m_settings.WorkDir.trimmed().isEmpty()) {
             // Without it every output would land in the filesystem's root.
             for (int row = 0; row < m_queue.count(); ++row) {
-                if (m_queue.state(row) == RowState::Pending) {
-                    Prompt::message(NoOutputFolderText());
-                    break;
-                }
+                if (m_queue.state(row) == RowState::Pending)
+                    return false;
             }
-            return;
+            return true;
         }
         m_profile = profile;
         m_begun = true;
@@ -114,6 +111,7 @@ void ConversionRun::Begin(ConversionProfile profile)
             m_outputs.insert(m_queue.output(row));
         StartNext();
     }
+    return true;
 }
 
 void ConversionRun::setMoreRowsComing(bool coming)
@@ -121,9 +119,20 @@ void ConversionRun::setMoreRowsComing(bool coming)
     m_moreRowsComing = coming;
     // The last rows may have come just now, before the run was told of them.
     if (m_begun && !m_halted)
-        RunGuarded([this] { StartNext(); });
+        Telling([this] { StartNext(); });
     else
         EndIfDone();
+}
+
+void ConversionRun::Telling(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const VantrelError& e) {
+        emit failed(e.text());
+    } catch (const std::exception& e) {
+        emit failed(QString::fromLocal8Bit(e.what()));
+    }
 }
 
 void ConversionRun::StartNext()
@@ -201,7 +210,7 @@ bool ConversionRun::StartRow(int row)
     if (job->before.folder) {
         MarkFailed(row, QStringLiteral("Cannot save the output file %1: %2")
                             .arg(target, QString::fromLocal8Bit(std::strerror(EISDIR))));
-        emit rowFinished(row);
+        emit rowFinished(m_queue.id(row));
         return false;
     }
     // Finished since this run began: another run's file, which is kept.
@@ -213,7 +222,7 @@ bool ConversionRun::StartRow(int row)
         if (StarvedOf(e.code(), row))
             return false;
         MarkFailed(row, e.text());
-        emit rowFinished(row);
+        emit rowFinished(m_queue.id(row));
         return false;
     }
     m_outputs.insert(target);
@@ -221,7 +230,7 @@ bool ConversionRun::StartRow(int row)
     // "-y" must never write over a file the user queued as a source.
     if (WouldOverwriteASource(target)) {
         MarkFailed(row, QStringLiteral("The output file %1 would overwrite a source file").arg(target));
-        emit rowFinished(row);
+        emit rowFinished(m_queue.id(row));
         return false;
     }
     const QString partial = job->output->readablePath();
@@ -249,7 +258,7 @@ bool ConversionRun::StartRow(int row)
         child, &ChildProcess::done, this,
         [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
             if (guard)
-                RunGuarded([&] { Finished(guard, end); });
+                Telling([&] { Finished(guard, end); });
         },
         Qt::QueuedConnection);
 
@@ -270,7 +279,7 @@ bool ConversionRun::StartRow(int row)
     timer->setInterval(500);
     timer->setEnabled(true);
     timer->setOnTimer(m_tickHandler);
-    emit rowStarted(row);
+    emit rowStarted(m_queue.id(row));
     return true;
 }
 
@@ -319,7 +328,7 @@ void ConversionRun::CheckOutput(Job& job)
     auto* check = new OutputCheck(this);
     job.check = check;
     connect(check, &OutputCheck::judged, this,
-            [this, check](const OutputCheck::Result& result) { RunGuarded([&] { Judged(check, result); }); });
+            [this, check](const OutputCheck::Result& result) { Telling([&] { Judged(check, result); }); });
     const int row = RowOf(job);
     check->start(job.partial, row >= 0 ? m_queue.milliseconds(row) : -1);
 }
@@ -364,7 +373,7 @@ void ConversionRun::Settle(Job* settled, const QString& failure, const QString& 
         m_outputs.remove(job->target);
         MarkFailed(row, why);
     }
-    emit rowFinished(row);
+    emit rowFinished(job->id);
     StartNext();
 }
 
@@ -466,7 +475,7 @@ void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& w
     for (const auto& job : jobs) {
         if (const int row = RowOf(*job); row >= 0) {
             MarkFailed(row, why);
-            emit rowFinished(row);
+            emit rowFinished(job->id);
         }
     }
 }

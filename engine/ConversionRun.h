@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -51,10 +52,11 @@ public:
     ~ConversionRun() override; // running conversions are ended, as by Abort()
 
     // A press on a conversion button; ignored while the run goes on. Without
-    // an output folder it asks for one and starts nothing. Throws when a file
-    // cannot be started (ffmpeg missing, a duration that is not a number); that
-    // row then stays "Pending" and no further row starts in this run.
-    void Begin(ConversionProfile profile);
+    // an output folder it starts nothing and returns false when rows wait,
+    // for the caller to ask for one. Throws when a file cannot be started
+    // (ffmpeg missing, a duration that is not a number); that row then stays
+    // "Pending" and no further row starts in this run.
+    bool Begin(ConversionProfile profile);
 
     // While more rows are coming (files still being measured), a run that has
     // begun waits for them instead of ending when it runs out of rows; it ends
@@ -110,10 +112,13 @@ public:
     static QString NumberedOutput(const QString& target, int n);
 
 signals:
-    // ffmpeg was started for a row; the row's output is its target.
-    void rowStarted(int row);
-    // A row reached "Done" or "Failed".
-    void rowFinished(int row);
+    // ffmpeg was started for the row with the id; the row's output is its target.
+    void rowStarted(quint64 id);
+    // The row with the id reached "Done" or "Failed".
+    void rowFinished(quint64 id);
+    // What stopped the run between the user's actions (ffmpeg missing, a row
+    // that could not start), as the general error box words it.
+    void failed(const QString& text);
     // The run stopped: no row runs, and none is left to start or the next could not start.
     void runEnded();
 
@@ -136,6 +141,8 @@ private:
     };
 
     void StartNext();
+    // Runs a step the event loop called for: what it throws is told by failed().
+    void Telling(const std::function<void()>& step);
     void EndIfDone();
     // The job's row now; -1 when the row was removed.
     int RowOf(const Job& job) const;

@@ -57,7 +57,7 @@ bool QueueModel::requeue(int row)
     setConvertedFile(row, QString());
     setFailureDetail(row, QString());
     setOutput(row, QString());
-    emit rowRequeued(row);
+    emit rowRequeued(m_rows[row].id);
     return true;
 }
 
@@ -155,6 +155,15 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const
         return row.cells[index.column()];
     if (role == Qt::ToolTipRole && !row.failureDetail.isEmpty())
         return row.failureDetail;
+    // A screen reader names every cell, the empty ones and the "X" too.
+    if (role == Qt::AccessibleTextRole) {
+        if (index.column() == ColDelete)
+            return QStringLiteral("Remove");
+        if (index.column() == ColConverted && row.cells[ColConverted].isEmpty())
+            return row.state == RowState::Failed ? QStringLiteral("Not converted")
+                                                 : QStringLiteral("Not yet converted");
+        return row.cells[index.column()];
+    }
     if (role == Qt::AccessibleDescriptionRole && row.state == RowState::Failed
         && (index.column() == ColConverted || index.column() == ColProgress))
         return failureReason(index.row());

@@ -76,8 +76,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 signals:
-    // A failed row is "Pending" again, for a running conversion to take.
-    void rowRequeued(int row);
+    // A failed row, by its id, is "Pending" again, for a running conversion to take.
+    void rowRequeued(quint64 id);
 
 private:
     struct Row

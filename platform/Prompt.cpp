@@ -68,31 +68,31 @@ bool Prompt::isConsole()
     return s_console;
 }
 
-void Prompt::message(const QString& text)
+void Prompt::message(const QString& text, const QString& details)
 {
     if (s_script)
-        s_script->m_shown.push_back({Kind::Message, text});
+        s_script->m_shown.push_back({Kind::Message, text, details});
     else if (s_console || !s_dialogs)
-        writeToConsole(text);
+        writeToConsole(details.isEmpty() ? text : text + QLatin1Char('\n') + details);
     else
-        s_dialogs->message(text, false);
+        s_dialogs->message(text, false, details);
 }
 
 void Prompt::errorBox(const QString& text)
 {
     const QString shown = WithFullStop(text);
     if (s_script)
-        s_script->m_shown.push_back({Kind::Error, shown});
+        s_script->m_shown.push_back({Kind::Error, shown, {}});
     else if (s_console || !s_dialogs)
         writeToConsole(shown);
     else
-        s_dialogs->message(shown, true);
+        s_dialogs->message(shown, true, {});
 }
 
 bool Prompt::question(const QString& text)
 {
     if (s_script) {
-        s_script->m_shown.push_back({Kind::Question, text});
+        s_script->m_shown.push_back({Kind::Question, text, {}});
         return takeAnswer(s_script->m_answers);
     }
     return !s_console && s_dialogs && s_dialogs->question(text);
@@ -101,7 +101,7 @@ bool Prompt::question(const QString& text)
 QString Prompt::openFile(const QString& filter, const QString& defaultSuffix)
 {
     if (s_script) {
-        s_script->m_shown.push_back({Kind::OpenFile, filter});
+        s_script->m_shown.push_back({Kind::OpenFile, filter, {}});
         return takeAnswer(s_script->m_files);
     }
     if (s_console || !s_dialogs)
@@ -112,7 +112,7 @@ QString Prompt::openFile(const QString& filter, const QString& defaultSuffix)
 QString Prompt::chooseFolder(const QString& caption, const QString& initialFolder, bool allowNewFolder)
 {
     if (s_script) {
-        s_script->m_shown.push_back({Kind::Folder, caption});
+        s_script->m_shown.push_back({Kind::Folder, caption, {}});
         return takeAnswer(s_script->m_folders);
     }
     if (s_console || !s_dialogs)

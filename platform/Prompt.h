@@ -16,11 +16,13 @@ public:
     struct Shown
     {
         Kind kind;
-        QString text; // message text, error text (full stop added), or dialog caption
+        QString text;    // message text, error text (full stop added), or dialog caption
+        QString details; // a message's longer part, shown on request and scrolled
     };
 
-    // Plain message dialog: title "Vantrel", no icon, one OK button.
-    static void message(const QString& text);
+    // Plain message dialog: title "Vantrel", no icon, one OK button; details,
+    // when given, behind a button that shows them in a scrolled box.
+    static void message(const QString& text, const QString& details = {});
     // General error box: title "Vantrel", stop icon, one OK button, full-stop rule.
     static void errorBox(const QString& text);
     // A yes-or-no question box titled "Vantrel"; true for Yes. Never asked on
@@ -39,7 +41,7 @@ public:
     {
     public:
         virtual ~Dialogs() = default;
-        virtual void message(const QString& text, bool error) = 0;
+        virtual void message(const QString& text, bool error, const QString& details) = 0;
         virtual bool question(const QString& text) = 0;
         virtual QString openFile(const QString& filter, const QString& defaultSuffix) = 0;
         virtual QString chooseFolder(const QString& caption, const QString& initialFolder, bool allowNewFolder) = 0;

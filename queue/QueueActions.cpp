@@ -4,7 +4,6 @@
 #include "model/Tools.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
-#include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
@@ -16,48 +15,67 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
-void OpenWithDefault(const QString& path)
+// Like the shell's "open"; false when nothing on the desktop opened it.
+bool OpenWithDefault(const QUrl& url)
 {
-    // Like the shell's "open": the result is not looked at.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace
-
-const QString QueueActions::BadFileText
-    = QStringLiteral("Cannot process this file! Bad file header! Please use different file.");
-
-QString QueueActions::BadFolderFileText(const QString& path)
-{
-    return QStringLiteral("Cannot process file ") + Folders::FileNamePart(path)
-           + QStringLiteral(" Bad file header or bad characters in filename! Please use different file.");
-}
 
 QueueActions::QueueActions(Settings& settings, const Tools& tools, QueueModel& queue, TFindFile& finder,
                            QObject* parent)
     : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue), m_finder(finder)
 { }
 
-void QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
+quint64 QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
 {
     const qint64 milliseconds = TimeTextToMilliseconds(answer);
-    queue.append(path, milliseconds / 1000 + 1, milliseconds);
+    return queue.append(path, milliseconds / 1000 + 1, milliseconds);
 }
 
-void QueueActions::append(const QString& path, const QString& answer)
+QString QueueActions::WhyNotMeasurable(const QString& path)
 {
-    AppendMeasured(m_queue, path, answer);
+    if (!DurationProbe::CanBeNamed(path))
+        return QStringLiteral("its name is not valid in the system's encoding");
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("there is no such file or folder");
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    if (!DurationProbe::CanQuote(path))
+        return QStringLiteral("its name holds a double quote or a line break, which cannot be passed to mediainfo");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+    return {};
+}
+
+QString QueueActions::NoPlayingTimeText()
+{
+    return QStringLiteral("mediainfo finds no playing time in it: it is empty, damaged or not a video");
+}
+
+QString QueueActions::NoFlvFileText()
+{
+    return QStringLiteral("there is no FLV file in this folder");
+}
+
+QString QueueActions::NotOpenedText(const QString& what)
+{
+    return QStringLiteral("Nothing on this desktop opens %1.").arg(what);
 }
 
 void QueueActions::AddFlvFile(const QString& path)
 {
     if (busy() || path.isEmpty())
         return;
-    m_waiting.append({path, Kind::File});
+    m_waiting.append({{path, Kind::File}});
     startNext();
 }
 
@@ -65,101 +83,194 @@ void QueueActions::AddFolder(const QString& folder)
 {
     if (busy() || folder.isEmpty())
         return;
-    m_waiting.append({folder, Kind::Folder});
+    m_waiting.append({{folder, Kind::Folder}});
     startNext();
 }
 
 void QueueActions::QueueIncoming(const QStringList& paths)
 {
-    for (const QString& path : paths)
-        m_waiting.append({path, Kind::Given});
+    QList<Named> add;
+    for (const QString& path : paths) {
+        if (!path.isEmpty())
+            add.append({path, Kind::Given});
+    }
+    if (!add.isEmpty())
+        m_waiting.append(add);
     startNext();
 }
 
 void QueueActions::startNext()
 {
-    // One add measured at a time, so rows and messages keep the order the adds came in.
-    while (!m_probe && !m_waiting.isEmpty()) {
-        const Add add = m_waiting.takeFirst();
-        if (add.path.isEmpty())
-            continue;
-        RunGuarded([&] {
-            if (add.kind == Kind::Folder || (add.kind == Kind::Given && QFileInfo(add.path).isDir()))
-                startFolder(add.path);
-            else
-                startFile(add.path);
-        });
+    // One add measured at a time, so rows and outcomes keep the order the adds came in.
+    while (!m_probe && m_expanding.isEmpty() && !m_waiting.isEmpty()) {
+        m_entries.clear();
+        m_entryOfProbe.clear();
+        m_nextToAccount = 0;
+        m_expanding = m_waiting.takeFirst();
+        m_expandAt = 0;
+        ++m_generation;
+        if (!expandSome())
+            return;
+        measureEntries();
     }
-    if (!m_probe)
-        emit measuringChanged(0, 0);
+    if (m_probe || !m_expanding.isEmpty())
+        return;
+    m_entries.clear();
+    emit measuringChanged(0, 0);
+    if (!m_notQueued.isEmpty())
+        emit addsEnded(std::exchange(m_notQueued, {}));
 }
 
-void QueueActions::startFile(const QString& path)
+bool QueueActions::expandSome()
 {
-    m_measuringFolder = false;
-    measure({path}, 1);
+    // Each path costs a look at the filesystem or two: some thousands a turn.
+    constexpr qsizetype Slice = 2000;
+    const qsizetype end = std::min(m_expanding.size(), m_expandAt + Slice);
+    for (; m_expandAt < end; ++m_expandAt)
+        expand(m_expanding.at(m_expandAt));
+    if (m_expandAt == m_expanding.size()) {
+        m_expanding.clear();
+        return true;
+    }
+    emit measuringChanged(0, int(m_entries.size()));
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation = m_generation] {
+            if (generation != m_generation || !expandSome())
+                return;
+            measureEntries();
+            startNext();
+        },
+        Qt::QueuedConnection);
+    return false;
 }
 
-void QueueActions::startFolder(const QString& folder)
+void QueueActions::measureEntries()
+{
+    QStringList files;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].measured) {
+            files << m_entries[i].outcome.path;
+            m_entryOfProbe.push_back(i);
+        }
+    }
+    if (!files.isEmpty()) {
+        m_probe = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, m_settings.jobs(),
+                                    ParallelProbe::Rule::MeasureEvery, this);
+        connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
+        connect(m_probe, &ParallelProbe::finished, this, [this] {
+            endMeasuring();
+            startNext();
+        });
+        emit measuringChanged(0, int(files.size()));
+        m_probe->Start();
+    }
+    // What needs no answer is told at once, up to the first file measured.
+    account();
+}
+
+void QueueActions::expand(const Named& named)
+{
+    if (named.kind == Kind::Folder || (named.kind == Kind::Given && QFileInfo(named.path).isDir()))
+        expandFolder(named.path);
+    else
+        enter(named.path, named.kind == Kind::File);
+}
+
+void QueueActions::expandFolder(const QString& folder)
 {
     m_settings.LastFolder = folder;
     emit folderChosen(folder);
 
+    Entry entry;
+    entry.outcome.path = folder;
+    entry.outcome.folder = true;
     // A folder gone since it was picked would otherwise look like one without files.
     if (!QDir(folder).isReadable()) {
-        Prompt::message(QStringLiteral("Cannot open folder %1! It no longer exists or cannot be read.").arg(folder));
+        entry.outcome.reason = QStringLiteral("the folder cannot be read");
+        m_entries.push_back(entry);
         return;
     }
-
     m_finder.Files.clear();
     m_finder.Directory = folder;
     m_finder.Execute();
-    if (m_finder.Files.isEmpty())
+    if (m_finder.Files.isEmpty()) {
+        entry.outcome.reason = NoFlvFileText();
+        m_entries.push_back(entry);
         return;
-    m_measuringFolder = true;
-    // Side by side, yet reported in the folder's order: the same rows, the
-    // same message and the same stop as one file at a time.
-    measure(m_finder.Files, m_settings.jobs());
+    }
+    for (const QString& file : std::as_const(m_finder.Files))
+        enter(file, false);
 }
 
-void QueueActions::measure(const QStringList& files, int jobs)
+void QueueActions::enter(const QString& path, bool chosen)
 {
-    m_measured = files;
-    m_probe = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, jobs,
-                                ParallelProbe::Rule::StopAtFirstWithoutAnswer, this);
-    connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
-    connect(m_probe, &ParallelProbe::finished, this, [this] {
-        endMeasuring();
-        startNext();
-    });
-    emit measuringChanged(0, int(files.size()));
-    m_probe->Start();
+    if (m_eachFileOnce) {
+        const QString canonical = QFileInfo(path).canonicalFilePath();
+        const QString key = canonical.isEmpty() ? path : canonical;
+        if (m_named.contains(key))
+            return;
+        m_named.insert(key);
+    }
+    Entry entry;
+    entry.outcome.path = path;
+    entry.outcome.reason = WhyNotMeasurable(path);
+    entry.measured = entry.outcome.reason.isEmpty();
+    entry.chosen = chosen;
+    m_entries.push_back(entry);
 }
 
 void QueueActions::answered(int index, const ProbeOutcome& outcome)
 {
-    const QString path = m_measured.at(index);
-    RunGuarded([&] {
-        // Whatever ends the add ends its measuring before anything is shown.
-        try {
-            const auto answer = outcome.get();
-            if (!answer) {
-                endMeasuring();
-                Prompt::message(m_measuringFolder ? BadFolderFileText(path) : BadFileText);
-                return;
-            }
-            if (!m_measuringFolder)
+    Entry& entry = m_entries.at(m_entryOfProbe.at(static_cast<size_t>(index)));
+    const QString& path = entry.outcome.path;
+    entry.answered = true;
+    try {
+        const auto answer = outcome.get();
+        if (!answer || answer->trimmed().isEmpty()) {
+            // Gone or changed since it was listed: that is the reason, not its content.
+            const QString why = WhyNotMeasurable(path);
+            entry.outcome.reason = why.isEmpty() ? NoPlayingTimeText() : why;
+        } else {
+            entry.outcome.id = AppendMeasured(m_queue, path, *answer);
+            if (entry.chosen)
                 emit fileChosen(path);
-            append(path, *answer);
-        } catch (...) {
-            endMeasuring();
-            throw;
         }
-    });
+    } catch (const VantrelError& e) {
+        entry.outcome.reason = e.text();
+    } catch (const std::exception& e) {
+        entry.outcome.reason = QString::fromLocal8Bit(e.what());
+    }
+    account();
     if (m_probe)
         emit measuringChanged(m_probe->reported(), m_probe->count());
-    else
-        startNext();
+}
+
+void QueueActions::account()
+{
+    while (m_nextToAccount < m_entries.size()) {
+        const Entry& entry = m_entries[m_nextToAccount];
+        if (entry.measured && !entry.answered)
+            return;
+        ++m_nextToAccount;
+        const AddOutcome outcome = entry.outcome;
+        if (!outcome.queued() && !(outcome.folder && outcome.reason == NoFlvFileText()))
+            m_notQueued.append(outcome);
+        emit accounted(outcome);
+    }
+}
+
+QStringList QueueActions::unaccounted() const
+{
+    QStringList files;
+    for (size_t i = m_nextToAccount; i < m_entries.size(); ++i) {
+        if (!m_entries[i].outcome.folder)
+            files << m_entries[i].outcome.path;
+    }
+    // Paths not looked at yet stand for their files.
+    for (qsizetype i = m_expandAt; i < m_expanding.size(); ++i)
+        files << m_expanding.at(i).path;
+    return files;
 }
 
 void QueueActions::endMeasuring()
@@ -172,14 +283,20 @@ void QueueActions::endMeasuring()
 void QueueActions::StopMeasuring()
 {
     m_waiting.clear();
+    m_expanding.clear();
+    ++m_generation;
     endMeasuring();
+    m_entries.clear();
+    m_nextToAccount = 0;
+    m_notQueued.clear();
     emit measuringChanged(0, 0);
 }
 
-void QueueActions::SetOutputFolder(const QString& folder)
+QString QueueActions::SetOutputFolder(const QString& folder)
 {
     if (busy() || folder.isEmpty())
-        return;
+        return {};
+    QString told;
     // The folder is used for this session even when it cannot be kept.
     try {
         SettingsStore store;
@@ -188,11 +305,12 @@ void QueueActions::SetOutputFolder(const QString& folder)
         if (!m_settings.TroubleTold) {
             m_settings.TroubleTold = true;
             const auto* error = dynamic_cast<const VantrelError*>(&e);
-            Prompt::message(SettingsStore::NotRememberedText(error ? error->text() : QString::fromLocal8Bit(e.what())));
+            told = SettingsStore::NotRememberedText(error ? error->text() : QString::fromLocal8Bit(e.what()));
         }
     }
     emit outputFolderStored(folder);
     m_settings.WorkDir = folder;
+    return told;
 }
 
 void QueueActions::KeyDown(int key, int row)
@@ -217,26 +335,31 @@ QueueClick QueueActions::HitTest(int x, const std::array<int, 4>& w, RowState st
     return QueueClick::Nothing;
 }
 
-void QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
+QString QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
 {
     if (busy() || row < 0 || row >= m_queue.count())
-        return;
+        return {};
     switch (HitTest(x, widths, m_queue.state(row))) {
     case QueueClick::RemoveRow: m_queue.remove(row); break;
-    case QueueClick::OpenOutputFolder: OpenOutputFolder(row); break;
-    case QueueClick::OpenSource: OpenWithDefault(m_queue.path(row)); break;
+    case QueueClick::OpenOutputFolder: return OpenOutputFolder(row);
+    case QueueClick::OpenSource: {
+        const QString source = m_queue.path(row);
+        return OpenWithDefault(QUrl::fromLocalFile(source)) ? QString() : NotOpenedText(source);
+    }
     case QueueClick::Nothing: break;
     }
+    return {};
 }
 
-void QueueActions::OpenOutputFolder(int row)
+QString QueueActions::OpenOutputFolder(int row)
 {
     if (row < 0 || row >= m_queue.count() || m_queue.state(row) != RowState::Done)
-        return;
+        return {};
     // Where the file was written, though the output folder may have changed since.
     const QString written = Folders::FolderPart(m_queue.output(row));
     const QString& work = written.isEmpty() ? m_settings.WorkDir : written;
-    OpenWithDefault(Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/')));
+    const QString folder = Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/'));
+    return OpenWithDefault(QUrl::fromLocalFile(folder)) ? QString() : NotOpenedText(folder);
 }
 
 void QueueActions::Remove(int row)

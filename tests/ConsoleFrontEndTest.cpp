@@ -1,7 +1,7 @@
 // The program without a window, run as a user runs it: the built vantrel with
 // no display and no QT_QPA_PLATFORM, on small real FLV files.
-#include "app/ConsoleFrontEnd.h"
-#include "app/SignalWatcher.h"
+#include "core/ConsoleFrontEnd.h"
+#include "core/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
 #include "support/TestEnv.h"
 

@@ -1,4 +1,4 @@
-#include "app/ConsoleOptions.h"
+#include "core/ConsoleOptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "engine/ConversionProfile.h"
 #include "engine/ConversionRun.h"
 #include "engine/RunSchedule.h"
@@ -89,6 +89,8 @@ protected:
     {
         QDir().mkpath(src);
         QDir().mkpath(out);
+        // What stops a run between presses ends in the error box, as in the window.
+        QObject::connect(&run, &ConversionRun::failed, [](const QString& text) { Prompt::errorBox(text); });
         StartUp::FindTools(tools);
         settings.WorkDir = out;
         ASSERT_FALSE(tools.FfmpegExe.isEmpty()) << "ffmpeg is needed on PATH";
@@ -98,7 +100,10 @@ protected:
     // A press on a conversion button: errors end in the error box, as at the window's handler.
     void press(ConversionProfile profile)
     {
-        RunGuarded([&] { run.Begin(profile); });
+        RunGuarded([&] {
+            if (!run.Begin(profile))
+                Prompt::message(ConversionRun::NoOutputFolderText());
+        });
     }
 
     QString flv(const QString& name, double seconds = 1.0)
@@ -227,7 +232,7 @@ TEST_F(ConversionRunTest, XvidRunKeepsItsProfileForEveryFile)
 
     ASSERT_EQ(finished.size(), 3);
     for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(finished.at(row).at(0).toInt(), row);
+        EXPECT_EQ(finished.at(row).at(0).value<quint64>(), queue().id(row));
         EXPECT_EQ(queue().progress(row), "Done");
         const QString output = out + QLatin1Char('/') + QChar('a' + row) + QStringLiteral(".avi");
         EXPECT_EQ(Described(output), "MPEG-4 Visual|XVID|25.000|44100|2") << output.toStdString();
@@ -250,8 +255,8 @@ TEST_F(ConversionRunTest, RunTakesOnlyPendingRowsTopToBottom)
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_EQ(finished.size(), 2);
-    EXPECT_EQ(finished.at(0).at(0).toInt(), 1);
-    EXPECT_EQ(finished.at(1).at(0).toInt(), 3);
+    EXPECT_EQ(finished.at(0).at(0).value<quint64>(), queue().id(1));
+    EXPECT_EQ(finished.at(1).at(0).value<quint64>(), queue().id(3));
     EXPECT_EQ(ended.size(), 1);
     EXPECT_TRUE(QFile::exists(out + "/second.avi"));
     EXPECT_TRUE(QFile::exists(out + "/fourth.avi"));

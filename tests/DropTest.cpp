@@ -67,11 +67,13 @@ TEST_F(Drop, QueuesFlvFilesAndFoldersAsTheAddButtonsWould)
     EXPECT_EQ(frm.queue().PathList(), (QStringList{media + "/a.flv", media + "/sub/b.flv"}));
     EXPECT_EQ(frm.queue().progress(0), "Pending");
     EXPECT_EQ(frm.Edit2->text(), media + "/sub");
-    // The broken file ends as through the open dialog; the text file and the
-    // web address are not taken at all.
-    EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
+    // The broken file is told in the one message of the add; the text file
+    // and the web address are not taken at all.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.shown().empty(); }, 5000));
+    ASSERT_EQ(prompts.texts(Prompt::Kind::Message).size(), 1);
+    EXPECT_TRUE(prompts.texts(Prompt::Kind::Message)[0].contains(media + "/broken.flv: "));
     EXPECT_EQ(prompts.shown().size(), 1u);
-    EXPECT_EQ(frm.Edit1->text(), media + "/broken.flv");
+    EXPECT_EQ(frm.Edit1->text(), media + "/a.flv");
 }
 
 TEST_F(Drop, RefusedWithoutFlvFilesOrWhileBusy)

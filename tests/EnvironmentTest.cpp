@@ -1,6 +1,6 @@
 // The program's start-up, probe and conversion under environments no one here
 // set up: odd TMPDIR and PATH values, and tools that pose or cannot run.
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "engine/ConversionRun.h"
 #include "model/Settings.h"
 #include "model/Tools.h"
@@ -181,13 +181,17 @@ TEST(Environment, OddTmpdirAndPathNeitherMisplaceFilesNorRunTheWrongTool)
         QueueModel queue;
         TFindFile finder;
         QueueActions actions(state, stateTools, queue, finder);
+        QStringList reasons;
+        QObject::connect(&actions, &QueueActions::addsEnded, [&](const QList<AddOutcome>& notQueued) {
+            for (const AddOutcome& o : notQueued)
+                reasons << o.reason;
+        });
         RunGuarded([&] { actions.AddFlvFile(clip); });
         ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.isAdding(); }, 60000));
         if (row.addError) {
-            ASSERT_EQ(prompts.texts(Prompt::Kind::Error).size(), 1);
-            EXPECT_TRUE(prompts.texts(Prompt::Kind::Error).first().contains(QLatin1String(row.addError)))
-                << prompts.texts(Prompt::Kind::Error).first().toStdString();
-            EXPECT_TRUE(prompts.texts(Prompt::Kind::Error).first().contains("\"mediainfo\""));
+            ASSERT_EQ(reasons.size(), 1);
+            EXPECT_TRUE(reasons.first().contains(QLatin1String(row.addError))) << reasons.first().toStdString();
+            EXPECT_TRUE(reasons.first().contains("\"mediainfo\""));
             EXPECT_EQ(queue.count(), 0);
             continue;
         }

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "model/QueueModel.h"
 #include "controls/EzRgnBtn.h"
 #include "controls/MouseLabel.h"
 #include "controls/Tranpanl.h"
@@ -8,7 +9,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -141,6 +144,21 @@ TEST_F(Keyboard, PictureControlsHaveNamesAndDescriptions)
         EXPECT_EQ(reader->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()})
             << c.name;
     }
+
+    // The list and each of its cells have names; a hidden line says nothing.
+    frm.queue().append(QStringLiteral("/nowhere/a.flv"), 2);
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(frm.ListView1);
+    ASSERT_TRUE(list && list->tableInterface());
+    EXPECT_FALSE(list->text(QAccessible::Name).isEmpty());
+    for (int column = 0; column < QueueModel::ColumnCount; ++column) {
+        QAccessibleInterface* cell = list->tableInterface()->cellAt(0, column);
+        ASSERT_TRUE(cell) << column;
+        EXPECT_FALSE(cell->text(QAccessible::Name).isEmpty()) << column;
+    }
+    ASSERT_FALSE(frm.MeasuringLine->isVisible());
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(frm.MeasuringLine)->text(QAccessible::Name).isEmpty());
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "app/Main.h"
+#include "controls/WindowMover.h"
 #include "app/RoundRegion.h"
 #include "controls/EzRgnBtn.h"
 #include "controls/Skin.h"
+#include "platform/Prompt.h"
 #include "controls/Tranpanl.h"
 #include "support/QtPrinters.h"
 
@@ -217,6 +219,13 @@ TEST_F(MainWindowTest, LinksOpenTheMakersPages)
     // A label that is no link opens nothing.
     QTest::mouseClick(win(), Qt::LeftButton, {}, centreOf("Label10"));
     EXPECT_EQ(recorder.opened.size(), 9);
+
+    // With nothing on the desktop that opens web pages, the link says so.
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    Prompt::Script prompts;
+    QTest::mouseClick(win(), Qt::LeftButton, {}, centreOf("Label3"));
+    EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
+              QStringList{"Nothing on this desktop opens https://www.example.com/support/."});
 }
 
 TEST_F(MainWindowTest, LeftDragOnThePicturesMovesTheWindow)
@@ -230,6 +239,15 @@ TEST_F(MainWindowTest, LeftDragOnThePicturesMovesTheWindow)
         QTest::mouseRelease(win(), Qt::LeftButton, {}, handle);
         EXPECT_EQ(window.pos(), before + QPoint(30, 20)) << handle.x() << "," << handle.y();
     }
+    // A press and release without motion starts no move, neither the system's nor its own.
+    const WindowMover* mover = window.findChild<WindowMover*>();
+    ASSERT_TRUE(mover);
+    const QPoint still = window.pos();
+    QTest::mousePress(win(), Qt::LeftButton, {}, QPoint(495, 240));
+    EXPECT_FALSE(mover->moving());
+    QTest::mouseRelease(win(), Qt::LeftButton, {}, QPoint(495, 240));
+    QTest::mouseMove(win(), QPoint(470, 230));
+    EXPECT_EQ(window.pos(), still);
     // Other buttons, a click area over the logo, and a plain label move nothing.
     struct Press
     {

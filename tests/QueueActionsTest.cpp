@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "model/Settings.h"
 #include "model/Tools.h"
 #include "platform/Error.h"
@@ -117,6 +117,11 @@ protected:
                          [this](const QString& f) { foldersChosen << f; });
         QObject::connect(&actions, &QueueActions::outputFolderStored, &actions,
                          [this](const QString& f) { foldersStored << f; });
+        QObject::connect(&actions, &QueueActions::addsEnded, &actions, [this](const QList<AddOutcome>& outcomes) {
+            ++addsTold;
+            for (const AddOutcome& o : outcomes)
+                notQueued << o.path + ": " + o.reason;
+        });
     }
 
     Settings s;
@@ -127,6 +132,15 @@ protected:
     QStringList filesChosen;   // Edit1
     QStringList foldersChosen; // Edit2
     QStringList foldersStored; // Edit4
+    QStringList notQueued;     // "path: reason" of each file the adds passed over
+    int addsTold = 0;          // times the adds ended with files passed over
+
+    // As the window's Browse: what the action returns is told.
+    void setOutputFolder(const QString& folder)
+    {
+        if (const QString told = actions.SetOutputFolder(folder); !told.isEmpty())
+            Prompt::message(told);
+    }
 
     // As at the window's handler: an error ends in the error box.
     void guarded(const std::function<void()>& action) { RunGuarded(action); }
@@ -183,13 +197,16 @@ TEST_F(Queue, AddFlvFileProbesAndQueuesFilesWithOddNames)
     EXPECT_EQ(filesChosen, paths);
     EXPECT_TRUE(prompts.shown().empty()) << prompts.shown().front().text.toStdString();
 
-    // Names that cannot stand inside the batch's quotes are refused as files without an answer.
+    // Names that cannot stand inside the batch's quotes are passed over, saying why.
     for (const QString& name : {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv")}) {
-        addFile(clip(name));
-        EXPECT_EQ(prompts.texts(Prompt::Kind::Message).value(0),
-                  "Cannot process this file! Bad file header! Please use different file.");
-        prompts.clear();
+        const QString path = clip(name);
+        addFile(path);
+        EXPECT_EQ(notQueued, QStringList{path
+                                         + ": its name holds a double quote or a line break, which cannot be "
+                                           "passed to mediainfo"});
+        notQueued.clear();
     }
+    EXPECT_TRUE(prompts.shown().empty());
     EXPECT_EQ(q.count(), names.size());
     EXPECT_EQ(filesChosen, paths);
     expectAligned();
@@ -201,17 +218,17 @@ TEST_F(Queue, AddFlvFileProbesAndQueuesFilesWithOddNames)
     expectAligned();
 }
 
-TEST_F(Queue, ContentThatGivesNoTimeEndsInTheErrorBox)
+TEST_F(Queue, ContentWithoutATimeIsPassedOverWithItsReasonNeverAnInvalidTime)
 {
     QByteArray noise;
     for (int i = 0; i < 4096; ++i)
         noise += static_cast<char>((i * 31 + 7) % 256);
     for (const QString& path : {junk("empty.flv", {}), junk("noise.flv", noise)}) {
         addFile(path);
-        EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
-        EXPECT_EQ(filesChosen.value(filesChosen.size() - 1), path) << "the box shows the file before its time is read";
-        prompts.clear();
+        EXPECT_EQ(notQueued, QStringList{path + ": " + QueueActions::NoPlayingTimeText()});
+        notQueued.clear();
     }
+    EXPECT_TRUE(filesChosen.isEmpty());
     EXPECT_EQ(q.count(), 0);
 
     const QString locked = clip("locked.flv");
@@ -221,12 +238,13 @@ TEST_F(Queue, ContentThatGivesNoTimeEndsInTheErrorBox)
         EXPECT_EQ(q.count(), 1) << "root reads it all the same";
     } else {
         EXPECT_EQ(q.count(), 0);
-        EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
+        EXPECT_EQ(notQueued, QStringList{locked + ": it cannot be read: Permission denied"});
     }
+    EXPECT_TRUE(prompts.shown().empty());
     expectAligned();
 }
 
-TEST_F(Queue, AddFolderQueuesInFinderOrderAndStopsAtTheFirstFileWithoutAnswer)
+TEST_F(Queue, AddFolderQueuesInFinderOrderPastAFileWithoutAnswer)
 {
     const QString folder = media + "/set";
     QDir().mkpath(folder + "/sub");
@@ -245,105 +263,102 @@ TEST_F(Queue, AddFolderQueuesInFinderOrderAndStopsAtTheFirstFileWithoutAnswer)
     ASSERT_EQ(found.size(), 5) << "no subfolder, no folder named .flv, no other extension";
     const qsizetype bad = found.indexOf(folder + "/bad\"q.flv");
     ASSERT_GE(bad, 0);
-    EXPECT_EQ(q.PathList(), found.mid(0, bad));
-    EXPECT_EQ(q.DurationList(), QStringList(bad, QStringLiteral("2")));
-    EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
-              QStringList{"Cannot process file bad\"q.flv Bad file header or bad characters in filename! "
-                          "Please use different file."});
+    QStringList queued = found;
+    queued.removeAt(bad);
+    EXPECT_EQ(q.PathList(), queued);
+    EXPECT_EQ(q.DurationList(), QStringList(queued.size(), QStringLiteral("2")));
+    EXPECT_EQ(notQueued, QStringList{found[bad]
+                                     + ": its name holds a double quote or a line break, which cannot be "
+                                       "passed to mediainfo"});
     expectAligned();
 }
 
-TEST_F(Queue, AddFolderSideBySideGivesTheRowsAndMessagesOfOneAtATime)
+// Every good file of a folder is queued in the finder's order, whichever of
+// its files are bad, with the same rows and outcomes one at a time and side
+// by side; each bad file is told once, when the add ends, with its reason.
+TEST_F(Queue, AddFolderQueuesEveryGoodFileAndTellsEachBadOneOnce)
 {
     // Files of two lengths, so an answer given to the wrong file shows.
     const QString twoSeconds = home.root() + "/two.flv";
     MakeFlv(twoSeconds, 2.0);
-    const auto good = [&](const QString& folder, int i) {
-        const QString path = folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0'));
-        return i % 3 == 0 ? QFile::copy(twoSeconds, path) : QFile::copy(s_clips->filePath("clip.flv"), path);
-    };
-    enum Bad { None, Unquotable, Junk };
+    enum Bad { Unquotable, Junk, Empty };
     struct Case
     {
         const char* name;
         int files;
-        int badAt; // where the bad file stands in the folder's order
-        Bad bad;
+        std::map<int, Bad> bad; // where bad files stand in the folder's order
     };
     const Case cases[] = {
-        {"fifty with a file without an answer in the middle", 50, 25, Unquotable},
-        {"fifty with content that gives no time in the middle", 50, 25, Junk},
-        {"the first file bad", 6, 0, Junk},
-        {"the last file bad", 6, 5, Unquotable},
-        {"all good", 8, -1, None},
+        {"the first two files bad", 5, {{0, Junk}, {1, Empty}}},
+        {"fifty with bad files in the middle", 50, {{24, Unquotable}, {25, Junk}}},
+        {"the last file bad", 6, {{5, Unquotable}}},
+        {"every file bad", 3, {{0, Junk}, {1, Unquotable}, {2, Empty}}},
+        {"all good", 8, {}},
     };
-    struct Outcome
-    {
-        QStringList paths, durations, messages, errors;
-        bool operator==(const Outcome&) const = default;
+    const auto name = [](int i, Bad bad) {
+        return QStringLiteral("f%1%2.flv").arg(i, 2, 10, QLatin1Char('0')).arg(bad == Unquotable ? "\"q" : "");
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString folder = media + "/" + QString::number(&c - cases);
         QDir().mkpath(folder);
+        QStringList good, told;
         for (int i = 0; i < c.files; ++i) {
-            if (i != c.badAt)
-                ASSERT_TRUE(good(folder, i));
-            else if (c.bad == Unquotable)
-                ASSERT_TRUE(QFile::copy(s_clips->filePath("clip.flv"),
-                                        folder + QStringLiteral("/f%1\"q.flv").arg(i, 2, 10, QLatin1Char('0'))));
-            else
-                QFile::copy(junk("junk.flv", "FLV\x01 not really"),
-                            folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0')));
+            const auto bad = c.bad.find(i);
+            const QString path = folder + "/" + name(i, bad == c.bad.end() ? Junk : bad->second);
+            if (bad == c.bad.end()) {
+                ASSERT_TRUE(QFile::copy(i % 3 == 0 ? twoSeconds : s_clips->filePath("clip.flv"), path));
+                good << path;
+                continue;
+            }
+            if (bad->second == Unquotable) {
+                ASSERT_TRUE(QFile::copy(s_clips->filePath("clip.flv"), path));
+                told << path + ": its name holds a double quote or a line break, which cannot be passed to mediainfo";
+            } else {
+                QFile::copy(junk("junk.flv", bad->second == Junk ? "FLV\x01 not really" : ""), path);
+                QFile::remove(media + "/junk.flv");
+                told << path + ": " + QueueActions::NoPlayingTimeText();
+            }
         }
-        Outcome byJobs[2];
         for (const int jobs : {1, 3}) {
+            SCOPED_TRACE(jobs);
             while (q.count() > 0)
                 q.remove(0);
-            prompts.clear();
+            notQueued.clear();
+            addsTold = 0;
             s.Jobs = jobs;
             addFolder(folder);
-            Outcome& o = byJobs[jobs == 3];
-            o = {q.PathList(), q.DurationList(), prompts.texts(Prompt::Kind::Message),
-                 prompts.texts(Prompt::Kind::Error)};
-            // Probes side by side leave nothing behind, even those past the stop.
-            EXPECT_EQ(QDir(tools.TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{}) << jobs;
+            EXPECT_EQ(q.PathList(), good);
+            for (int row = 0; row < q.count(); ++row)
+                EXPECT_EQ(q.seconds(row), QFileInfo(q.path(row)).fileName().mid(1, 2).toInt() % 3 == 0 ? 3 : 2) << row;
+            EXPECT_EQ(notQueued, told);
+            EXPECT_EQ(addsTold, told.isEmpty() ? 0 : 1);
+            EXPECT_TRUE(prompts.shown().empty());
+            // Probes side by side leave nothing behind.
+            EXPECT_EQ(QDir(tools.TempDir).entryList(QDir::Files | QDir::Hidden), QStringList{});
             expectAligned();
         }
-        EXPECT_TRUE(byJobs[0] == byJobs[1])
-            << byJobs[1].paths.join(' ').toStdString() << " / " << byJobs[1].messages.join(' ').toStdString();
-        const Outcome& o = byJobs[1];
-        const int queued = c.badAt < 0 ? c.files : c.badAt;
-        ASSERT_EQ(o.paths.size(), queued);
-        for (int i = 0; i < queued; ++i) {
-            EXPECT_EQ(o.paths[i], folder + QStringLiteral("/f%1.flv").arg(i, 2, 10, QLatin1Char('0')));
-            EXPECT_EQ(o.durations[i], i % 3 == 0 ? "3" : "2") << i;
-        }
-        const QString badName = QStringLiteral("f%1\"q.flv").arg(c.badAt, 2, 10, QLatin1Char('0'));
-        EXPECT_EQ(o.messages, c.bad == Unquotable ? QStringList{QueueActions::BadFolderFileText(folder + "/" + badName)}
-                                                  : QStringList{});
-        EXPECT_EQ(o.errors, c.bad == Junk ? QStringList{"'' is not a valid time."} : QStringList{});
     }
 }
 
-TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
+TEST_F(Queue, NamesTheEncodingCannotRepresentArePassedOverNeverSkipped)
 {
     const QString bad(QChar::ReplacementCharacter);
-    const auto message = [&](const QString& name) {
-        return QStringList{"Cannot process file " + name
-                           + " Bad file header or bad characters in filename! Please use different file."};
-    };
+    const QString reason = QStringLiteral(": its name is not valid in the system's encoding");
     struct Case
     {
         const char* what;
         QList<QByteArray> names;
         QStringList queued;
-        QString reported;
+        QStringList told;
     };
     const Case cases[] = {
-        {"a Latin-1 name between two good ones", {"a.flv", "caf\xE9.flv", "d.flv"}, {"a.flv"}, "caf" + bad + ".flv"},
-        {"only such names", {"\xE9t\xE9.flv"}, {}, bad + "t" + bad + ".flv"},
-        {"invalid bytes only before the extension", {"\xFF\xFE.flv", "z.flv"}, {"z.flv"}, bad + bad + ".flv"},
+        {"a Latin-1 name between two good ones",
+         {"a.flv", "caf\xE9.flv", "d.flv"},
+         {"a.flv", "d.flv"},
+         {"caf" + bad + ".flv"}},
+        {"only such names", {"\xE9t\xE9.flv"}, {}, {bad + "t" + bad + ".flv"}},
+        {"invalid bytes only before the extension", {"\xFF\xFE.flv", "z.flv"}, {"z.flv"}, {bad + bad + ".flv"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -352,26 +367,18 @@ TEST_F(Queue, NamesTheEncodingCannotRepresentAreReportedNeverSkipped)
         for (const QByteArray& name : c.names)
             rawClip(QFile::encodeName(folder) + "/" + name);
         const int before = q.count();
+        notQueued.clear();
         addFolder(folder);
         QStringList queued;
         for (int row = before; row < q.count(); ++row)
             queued << Folders::FileNamePart(q.path(row));
         EXPECT_EQ(queued, c.queued);
-        EXPECT_EQ(prompts.texts(Prompt::Kind::Message), message(c.reported));
-        prompts.clear();
+        QStringList told;
+        for (const QString& name : c.told)
+            told << folder + "/" + name + reason;
+        EXPECT_EQ(notQueued, told);
     }
-
-    // A folder of 300 Latin-1 names stops at the first, in name order.
-    const QString many = media + "/many";
-    QDir().mkpath(many);
-    for (int i = 0; i < 300; ++i)
-        rawClip(QFile::encodeName(many) + QStringLiteral("/%1").arg(i, 3, 10, QLatin1Char('0')).toLatin1()
-                + "\xE9.flv");
-    const int before = q.count();
-    addFolder(many);
-    EXPECT_EQ(finder.Files.size(), 300);
-    EXPECT_EQ(q.count(), before);
-    EXPECT_EQ(prompts.texts(Prompt::Kind::Message), message("000" + bad + ".flv"));
+    EXPECT_TRUE(prompts.shown().empty());
     expectAligned();
 }
 
@@ -384,20 +391,20 @@ TEST_F(Queue, FoldersWithoutFilesGoneOrBrokenLoseNothing)
     QDir().mkpath(nested + "/inner");
     clip("only.flv", nested + "/inner");
     addFolder(nested);
-    EXPECT_TRUE(prompts.shown().empty());
+    EXPECT_TRUE(notQueued.isEmpty()) << "a folder without FLV files shows nothing";
     EXPECT_EQ(s.LastFolder, nested);
 
     addFolder(media + "/vanished");
-    EXPECT_EQ(prompts.texts(Prompt::Kind::Message),
-              QStringList{"Cannot open folder " + media + "/vanished! It no longer exists or cannot be read."});
+    EXPECT_EQ(notQueued, QStringList{media + "/vanished: the folder cannot be read"});
     EXPECT_EQ(foldersChosen.value(foldersChosen.size() - 1), media + "/vanished");
-    prompts.clear();
+    notQueued.clear();
 
     const QString broken = media + "/broken";
     QDir().mkpath(broken);
     QFile::copy(junk("x.flv", "FLV\x01 not really"), broken + "/x.flv");
     addFolder(broken);
-    EXPECT_EQ(prompts.texts(Prompt::Kind::Error), QStringList{"'' is not a valid time."});
+    EXPECT_EQ(notQueued, QStringList{broken + "/x.flv: " + QueueActions::NoPlayingTimeText()});
+    EXPECT_TRUE(prompts.shown().empty());
     EXPECT_EQ(q.count(), 1);
     expectAligned();
 }
@@ -412,9 +419,8 @@ TEST_F(Queue, MissingMediaInfoIsNamedWithItsPackage)
 
     addFile(clip("a.flv"));
     addFolder(media);
-    const QStringList errors = prompts.texts(Prompt::Kind::Error);
-    ASSERT_EQ(errors.size(), 2);
-    for (const QString& e : errors) {
+    ASSERT_EQ(notQueued.size(), 2);
+    for (const QString& e : notQueued) {
         EXPECT_TRUE(e.contains("\"mediainfo\"")) << e.toStdString();
         EXPECT_TRUE(e.contains("install the package \"mediainfo\"")) << e.toStdString();
     }
@@ -431,7 +437,7 @@ TEST_F(Queue, EveryActionIsInertWhileBusy)
 
     addFile(media + "/a.flv");
     addFolder(media);
-    guarded([&] { actions.SetOutputFolder(media); });
+    setOutputFolder(media);
     guarded([&] { actions.KeyDown(Qt::Key_Delete, 0); });
     guarded([&] { actions.Click(0, 430, widths); }); // the DEL cell
     guarded([&] { actions.Click(0, 100, widths); }); // the name
@@ -450,7 +456,7 @@ TEST_F(Queue, EveryActionIsInertWhileBusy)
 TEST_F(Queue, SettingTheOutputFolderStoresItAtOnceAndLeavesTheStartFolder)
 {
     const QString out = media + "/out";
-    guarded([&] { actions.SetOutputFolder(out); });
+    setOutputFolder(out);
     EXPECT_EQ(QSettings(home.configFile(), QSettings::IniFormat).value("WorkDir").toString(), out);
     EXPECT_EQ(foldersStored, QStringList{out});
     EXPECT_EQ(s.WorkDir, out);
@@ -461,8 +467,8 @@ TEST_F(Queue, SettingTheOutputFolderStoresItAtOnceAndLeavesTheStartFolder)
     // session, and the loss is told once, naming the file.
     QFile::remove(home.configFile());
     QDir().mkpath(home.configFile());
-    guarded([&] { actions.SetOutputFolder(media); });
-    guarded([&] { actions.SetOutputFolder(out); });
+    setOutputFolder(media);
+    setOutputFolder(out);
     EXPECT_EQ(s.WorkDir, out);
     EXPECT_EQ(foldersStored, (QStringList{out, media, out}));
     const QStringList told = prompts.texts(Prompt::Kind::Message);
@@ -499,6 +505,14 @@ TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
 
 // What only the window does: its buttons through their dialogs, the list's
 // clicks and keys, the path boxes and the list's look.
+QStringList QueuedNames(const QueueModel& queue)
+{
+    QStringList names;
+    for (const QString& path : queue.PathList())
+        names << QFileInfo(path).fileName();
+    return names;
+}
+
 class QueueWindow : public QueueFiles
 {
 protected:
@@ -558,6 +572,40 @@ TEST_F(QueueWindow, AddFolderButtonGoesThroughTheFolderDialog)
     EXPECT_EQ(frm->FindFile1->Files, QStringList{path});
     EXPECT_EQ(q().PathList(), QStringList{path});
     expectAligned();
+}
+
+// A folder whose first two files are bad: one message names both with their
+// reasons, and the three good files are queued and converted.
+TEST_F(QueueWindow, AFolderWithBadFilesFirstConvertsItsGoodFilesAfterOneMessage)
+{
+    const QString folder = media + "/set";
+    QDir().mkpath(folder);
+    const QString empty = junk("0-empty.flv", {});
+    const QString damaged = junk("1-damaged.flv", "FLV\x01 not really");
+    ASSERT_TRUE(QFile::rename(empty, folder + "/0-empty.flv"));
+    ASSERT_TRUE(QFile::rename(damaged, folder + "/1-damaged.flv"));
+    for (const char* name : {"2.flv", "3.flv", "4.flv"})
+        clip(QString::fromLatin1(name), folder);
+    frm->session().settings().WorkDir = media + "/out";
+    QDir().mkpath(media + "/out");
+
+    prompts.answerFolder(folder);
+    frm->Button2Click();
+    settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.texts(Prompt::Kind::Message).isEmpty(); }, 5000));
+    const QStringList messages = prompts.texts(Prompt::Kind::Message);
+    ASSERT_EQ(messages.size(), 1);
+    for (const char* name : {"0-empty.flv", "1-damaged.flv"})
+        EXPECT_TRUE(messages[0].contains(folder + "/" + name + ": " + QueueActions::NoPlayingTimeText()))
+            << messages[0].toStdString();
+    EXPECT_FALSE(messages[0].contains("valid time"));
+    EXPECT_EQ(QueuedNames(q()), (QStringList{"2.flv", "3.flv", "4.flv"}));
+
+    frm->EzRgnBtn3Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->session().busy(); }, 120000));
+    for (int row = 0; row < q().count(); ++row)
+        EXPECT_EQ(q().progress(row), "Done") << row;
+    EXPECT_TRUE(prompts.texts(Prompt::Kind::Error).isEmpty());
 }
 
 TEST_F(QueueWindow, ButtonsListClicksAndKeysAreInertWhileBusy)

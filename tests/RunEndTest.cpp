@@ -2,6 +2,7 @@
 #include "controls/EzRgnBtn.h"
 #include "model/QueueModel.h"
 #include "platform/DesktopNotifier.h"
+#include "queue/QueueActions.h"
 #include "platform/Prompt.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
@@ -9,6 +10,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
+#include <QMessageBox>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -163,6 +165,40 @@ TEST_F(RunEnd, BusyLookPathsQueuedDuringTheRunAndTheNoticeAtItsEnd)
     EXPECT_TRUE(prompts.shown().empty());
 }
 
+// A row stopped and tried again is one file, counted by how it ended last.
+TEST_F(RunEnd, TheNoticeCountsEachFileOnceByItsLastState)
+{
+    frm.queue().append(flv(QStringLiteral("one.flv")), 2);
+    frm.queue().append(flv(QStringLiteral("two.flv")), 2);
+    frm.session().tools().FfmpegExe = slowFfmpeg();
+    frm.session().settings().Jobs = 1;
+    QObject::connect(&frm.conversion(), &ConversionRun::runEnded, [&] { ++ended; });
+
+    frm.EzRgnBtn3Click();
+    ASSERT_TRUE(frm.conversion().Stop(0));
+    ASSERT_EQ(frm.queue().progress(0), QStringLiteral("Failed"));
+    frm.ListView1RowAction(RowAction::TryAgain, 0);
+    ASSERT_TRUE(runEnds());
+    EXPECT_EQ(frm.queue().progress(0), QStringLiteral("Done"));
+    EXPECT_EQ(frm.queue().progress(1), QStringLiteral("Done"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notifications.bodies.isEmpty(); }, Patience));
+    EXPECT_EQ(notifications.bodies, QStringList{QStringLiteral("2 files converted, 0 failed.")});
+
+    // Stopped with Escape and its question answered: the user was at the window.
+    notifications.bodies.clear();
+    ended = 0;
+    frm.session().settings().Jobs = 2;
+    frm.queue().append(flv(QStringLiteral("three.flv")), 2);
+    frm.queue().append(flv(QStringLiteral("four.flv")), 2);
+    prompts.answerQuestion(true);
+    frm.EzRgnBtn3Click();
+    frm.StopConversions();
+    ASSERT_TRUE(runEnds());
+    EXPECT_EQ(frm.queue().progress(2), QStringLiteral("Failed"));
+    QTest::qWait(200);
+    EXPECT_TRUE(notifications.bodies.isEmpty()) << notifications.bodies.join('|').toStdString();
+}
+
 TEST_F(RunEnd, NoNoticeWhileTheWindowIsActiveOrWithoutABus)
 {
     struct Case
@@ -170,18 +206,27 @@ TEST_F(RunEnd, NoNoticeWhileTheWindowIsActiveOrWithoutABus)
         const char* what;
         bool active;
         bool busThere;
+        bool boxInFront = false; // one of the program's own boxes is the active window
     };
     const Case cases[] = {
         {"the window is active", true, true},
+        {"its own message box is active", true, true, true},
         {"no session bus", false, false},
     };
     QObject::connect(&frm.conversion(), &ConversionRun::runEnded, [&] { ++ended; });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vantrel"), QStringLiteral("a question"), QMessageBox::Ok,
+                        &frm);
         if (c.active) {
             frm.show();
             frm.activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+            if (c.boxInFront) {
+                box.show();
+                box.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+            }
         } else {
             frm.hide();
         }

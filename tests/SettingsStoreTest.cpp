@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "model/Settings.h"
 #include "model/Tools.h"
 #include "platform/Prompt.h"

@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "app/StartUp.h"
+#include "core/StartUp.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"

@@ -513,7 +513,8 @@ TEST(WindowLook, StartedRowIsScrolledIntoView)
         ASSERT_FALSE(inView(last));
 
         bool started = false, ended = false;
-        QObject::connect(&window.conversion(), &ConversionRun::rowStarted, [&](int row) { started = row == last; });
+        QObject::connect(&window.conversion(), &ConversionRun::rowStarted,
+                         [&](quint64 id) { started = id == queue.id(last); });
         QObject::connect(&window.conversion(), &ConversionRun::runEnded, [&] { ended = true; });
         window.EzRgnBtn3Click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return started; }, 60000));

@@ -1,4 +1,4 @@
-#include "app/ExitCleanup.h"
+#include "core/ExitCleanup.h"
 
 #include "platform/OwnTempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "app/SignalWatcher.h"
+#include "core/SignalWatcher.h"
 
 #include <QSocketNotifier>
 

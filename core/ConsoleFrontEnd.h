@@ -1,11 +1,10 @@
 #pragma once
 
-#include "app/ConsoleOptions.h"
-#include "app/Session.h"
+#include "core/ConsoleOptions.h"
+#include "core/Session.h"
 
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <map>
@@ -13,10 +12,10 @@
 #include <vector>
 
 // The program without a window: measures every FLV file its paths name,
-// converts each with one profile as soon as it is measured and a place is
-// free, and gives each file exactly one line on standard output. Unlike Add Folder in the window, a file that
-// cannot be queued does not stop its folder. It never touches a widget or the
-// window system, never contacts a running window and writes no setting.
+// through the session's one account of adds, converts each with one profile as
+// soon as it is measured and a place is free, and gives each file exactly one
+// line on standard output. It never touches a widget or the window system,
+// never contacts a running window and writes no setting.
 class ConsoleFrontEnd : public QObject
 {
     Q_OBJECT
@@ -42,7 +41,7 @@ private:
     struct Source
     {
         QString path;
-        int row = -1;   // its queue row; -1 when it could not be queued
+        quint64 id = 0; // its queue row's; 0 when it could not be queued
         QString reason; // why it could not be queued
         bool reported = false;
     };
@@ -53,16 +52,11 @@ private:
     int Usage(const QString& why);
     // False when a usage error was reported.
     bool FindToolsAndOutput();
-    // Adds the files a path names; false when it names none.
-    bool Collect(const QString& path);
-    void AddSource(const QString& path);
+    // A file of the paths queued or passed over, or a folder that gave none.
+    void Accounted(const AddOutcome& outcome);
     void NotQueued(Source& source, const QString& reason);
-    // Measures every file not refused yet, queueing those with a playing time
-    // for the run that has begun.
-    void MeasureSources();
-    void Measured(int index, int row, const QString& reason);
     void BindRun();
-    void ReportRow(int row);
+    void ReportRow(quint64 id);
     // The lines of files that could not be queued, once the files before them have theirs.
     void ReportInOrder();
     // One line on standard output; one that cannot be written ends the program.
@@ -78,12 +72,10 @@ private:
     ConsoleOptions m_options;
     Session m_session;
     QueueModel& m_queue;
-    std::vector<Source> m_sources;        // in the order named
-    std::vector<size_t> m_measuredSource; // m_sources' index of each file measured
-    QSet<QString> m_named;                // each source's file, to take it once
-    std::map<int, size_t> m_sourceOfRow;
-    size_t m_nextInOrder = 0; // the first source that may still wait for its line
-    QList<int> m_converting;  // the rows whose ffmpeg runs, in the order they started
+    std::vector<Source> m_sources; // in the order named
+    std::map<quint64, size_t> m_sourceOfId;
+    size_t m_nextInOrder = 0;    // the first source that may still wait for its line
+    QList<quint64> m_converting; // the rows whose ffmpeg runs, by id, in the order they started
     bool m_progressShown = false;
     QString m_progressLine; // what the progress line shows
     bool m_progressWanted = false;

@@ -1,13 +1,12 @@
-#include "app/ConsoleFrontEnd.h"
+#include "core/ConsoleFrontEnd.h"
 
-#include "app/ExitCleanup.h"
-#include "app/SignalWatcher.h"
-#include "app/StartUp.h"
+#include "core/ExitCleanup.h"
+#include "core/SignalWatcher.h"
+#include "core/StartUp.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "queue/DurationProbe.h"
-#include "queue/FindFile.h"
 
 #include <QDir>
 #include <QCoreApplication>
@@ -208,10 +207,14 @@ int ConsoleFrontEnd::Convert()
     auto* watcher = new SignalWatcher({SIGINT, SIGTERM, SIGHUP, SIGPIPE}, this);
     connect(watcher, &SignalWatcher::received, this, &ConsoleFrontEnd::Interrupted);
 
-    for (const QString& path : std::as_const(m_options.paths))
-        m_allNamed = Collect(path) && m_allNamed;
     BindRun();
-    MeasureSources();
+    QueueActions& actions = m_session.actions();
+    actions.setEachFileOnce(true);
+    connect(&actions, &QueueActions::accounted, this, &ConsoleFrontEnd::Accounted);
+    QStringList paths;
+    for (const QString& path : std::as_const(m_options.paths))
+        paths << QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    actions.QueueIncoming(paths);
     // Begun at once: each file converts as soon as it is measured.
     RunGuarded([this] { m_session.run().Begin(m_options.profile); });
     ReportInOrder();
@@ -226,10 +229,13 @@ void ConsoleFrontEnd::Finish()
         return;
     ClearProgress();
     // A run that stopped early leaves files unmeasured or unconverted.
+    for (const QString& path : m_session.actions().unaccounted())
+        m_sources.emplace_back().path = path;
     m_session.End();
     bool allDone = m_allNamed;
     for (Source& source : m_sources) {
-        const bool done = source.row >= 0 && m_queue.state(source.row) == RowState::Done;
+        const int row = m_queue.rowOf(source.id);
+        const bool done = source.id != 0 && row >= 0 && m_queue.state(row) == RowState::Done;
         allDone = allDone && done;
         if (source.reported)
             continue;
@@ -243,57 +249,23 @@ void ConsoleFrontEnd::Finish()
     QCoreApplication::exit(m_exitCode);
 }
 
-bool ConsoleFrontEnd::Collect(const QString& path)
+void ConsoleFrontEnd::Accounted(const AddOutcome& outcome)
 {
-    const QFileInfo info(path);
-    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
-    if (!info.isDir()) {
-        AddSource(absolute);
-        return true;
-    }
-    if (!QDir(absolute).isReadable()) {
-        Complain(absolute, QStringLiteral("the folder cannot be read"));
-        return false;
-    }
-    TFindFile& finder = m_session.finder();
-    finder.Files.clear();
-    finder.Directory = absolute;
-    finder.Execute();
-    if (finder.Files.isEmpty()) {
-        Complain(absolute, QStringLiteral("there is no FLV file in this folder"));
-        return false;
-    }
-    for (const QString& file : std::as_const(finder.Files))
-        AddSource(file);
-    return true;
-}
-
-void ConsoleFrontEnd::AddSource(const QString& path)
-{
-    const QFileInfo info(path);
-    // A file named twice, alone or by its folder, is converted once.
-    const QString canonical = info.canonicalFilePath();
-    const QString key = canonical.isEmpty() ? path : canonical;
-    if (m_named.contains(key))
+    if (outcome.folder) {
+        // A folder gives its files their lines; one that gave none is no file of its own.
+        Complain(outcome.path, outcome.reason);
+        m_allNamed = false;
         return;
-    m_named.insert(key);
-
-    Source& source = m_sources.emplace_back();
-    source.path = path;
-    if (!DurationProbe::CanBeNamed(path)) {
-        NotQueued(source, QStringLiteral("its name is not valid in the system's encoding"));
-    } else if (!info.exists()) {
-        NotQueued(source, QStringLiteral("there is no such file or folder"));
-    } else if (!info.isFile()) {
-        NotQueued(source, QStringLiteral("it is not a file"));
-    } else if (!DurationProbe::CanQuote(path)) {
-        NotQueued(source, QStringLiteral("its name holds a double quote or a line break, which cannot be passed to "
-                                         "mediainfo"));
-    } else {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            NotQueued(source, QStringLiteral("it cannot be read: %1").arg(file.errorString()));
     }
+    Source& source = m_sources.emplace_back();
+    source.path = outcome.path;
+    if (!outcome.queued()) {
+        NotQueued(source, outcome.reason);
+        ReportInOrder();
+        return;
+    }
+    source.id = outcome.id;
+    m_sourceOfId[outcome.id] = m_sources.size() - 1;
 }
 
 void ConsoleFrontEnd::NotQueued(Source& source, const QString& reason)
@@ -303,47 +275,25 @@ void ConsoleFrontEnd::NotQueued(Source& source, const QString& reason)
     Complain(source.path, reason);
 }
 
-void ConsoleFrontEnd::MeasureSources()
-{
-    QStringList paths;
-    for (size_t i = 0; i < m_sources.size(); ++i) {
-        if (m_sources[i].reason.isEmpty()) {
-            paths << m_sources[i].path;
-            m_measuredSource.push_back(i);
-        }
-    }
-    connect(&m_session, &Session::eachMeasured, this, &ConsoleFrontEnd::Measured);
-    m_session.MeasureEach(paths);
-}
-
-void ConsoleFrontEnd::Measured(int index, int row, const QString& reason)
-{
-    Source& source = m_sources[m_measuredSource[static_cast<size_t>(index)]];
-    if (row < 0) {
-        NotQueued(source, reason);
-        ReportInOrder();
-        return;
-    }
-    source.row = row;
-    m_sourceOfRow[row] = m_measuredSource[static_cast<size_t>(index)];
-}
-
 void ConsoleFrontEnd::BindRun()
 {
     ConversionRun& run = m_session.run();
-    connect(&run, &ConversionRun::rowStarted, this, [this](int row) {
-        m_converting.append(row);
+    connect(&run, &ConversionRun::rowStarted, this, [this](quint64 id) {
+        m_converting.append(id);
         ShowProgress();
     });
-    connect(&run, &ConversionRun::rowFinished, this, [this](int row) {
-        m_converting.removeAll(row);
-        ReportRow(row);
+    connect(&run, &ConversionRun::rowFinished, this, [this](quint64 id) {
+        m_converting.removeAll(id);
+        ReportRow(id);
         ShowProgress();
     });
     connect(&run, &ConversionRun::runEnded, this, &ConsoleFrontEnd::Finish);
+    connect(&run, &ConversionRun::failed, this,
+            [](const QString& text) { Write(stderr, QStringLiteral("vantrel: %1\n").arg(WithFullStop(text))); });
     connect(&m_queue, &QueueModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                for (const int row : std::as_const(m_converting)) {
+                for (const quint64 id : std::as_const(m_converting)) {
+                    const int row = m_queue.rowOf(id);
                     if (row >= topLeft.row() && row <= bottomRight.row()) {
                         ShowProgress();
                         return;
@@ -352,10 +302,11 @@ void ConsoleFrontEnd::BindRun()
             });
 }
 
-void ConsoleFrontEnd::ReportRow(int row)
+void ConsoleFrontEnd::ReportRow(quint64 id)
 {
-    const auto found = m_sourceOfRow.find(row);
-    if (found == m_sourceOfRow.end())
+    const auto found = m_sourceOfId.find(id);
+    const int row = m_queue.rowOf(id);
+    if (found == m_sourceOfId.end() || row < 0)
         return;
     Source& source = m_sources[found->second];
     if (source.reported)
@@ -406,7 +357,10 @@ void ConsoleFrontEnd::ShowProgress()
     // Every file converting now, in the order they started. A row just started
     // still says "Pending"; a finished one is reported by its own line.
     QList<QPair<QString, QString>> parts;
-    for (const int row : std::as_const(m_converting)) {
+    for (const quint64 id : std::as_const(m_converting)) {
+        const int row = m_queue.rowOf(id);
+        if (row < 0)
+            continue;
         const RowState state = m_queue.state(row);
         if (state != RowState::Pending && state != RowState::Converting)
             continue;
@@ -448,8 +402,10 @@ void ConsoleFrontEnd::Interrupted(int signalNumber)
 {
     ClearProgress();
     const QString name = SignalWatcher::Name(signalNumber);
-    for (const int row : std::as_const(m_converting))
-        Complain(m_queue.path(row), QStringLiteral("stopped by %1; the conversion did not finish").arg(name));
+    for (const quint64 id : std::as_const(m_converting)) {
+        if (const int row = m_queue.rowOf(id); row >= 0)
+            Complain(m_queue.path(row), QStringLiteral("stopped by %1; the conversion did not finish").arg(name));
+    }
     if (m_converting.isEmpty())
         Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
     // The stopped files were never finished, so they get no line of their own.

@@ -8,17 +8,13 @@
 #include "queue/QueueActions.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QStringList>
-
-class ParallelProbe;
-struct ProbeOutcome;
 
 // One use of the program: its settings, the tools it found, the queue, the
 // measuring of files and the conversion run, wired together the same way for
-// the window and for the front end, which only present it. A run that has
-// begun takes the rows measured after it began, and ends only when no file
-// is being measured any more.
+// the window and for the front end, which only present it. Both add files
+// through actions(), the one account of what each add queued and why a file
+// was not. A run that has begun takes the rows measured after it began, and
+// ends only when no file is being measured any more.
 class Session : public QObject
 {
     Q_OBJECT
@@ -42,27 +38,14 @@ public:
     ConversionRun& run() { return m_run; }
     // A conversion runs.
     bool busy() const { return m_run.busy(); }
-    // Files are being measured, by the window's adds or by MeasureEach().
-    bool measuring() const;
-
-    // Measures each file, up to jobs() side by side, and queues those with a
-    // playing time in the list's order; unlike the window's folders, a file
-    // without one stops nothing. Reports each file with eachMeasured().
-    void MeasureEach(const QStringList& files);
+    // Files are being measured, or adds wait to be.
+    bool measuring() const { return m_actions.isAdding(); }
 
     // Ends the measuring (its probes ended, their files removed) and every
     // conversion (its ffmpeg ended, its unfinished file removed).
     void End();
 
-signals:
-    // files[index] of MeasureEach(): queued at row, or not (row -1) for reason.
-    void eachMeasured(int index, int row, const QString& reason);
-    // MeasureEach() has given every file its answer.
-    void eachMeasuringEnded();
-
 private:
-    void Measured(int index, const ProbeOutcome& outcome);
-    void EndEachMeasuring();
     void TellRunOfMeasuring();
 
     Settings m_settings;
@@ -70,6 +53,5 @@ private:
     QueueModel m_queue;
     TFindFile m_finder;
     QueueActions m_actions;
-    QPointer<ParallelProbe> m_each; // MeasureEach()'s probes; owned as a child
-    ConversionRun m_run;            // last: it goes before what it works on
+    ConversionRun m_run; // last: it goes before what it works on
 };
