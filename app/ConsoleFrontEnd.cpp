@@ -4,7 +4,11 @@
 #include "app/SignalWatcher.h"
 #include "app/StartUp.h"
 #include "platform/Error.h"
+#include "platform/Folders.h"
+#include "platform/NativePath.h"
 #include "platform/Prompt.h"
+#include "platform/SourceFile.h"
+#include "platform/TerminalText.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
 
@@ -21,6 +25,8 @@
 #include <cstring>
 #include <numeric>
 #include <sys/ioctl.h>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -36,7 +42,32 @@ bool Write(std::FILE* stream, const QString& text)
 // A message about one file: standard error names it first.
 void Complain(const QString& path, const QString& reason)
 {
-    Write(stderr, QStringLiteral("vantrel: %1: %2\n").arg(ConsoleFrontEnd::LineField(path), reason));
+    Write(
+        stderr,
+        QStringLiteral("vantrel: %1: %2\n").arg(ConsoleFrontEnd::LineField(path), ConsoleFrontEnd::LineField(reason)));
+}
+
+// The path made absolute by its text alone: Qt's file classes would lose a
+// byte that is not UTF-8.
+QString Absolute(const QString& path)
+{
+    return QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + QLatin1Char('/') + path);
+}
+
+// The file the path leads to, links followed; empty when it leads nowhere.
+QString Canonical(const QString& path)
+{
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(NativePath::Encode(path).constData(), nullptr),
+                                                           &std::free);
+    return real ? NativePath::Decode(real.get()) : QString();
+}
+
+bool IsFolder(const QString& path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(NativePath::Encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // The first line of a row's failure detail: the reason itself; what follows
@@ -83,6 +114,8 @@ QString ConsoleFrontEnd::LineField(const QString& text)
             field += QLatin1String("\\t");
         else if (c == QLatin1Char('\n'))
             field += QLatin1String("\\n");
+        else if (const int raw = NativePath::RawByte(c); raw >= 0)
+            field += QStringLiteral("\\x") + QString::number(raw, 16).toUpper(); // a byte that is not UTF-8
         else
             field += c;
     }
@@ -97,19 +130,23 @@ QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts
         const QString more = shown < parts.size() ? QStringLiteral("   +%1").arg(parts.size() - shown) : QString();
         qsizetype room = width - more.size() - gap.size() * (shown - 1);
         for (qsizetype i = 0; i < shown; ++i)
-            room -= parts.at(i).second.size() + 2;
+            room -= TerminalText::Columns(parts.at(i).second) + 2;
         if (room < ShortestName * shown && shown > 1)
             continue;
         // Short names give what they leave over to the long ones.
         std::vector<qsizetype> order(static_cast<size_t>(shown));
         std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(),
-                  [&](qsizetype a, qsizetype b) { return parts.at(a).first.size() < parts.at(b).first.size(); });
+        std::vector<qsizetype> columns;
+        for (qsizetype i = 0; i < shown; ++i)
+            columns.push_back(TerminalText::Columns(parts.at(i).first));
+        std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            return columns[static_cast<size_t>(a)] < columns[static_cast<size_t>(b)];
+        });
         std::vector<qsizetype> keep(static_cast<size_t>(shown));
         qsizetype left = std::max<qsizetype>(room, 0);
         qsizetype count = shown;
         for (const qsizetype i : order) {
-            keep[static_cast<size_t>(i)] = std::min(parts.at(i).first.size(), left / count);
+            keep[static_cast<size_t>(i)] = std::min(columns[static_cast<size_t>(i)], left / count);
             left -= keep[static_cast<size_t>(i)];
             --count;
         }
@@ -117,14 +154,15 @@ QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts
         for (qsizetype i = 0; i < shown; ++i) {
             const QString& name = parts.at(i).first;
             const qsizetype kept = keep[static_cast<size_t>(i)];
-            const QString fitted = kept >= name.size() ? name
-                                   : kept > 0          ? name.left(kept - 1) + QChar(0x2026)
-                                                       : QString();
+            const QString fitted
+                = kept >= columns[static_cast<size_t>(i)]
+                      ? name
+                      : (kept > 0 ? TerminalText::Cut(name, static_cast<int>(kept) - 1) + QChar(0x2026) : QString());
             texts << QStringLiteral("%1  %2").arg(fitted, parts.at(i).second);
         }
         QString line = texts.join(gap) + more;
-        if (line.size() > width)
-            line = line.left(std::max(width - 1, 0)) + QChar(0x2026);
+        if (TerminalText::Columns(line) > width)
+            line = TerminalText::Cut(line, std::max(width - 1, 0)) + QChar(0x2026);
         return line;
     }
     return {};
@@ -224,6 +262,8 @@ void ConsoleFrontEnd::Finish()
             continue;
         const QString reason
             = source.reason.isEmpty() ? QStringLiteral("The run stopped before this file") : source.reason;
+        if (source.reason.isEmpty())
+            Complain(source.path, reason);
         Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
         source.reported = true;
     }
@@ -234,13 +274,12 @@ void ConsoleFrontEnd::Finish()
 
 bool ConsoleFrontEnd::Collect(const QString& path)
 {
-    const QFileInfo info(path);
-    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
-    if (!info.isDir()) {
+    const QString absolute = Absolute(path);
+    if (!IsFolder(absolute)) {
         AddSource(absolute);
         return true;
     }
-    if (!QDir(absolute).isReadable()) {
+    if (::access(NativePath::Encode(absolute).constData(), R_OK | X_OK) != 0) {
         Complain(absolute, QStringLiteral("the folder cannot be read"));
         return false;
     }
@@ -259,9 +298,8 @@ bool ConsoleFrontEnd::Collect(const QString& path)
 
 void ConsoleFrontEnd::AddSource(const QString& path)
 {
-    const QFileInfo info(path);
     // A file named twice, alone or by its folder, is converted once.
-    const QString canonical = info.canonicalFilePath();
+    const QString canonical = Canonical(path);
     const QString key = canonical.isEmpty() ? path : canonical;
     if (m_named.contains(key))
         return;
@@ -269,19 +307,10 @@ void ConsoleFrontEnd::AddSource(const QString& path)
 
     Source& source = m_sources.emplace_back();
     source.path = path;
-    if (!DurationProbe::CanBeNamed(path)) {
-        NotQueued(source, QStringLiteral("its name is not valid in the system's encoding"));
-    } else if (!info.exists()) {
-        NotQueued(source, QStringLiteral("there is no such file or folder"));
-    } else if (!info.isFile()) {
-        NotQueued(source, QStringLiteral("it is not a file"));
-    } else if (!DurationProbe::CanQuote(path)) {
-        NotQueued(source, QStringLiteral("its name holds a double quote or a line break, which cannot be passed to "
-                                         "mediainfo"));
-    } else {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            NotQueued(source, QStringLiteral("it cannot be read: %1").arg(file.errorString()));
+    try {
+        const SourceFile readable(path);
+    } catch (const ESystemError& e) {
+        NotQueued(source, e.text());
     }
 }
 
@@ -357,8 +386,9 @@ void ConsoleFrontEnd::ReportRow(int row)
         // The name the finished file took, which may differ from the one it started with.
         Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue.output(row))));
     } else {
-        Print(QStringLiteral("Failed\t%1\t%2\n")
-                  .arg(LineField(source.path), LineField(Reason(m_queue.failureDetail(row)))));
+        const QString reason = Reason(m_queue.failureDetail(row));
+        Complain(source.path, reason);
+        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
     }
     ReportInOrder();
 }
@@ -401,7 +431,7 @@ void ConsoleFrontEnd::ShowProgress()
             continue;
         const QString progress
             = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue.progress(row);
-        parts.append({QFileInfo(m_queue.path(row)).fileName(), progress});
+        parts.append({LineField(Folders::FileNamePart(m_queue.path(row))), progress});
     }
     if (parts.isEmpty()) {
         ClearProgress();

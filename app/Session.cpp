@@ -52,8 +52,8 @@ void Session::MeasureEach(const QStringList& files)
         emit eachMeasuringEnded();
         return;
     }
-    m_each = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, m_settings.jobs(),
-                               ParallelProbe::Rule::MeasureEvery, this);
+    m_each = new ParallelProbe(DurationProbe::For(m_tools), files, m_settings.jobs(), ParallelProbe::Rule::MeasureEvery,
+                               this);
     connect(m_each, &ParallelProbe::answered, this, &Session::Measured);
     connect(m_each, &ParallelProbe::finished, this, [this] {
         EndEachMeasuring();

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -54,6 +55,8 @@ ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, Queue
     };
     connect(&m_queue, &QAbstractItemModel::rowsInserted, this, takeNewRows, Qt::QueuedConnection);
     connect(&m_queue, &QueueModel::rowRequeued, this, takeNewRows, Qt::QueuedConnection);
+    m_clock.start();
+    connect(&m_watchdog, &QTimer::timeout, this, [this] { RunGuarded([this] { EndStalled(); }); });
 }
 
 ConversionRun::~ConversionRun()
@@ -212,6 +215,8 @@ bool ConversionRun::StartRow(int row)
     if (job->before.exists && job->before.changedMs >= m_startedMs)
         job->before = {};
     try {
+        // Opened once, here: whatever takes its name later is never read.
+        job->input = std::make_unique<SourceFile>(source);
         job->output = UnfinishedFile::Create(Folders::FolderPart(target));
     } catch (const ESystemError& e) {
         if (StarvedOf(e.code(), row))
@@ -235,6 +240,7 @@ bool ConversionRun::StartRow(int row)
     job->program = m_tools.FfmpegExe;
     job->target = target;
     job->partial = partial;
+    job->source = source;
     auto* child = new ChildProcess(this);
     job->child = child;
     // Its progress report, as ffmpeg writes it.
@@ -242,7 +248,10 @@ bool ConversionRun::StartRow(int row)
         for (const auto& running : m_jobs) {
             if (running->child != child)
                 continue;
+            const auto before = std::make_pair(running->monitor.processedUs(), running->monitor.totalSize());
             running->monitor.Feed(bytes);
+            if (std::make_pair(running->monitor.processedUs(), running->monitor.totalSize()) != before)
+                running->progressMs = m_clock.elapsed();
             // The last report comes just before the end, when no tick may be left to show it.
             if (running->monitor.ended())
                 ShowProgress(*running);
@@ -259,13 +268,20 @@ bool ConversionRun::StartRow(int row)
 
     auto* timer = new TAdvancedTimer(this);
     job->timer = timer;
+    job->progressMs = m_clock.elapsed();
     m_jobs.push_back(std::move(job));
+    if (!m_watchdog.isActive()) {
+        // A stall is found within a quarter of the limit.
+        m_watchdog.start(std::clamp(m_tools.FfmpegSilenceMs / 4, 50, 1000));
+    }
 
+    const Job& started = *m_jobs.back();
     LaunchPlan plan = ProcessLauncher::Plan(
-        m_tools.FfmpegExe, ConversionProfiles::FfmpegArguments(m_profile, source, m_jobs.back()->output->childPath()));
+        m_tools.FfmpegExe,
+        ConversionProfiles::FfmpegArguments(m_profile, started.input->childPath(), started.output->childPath()));
     plan.ownProcessGroup = true;
     plan.readOutput = true;
-    plan.inheritedDescriptors << m_jobs.back()->output->descriptor();
+    plan.inheritedDescriptors << started.output->descriptor() << started.input->descriptor();
     child->start(plan);
 
     timer->setBuddy(partial);
@@ -313,7 +329,9 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     }
     // ffmpeg's own last lines beneath the reason; a failed start has its reason in the text already.
     const bool withTail = end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
-    Settle(job, withTail ? why + QLatin1Char('\n') + end.errorTail : why);
+    // ffmpeg knows the source only by the descriptor it read.
+    const QRegularExpression input(QRegularExpression::escape(job->input->childPath()) + QStringLiteral("(?!\\d)"));
+    Settle(job, QString(withTail ? why + QLatin1Char('\n') + end.errorTail : why).replace(input, job->source));
 }
 
 void ConversionRun::CheckOutput(Job& job)
@@ -471,6 +489,31 @@ void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& w
             emit rowFinished(row);
         }
     }
+}
+
+void ConversionRun::EndStalled()
+{
+    if (m_jobs.empty()) {
+        m_watchdog.stop();
+        return;
+    }
+    std::vector<std::unique_ptr<Job>> stalled;
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        // Once ffmpeg has ended, its end decides the row.
+        const bool running = (*it)->child && !(*it)->child->hasEnded();
+        if (running && m_clock.elapsed() - (*it)->progressMs >= m_tools.FfmpegSilenceMs) {
+            stalled.push_back(std::move(*it));
+            it = m_jobs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (stalled.empty())
+        return;
+    m_starved.clear();
+    End(std::move(stalled), QStringLiteral("ffmpeg reported no progress for %1 s and was ended")
+                                .arg(QString::number(m_tools.FfmpegSilenceMs / 1000.0)));
+    StartNext();
 }
 
 void ConversionRun::MarkFailed(int row, const QString& why)

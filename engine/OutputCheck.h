@@ -9,8 +9,8 @@ struct ChildEnd;
 
 // Reads a finished conversion with mediainfo before it may count as done:
 // a file that is not AVI, holds no stream, is cut off before the end its
-// header claims, or plays less than half of a source of two seconds or more is
-// refused; less than nine tenths is kept with a warning. mediainfo runs as a
+// header claims, or plays less than half of its source is refused; less than
+// nine tenths is kept with a warning (one frame and one audio packet allowed). mediainfo runs as a
 // child process; judged() reports the verdict once, unless stop() came first.
 class OutputCheck : public QObject
 {

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -63,7 +64,7 @@ FileIdentity FileIdentity::Of(const QString& path)
     struct stat st
     {
     };
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::lstat(NativePath::Encode(path).constData(), &st) != 0)
         return {};
     return IdentityOf(st);
 }
@@ -73,7 +74,7 @@ FileIdentity FileIdentity::Reached(const QString& path)
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(NativePath::Encode(path).constData(), &st) != 0)
         return {};
     return IdentityOf(st);
 }

@@ -125,8 +125,8 @@ void QueueActions::startFolder(const QString& folder)
 void QueueActions::measure(const QStringList& files, int jobs)
 {
     m_measured = files;
-    m_probe = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, jobs,
-                                ParallelProbe::Rule::StopAtFirstWithoutAnswer, this);
+    m_probe = new ParallelProbe(DurationProbe::For(m_tools), files, jobs, ParallelProbe::Rule::StopAtFirstWithoutAnswer,
+                                this);
     connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
     connect(m_probe, &ParallelProbe::finished, this, [this] {
         endMeasuring();

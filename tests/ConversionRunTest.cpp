@@ -288,7 +288,7 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
     // ffmpeg's own words on the source, not its closing "Conversion failed!".
     EXPECT_TRUE(tooltip(0).startsWith(damaged + ": ")) << tooltip(0).toStdString();
     EXPECT_EQ(queue().progress(1), "Failed");
-    EXPECT_EQ(tooltip(1).section('\n', 0, 0), src + "/gone.flv: No such file or directory");
+    EXPECT_EQ(tooltip(1).section('\n', 0, 0), "there is no such file or folder");
     EXPECT_EQ(queue().progress(2), "Done");
     EXPECT_TRUE(tooltip(2).isEmpty());
     EXPECT_EQ(digest(damaged), QCryptographicHash::hash(damagedBytes, QCryptographicHash::Sha1));
@@ -521,6 +521,7 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     // Rows whose ffmpeg has begun and waits on its source until the test lets it go.
     MakeFlv(home.root() + "/long.flv", 10.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
+    tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
     std::vector<std::unique_ptr<StalledSource>> stalled;
     auto stall = [&](const QString& path) {
         QDir().mkpath(QFileInfo(path).path());
@@ -814,6 +815,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         return to;
     };
     // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
+    tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
     const QString ffmpeg = tools.FfmpegExe;
     const QString mediainfo = tools.MediaInfoExe;
     // A mediainfo that never answers, and says who it is.
@@ -975,6 +977,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
     MakeFlv(home.root() + "/long.flv", 10.0);
     MakeFlv(home.root() + "/one.flv", 1.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
+    tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
     std::unique_ptr<StalledSource> stalled;
     // One name a case: the run keeps the names its rows were given.
     auto stall = [&](const QString& name) {
@@ -1076,7 +1079,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
          },
          {"Failed"},
          {},
-         "/bad\\.flv: No such file or directory$"},
+         "^there is no such file or folder$"},
     };
 
     for (const Case& c : cases) {
