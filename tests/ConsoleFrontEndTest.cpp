@@ -3,6 +3,7 @@
 #include "app/ConsoleFrontEnd.h"
 #include "app/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
+#include "platform/TerminalText.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -352,6 +353,7 @@ QList<qint64> ChildrenOf(qint64 pid)
 TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
 {
     const QString longName(100, QLatin1Char('n'));
+    const QString eAcute = QStringLiteral("e\u0301");
     struct Case
     {
         const char* name;
@@ -373,11 +375,28 @@ TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
          {{longName, "1% Done"}, {longName, "2% Done"}},
          24,
          "nnnnnnnnn\u2026  1% Done   +1"},
+        // A terminal gives these two columns each, and a combining mark none.
+        {"wide characters cut by the columns they take",
+         {{"\u65e5\u672c\u8a9e\u306e\u52d5\u753b\u30d5\u30a1\u30a4\u30eb.flv", "5% Done"}},
+         20,
+         "\u65e5\u672c\u8a9e\u306e\u52d5\u2026  5% Done"},
+        {"an emoji is never cut in half",
+         {{"\U0001F3AC\U0001F3AC\U0001F3AC\U0001F3AC\U0001F3AC.flv", "5% Done"}},
+         15,
+         "\U0001F3AC\U0001F3AC\u2026  5% Done"},
+        {"combining marks take no room",
+         {{eAcute.repeated(10) + ".flv", "5% Done"}},
+         23,
+         eAcute.repeated(10) + ".flv  5% Done"},
+        {"a letter keeps its marks",
+         {{eAcute.repeated(10) + ".flv", "5% Done"}},
+         15,
+         eAcute.repeated(5) + "\u2026  5% Done"},
     };
     for (const Case& c : cases) {
         const QString line = ConsoleFrontEnd::FitProgress(c.parts, c.width);
         EXPECT_EQ(line.toStdString(), c.line.toStdString()) << c.name;
-        EXPECT_LE(line.size(), c.width) << c.name;
+        EXPECT_LE(TerminalText::Columns(line), c.width) << c.name;
     }
 }
 
@@ -595,7 +614,7 @@ TEST(ConsoleFrontEnd, EverySourceConvertsInSyncWhateverItsName)
     MakeCued(in + "/gap.flv", 9, 7, 0, 0, 4);
     MakeCued(in + "/say \"hi\".flv", 8, 4, 0, 0);
     MakeFlv(in + "/short.flv", 1.9);
-    for (const QByteArray name : {QByteArray("two\nlines.flv"), QByteArray("caf\xE9.flv")})
+    for (const QByteArray& name : {QByteArray("two\nlines.flv"), QByteArray("caf\xE9.flv")})
         ASSERT_EQ(::link(QFile::encodeName(in + "/say \"hi\".flv").constData(),
                          QFile::encodeName(in).append('/').append(name).constData()),
                   0);
