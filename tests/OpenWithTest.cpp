@@ -106,13 +106,13 @@ TEST_F(OpenWith, GivenPathsAreQueuedAtFirstStartAndWhenALaterCopyForwardsThem)
     for (int i = 0; i < 200; ++i)
         many << QStringLiteral("many/f%1.flv").arg(i, 3, 10, QLatin1Char('0'));
     const Case cases[] = {
-        // Files in the order given, a folder's files by name; a path that does
-        // not exist, is no video, or cannot be probed (quote, newline) is told
-        // as Add FLV File tells it, and the rest still queue.
+        // Files in the order given, a folder's files by name, names with a
+        // quote or a newline too; a path that does not exist or is no video is
+        // told as Add FLV File tells it, and the rest still queue.
         {"files, folders and bad paths",
          {"b b.flv", "dir", "missing.flv", "q\"x.flv", "n\nl.flv", "notes.txt", "a.flv"},
-         {"b b.flv", "dir/1.flv", "dir/2.flv", "a.flv"},
-         2,
+         {"b b.flv", "dir/1.flv", "dir/2.flv", "q\"x.flv", "n\nl.flv", "a.flv"},
+         0,
          2},
         {"200 paths at once", many, many, 0, 0},
     };
