@@ -442,20 +442,28 @@ bool ConversionRun::Stop(int row)
 void ConversionRun::StopAll()
 {
     m_halted = true;
-    std::vector<std::unique_ptr<Job>> stopped;
-    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
-        if ((*it)->child && !(*it)->child->hasEnded()) {
-            stopped.push_back(std::move(*it));
-            it = m_jobs.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    std::vector<std::unique_ptr<Job>> stopped = TakeRunning([](const Job&) { return true; });
     if (stopped.empty())
         return;
     End(std::move(stopped), StoppedText());
     // Rows whose output is being read end the run when they are judged.
     EndIfDone();
+}
+
+std::vector<std::unique_ptr<ConversionRun::Job>> ConversionRun::TakeRunning(
+    const std::function<bool(const Job&)>& which)
+{
+    std::vector<std::unique_ptr<Job>> taken;
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        // Once ffmpeg has ended, its end decides the row.
+        if ((*it)->child && !(*it)->child->hasEnded() && which(**it)) {
+            taken.push_back(std::move(*it));
+            it = m_jobs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return taken;
 }
 
 void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& why)
@@ -497,17 +505,8 @@ void ConversionRun::EndStalled()
         m_watchdog.stop();
         return;
     }
-    std::vector<std::unique_ptr<Job>> stalled;
-    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
-        // Once ffmpeg has ended, its end decides the row.
-        const bool running = (*it)->child && !(*it)->child->hasEnded();
-        if (running && m_clock.elapsed() - (*it)->progressMs >= m_tools.FfmpegSilenceMs) {
-            stalled.push_back(std::move(*it));
-            it = m_jobs.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    std::vector<std::unique_ptr<Job>> stalled
+        = TakeRunning([this](const Job& job) { return m_clock.elapsed() - job.progressMs >= m_tools.FfmpegSilenceMs; });
     if (stalled.empty())
         return;
     m_starved.clear();

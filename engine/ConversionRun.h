@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -159,6 +160,8 @@ private:
     // Kills every job's group before waiting for any, removes their unfinished
     // files and marks their rows "Failed" with why.
     void End(std::vector<std::unique_ptr<Job>> jobs, const QString& why);
+    // Takes out of the run the jobs whose ffmpeg still runs and that `which` picks.
+    std::vector<std::unique_ptr<Job>> TakeRunning(const std::function<bool(const Job&)>& which);
     bool WouldOverwriteASource(const QString& target);
     // Gives a finished file its name; empty, or why it could not.
     QString PutInPlace(Job& job);
