@@ -370,6 +370,10 @@ TEST_F(Queue, NamesInAnyEncodingAreMeasuredAndQueued)
         std::sort(expected.begin(), expected.end());
         std::sort(queued.begin(), queued.end());
         EXPECT_EQ(queued, expected);
+        // Shown as the output will be named.
+        for (int row = before; row < q.count(); ++row)
+            EXPECT_EQ(q.cell(row, QueueModel::ColFileName),
+                      NamePart(QString::fromLatin1(NativePath::Encode(Folders::FileNamePart(q.path(row))))));
         EXPECT_TRUE(prompts.shown().empty());
     }
     expectAligned();
