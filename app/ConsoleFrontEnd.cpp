@@ -9,6 +9,7 @@
 #include "platform/Prompt.h"
 #include "platform/SourceFile.h"
 #include "platform/TerminalText.h"
+#include "platform/UnfinishedFile.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
 
@@ -51,7 +52,11 @@ void Complain(const QString& path, const QString& reason)
 // byte that is not UTF-8.
 QString Absolute(const QString& path)
 {
-    return QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + QLatin1Char('/') + path);
+    if (path.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(path);
+    const std::unique_ptr<char, decltype(&std::free)> current(::getcwd(nullptr, 0), &std::free);
+    return QDir::cleanPath((current ? NativePath::Decode(current.get()) : QDir::currentPath()) + QLatin1Char('/')
+                           + path);
 }
 
 // The file the path leads to, links followed; empty when it leads nowhere.
@@ -211,16 +216,16 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
         Usage(QStringLiteral("no output folder is stored; name one with --outdir DIR"));
         return false;
     }
-    const QFileInfo out(outDir);
-    if (!out.exists()) {
-        Usage(QStringLiteral("the output folder \"%1\" does not exist").arg(outDir));
+    const QString absolute = Absolute(outDir);
+    if (!FileIdentity::Reached(absolute).exists) {
+        Usage(QStringLiteral("the output folder \"%1\" does not exist").arg(LineField(outDir)));
         return false;
     }
-    if (!out.isDir()) {
-        Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(outDir));
+    if (!IsFolder(absolute)) {
+        Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(LineField(outDir)));
         return false;
     }
-    m_session.settings().WorkDir = QDir::cleanPath(out.absoluteFilePath());
+    m_session.settings().WorkDir = absolute;
     return true;
 }
 

@@ -31,7 +31,7 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
         return why;
     const QFileInfo output(outputFile);
     const QString folder = Folders::FolderPart(target);
-    if (!QFileInfo(folder).isDir())
+    if (!FileIdentity::Reached(folder).folder)
         return QStringLiteral("The output folder %1 no longer exists").arg(folder);
     if (!output.isFile() || output.size() == 0)
         return QStringLiteral("ffmpeg wrote no output file");

@@ -35,6 +35,8 @@ StalledSource::~StalledSource()
     if (m_fd < 0)
         m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     close();
+    // An ffmpeg that comes to it only now must not wait on it for good.
+    ::unlink(QFile::encodeName(m_path).constData());
 }
 
 bool StalledSource::feed(const QByteArray& bytes)
