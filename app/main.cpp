@@ -4,6 +4,7 @@
 #include "app/WindowFont.h"
 #include "app/instance/MainInstance.h"
 #include "controls/Skin.h"
+#include "platform/NativePath.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,7 +22,7 @@ QStringList Arguments(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << NativePath::Decode(argv[i]);
     return arguments;
 }
 
@@ -36,8 +37,8 @@ public:
         m_bytes.emplace_back(program);
         for (const QString& path : paths) {
             m_bytes.push_back(path.startsWith(QLatin1Char('-'))
-                                  ? QFile::encodeName(QDir::current().absoluteFilePath(path))
-                                  : QFile::encodeName(path));
+                                  ? NativePath::Encode(QDir::currentPath() + QLatin1Char('/') + path)
+                                  : NativePath::Encode(path));
         }
         for (QByteArray& bytes : m_bytes)
             m_pointers.push_back(bytes.data());

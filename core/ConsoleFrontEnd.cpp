@@ -5,7 +5,11 @@
 #include "core/StartUp.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 #include "platform/Prompt.h"
+#include "platform/SourceFile.h"
+#include "platform/TerminalText.h"
+#include "platform/UnfinishedFile.h"
 #include "queue/DurationProbe.h"
 
 #include <QDir>
@@ -21,6 +25,8 @@
 #include <cstring>
 #include <numeric>
 #include <sys/ioctl.h>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -36,7 +42,9 @@ bool Write(std::FILE* stream, const QString& text)
 // A message about one file: standard error names it first.
 void Complain(const QString& path, const QString& reason)
 {
-    Write(stderr, QStringLiteral("vantrel: %1: %2\n").arg(ConsoleFrontEnd::LineField(path), reason));
+    Write(
+        stderr,
+        QStringLiteral("vantrel: %1: %2\n").arg(ConsoleFrontEnd::LineField(path), ConsoleFrontEnd::LineField(reason)));
 }
 
 // The first line of a row's failure detail: the reason itself; what follows
@@ -83,6 +91,8 @@ QString ConsoleFrontEnd::LineField(const QString& text)
             field += QLatin1String("\\t");
         else if (c == QLatin1Char('\n'))
             field += QLatin1String("\\n");
+        else if (const int raw = NativePath::RawByte(c); raw >= 0)
+            field += QStringLiteral("\\x") + QString::number(raw, 16).toUpper(); // a byte that is not UTF-8
         else
             field += c;
     }
@@ -97,19 +107,23 @@ QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts
         const QString more = shown < parts.size() ? QStringLiteral("   +%1").arg(parts.size() - shown) : QString();
         qsizetype room = width - more.size() - gap.size() * (shown - 1);
         for (qsizetype i = 0; i < shown; ++i)
-            room -= parts.at(i).second.size() + 2;
+            room -= TerminalText::Columns(parts.at(i).second) + 2;
         if (room < ShortestName * shown && shown > 1)
             continue;
         // Short names give what they leave over to the long ones.
         std::vector<qsizetype> order(static_cast<size_t>(shown));
         std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(),
-                  [&](qsizetype a, qsizetype b) { return parts.at(a).first.size() < parts.at(b).first.size(); });
+        std::vector<qsizetype> columns;
+        for (qsizetype i = 0; i < shown; ++i)
+            columns.push_back(TerminalText::Columns(parts.at(i).first));
+        std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            return columns[static_cast<size_t>(a)] < columns[static_cast<size_t>(b)];
+        });
         std::vector<qsizetype> keep(static_cast<size_t>(shown));
         qsizetype left = std::max<qsizetype>(room, 0);
         qsizetype count = shown;
         for (const qsizetype i : order) {
-            keep[static_cast<size_t>(i)] = std::min(parts.at(i).first.size(), left / count);
+            keep[static_cast<size_t>(i)] = std::min(columns[static_cast<size_t>(i)], left / count);
             left -= keep[static_cast<size_t>(i)];
             --count;
         }
@@ -117,14 +131,15 @@ QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts
         for (qsizetype i = 0; i < shown; ++i) {
             const QString& name = parts.at(i).first;
             const qsizetype kept = keep[static_cast<size_t>(i)];
-            const QString fitted = kept >= name.size() ? name
-                                   : kept > 0          ? name.left(kept - 1) + QChar(0x2026)
-                                                       : QString();
+            const QString fitted
+                = kept >= columns[static_cast<size_t>(i)]
+                      ? name
+                      : (kept > 0 ? TerminalText::Cut(name, static_cast<int>(kept) - 1) + QChar(0x2026) : QString());
             texts << QStringLiteral("%1  %2").arg(fitted, parts.at(i).second);
         }
         QString line = texts.join(gap) + more;
-        if (line.size() > width)
-            line = line.left(std::max(width - 1, 0)) + QChar(0x2026);
+        if (TerminalText::Columns(line) > width)
+            line = TerminalText::Cut(line, std::max(width - 1, 0)) + QChar(0x2026);
         return line;
     }
     return {};
@@ -180,19 +195,19 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
             return false;
         }
     }
-    const QFileInfo out(outDir);
-    if (!out.exists()) {
-        Usage(QStringLiteral("the output folder \"%1\" does not exist").arg(outDir));
+    const QString absolute = NativePath::Absolute(outDir);
+    if (!FileIdentity::Reached(absolute).exists) {
+        Usage(QStringLiteral("the output folder \"%1\" does not exist").arg(LineField(outDir)));
         return false;
     }
-    if (!out.isDir()) {
-        Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(outDir));
+    if (!NativePath::IsFolder(absolute)) {
+        Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(LineField(outDir)));
         return false;
     }
-    m_session.settings().WorkDir = QDir::cleanPath(out.absoluteFilePath());
+    m_session.settings().WorkDir = absolute;
     if (windowsDefault)
         Write(stderr, QStringLiteral("vantrel: no --outdir and no stored output folder: converting into \"%1\"\n")
-                          .arg(m_session.settings().WorkDir));
+                          .arg(LineField(absolute)));
     return true;
 }
 
@@ -213,7 +228,7 @@ int ConsoleFrontEnd::Convert()
     connect(&actions, &QueueActions::accounted, this, &ConsoleFrontEnd::Accounted);
     QStringList paths;
     for (const QString& path : std::as_const(m_options.paths))
-        paths << QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        paths << NativePath::Absolute(path);
     actions.QueueIncoming(paths);
     // Begun at once: each file converts as soon as it is measured.
     RunGuarded([this] { m_session.run().Begin(m_options.profile); });
@@ -241,6 +256,8 @@ void ConsoleFrontEnd::Finish()
             continue;
         const QString reason
             = source.reason.isEmpty() ? QStringLiteral("The run stopped before this file") : source.reason;
+        if (source.reason.isEmpty())
+            Complain(source.path, reason);
         Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
         source.reported = true;
     }
@@ -319,8 +336,9 @@ void ConsoleFrontEnd::ReportRow(quint64 id)
         // The name the finished file took, which may differ from the one it started with.
         Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue.output(row))));
     } else {
-        Print(QStringLiteral("Failed\t%1\t%2\n")
-                  .arg(LineField(source.path), LineField(Reason(m_queue.failureDetail(row)))));
+        const QString reason = Reason(m_queue.failureDetail(row));
+        Complain(source.path, reason);
+        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
     }
     ReportInOrder();
 }
@@ -366,7 +384,7 @@ void ConsoleFrontEnd::ShowProgress()
             continue;
         const QString progress
             = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue.progress(row);
-        parts.append({QFileInfo(m_queue.path(row)).fileName(), progress});
+        parts.append({LineField(Folders::FileNamePart(m_queue.path(row))), progress});
     }
     if (parts.isEmpty()) {
         ClearProgress();

@@ -1,6 +1,7 @@
 #include "engine/ConversionProfile.h"
 
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 
 namespace ConversionProfiles {
 
@@ -8,7 +9,10 @@ QStringList Options(ConversionProfile profile)
 {
     const bool xvid = profile == ConversionProfile::XvidAvi;
     // libxvid cannot open for an odd frame size: one line or column of padding
-    // makes it even and loses no pixel.
+    // makes it even and loses no pixel. Recordings often start one stream
+    // late or drop packets: constant frames repeat the picture over a video
+    // gap, and audio gaps (the late start included) are filled with silence,
+    // where ffmpeg would otherwise play the next sound at once, early.
     return {QStringLiteral("-y"),
             QStringLiteral("-vf"),
             QStringLiteral("yadif=deint=interlaced,pad=ceil(iw/2)*2:ceil(ih/2)*2"),
@@ -18,6 +22,8 @@ QStringList Options(ConversionProfile profile)
             xvid ? QStringLiteral("libxvid") : QStringLiteral("mpeg4"),
             QStringLiteral("-r"),
             QStringLiteral("25"),
+            QStringLiteral("-fps_mode"),
+            QStringLiteral("cfr"),
             QStringLiteral("-tag:v"),
             xvid ? QStringLiteral("XVID") : QStringLiteral("DIVX"),
             QStringLiteral("-b:a"),
@@ -25,7 +31,9 @@ QStringList Options(ConversionProfile profile)
             QStringLiteral("-ar"),
             QStringLiteral("44100"),
             QStringLiteral("-ac"),
-            QStringLiteral("2")};
+            QStringLiteral("2"),
+            QStringLiteral("-af"),
+            QStringLiteral("aresample=async=1:first_pts=0")};
 }
 
 QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile,
@@ -54,7 +62,7 @@ QString TargetFileFor(const QString& sourceFile, const QString& workDir)
     const qsizetype slash = sourceFile.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = sourceFile.lastIndexOf(QLatin1Char('.'));
     const QString withAvi = (dot > slash ? sourceFile.left(dot) : sourceFile) + QStringLiteral(".avi");
-    const QString fileName = withAvi.mid(withAvi.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString fileName = NativePath::AsLatin1(withAvi.mid(withAvi.lastIndexOf(QLatin1Char('/')) + 1));
     return Folders::TrimControls(workDir + QLatin1Char('/') + fileName);
 }
 

@@ -10,7 +10,8 @@ namespace ConversionProfiles {
 
 // The profile's ffmpeg options: frames marked interlaced deinterlaced, padded to an even frame size,
 // 900,000 bit/s video at 25 frames per second with the profile's FourCC,
-// 128,000 bit/s audio at 44,100 Hz in two channels, written over an existing output.
+// 128,000 bit/s audio at 44,100 Hz in two channels, each stream padded from
+// the start and over its gaps so both stay in sync, written over an existing output.
 QStringList Options(ConversionProfile profile);
 
 // ffmpeg's whole argument list for one file, written as AVI whatever
@@ -20,8 +21,9 @@ QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile
                             int threads = 0);
 
 // The output path for a source: its file name with the last extension replaced
-// by ".avi" (or ".avi" added), after the work folder and one "/", with blanks
-// and control characters trimmed from both ends.
+// by ".avi" (or ".avi" added), read as Latin-1 when its bytes are not UTF-8,
+// after the work folder and one "/", with blanks and control characters
+// trimmed from both ends.
 QString TargetFileFor(const QString& sourceFile, const QString& workDir);
 
 } // namespace ConversionProfiles

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <cerrno>
@@ -30,7 +31,7 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
         return why;
     const QFileInfo output(outputFile);
     const QString folder = Folders::FolderPart(target);
-    if (!QFileInfo(folder).isDir())
+    if (!FileIdentity::Reached(folder).folder)
         return QStringLiteral("The output folder %1 no longer exists").arg(folder);
     if (!output.isFile() || output.size() == 0)
         return QStringLiteral("ffmpeg wrote no output file");
@@ -54,6 +55,8 @@ ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, Queue
     };
     connect(&m_queue, &QAbstractItemModel::rowsInserted, this, takeNewRows, Qt::QueuedConnection);
     connect(&m_queue, &QueueModel::rowRequeued, this, takeNewRows, Qt::QueuedConnection);
+    m_clock.start();
+    connect(&m_watchdog, &QTimer::timeout, this, [this] { Telling([this] { EndStalled(); }); });
 }
 
 ConversionRun::~ConversionRun()
@@ -217,6 +220,8 @@ bool ConversionRun::StartRow(int row)
     if (job->before.exists && job->before.changedMs >= m_startedMs)
         job->before = {};
     try {
+        // Opened once, here: whatever takes its name later is never read.
+        job->input = std::make_unique<SourceFile>(source);
         job->output = UnfinishedFile::Create(Folders::FolderPart(target));
     } catch (const ESystemError& e) {
         if (StarvedOf(e.code(), row))
@@ -240,6 +245,7 @@ bool ConversionRun::StartRow(int row)
     job->program = m_tools.FfmpegExe;
     job->target = target;
     job->partial = partial;
+    job->source = source;
     auto* child = new ChildProcess(this);
     job->child = child;
     // Its progress report, as ffmpeg writes it.
@@ -247,7 +253,10 @@ bool ConversionRun::StartRow(int row)
         for (const auto& running : m_jobs) {
             if (running->child != child)
                 continue;
+            const auto before = std::make_pair(running->monitor.processedUs(), running->monitor.totalSize());
             running->monitor.Feed(bytes);
+            if (std::make_pair(running->monitor.processedUs(), running->monitor.totalSize()) != before)
+                running->progressMs = m_clock.elapsed();
             // The last report comes just before the end, when no tick may be left to show it.
             if (running->monitor.ended())
                 ShowProgress(*running);
@@ -264,15 +273,21 @@ bool ConversionRun::StartRow(int row)
 
     auto* timer = new TAdvancedTimer(this);
     job->timer = timer;
+    job->progressMs = m_clock.elapsed();
     m_jobs.push_back(std::move(job));
+    if (!m_watchdog.isActive()) {
+        // A stall is found within a quarter of the limit.
+        m_watchdog.start(std::clamp(m_tools.FfmpegSilenceMs / 4, 50, 1000));
+    }
 
+    const Job& started = *m_jobs.back();
     LaunchPlan plan = ProcessLauncher::Plan(
         m_tools.FfmpegExe,
-        ConversionProfiles::FfmpegArguments(m_profile, source, m_jobs.back()->output->childPath(),
+        ConversionProfiles::FfmpegArguments(m_profile, started.input->childPath(), started.output->childPath(),
                                             m_schedule.EncoderThreads(static_cast<int>(m_jobs.size()))));
     plan.ownProcessGroup = true;
     plan.readOutput = true;
-    plan.inheritedDescriptors << m_jobs.back()->output->descriptor();
+    plan.inheritedDescriptors << started.output->descriptor() << started.input->descriptor();
     child->start(plan);
 
     timer->setBuddy(partial);
@@ -320,7 +335,9 @@ void ConversionRun::Finished(ChildProcess* child, const ChildEnd& end)
     }
     // ffmpeg's own last lines beneath the reason; a failed start has its reason in the text already.
     const bool withTail = end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
-    Settle(job, withTail ? why + QLatin1Char('\n') + end.errorTail : why);
+    // ffmpeg knows the source only by the descriptor it read.
+    const QRegularExpression input(QRegularExpression::escape(job->input->childPath()) + QStringLiteral("(?!\\d)"));
+    Settle(job, QString(withTail ? why + QLatin1Char('\n') + end.errorTail : why).replace(input, job->source));
 }
 
 void ConversionRun::CheckOutput(Job& job)
@@ -431,20 +448,28 @@ bool ConversionRun::Stop(int row)
 void ConversionRun::StopAll()
 {
     m_halted = true;
-    std::vector<std::unique_ptr<Job>> stopped;
-    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
-        if ((*it)->child && !(*it)->child->hasEnded()) {
-            stopped.push_back(std::move(*it));
-            it = m_jobs.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    std::vector<std::unique_ptr<Job>> stopped = TakeRunning([](const Job&) { return true; });
     if (stopped.empty())
         return;
     End(std::move(stopped), StoppedText());
     // Rows whose output is being read end the run when they are judged.
     EndIfDone();
+}
+
+std::vector<std::unique_ptr<ConversionRun::Job>> ConversionRun::TakeRunning(
+    const std::function<bool(const Job&)>& which)
+{
+    std::vector<std::unique_ptr<Job>> taken;
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        // Once ffmpeg has ended, its end decides the row.
+        if ((*it)->child && !(*it)->child->hasEnded() && which(**it)) {
+            taken.push_back(std::move(*it));
+            it = m_jobs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return taken;
 }
 
 void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& why)
@@ -478,6 +503,22 @@ void ConversionRun::End(std::vector<std::unique_ptr<Job>> jobs, const QString& w
             emit rowFinished(job->id);
         }
     }
+}
+
+void ConversionRun::EndStalled()
+{
+    if (m_jobs.empty()) {
+        m_watchdog.stop();
+        return;
+    }
+    std::vector<std::unique_ptr<Job>> stalled
+        = TakeRunning([this](const Job& job) { return m_clock.elapsed() - job.progressMs >= m_tools.FfmpegSilenceMs; });
+    if (stalled.empty())
+        return;
+    m_starved.clear();
+    End(std::move(stalled), QStringLiteral("ffmpeg reported no progress for %1 s and was ended")
+                                .arg(QString::number(m_tools.FfmpegSilenceMs / 1000.0)));
+    StartNext();
 }
 
 void ConversionRun::MarkFailed(int row, const QString& why)

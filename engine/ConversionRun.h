@@ -6,8 +6,10 @@
 #include "engine/RunSchedule.h"
 #include "engine/advantmr.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -16,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/SourceFile.h"
 #include "platform/UnfinishedFile.h"
 
 struct ChildEnd;
@@ -42,7 +45,8 @@ struct Tools;
 // row takes the next " (N)" name. No two rows of a run share an output. A row whose ffmpeg cannot
 // start for want of descriptors, processes or memory stays "Pending" until a
 // running row ends. Each job knows its row by the row's id, so rows removed
-// or added around it never make it mark another.
+// or added around it never make it mark another. An ffmpeg that reports no
+// progress for the tools' limit is taken for hung: ended, and its row "Failed".
 class ConversionRun : public QObject
 {
     Q_OBJECT
@@ -132,12 +136,15 @@ private:
         QString target;                         // the output's name once finished
         FileIdentity before;                    // what stood at that name when the row started
         std::unique_ptr<UnfinishedFile> output; // what ffmpeg writes until then
+        std::unique_ptr<SourceFile> input;      // what ffmpeg reads, opened when the row started
+        QString source;                         // the source's path, as reasons name it
         QString partial;                        // where the unfinished file can be read
         QPointer<ChildProcess> child;           // owned as a child of the run
         QPointer<TAdvancedTimer> timer;         // owned as a child of the run
         QPointer<OutputCheck> check;            // reads the finished file; owned as a child of the run
         ProgressMonitor monitor;
-        int shown = -1; // the percentage the row shows; -1 none yet
+        int shown = -1;        // the percentage the row shows; -1 none yet
+        qint64 progressMs = 0; // by m_clock: when ffmpeg started or last reported progress
     };
 
     void StartNext();
@@ -160,12 +167,16 @@ private:
     // Kills every job's group before waiting for any, removes their unfinished
     // files and marks their rows "Failed" with why.
     void End(std::vector<std::unique_ptr<Job>> jobs, const QString& why);
+    // Takes out of the run the jobs whose ffmpeg still runs and that `which` picks.
+    std::vector<std::unique_ptr<Job>> TakeRunning(const std::function<bool(const Job&)>& which);
     bool WouldOverwriteASource(const QString& target);
     // Gives a finished file its name; empty, or why it could not.
     QString PutInPlace(Job& job);
     // A start that failed for want of resources; false when it failed for another reason.
     bool StarvedOf(int code, int row);
     static void ReleaseTimer(Job& job);
+    // Ends the conversions whose ffmpeg has reported no progress for the limit.
+    void EndStalled();
 
     const Settings& m_settings;
     const Tools& m_tools;
@@ -182,4 +193,6 @@ private:
     bool m_halted = false;                    // a row could not start: no more start in this run
     bool m_begun = false;                     // begun and not ended yet
     bool m_moreRowsComing = false;
+    QElapsedTimer m_clock;
+    QTimer m_watchdog; // looks for stalled conversions while any runs
 };

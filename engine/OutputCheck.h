@@ -8,13 +8,13 @@
 
 // Reads a finished conversion with libmediainfo before it may count as done:
 // a file that is not AVI, holds no stream, is cut off before the end its
-// header claims, or plays less than half of a source of two seconds or more is
-// refused; less than nine tenths is kept with a warning. The file is read on
-// a thread of its own, so the caller's event loop never waits for it;
-// judged() reports the verdict once, unless stop() came first. A read that
-// cannot open the file for want of descriptors or memory is tried again
-// until it can: the file waits for its check and is never refused for it.
-// A read that gives no answer in time is refused, and its late answer ignored.
+// header claims, or plays less than half of its source is refused; less than
+// nine tenths is kept with a warning (one frame and one audio packet allowed).
+// The file is read on a thread of its own, so the caller's event loop never
+// waits for it; judged() reports the verdict once, unless stop() came first. A
+// read that cannot open the file for want of descriptors or memory is tried
+// again until it can: the file waits for its check and is never refused for
+// it. A read that gives no answer in time is refused, and its late answer ignored.
 class OutputCheck : public QObject
 {
     Q_OBJECT

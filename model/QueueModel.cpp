@@ -1,6 +1,7 @@
 #include "model/QueueModel.h"
 
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 
 QString NamePart(const QString& fileName)
 {
@@ -15,7 +16,8 @@ quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseco
 {
     Row row;
     row.cells[ColType] = QStringLiteral("FLV");
-    row.cells[ColFileName] = NamePart(Folders::FileNamePart(path));
+    // As its output will be named: an old archive's Latin-1 name reads as Latin-1.
+    row.cells[ColFileName] = NamePart(NativePath::AsLatin1(Folders::FileNamePart(path)));
     row.cells[ColProgress] = RowStateText(RowState::Pending);
     row.cells[ColDelete] = QStringLiteral("X");
     row.path = path;

@@ -2,8 +2,8 @@
 
 #include "platform/Error.h"
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -25,10 +25,10 @@ QString SystemReason(int code)
 QByteArray RandomName()
 {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QByteArray name = QFile::encodeName(UnfinishedFile::NamePrefix);
+    QByteArray name = NativePath::Encode(UnfinishedFile::NamePrefix);
     for (int i = 0; i < 12; ++i)
         name += letters[QRandomGenerator::system()->bounded(int(sizeof letters - 1))];
-    return name + QFile::encodeName(UnfinishedFile::NameSuffix);
+    return name + NativePath::Encode(UnfinishedFile::NameSuffix);
 }
 
 FileIdentity IdentityOf(const struct stat& st)
@@ -63,7 +63,7 @@ FileIdentity FileIdentity::Of(const QString& path)
     struct stat st
     {
     };
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::lstat(NativePath::Encode(path).constData(), &st) != 0)
         return {};
     return IdentityOf(st);
 }
@@ -73,7 +73,7 @@ FileIdentity FileIdentity::Reached(const QString& path)
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(NativePath::Encode(path).constData(), &st) != 0)
         return {};
     return IdentityOf(st);
 }
@@ -99,7 +99,7 @@ std::unique_ptr<UnfinishedFile> UnfinishedFile::Create(const QString& folder)
         throw ESystemError(
             QStringLiteral("Cannot create the output file in \"%1\": %2").arg(folder, SystemReason(code)), code);
     };
-    file->m_dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    file->m_dirFd = ::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (file->m_dirFd < 0)
         fail(errno);
 
@@ -113,7 +113,7 @@ std::unique_ptr<UnfinishedFile> UnfinishedFile::Create(const QString& folder)
             file->m_fd
                 = ::openat(file->m_dirFd, name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC, 0666);
             if (file->m_fd >= 0)
-                file->m_hiddenName = QFile::decodeName(name);
+                file->m_hiddenName = NativePath::Decode(name);
             else if (errno != EEXIST || attempt > 100)
                 fail(errno);
         }
@@ -130,7 +130,7 @@ UnfinishedFile::~UnfinishedFile()
         struct stat own
         {
         };
-        const QByteArray name = QFile::encodeName(m_hiddenName);
+        const QByteArray name = NativePath::Encode(m_hiddenName);
         if (::fstat(m_fd, &own) == 0 && IdentityAt(m_dirFd, name) == IdentityOf(own))
             ::unlinkat(m_dirFd, name.constData(), 0);
     }
@@ -158,7 +158,7 @@ void UnfinishedFile::NameIt()
     for (int attempt = 0;; ++attempt) {
         const QByteArray name = RandomName();
         if (::linkat(AT_FDCWD, self.constData(), m_dirFd, name.constData(), AT_SYMLINK_FOLLOW) == 0) {
-            m_hiddenName = QFile::decodeName(name);
+            m_hiddenName = NativePath::Decode(name);
             return;
         }
         if (errno != EEXIST || attempt > 100)
@@ -169,7 +169,7 @@ void UnfinishedFile::NameIt()
 
 bool UnfinishedFile::MoveToFree(const QByteArray& name)
 {
-    const QByteArray hidden = QFile::encodeName(m_hiddenName);
+    const QByteArray hidden = NativePath::Encode(m_hiddenName);
     if (::renameat2(m_dirFd, hidden.constData(), m_dirFd, name.constData(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno == EEXIST)
@@ -191,7 +191,7 @@ bool UnfinishedFile::MoveToFree(const QByteArray& name)
 
 bool UnfinishedFile::ReplaceIfStill(const QByteArray& name, const FileIdentity& before)
 {
-    const QByteArray hidden = QFile::encodeName(m_hiddenName);
+    const QByteArray hidden = NativePath::Encode(m_hiddenName);
     if (before.folder || IdentityAt(m_dirFd, name).folder)
         return false;
     if (::renameat2(m_dirFd, hidden.constData(), m_dirFd, name.constData(), RENAME_EXCHANGE) == 0) {
@@ -205,7 +205,7 @@ bool UnfinishedFile::ReplaceIfStill(const QByteArray& name, const FileIdentity& 
         if (::renameat2(m_dirFd, hidden.constData(), m_dirFd, name.constData(), RENAME_EXCHANGE) == 0)
             return false;
         throw ESystemError(QStringLiteral("Cannot give the file \"%1\" its name back: %2")
-                               .arg(QFile::decodeName(name), SystemReason(errno)),
+                               .arg(NativePath::Decode(name), SystemReason(errno)),
                            errno);
     }
     if (errno == ENOENT)
@@ -232,7 +232,7 @@ QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, co
         const QString name = candidate(n);
         if (name.isEmpty())
             continue;
-        const QByteArray native = QFile::encodeName(name);
+        const QByteArray native = NativePath::Encode(name);
         if (n == 1 && before.exists) {
             NameIt();
             if (ReplaceIfStill(native, before))
@@ -258,13 +258,13 @@ QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, co
 
 int UnfinishedFile::RemoveLeftovers(const QString& folder)
 {
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
         return 0;
-    const QByteArray prefix = QFile::encodeName(NamePrefix);
-    const QByteArray suffix = QFile::encodeName(NameSuffix);
+    const QByteArray prefix = NativePath::Encode(NamePrefix);
+    const QByteArray suffix = NativePath::Encode(NameSuffix);
     int removed = 0;
-    for (const Folders::FolderEntry& entry : Folders::ListEntries(QFile::encodeName(folder))) {
+    for (const Folders::FolderEntry& entry : Folders::ListEntries(NativePath::Encode(folder))) {
         const QByteArray& name = entry.nativeName;
         if (!name.startsWith(prefix) || !name.endsWith(suffix) || entry.isSymLink || entry.isDir)
             continue;

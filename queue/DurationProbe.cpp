@@ -1,8 +1,10 @@
 #include "queue/DurationProbe.h"
 
+#include "model/Tools.h"
 #include "platform/ChildProcess.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/Error.h"
+#include "platform/NativePath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,13 +13,15 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
 QByteArray batchPathText(const QString& path)
 {
-    return QFile::encodeName(path).replace("%", "%%");
+    return NativePath::Encode(path).replace("%", "%%");
 }
 
 QString missingInterpreterText(const QString& interpreter)
@@ -62,6 +66,19 @@ DurationProbe::DurationProbe(QString tempDir, QString mediaInfoExe, QString inte
     : m_tempDir(std::move(tempDir)), m_mediaInfoExe(std::move(mediaInfoExe)), m_interpreter(std::move(interpreter))
 { }
 
+DurationProbe DurationProbe::For(const Tools& tools)
+{
+    DurationProbe probe(tools.TempDir, tools.MediaInfoExe);
+    probe.setAnswerLimitMs(tools.MediaInfoSilenceMs);
+    return probe;
+}
+
+QString DurationProbe::HungText() const
+{
+    return QStringLiteral("mediainfo gave no answer in %1 s and was ended")
+        .arg(QString::number(m_answerLimitMs / 1000.0));
+}
+
 QString DurationProbe::DefaultInterpreter()
 {
     // Relative to the program's own folder, so a relocated copy (DESTDIR, a
@@ -71,16 +88,6 @@ QString DurationProbe::DefaultInterpreter()
         = QDir::cleanPath(programDir + QStringLiteral("/" VANTREL_LIBEXEC_FROM_BIN "/vantrel-batch"));
     const QString built = programDir + QStringLiteral("/vantrel-batch");
     return QFileInfo(installed).isFile() || !QFileInfo(built).isFile() ? installed : built;
-}
-
-bool DurationProbe::CanBeNamed(const QString& path)
-{
-    if (!path.contains(QChar(QChar::ReplacementCharacter)))
-        return true;
-    struct stat st
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
 bool DurationProbe::CanQuote(const QString& path)
@@ -102,9 +109,18 @@ QByteArray DurationProbe::BatchText(const QString& source, const QString& tempDi
 DurationProbe::Files DurationProbe::files(int slot) const
 {
     if (slot == 0)
-        return {m_tempDir + QStringLiteral("open.bat"), m_tempDir + QStringLiteral("duration_time.txt")};
+        return {m_tempDir + QStringLiteral("open.bat"), m_tempDir + QStringLiteral("duration_time.txt"),
+                m_tempDir + QStringLiteral("source.flv")};
     return {m_tempDir + QStringLiteral("open-%1.bat").arg(slot),
-            m_tempDir + QStringLiteral("duration_time-%1.txt").arg(slot)};
+            m_tempDir + QStringLiteral("duration_time-%1.txt").arg(slot),
+            m_tempDir + QStringLiteral("source-%1.flv").arg(slot)};
+}
+
+void DurationProbe::Remove(const Files& slot)
+{
+    QFile::remove(slot.batch);
+    QFile::remove(slot.result);
+    QFile::remove(slot.link);
 }
 
 bool DurationProbe::Prepare(const QString& source, const Files& slot) const
@@ -116,16 +132,22 @@ bool DurationProbe::Prepare(const QString& source, const Files& slot) const
         throw VantrelError(missingInterpreterText(m_interpreter));
     if (m_tempDir.isEmpty())
         throw VantrelError(QStringLiteral("Cannot measure files: Vantrel has no private temporary folder"));
-    // Such a path would break out of its quotes, or names a file no one can
-    // reach by that name; either is a file without an answer.
-    if (!CanQuote(source) || !CanBeNamed(source))
-        return false;
+    // A path that would break out of its quotes, or whose bytes are not
+    // UTF-8, reaches mediainfo through a link of the probe's own.
+    QString named = source;
+    if (!CanQuote(source) || NativePath::HasRawBytes(source)) {
+        QFile::remove(slot.link);
+        if (::symlink(NativePath::Encode(source).constData(), QFile::encodeName(slot.link).constData()) != 0)
+            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2")
+                                 .arg(slot.link, QString::fromLocal8Bit(std::strerror(errno))));
+        named = slot.link;
+    }
 
     {
         QFile file(slot.batch);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(slot.batch, file.errorString()));
-        const QByteArray text = BatchText(source, m_tempDir, m_mediaInfoExe, slot.result.mid(m_tempDir.size()));
+        const QByteArray text = BatchText(named, m_tempDir, m_mediaInfoExe, slot.result.mid(m_tempDir.size()));
         if (file.write(text) != text.size() || !file.flush())
             throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(slot.batch, file.errorString()));
     }
@@ -146,8 +168,7 @@ std::optional<QString> DurationProbe::Collect(const ChildEnd& batchEnd, const Fi
         throw VantrelError(
             unstartableInterpreterText(m_interpreter, ProcessLauncher::StartFailureReason(batchEnd.errorTail)));
     if (batchEnd.kind == ChildEnd::Kind::Exited && batchEnd.exitCode == CommandNotStarted) {
-        QFile::remove(slot.batch);
-        QFile::remove(slot.result);
+        Remove(slot);
         throw VantrelError(ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfoExe,
                                                             notStartedReason(batchEnd.errorTail),
                                                             QStringLiteral("measures the playing time of each file")));
@@ -161,8 +182,7 @@ std::optional<QString> DurationProbe::Collect(const ChildEnd& batchEnd, const Fi
             throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(slot.result, file.errorString()));
         content = file.readAll();
     }
-    QFile::remove(slot.batch);
-    QFile::remove(slot.result);
+    Remove(slot);
 
     if (content.isEmpty())
         return std::nullopt;

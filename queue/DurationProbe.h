@@ -8,6 +8,7 @@
 #include <optional>
 
 class QLocale;
+struct Tools;
 
 // Measures a file's playing time with mediainfo, through the four-line batch
 // file "open.bat" that the batch interpreter runs, as the program always has.
@@ -16,12 +17,22 @@ class DurationProbe
 public:
     // tempDir ends in "/"; mediaInfoExe is empty when mediainfo was not found.
     DurationProbe(QString tempDir, QString mediaInfoExe, QString interpreter = DefaultInterpreter());
+    // The session's probe: its own temp folder, its mediainfo and how long that may take.
+    static DurationProbe For(const Tools& tools);
 
-    // A probe's own two files in the temp folder: the batch and its answer.
+    // How long mediainfo may take to answer before it is ended as hung.
+    int answerLimitMs() const { return m_answerLimitMs; }
+    void setAnswerLimitMs(int ms) { m_answerLimitMs = ms; }
+    // Why a probe ended as hung failed.
+    QString HungText() const;
+
+    // A probe's own files in the temp folder: the batch, its answer, and the
+    // link by which the batch names a source whose own path it cannot hold.
     struct Files
     {
         QString batch;
         QString result;
+        QString link;
     };
     // Slot 0 is the one-at-a-time probe's "open.bat" and "duration_time.txt";
     // probes side by side take slots 1, 2... with names of their own.
@@ -30,8 +41,8 @@ public:
     QString resultPath() const { return files().result; }
 
     // A probe in its steps, the batch run in between as a child process.
-    // Prepare checks the tools and the path and writes the slot's batch; false
-    // means the file has no answer and nothing is to run. Collect gives the
+    // Prepare checks the tools and writes the slot's batch; false means the
+    // file has no answer and nothing is to run. Collect gives the
     // first line mediainfo wrote for the file, or none when it wrote no line
     // at all or the batch wrote no answer file, once the batch has ended as
     // `end` says, and removes the slot's files. Each throws EFileError when
@@ -40,6 +51,8 @@ public:
     bool Prepare(const QString& source, const Files& files) const;
     LaunchPlan BatchPlan(const Files& files) const;
     std::optional<QString> Collect(const ChildEnd& end, const Files& files) const;
+    // Removes what a probe left of the slot's files.
+    static void Remove(const Files& files);
 
     // The batch text: four lines, CR LF after each, every "%" of a path doubled
     // so the path reaches mediainfo literally. The answer goes to resultName in tempDir.
@@ -47,9 +60,6 @@ public:
                                 const QString& resultName = QStringLiteral("duration_time.txt"));
     // False for a path that cannot stand inside the batch's double quotes.
     static bool CanQuote(const QString& path);
-    // False for a path the file finder listed with replacement characters
-    // for bytes the system's encoding cannot represent: no file has that name.
-    static bool CanBeNamed(const QString& path);
     // vantrel-batch where the installed layout puts it relative to the running
     // program (libexec/vantrel/ beside bin/), else beside the program as in
     // the build tree; the installed path when neither exists.
@@ -61,6 +71,7 @@ private:
     QString m_tempDir;
     QString m_mediaInfoExe;
     QString m_interpreter;
+    int m_answerLimitMs = 30000;
 };
 
 // Whole seconds of a time text such as "00:03:25.123" (the fraction dropped).

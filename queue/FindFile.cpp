@@ -1,6 +1,7 @@
 #include "queue/FindFile.h"
 
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 
 #include <QFile>
 
@@ -82,7 +83,7 @@ void TFindFile::Execute()
     if (BeforeExecute)
         BeforeExecute(this);
     if (!Directory.isEmpty()) {
-        const QByteArray native = QFile::encodeName(Directory);
+        const QByteArray native = NativePath::Encode(Directory);
         if (Recurse)
             SearchTree(native, mask);
         else
@@ -98,7 +99,7 @@ void TFindFile::Execute()
 void TFindFile::SearchFolder(const QByteArray& nativeFolder, int mask)
 {
     const QByteArray native = withSlash(nativeFolder);
-    const QString folder = QFile::decodeName(native);
+    const QString folder = NativePath::Decode(native);
     if (OnNewPath)
         OnNewPath(this, folder, m_abort);
     if (m_abort)
@@ -107,10 +108,8 @@ void TFindFile::SearchFolder(const QByteArray& nativeFolder, int mask)
     for (const Folders::FolderEntry& entry : Folders::ListEntries(native)) {
         if (!Matches(Filter, entry.name))
             continue;
-        // A name that cannot be represented is listed all the same, with
-        // replacement characters: skipping it would hide the file silently.
         if ((attributeBits(entry) & CountedBits & ~mask) == 0)
-            Files << folder + entry.name;
+            Files << folder + NativePath::Decode(entry.nativeName);
     }
 }
 

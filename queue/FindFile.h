@@ -48,8 +48,7 @@ public:
 
     // Fills Files with full paths. A missing or unreadable folder lists
     // nothing; no error leaves here. Every matching entry is listed, whatever
-    // bytes its name holds; one the system's encoding cannot represent has
-    // U+FFFD in its place (see CanBeNamed in the duration probe).
+    // bytes its name holds, in NativePath's form.
     void Execute();
 
     static constexpr TAttrOptions DefaultAttributes{ffReadOnly | ffHidden | ffSystem | ffArchive};

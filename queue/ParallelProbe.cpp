@@ -1,6 +1,7 @@
 #include "queue/ParallelProbe.h"
 
 #include "platform/ChildProcess.h"
+#include "platform/Error.h"
 
 #include <QFile>
 
@@ -16,7 +17,12 @@ std::optional<QString> ProbeOutcome::get() const
 ParallelProbe::ParallelProbe(DurationProbe probe, QStringList sources, int jobs, Rule rule, QObject* parent)
     : QObject(parent), m_probe(std::move(probe)), m_sources(std::move(sources)), m_jobs(std::max(jobs, 1)),
       m_rule(rule), m_last(static_cast<int>(m_sources.size()) - 1)
-{ }
+{
+    m_clock.start();
+    // A hung probe is found within a quarter of its limit.
+    m_watchdog.setInterval(std::clamp(m_probe.answerLimitMs() / 4, 50, 1000));
+    connect(&m_watchdog, &QTimer::timeout, this, &ParallelProbe::EndHung);
+}
 
 ParallelProbe::~ParallelProbe()
 {
@@ -43,12 +49,14 @@ void ParallelProbe::StartMore()
                 continue;
             }
         } catch (...) {
-            QFile::remove(files.batch);
+            DurationProbe::Remove(files);
             Settle(index, {std::nullopt, std::current_exception()});
             continue;
         }
         auto* child = new ChildProcess(this);
-        m_running.push_back({index, slot, child});
+        m_running.push_back({index, slot, child, m_clock.elapsed()});
+        if (!m_watchdog.isActive())
+            m_watchdog.start();
         // Queued, so that an end reported while starting comes after the start.
         connect(
             child, &ChildProcess::done, this,
@@ -82,9 +90,30 @@ void ParallelProbe::Finished(ChildProcess* child, const ChildEnd& end)
         outcome.error = std::current_exception();
     }
     // The slot is used again; what an error left must not stay for it.
-    QFile::remove(files.batch);
-    QFile::remove(files.result);
+    DurationProbe::Remove(files);
     Settle(running.index, outcome);
+    StartMore();
+    Report();
+}
+
+void ParallelProbe::EndHung()
+{
+    if (m_running.empty()) {
+        m_watchdog.stop();
+        return;
+    }
+    std::vector<Running> hung;
+    std::erase_if(m_running, [&](const Running& probe) {
+        if (m_clock.elapsed() - probe.startedMs < m_probe.answerLimitMs())
+            return false;
+        hung.push_back(probe);
+        return true;
+    });
+    if (hung.empty())
+        return;
+    End(hung);
+    for (const Running& probe : hung)
+        Settle(probe.index, {std::nullopt, std::make_exception_ptr(VantrelError(m_probe.HungText()))});
     StartMore();
     Report();
 }
@@ -151,9 +180,7 @@ void ParallelProbe::End(const std::vector<Running>& probes)
             probe.child->kill(5000);
             probe.child->deleteLater();
         }
-        const DurationProbe::Files files = m_probe.files(probe.slot);
-        QFile::remove(files.batch);
-        QFile::remove(files.result);
+        DurationProbe::Remove(m_probe.files(probe.slot));
     }
 }
 
@@ -167,6 +194,7 @@ void ParallelProbe::Release(QObject* listener)
 void ParallelProbe::Stop()
 {
     m_stopped = true;
+    m_watchdog.stop();
     End(std::exchange(m_running, {}));
     m_done.clear();
 }

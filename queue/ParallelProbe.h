@@ -2,9 +2,11 @@
 
 #include "queue/DurationProbe.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 #include <exception>
 #include <map>
@@ -27,7 +29,8 @@ struct ProbeOutcome
 // answer file of its own, and reports the answers strictly in the list's
 // order, each as the one-at-a-time probe would have given it. Nothing waits:
 // the probes are child processes and every answer comes from the event loop,
-// never from inside Start().
+// never from inside Start(). A probe whose mediainfo has not answered within
+// the probe's limit is ended, and its file has that as its error.
 class ParallelProbe : public QObject
 {
     Q_OBJECT
@@ -66,6 +69,7 @@ private:
         int index = 0;
         int slot = 0;
         QPointer<ChildProcess> child; // owned as a child
+        qint64 startedMs = 0;         // by m_clock
     };
 
     void StartMore();
@@ -74,6 +78,8 @@ private:
     void Report();
     int FreeSlot() const;
     void End(const std::vector<Running>& probes);
+    // Ends the probes that have run past the limit; each file has HungText() as its error.
+    void EndHung();
 
     const DurationProbe m_probe;
     const QStringList m_sources;
@@ -85,4 +91,6 @@ private:
     std::vector<Running> m_running;
     std::map<int, ProbeOutcome> m_done; // outcomes not yet reported
     bool m_stopped = false;
+    QElapsedTimer m_clock;
+    QTimer m_watchdog; // looks for hung probes while any runs
 };

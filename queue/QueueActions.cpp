@@ -4,19 +4,20 @@
 #include "model/Tools.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 #include "platform/SettingsStore.h"
+#include "platform/SourceFile.h"
 #include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
 #include "queue/ParallelProbe.h"
 #include "model/QueueModel.h"
 
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
 #include <utility>
+#include <unistd.h>
 
 namespace {
 
@@ -41,18 +42,11 @@ quint64 QueueActions::AppendMeasured(QueueModel& queue, const QString& path, con
 
 QString QueueActions::WhyNotMeasurable(const QString& path)
 {
-    if (!DurationProbe::CanBeNamed(path))
-        return QStringLiteral("its name is not valid in the system's encoding");
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("there is no such file or folder");
-    if (!info.isFile())
-        return QStringLiteral("it is not a file");
-    if (!DurationProbe::CanQuote(path))
-        return QStringLiteral("its name holds a double quote or a line break, which cannot be passed to mediainfo");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+    try {
+        const SourceFile readable(path);
+    } catch (const ESystemError& e) {
+        return e.text();
+    }
     return {};
 }
 
@@ -155,7 +149,7 @@ void QueueActions::measureEntries()
         }
     }
     if (!files.isEmpty()) {
-        m_probe = new ParallelProbe(DurationProbe(m_tools.TempDir, m_tools.MediaInfoExe), files, m_settings.jobs(),
+        m_probe = new ParallelProbe(DurationProbe::For(m_tools), files, m_settings.jobs(),
                                     ParallelProbe::Rule::MeasureEvery, this);
         connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
         connect(m_probe, &ParallelProbe::finished, this, [this] {
@@ -171,7 +165,7 @@ void QueueActions::measureEntries()
 
 void QueueActions::expand(const Named& named)
 {
-    if (named.kind == Kind::Folder || (named.kind == Kind::Given && QFileInfo(named.path).isDir()))
+    if (named.kind == Kind::Folder || (named.kind == Kind::Given && NativePath::IsFolder(named.path)))
         expandFolder(named.path);
     else
         enter(named.path, named.kind == Kind::File);
@@ -186,7 +180,7 @@ void QueueActions::expandFolder(const QString& folder)
     entry.outcome.path = folder;
     entry.outcome.folder = true;
     // A folder gone since it was picked would otherwise look like one without files.
-    if (!QDir(folder).isReadable()) {
+    if (::access(NativePath::Encode(folder).constData(), R_OK | X_OK) != 0) {
         entry.outcome.reason = QStringLiteral("the folder cannot be read");
         m_entries.push_back(entry);
         return;
@@ -206,7 +200,7 @@ void QueueActions::expandFolder(const QString& folder)
 void QueueActions::enter(const QString& path, bool chosen)
 {
     if (m_eachFileOnce) {
-        const QString canonical = QFileInfo(path).canonicalFilePath();
+        const QString canonical = NativePath::Canonical(path);
         const QString key = canonical.isEmpty() ? path : canonical;
         if (m_named.contains(key))
             return;

@@ -3,13 +3,16 @@
 #include "core/ConsoleFrontEnd.h"
 #include "core/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
+#include "platform/TerminalText.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -21,6 +24,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -131,7 +135,6 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
     const QString usage = QStringLiteral("Usage: vantrel [PATH...]");
     const QString tryHelp = ConsoleOptions::TryHelpText();
     const QString noTime = "mediainfo finds no playing time in it: it is empty, damaged or not a video";
-    const QString noQuote = "its name holds a double quote or a line break, which cannot be passed to mediainfo";
     const QString noDisplay = "vantrel: cannot open a window: no display. To convert without one: "
                               "vantrel --convert-to divx|xvid PATH...\n";
     const std::vector<Case> cases{
@@ -182,7 +185,7 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
         {"a folder's bad files do not stop it: every file one line, in order",
          {"--convert-to", "divx", "--jobs", "1", "--outdir", "%OUT%", mixed},
          1,
-         {"Done\t" + mixed + "/a.flv\t%OUT%/a.avi", "Failed\t" + mixed + "/b\"q.flv\t" + noQuote,
+         {"Done\t" + mixed + "/a.flv\t%OUT%/a.avi", "Done\t" + mixed + "/b\"q.flv\t%OUT%/b\"q.avi",
           "Failed\t" + mixed + "/c.flv\t" + noTime, "Done\t" + mixed + "/d.flv\t%OUT%/d.avi"},
          "vantrel: " + mixed + "/c.flv: " + noTime},
         {"a file named twice, alone and by its folder, is converted once",
@@ -211,13 +214,13 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
          {"--convert-to", "divx", "--outdir", "%OUT%", a},
          1,
          {"Failed\t" + a + "\tCannot save the output file %OUT%/a.avi: Is a directory"},
-         "",
+         "vantrel: " + a + ": Cannot save the output file %OUT%/a.avi: Is a directory\n",
          OutputTaken},
         {"ffmpeg's own line that names the cause of a failed file",
          {"--convert-to", "divx", "--outdir", "%OUT%", a},
          1,
          {"Failed\t" + a + "\t" + QFileInfo(a).fileName() + ": Invalid data found when processing input"},
-         "",
+         "vantrel: " + a + ": " + QFileInfo(a).fileName() + ": Invalid data found when processing input\n",
          FailingFfmpeg},
         {"unknown option", {"--convert-to", "xvid", "--fast", a}, 2, {}, "vantrel: unknown option \"--fast\""},
         // With a platform the window could open on: an unknown option must not open it.
@@ -379,6 +382,7 @@ QList<qint64> ChildrenOf(qint64 pid)
 TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
 {
     const QString longName(100, QLatin1Char('n'));
+    const QString eAcute = QStringLiteral("e\u0301");
     struct Case
     {
         const char* name;
@@ -400,11 +404,28 @@ TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
          {{longName, "1% Done"}, {longName, "2% Done"}},
          24,
          "nnnnnnnnn\u2026  1% Done   +1"},
+        // A terminal gives these two columns each, and a combining mark none.
+        {"wide characters cut by the columns they take",
+         {{"\u65e5\u672c\u8a9e\u306e\u52d5\u753b\u30d5\u30a1\u30a4\u30eb.flv", "5% Done"}},
+         20,
+         "\u65e5\u672c\u8a9e\u306e\u52d5\u2026  5% Done"},
+        {"an emoji is never cut in half",
+         {{"\U0001F3AC\U0001F3AC\U0001F3AC\U0001F3AC\U0001F3AC.flv", "5% Done"}},
+         15,
+         "\U0001F3AC\U0001F3AC\u2026  5% Done"},
+        {"combining marks take no room",
+         {{eAcute.repeated(10) + ".flv", "5% Done"}},
+         23,
+         eAcute.repeated(10) + ".flv  5% Done"},
+        {"a letter keeps its marks",
+         {{eAcute.repeated(10) + ".flv", "5% Done"}},
+         15,
+         eAcute.repeated(5) + "\u2026  5% Done"},
     };
     for (const Case& c : cases) {
         const QString line = ConsoleFrontEnd::FitProgress(c.parts, c.width);
         EXPECT_EQ(line.toStdString(), c.line.toStdString()) << c.name;
-        EXPECT_LE(line.size(), c.width) << c.name;
+        EXPECT_LE(TerminalText::Columns(line), c.width) << c.name;
     }
 }
 
@@ -498,9 +519,12 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
                 ::close(vantrel.out);
                 readerOpen = false;
             }
-            const bool longConverting = std::any_of(ffmpeg.cbegin(), ffmpeg.cend(), [](qint64 pid) {
-                QFile cmdline("/proc/" + QString::number(pid) + "/cmdline");
-                return cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("3.flv");
+            // ffmpeg reads its source through a descriptor it inherited.
+            const bool longConverting = std::any_of(ffmpeg.cbegin(), ffmpeg.cend(), [&](qint64 pid) {
+                const QDir fds("/proc/" + QString::number(pid) + "/fd");
+                const QStringList entries = fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+                return std::any_of(entries.cbegin(), entries.cend(),
+                                   [&](const QString& fd) { return QFile::symLinkTarget(fds.filePath(fd)) == long_; });
             });
             if (!c.closeReader && !signalled && longConverting && lines.count('\n') == 2) {
                 ::kill(vantrel.pid, c.signalNumber);
@@ -529,6 +553,147 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
     file.write(bytes);
+}
+
+// Where a cue (a white frame and a beep at the same moment of the source)
+// plays in an AVI, and how long each of its streams plays, as ffmpeg reads it.
+struct Played
+{
+    double soundAt = -1;   // the first sound; -1 for none
+    double pictureAt = -1; // the first frame that is not black; -1 for none
+    double video = 0;
+    double audio = 0;
+};
+
+Played PlayedIn(const QString& avi)
+{
+    const auto run = [](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(60000);
+        return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    };
+    const auto first = [](const QString& text, const char* pattern) {
+        const QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
+        return match.hasMatch() ? match.captured(1).toDouble() : -1.0;
+    };
+    Played played;
+    const QStringList read{"-hide_banner", "-nostats", "-i", avi};
+    played.soundAt = first(
+        run("ffmpeg", read + QStringList{"-map", "0:a", "-af", "silencedetect=n=-30dB:d=0.05", "-f", "null", "-"}),
+        "silence_end: ([0-9.]+)");
+    played.pictureAt = first(
+        run("ffmpeg", read + QStringList{"-map", "0:v", "-vf", "blackdetect=d=0.04:pix_th=0.1", "-f", "null", "-"}),
+        "black_end:([0-9.]+)");
+    const QString streams
+        = run("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,duration", "-of", "csv=p=0", avi});
+    played.video = first(streams, "video,([0-9.]+)");
+    played.audio = first(streams, "audio,([0-9.]+)");
+    return played;
+}
+
+// An FLV of `seconds` whose picture turns white and whose sound beeps at
+// cueAt of its own time. Its video stream starts videoFrom seconds in, its
+// audio audioFrom; with a gap, the audio skips `gap` seconds after its second second.
+void MakeCued(const QString& path, double seconds, double cueAt, double videoFrom, double audioFrom, double gap = 0)
+{
+    const QString cue = QStringLiteral("between(t+%1,%2,%3)");
+    const double audioSeconds = seconds - audioFrom - gap;
+    const QString audioCue
+        = gap > 0 ? cue.arg(0).arg(cueAt - gap).arg(cueAt - gap + 0.4) : cue.arg(audioFrom).arg(cueAt).arg(cueAt + 0.4);
+    QStringList args{
+        "-nostdin",
+        "-loglevel",
+        "error",
+        "-y",
+        "-itsoffset",
+        QString::number(videoFrom),
+        "-f",
+        "lavfi",
+        "-i",
+        QStringLiteral("color=c=black:s=64x48:r=25:d=%1,drawbox=w=iw:h=ih:color=white:t=fill:enable='%2'")
+            .arg(seconds - videoFrom)
+            .arg(cue.arg(videoFrom).arg(cueAt).arg(cueAt + 0.4)),
+        "-itsoffset",
+        QString::number(audioFrom),
+        "-f",
+        "lavfi",
+        "-i",
+        QStringLiteral("aevalsrc='if(%1,sin(2*PI*440*t),0)':s=44100:d=%2").arg(audioCue).arg(audioSeconds)};
+    if (gap > 0)
+        args << "-af" << QStringLiteral("asetpts='if(gte(T,2),PTS+%1/TB,PTS)'").arg(gap);
+    args << "-c:v"
+         << "flv1"
+         << "-c:a"
+         << "libmp3lame" << path;
+    ASSERT_EQ(QProcess::execute("ffmpeg", args), 0) << path.toStdString();
+}
+
+// Recordings start a stream late or drop packets, and old archives have names
+// no batch line can hold: each converts with its sound on its picture, both
+// streams playing the source's length, in both profiles; what is no file
+// fails at once, saying why.
+TEST(ConsoleFrontEnd, EverySourceConvertsInSyncWhateverItsName)
+{
+    FreshHome home;
+    const QString in = home.root() + "/in";
+    QDir().mkpath(in);
+    MakeCued(in + "/late audio.flv", 8, 4, 0, 1.975);
+    MakeCued(in + "/late video.flv", 8, 4, 2, 0);
+    MakeCued(in + "/gap.flv", 9, 7, 0, 0, 4);
+    MakeCued(in + "/say \"hi\".flv", 8, 4, 0, 0);
+    MakeFlv(in + "/short.flv", 1.9);
+    for (const QByteArray& name : {QByteArray("two\nlines.flv"), QByteArray("caf\xE9.flv")})
+        ASSERT_EQ(::link(QFile::encodeName(in + "/say \"hi\".flv").constData(),
+                         QFile::encodeName(in).append('/').append(name).constData()),
+                  0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(in + "/fifo.flv").constData(), 0600), 0);
+    ASSERT_EQ(::symlink("loop.flv", QFile::encodeName(in + "/loop.flv").constData()), 0);
+
+    struct Case
+    {
+        QString source;  // as the line names it
+        QString outcome; // the rest of the line; %OUT% the output folder
+        double cueAt;    // -1 for none
+        double plays;
+    };
+    const Case cases[] = {
+        {"late audio.flv", "Done\t%OUT%/late audio.avi", 4, 8},
+        {"late video.flv", "Done\t%OUT%/late video.avi", 4, 8},
+        {"gap.flv", "Done\t%OUT%/gap.avi", 7, 9},
+        {"say \"hi\".flv", "Done\t%OUT%/say \"hi\".avi", 4, 8},
+        {"two\\nlines.flv", "Done\t%OUT%/two\\nlines.avi", 4, 8},
+        {"caf\\xE9.flv", "Done\t%OUT%/caf\u00e9.avi", 4, 8},
+        {"short.flv", "Done\t%OUT%/short.avi", -1, 1.9},
+        {"fifo.flv", "Failed\tit is not a file", -1, 0},
+        {"loop.flv", "Failed\ttoo many levels of links", -1, 0},
+    };
+    for (const char* profile : {"divx", "xvid"}) {
+        SCOPED_TRACE(profile);
+        const QString out = home.root() + "/out-" + profile;
+        QDir().mkpath(out);
+        const Outcome o = RunFrontEnd({"--convert-to", profile, "--jobs", "2", "--outdir", out, in}, Headless());
+        EXPECT_EQ(o.code, 1);
+        QMap<QString, QString> lines; // by source
+        for (const QString& line : o.lines)
+            lines[line.section('\t', 1, 1)] = line.section('\t', 0, 0) + '\t' + line.section('\t', 2);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.source.toStdString());
+            EXPECT_EQ(lines.value(in + '/' + c.source), QString(c.outcome).replace("%OUT%", out));
+            if (c.outcome.startsWith("Failed")) {
+                EXPECT_TRUE(o.err.contains("vantrel: " + in + '/' + c.source + ": " + c.outcome.section('\t', 1)))
+                    << o.err.toStdString();
+                continue;
+            }
+            const Played played = PlayedIn(c.outcome.section('\t', 1).replace("%OUT%", out).replace("\\n", "\n"));
+            EXPECT_GE(played.video, c.plays - 0.05);
+            EXPECT_GE(played.audio, c.plays - 0.05);
+            if (c.cueAt < 0)
+                continue;
+            EXPECT_NEAR(played.soundAt, c.cueAt, 0.15);
+            EXPECT_NEAR(played.pictureAt, c.cueAt, 0.15);
+        }
+    }
 }
 
 // A file converts as soon as it is measured: a later file whose measuring

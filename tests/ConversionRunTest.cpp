@@ -2,7 +2,9 @@
 #include "engine/ConversionProfile.h"
 #include "engine/ConversionRun.h"
 #include "engine/RunSchedule.h"
+#include "queue/DurationProbe.h"
 #include "queue/FindFile.h"
+#include "queue/ParallelProbe.h"
 #include "queue/QueueActions.h"
 #include "model/Settings.h"
 #include "model/Tools.h"
@@ -32,6 +34,7 @@
 
 #include <csignal>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -294,7 +297,7 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
     // ffmpeg's own words on the source, not its closing "Conversion failed!".
     EXPECT_TRUE(tooltip(0).startsWith(damaged + ": ")) << tooltip(0).toStdString();
     EXPECT_EQ(queue().progress(1), "Failed");
-    EXPECT_EQ(tooltip(1).section('\n', 0, 0), src + "/gone.flv: No such file or directory");
+    EXPECT_EQ(tooltip(1).section('\n', 0, 0), "there is no such file or folder");
     EXPECT_EQ(queue().progress(2), "Done");
     EXPECT_TRUE(tooltip(2).isEmpty());
     EXPECT_EQ(digest(damaged), QCryptographicHash::hash(damagedBytes, QCryptographicHash::Sha1));
@@ -438,6 +441,80 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     EXPECT_TRUE(prompts.shown().empty());
 }
 
+// A tool that hangs (a stalled network mount, a broken build) is ended once
+// its limit has passed, its file fails saying so, and the files after it go on.
+TEST_F(ConversionRunTest, HungToolsAreEndedAndTheRestGoesOn)
+{
+    tools.FfmpegSilenceMs = 1000;
+    tools.MediaInfoSilenceMs = 1000;
+    const char* stalled = "^ffmpeg reported no progress for 1 s and was ended$";
+    struct Case
+    {
+        const char* name;
+        QString ffmpeg; // empty: the real one
+        bool fifoSource;
+        const char* reason; // both rows', as a pattern
+    };
+    const Case cases[] = {
+        {"an ffmpeg that never reports", standIn("sleep 600000"), false, stalled},
+        {"an ffmpeg that reports once, then hangs", standIn("report 0 1000 600000"), false, stalled},
+        {"a source swapped for a FIFO after it was measured", {}, true, "^it is not a file$"},
+    };
+    const QString real = tools.FfmpegExe;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startAfresh();
+        tools.FfmpegExe = c.ffmpeg.isEmpty() ? real : c.ffmpeg;
+        for (const char* name : {"a.flv", "b.flv"}) {
+            const QString path = flv(name);
+            if (c.fifoSource) {
+                QFile::remove(path);
+                ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            }
+            q.append(path, 2);
+        }
+        press(ConversionProfile::DivxAvi);
+        const QList<qint64> started = run.runningProcessIds();
+        ASSERT_TRUE(waitUntilIdle(30000));
+        EXPECT_EQ(q.progress(0), "Failed");
+        EXPECT_EQ(q.progress(1), "Failed");
+        for (int row : {0, 1}) {
+            const QString reason = tooltip(row).section('\n', 0, 0);
+            EXPECT_TRUE(QRegularExpression(c.reason).match(reason).hasMatch()) << reason.toStdString();
+        }
+        for (const qint64 pid : started)
+            EXPECT_FALSE(QFileInfo::exists("/proc/" + QString::number(pid))) << "a hung ffmpeg was left running";
+        EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+    tools.FfmpegExe = real;
+
+    // A mediainfo that hangs on one file holds back the one after it only until its limit.
+    StartUp::UsePrivateTempFolder(tools);
+    const QString stuck = flv("stuck.flv");
+    const QString good = flv("good.flv");
+    const QString hanging = home.root() + "/hanging-mediainfo";
+    QFile script(hanging);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\ncase \"$*\" in *stuck*) exec sleep 600;; esac\nexec '"
+                 + QFile::encodeName(tools.MediaInfoExe) + "' \"$@\"\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    tools.MediaInfoExe = hanging;
+    ParallelProbe probe(DurationProbe::For(tools), {stuck, good}, 1, ParallelProbe::Rule::MeasureEvery);
+    QStringList answers;
+    QObject::connect(&probe, &ParallelProbe::answered, [&](int, const ProbeOutcome& outcome) {
+        try {
+            answers << outcome.get().value_or("(none)");
+        } catch (const VantrelError& e) {
+            answers << e.text();
+        }
+    });
+    probe.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, 30000));
+    EXPECT_EQ(answers.value(0), "mediainfo gave no answer in 1 s and was ended");
+    EXPECT_TRUE(answers.value(1).startsWith("00:00:01")) << answers.value(1).toStdString();
+}
+
 TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
 {
     // A stand-in that reports 30 s converted after a while, then closes its
@@ -527,6 +604,7 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     // Rows whose ffmpeg has begun and waits on its source until the test lets it go.
     MakeFlv(home.root() + "/long.flv", 10.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
+    tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
     std::vector<std::unique_ptr<StalledSource>> stalled;
     auto stall = [&](const QString& path) {
         QDir().mkpath(QFileInfo(path).path());
@@ -753,6 +831,9 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
     ASSERT_TRUE(ffmpeg(QStringList{"-i", source, "-t", "1"} + divx + QStringList{made + "/third.avi"}));
     ASSERT_TRUE(ffmpeg(QStringList{"-i", source, "-t", "2.6"} + divx + QStringList{made + "/most.avi"}));
     ASSERT_TRUE(ffmpeg({"-i", source, "-t", "1", made + "/clip.mp4"}));
+    const QString shortSource = src + QStringLiteral("/short.flv");
+    MakeFlv(shortSource, 1.9);
+    ASSERT_TRUE(ffmpeg(QStringList{"-i", shortSource, "-t", "0.28"} + divx + QStringList{made + "/blip.avi"}));
     auto put = [&](const QString& name, const QByteArray& bytes) {
         QFile f(made + QLatin1Char('/') + name);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -799,7 +880,8 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
         const char* name;
         QString script;
         const char* state;
-        const char* reason; // the row's first line, as a pattern
+        const char* reason;  // the row's first line, as a pattern
+        QString source = {}; // the three-second source when empty
     } cases[] = {
         {"an encoder that cannot open", oddScaling, "Failed",
          "^\\[libxvid\\] Xvid: Could not create encoder reference$"},
@@ -810,12 +892,14 @@ TEST_F(ConversionRunTest, OutputsThatAreNoGoodConversionFailTheRow)
         {"a third of the source", writing("third.avi"), "Failed",
          "^The AVI plays 1\\.\\d s of the source's 3\\.\\d s$"},
         {"most of the source", writing("most.avi"), "Done", "^The AVI plays 2\\.\\d s of the source's 3\\.\\d s$"},
+        {"a fraction of a short source", writing("blip.avi"), "Failed",
+         "^The AVI plays 0\\.\\d s of the source's [12]\\.\\d s$", shortSource},
         {"a source it may not read", unprivileged, "Failed", "/src/three\\.flv: Permission denied$"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(installed(c.script));
-        queueMeasured(source);
+        queueMeasured(c.source.isEmpty() ? source : c.source);
         if (c.script == unprivileged) {
             for (const QString& folder : {home.root(), src})
                 QFile::setPermissions(folder,
@@ -859,6 +943,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         return to;
     };
     // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
+    tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
     const QString ffmpeg = tools.FfmpegExe;
     const QString wrapper = home.root() + QStringLiteral("/wrapped-ffmpeg");
     put(wrapper, QStringLiteral("#!/bin/sh\n\"%1\" \"$@\"\n").arg(ffmpeg).toUtf8());
@@ -993,6 +1078,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
     MakeFlv(home.root() + "/long.flv", 10.0);
     MakeFlv(home.root() + "/one.flv", 1.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
+    tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
     std::unique_ptr<StalledSource> stalled;
     // One name a case: the run keeps the names its rows were given.
     auto stall = [&](const QString& name) {
@@ -1094,7 +1180,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
          },
          {"Failed"},
          {},
-         "/bad\\.flv: No such file or directory$"},
+         "^there is no such file or folder$"},
     };
 
     for (const Case& c : cases) {

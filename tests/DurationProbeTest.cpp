@@ -1,6 +1,7 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 #include "queue/DurationProbe.h"
 #include "queue/ParallelProbe.h"
 #include "support/QtPrinters.h"
@@ -14,6 +15,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -130,7 +133,8 @@ protected:
 
     bool tempIsClean() const
     {
-        return !QFileInfo::exists(temp + "open.bat") && !QFileInfo::exists(temp + "duration_time.txt");
+        return !QFileInfo::exists(temp + "open.bat") && !QFileInfo::exists(temp + "duration_time.txt")
+               && !QFileInfo(temp + "source.flv").isSymLink();
     }
 };
 
@@ -184,12 +188,18 @@ TEST_F(Probe, UnreadableContentGivesAnEmptyLineNotNoAnswer)
     }
 }
 
-TEST_F(Probe, UnquotablePathsHaveNoAnswerAndRunNothing)
+// Names the batch cannot quote, and bytes that are not UTF-8, reach mediainfo through a link.
+TEST_F(Probe, AnyNameIsMeasuredAndLeavesNoTempFiles)
 {
     const DurationProbe probe(temp, mediainfo);
-    for (const QString& name :
-         {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv"), QStringLiteral("cr\r.flv")}) {
-        EXPECT_FALSE(Probed(probe, media + "/" + name).has_value());
+    MakeFlv(media + "/a.flv");
+    for (const QString& name : {QStringLiteral("say \"hi\".flv"), QStringLiteral("two\nlines.flv"),
+                                QStringLiteral("cr\r.flv"), NativePath::Decode("caf\xE9 100%.flv")}) {
+        const QString path = media + "/" + name;
+        ASSERT_TRUE(QFile::copy(media + "/a.flv", media + "/copied.flv"));
+        ASSERT_EQ(::rename(QFile::encodeName(media + "/copied.flv").constData(), NativePath::Encode(path).constData()),
+                  0);
+        EXPECT_TRUE(Probed(probe, path).value_or(QString()).startsWith("00:00:0")) << name.toStdString();
         EXPECT_TRUE(tempIsClean());
     }
 }

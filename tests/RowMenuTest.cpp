@@ -97,6 +97,7 @@ TEST_F(RowMenu, OffersWhatTheRowAllowsAndEscapeStopsTheRun)
     ASSERT_EQ(states(), (QStringList{"Done", "Failed"}));
 
     // Two conversions that wait on their sources, and a row that waits its turn.
+    frm.session().tools().FfmpegExe = StalledSource::Ffmpeg(src);
     StalledSource first(src + "/e.flv");
     StalledSource second(src + "/f.flv");
     q.append(src + "/e.flv", 11);

@@ -107,6 +107,7 @@ protected:
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
         frm.session().settings().WorkDir = out;
+        frm.session().tools().FfmpegExe = StalledSource::Ffmpeg(home.root());
         frm.queue().append(source.made() ? sourcePath : QString(), 10);
         frm.EzRgnBtn3Click();
         return bytes.left(bytes.size() * 8 / 10);

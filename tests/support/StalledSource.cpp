@@ -1,5 +1,8 @@
 #include "support/StalledSource.h"
 
+#include "platform/ProcessLauncher.h"
+#include "support/TestEnv.h"
+
 #include <QFile>
 #include <QTest>
 
@@ -7,9 +10,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-StalledSource::StalledSource(const QString& path) : m_path(path)
+StalledSource::StalledSource(const QString& path) : m_path(path + QStringLiteral(".pipe"))
 {
-    m_made = ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    QFile regular(path);
+    m_made = regular.open(QIODevice::WriteOnly) && regular.write("FLV") == 3
+             && ::mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0;
+}
+
+QString StalledSource::Ffmpeg(const QString& folder)
+{
+    const QString script = folder + QStringLiteral("/pipe-reading-ffmpeg");
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("#!/bin/sh\nexec '" + QFile::encodeName(BinPath(QStringLiteral("processtestapp"))) + "' pipes '"
+               + QFile::encodeName(ProcessLauncher::FindProgram(QStringLiteral("ffmpeg"), {})) + "' \"$@\"\n");
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    return script;
 }
 
 StalledSource::~StalledSource()
@@ -17,6 +35,8 @@ StalledSource::~StalledSource()
     if (m_fd < 0)
         m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     close();
+    // An ffmpeg that comes to it only now must not wait on it for good.
+    ::unlink(QFile::encodeName(m_path).constData());
 }
 
 bool StalledSource::feed(const QByteArray& bytes)

@@ -4,11 +4,18 @@
 #include <QString>
 
 // An FLV source that ffmpeg reads through a pipe: fed the head of a real file
-// and then held open, so a conversion begins its output and waits.
+// and then held open, so a conversion begins its output and waits. The
+// program converts only regular files, so the source is one (holding the
+// head), and the pipe stands beside it as "NAME.pipe": the ffmpeg of Ffmpeg()
+// reads the pipe instead.
 class StalledSource
 {
 public:
     explicit StalledSource(const QString& path);
+
+    // An ffmpeg (the real one, written as a script into folder) that reads a
+    // stalled source's pipe where it is given the source's descriptor.
+    static QString Ffmpeg(const QString& folder);
     ~StalledSource(); // a reader still waiting gets its end of file and ends
     StalledSource(const StalledSource&) = delete;
     StalledSource& operator=(const StalledSource&) = delete;

@@ -8,6 +8,8 @@
 //   stdin FILE      copy standard input to FILE
 //   report MS US MS2  after MS ms write one ffmpeg progress report of US
 //                   microseconds to standard output, close it, sleep MS2 ms, exit 0
+//   pipes PROGRAM ARG...  runs PROGRAM with the arguments, each "/dev/fd/N"
+//                   whose file has a pipe beside it ("NAME.pipe") replaced by that pipe
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -16,10 +18,47 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
+
+namespace {
+
+// A stalled source's pipe for an inherited descriptor's file; the argument itself otherwise.
+std::string PipeFor(const char* argument)
+{
+    const std::string prefix = "/dev/fd/";
+    const std::string given = argument;
+    if (given.rfind(prefix, 0) != 0)
+        return given;
+    char target[4096];
+    const ssize_t length = ::readlink(given.c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return given;
+    const std::string pipe = std::string(target, static_cast<size_t>(length)) + ".pipe";
+    struct stat st
+    {
+    };
+    return ::stat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode) ? pipe : given;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc > 2 && std::strcmp(argv[1], "pipes") == 0) {
+        std::vector<std::string> arguments;
+        for (int i = 2; i < argc; ++i)
+            arguments.push_back(PipeFor(argv[i]));
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments)
+            pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        ::execv(pointers[0], pointers.data());
+        return 127;
+    }
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2)
