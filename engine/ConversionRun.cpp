@@ -106,7 +106,8 @@ void ConversionRun::Begin(ConversionProfile profile)
         m_begun = true;
         m_halted = false;
         m_starved.clear();
-        m_startedMs = FileIdentity::NowMs();
+        // What may be replaced: the files that stood in the folder before any output of this run.
+        m_filesAtBegin = FileIdentity::FilesIn(m_settings.WorkDir);
         // What a run of ours that died left; a living writer's file is kept.
         UnfinishedFile::RemoveLeftovers(m_settings.WorkDir);
         for (int row = 0; row < m_queue.count(); ++row)
@@ -201,18 +202,10 @@ bool ConversionRun::StartRow(int row)
         throw VantrelError(MissingFfmpegText());
 
     auto job = std::make_unique<Job>();
-    job->before = FileIdentity::Of(target);
-    if (job->before.folder) {
-        MarkFailed(row, QStringLiteral("Cannot save the output file %1: %2")
-                            .arg(target, QString::fromLocal8Bit(std::strerror(EISDIR))));
-        emit rowFinished(row);
-        return false;
-    }
-    // Finished since this run began: another run's file, which is kept.
-    if (job->before.exists && job->before.changedMs >= m_startedMs)
-        job->before = {};
+    job->before = Replaceable(target, source);
     try {
         job->output = UnfinishedFile::Create(Folders::FolderPart(target));
+        job->output->MarkSource(QFileInfo(source).absoluteFilePath());
     } catch (const ESystemError& e) {
         if (StarvedOf(e.code(), row))
             return false;
@@ -480,10 +473,25 @@ void ConversionRun::MarkFailed(int row, const QString& why)
     m_queue.setFailureDetail(row, why);
 }
 
+FileIdentity ConversionRun::Replaceable(const QString& target, const QString& source) const
+{
+    // Anything else at the name (a folder, a link, a file that came since) is passed over for the next name.
+    const FileIdentity there = FileIdentity::Of(target);
+    const auto atBegin = m_filesAtBegin.constFind(Folders::FileNamePart(target));
+    if (!there.regular || atBegin == m_filesAtBegin.cend() || !atBegin->sameFile(there))
+        return {};
+    // Another source's conversion, finished by a run before this one, is not this row's to replace.
+    const QString madeFrom = UnfinishedFile::SourceOf(target);
+    if (!madeFrom.isEmpty() && madeFrom != QFileInfo(source).absoluteFilePath())
+        return {};
+    return there;
+}
+
 bool ConversionRun::WouldOverwriteASource(const QString& target)
 {
+    // Only a regular file at the name is ever replaced; a link there is passed over.
     const FileIdentity id = FileIdentity::Of(target);
-    if (!id.exists)
+    if (!id.regular)
         return false;
     // Read once per change of the queue, not once per row.
     if (m_sourceIdsStale) {
@@ -494,9 +502,7 @@ bool ConversionRun::WouldOverwriteASource(const QString& target)
         }
         m_sourceIdsStale = false;
     }
-    // The target's own file, a link followed as a source's path would be.
-    const FileIdentity reached = FileIdentity::Reached(target);
-    return reached.exists && m_sourceIds.contains(reached.key());
+    return m_sourceIds.contains(id.key());
 }
 
 void ConversionRun::MonitorTick(QObject* sender)
