@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,6 +23,10 @@
 #include <utility>
 
 namespace {
+
+// How long rows wait for a place while none of them runs to free one.
+constexpr int ShortageGiveUpMs = 60000;
+constexpr int ShortageRetryMs = 250;
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
 QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile, const QString& target)
@@ -140,7 +145,7 @@ void ConversionRun::StartNext()
 
 void ConversionRun::EndIfDone()
 {
-    if (!m_begun || !m_jobs.empty() || (m_moreRowsComing && !m_halted))
+    if (!m_begun || !m_jobs.empty() || ((m_moreRowsComing || m_retryPending) && !m_halted))
         return;
     m_begun = false;
     emit runEnded();
@@ -155,10 +160,20 @@ void ConversionRun::FillJobs()
 {
     while (!m_halted && static_cast<int>(m_jobs.size()) < m_settings.jobs()) {
         if (!m_starved.isEmpty()) {
-            // A running row frees what the last start lacked; with none, nothing will.
-            if (!m_jobs.empty())
+            // A running row frees what the last start lacked; with none, the
+            // files being measured or the system may, for a while.
+            if (!m_jobs.empty() || m_retryPending)
                 return;
-            throw VantrelError(m_starved);
+            if (m_short.elapsed() > ShortageGiveUpMs)
+                throw VantrelError(m_starved);
+            m_retryPending = true;
+            QTimer::singleShot(ShortageRetryMs, this, [this] {
+                m_retryPending = false;
+                m_starved.clear();
+                if (m_begun && !m_halted)
+                    RunGuarded([this] { StartNext(); });
+            });
+            return;
         }
         const int row = NextPendingRow();
         if (row < 0)
@@ -186,6 +201,8 @@ bool ConversionRun::StarvedOf(int code, int row)
 {
     if (!IsResourceShortage(code))
         return false;
+    if (!m_short.isValid())
+        m_short.start();
     m_starved = QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
                                "\"Pending\"; press the button again when fewer programs run")
                     .arg(row >= 0 ? m_queue.path(row) : QString(), QString::fromLocal8Bit(std::strerror(code)));
@@ -327,10 +344,26 @@ void ConversionRun::Judged(OutputCheck* check, const OutputCheck::Result& result
     check->deleteLater();
     if (it == m_jobs.end())
         return;
+    Job* job = it->get();
+    if (result.unread) {
+        // The finished file waits for a place to be read; after long it is kept, saying it is unchecked.
+        if (!job->checkShort.isValid())
+            job->checkShort.start();
+        if (job->checkShort.elapsed() > ShortageGiveUpMs) {
+            Settle(job, {}, result.text);
+            return;
+        }
+        QTimer::singleShot(ShortageRetryMs, this, [this, id = job->id] {
+            for (const auto& waiting : m_jobs)
+                if (waiting->id == id && !waiting->child)
+                    return RunGuarded([&] { CheckOutput(*waiting); });
+        });
+        return;
+    }
     if (result.verdict == OutputCheck::Verdict::Refused)
-        Settle(it->get(), result.text);
+        Settle(job, result.text);
     else
-        Settle(it->get(), {}, result.text);
+        Settle(job, {}, result.text);
 }
 
 void ConversionRun::Settle(Job* settled, const QString& failure, const QString& warning)
@@ -343,6 +376,7 @@ void ConversionRun::Settle(Job* settled, const QString& failure, const QString& 
     m_jobs.erase(it);
     // A place is free again for a row that lacked one.
     m_starved.clear();
+    m_short.invalidate();
     const QString why = failure.isEmpty() ? PutInPlace(*job) : failure;
     job->output.reset();
     ReleaseTimer(*job);

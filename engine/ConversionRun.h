@@ -5,6 +5,7 @@
 #include "engine/ProgressMonitor.h"
 #include "engine/advantmr.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QList>
@@ -131,6 +132,7 @@ private:
         QPointer<ChildProcess> child;           // owned as a child of the run
         QPointer<TAdvancedTimer> timer;         // owned as a child of the run
         QPointer<OutputCheck> check;            // reads the finished file; owned as a child of the run
+        QElapsedTimer checkShort;               // running while the check cannot start for want of resources
         ProgressMonitor monitor;
         int shown = -1; // the percentage the row shows; -1 none yet
     };
@@ -172,6 +174,8 @@ private:
     QSet<QString> m_sourceIds;                   // the sources' files, by device and inode
     bool m_sourceIdsStale = true;                // the queue changed since they were read
     QString m_starved;                           // why the last start failed for want of resources
+    QElapsedTimer m_short;                       // running while starts fail for want of resources
+    bool m_retryPending = false;                 // a start is tried again shortly, none of ours running
     QHash<QString, FileIdentity> m_filesAtBegin; // the output folder's files when the run began, by name
     bool m_halted = false;                       // a row could not start: no more start in this run
     bool m_begun = false;                        // begun and not ended yet

@@ -69,6 +69,14 @@ void OutputCheck::ended(const ChildEnd& end)
     m_child->disconnect(this);
     m_child->deleteLater();
     m_child = nullptr;
+    if (end.kind == ChildEnd::Kind::FailedToStart
+        && ClassifyStartFailure(end.startError, m_mediaInfo) == StartFailure::Shortage) {
+        Result unread = Refused(QStringLiteral("The output could not be checked: mediainfo could not be started: ")
+                                + ProcessLauncher::StartFailureReason(end.errorTail));
+        unread.unread = true;
+        emit judged(unread);
+        return;
+    }
     if (!end.succeeded()) {
         const QString why
             = !ProcessLauncher::ProgramExists(m_mediaInfo)

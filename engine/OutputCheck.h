@@ -22,6 +22,9 @@ public:
     {
         Verdict verdict = Verdict::Refused;
         QString text; // why it was refused, or the warning for a short one; empty when good
+        // Not read: mediainfo could not start for want of descriptors, processes
+        // or memory. The file is to be checked again once a place frees.
+        bool unread = false;
     };
 
     // mediaInfo is the mediainfo found on PATH, empty when missing.

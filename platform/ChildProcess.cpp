@@ -1,5 +1,8 @@
 #include "platform/ChildProcess.h"
 
+#include "platform/Error.h"
+
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
@@ -28,6 +31,8 @@ QString lastLines(const QString& kept, int count)
     return lines.join(QLatin1Char('\n'));
 }
 
+} // namespace
+
 // Qt reports a failed start as text only; the system's reason in it tells a
 // shortage of resources from a program that cannot run.
 int StartErrorIn(const QString& errorText)
@@ -38,7 +43,15 @@ int StartErrorIn(const QString& errorText)
     return 0;
 }
 
-} // namespace
+StartFailure ClassifyStartFailure(int code, const QString& program)
+{
+    if (IsResourceShortage(code))
+        return StartFailure::Shortage;
+    // A script whose interpreter is missing fails with ENOENT too, its own file there.
+    if (code == ENOENT && !QFileInfo(program).isFile())
+        return StartFailure::Missing;
+    return StartFailure::NotRunnable;
+}
 
 void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan)
 {

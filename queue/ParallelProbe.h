@@ -2,6 +2,7 @@
 
 #include "queue/DurationProbe.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -9,6 +10,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 class ChildProcess;
@@ -27,7 +29,9 @@ struct ProbeOutcome
 // answer file of its own, and reports the answers strictly in the list's
 // order, each as the one-at-a-time probe would have given it. Nothing waits:
 // the probes are child processes and every answer comes from the event loop,
-// never from inside Start().
+// never from inside Start(). A probe that cannot start for want of
+// descriptors, processes or memory is started again once a place frees: while
+// short, one probe runs at a time.
 class ParallelProbe : public QObject
 {
     Q_OBJECT
@@ -69,6 +73,8 @@ private:
     };
 
     void StartMore();
+    // Takes the file again once a place frees; false when the shortage has lasted too long.
+    bool WaitForPlace(int index);
     void Finished(ChildProcess* child, const ChildEnd& end);
     void Settle(int index, ProbeOutcome outcome);
     void Report();
@@ -84,5 +90,7 @@ private:
     int m_nextReport = 0; // the next file to report
     std::vector<Running> m_running;
     std::map<int, ProbeOutcome> m_done; // outcomes not yet reported
+    std::set<int> m_waiting;            // files whose probe could not start, to start again first
+    QElapsedTimer m_short;              // running while probes cannot start for want of resources
     bool m_stopped = false;
 };
