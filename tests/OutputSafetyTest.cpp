@@ -4,6 +4,7 @@
 // another user shares.
 #include "platform/Error.h"
 #include "platform/UnfinishedFile.h"
+#include "support/FuseFolder.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -67,6 +68,8 @@ protected:
     const QString victim = home.root() + "/victim.txt";
 };
 
+const FuseFolder::Kind Filesystems[] = {FuseFolder::Kind::Local, FuseFolder::Kind::Bindfs, FuseFolder::Kind::Fat};
+
 TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
 {
     // What stands at the wanted name when the row starts, and what comes meanwhile.
@@ -74,64 +77,77 @@ TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
     struct Case
     {
         const char* what;
-        const char* atStart; // content at "a.avi" when the row starts; nullptr: nothing; "->": a link to the victim
+        const char* atStart; // content at "a.avi" when the row starts; nullptr: nothing; "->": a link to the victim;
+                             // "/": a folder
         Meanwhile meanwhile;
         const char* takes; // the name the finished file takes
-        QStringList after; // every entry of the folder afterwards
+        QStringList after; // every file of the folder afterwards
     };
     const Case cases[] = {
         {"a free name", nullptr, Meanwhile::Nothing, "a.avi", {"a.avi"}},
         {"an older file is replaced", "older", Meanwhile::Nothing, "a.avi", {"a.avi"}},
-        {"a link is replaced, never written through", "->", Meanwhile::Nothing, "a.avi", {"a.avi"}},
+        {"a link is passed over, never written through", "->", Meanwhile::Nothing, "a (2).avi", {"a (2).avi", "a.avi"}},
+        {"a folder is passed over", "/", Meanwhile::Nothing, "a (2).avi", {"a (2).avi"}},
         {"a file that came meanwhile is kept", nullptr, Meanwhile::NewFile, "a (2).avi", {"a (2).avi", "a.avi"}},
         {"a file put over the older one is kept", "older", Meanwhile::Replaced, "a (2).avi", {"a (2).avi", "a.avi"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        QDir(out).removeRecursively();
-        QDir().mkpath(out);
-        const QString wanted = out + "/a.avi";
-        if (c.atStart && QByteArray(c.atStart) == "->") {
-            ASSERT_TRUE(QFile::link(victim, wanted));
-        } else if (c.atStart) {
-            ASSERT_TRUE(Write(wanted, c.atStart));
+    for (const FuseFolder::Kind kind : Filesystems) {
+        SCOPED_TRACE(FuseFolder::Name(kind));
+        QTemporaryDir scratch(home.root() + "/fs-XXXXXX");
+        const FuseFolder filesystem(kind, scratch.path());
+        if (filesystem.path().isEmpty()) {
+            std::cerr << FuseFolder::Name(kind) << " skipped: " << filesystem.refused().toStdString() << "\n";
+            continue;
         }
-        const FileIdentity before = FileIdentity::Of(wanted);
+        const QString out = filesystem.path() + "/out";
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            QDir(out).removeRecursively();
+            QDir().mkpath(out);
+            const QString wanted = out + "/a.avi";
+            const QByteArray at = c.atStart ? c.atStart : "";
+            if (at == "->" && !QFile::link(victim, wanted))
+                continue; // no links on this filesystem
+            if (at == "/") {
+                ASSERT_TRUE(QDir().mkdir(wanted));
+            } else if (!at.isEmpty() && at != "->") {
+                ASSERT_TRUE(Write(wanted, at));
+            }
+            const FileIdentity before = FileIdentity::Of(wanted);
 
-        auto file = UnfinishedFile::Create(out);
-        ASSERT_TRUE(WriteThrough(*file, "finished"));
-        // Nothing of it has a name another user could reach.
-        EXPECT_EQ(Entries(out).size(), c.atStart ? 1 : 0);
-        EXPECT_EQ(ReadAll(file->readablePath()), "finished");
+            auto file = UnfinishedFile::Create(out);
+            ASSERT_TRUE(WriteThrough(*file, "finished"));
+            // Nothing of it has a name another user could reach or a sweep could take.
+            EXPECT_EQ(UnfinishedFile::RemoveLeftovers(out), 0);
+            EXPECT_EQ(ReadAll(file->readablePath()), "finished");
 
-        if (c.meanwhile == Meanwhile::NewFile) {
-            ASSERT_TRUE(Write(wanted, "another run's"));
-        } else if (c.meanwhile == Meanwhile::Replaced) {
-            ASSERT_TRUE(Write(out + "/other", "another run's"));
-            ASSERT_EQ(::rename(QFile::encodeName(out + "/other").constData(), QFile::encodeName(wanted).constData()),
-                      0);
+            if (c.meanwhile == Meanwhile::NewFile) {
+                ASSERT_TRUE(Write(wanted, "another run's"));
+            } else if (c.meanwhile == Meanwhile::Replaced) {
+                ASSERT_TRUE(Write(out + "/other", "another run's"));
+                ASSERT_EQ(
+                    ::rename(QFile::encodeName(out + "/other").constData(), QFile::encodeName(wanted).constData()), 0);
+            }
+            const QString taken
+                = file->Publish([](int n) { return n == 1 ? QString("a.avi") : QString("a (%1).avi").arg(n); }, before);
+            file.reset();
+
+            EXPECT_EQ(taken, out + "/" + c.takes);
+            EXPECT_EQ(ReadAll(taken), "finished");
+            EXPECT_EQ(Entries(out), c.after);
+            if (c.meanwhile != Meanwhile::Nothing) {
+                EXPECT_EQ(ReadAll(wanted), "another run's");
+            }
+            EXPECT_EQ(ReadAll(victim), "the victim's own");
         }
-        const QString taken
-            = file->Publish([](int n) { return n == 1 ? QString("a.avi") : QString("a (%1).avi").arg(n); }, before);
-        file.reset();
 
-        EXPECT_EQ(taken, out + "/" + c.takes);
-        EXPECT_EQ(ReadAll(taken), "finished");
-        EXPECT_EQ(Entries(out), c.after);
-        if (c.meanwhile != Meanwhile::Nothing) {
-            EXPECT_EQ(ReadAll(wanted), "another run's");
+        // Given up on, it leaves nothing.
+        {
+            auto file = UnfinishedFile::Create(out);
+            ASSERT_TRUE(WriteThrough(*file, "half"));
         }
-        EXPECT_EQ(ReadAll(victim), "the victim's own");
+        EXPECT_EQ(Entries(out).filter(".part"), QStringList());
     }
-
-    // Given up on, it leaves nothing.
-    QDir(out).removeRecursively();
-    QDir().mkpath(out);
-    {
-        auto file = UnfinishedFile::Create(out);
-        ASSERT_TRUE(WriteThrough(*file, "half"));
-    }
-    EXPECT_EQ(Entries(out), QStringList());
     EXPECT_THROW(UnfinishedFile::Create(out + "/gone"), ESystemError);
 }
 
