@@ -31,6 +31,16 @@ QString lastLines(const QString& kept, int count)
     return lines.join(QLatin1Char('\n'));
 }
 
+bool DescriptorsRunOut()
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return errno == EMFILE || errno == ENFILE;
+    ::close(ends[0]);
+    ::close(ends[1]);
+    return false;
+}
+
 } // namespace
 
 // Qt reports a failed start as text only; the system's reason in it tells a
@@ -126,6 +136,11 @@ bool ChildProcess::start(const LaunchPlan& plan)
         end.kind = ChildEnd::Kind::FailedToStart;
         end.errorTail = m_process->errorString();
         end.startError = StartErrorIn(end.errorTail);
+        // Qt loses the system's reason when its own pipes cannot be made (the
+        // warning it prints first overwrites errno); a pipe that cannot be
+        // made now, before Qt has let go of the others, tells the same.
+        if (!IsResourceShortage(end.startError) && DescriptorsRunOut())
+            end.startError = EMFILE;
         report(end);
     });
 
