@@ -85,7 +85,7 @@ bool LockWithin(const FileDescriptor& file, int waitMs)
 }
 
 // How long a run waits for another that is replacing the same file.
-constexpr int ReplaceLockWaitMs = 5000;
+constexpr int ReplaceLockWaitMs = 2000;
 // Where a finished file names the source it was made from.
 constexpr char SourceAttribute[] = "user.vantrel.source";
 

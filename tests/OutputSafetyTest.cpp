@@ -25,6 +25,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -71,7 +72,20 @@ protected:
     const QString victim = home.root() + "/victim.txt";
 };
 
-const FuseFolder::Kind Filesystems[] = {FuseFolder::Kind::Local, FuseFolder::Kind::Bindfs, FuseFolder::Kind::Fat};
+// Runs body in a folder on each kind of filesystem the machine can mount;
+// one it refuses is skipped, saying why.
+void OnEveryFilesystem(const QString& scratchRoot, const std::function<void(FuseFolder::Kind, const QString&)>& body)
+{
+    for (const FuseFolder::Kind kind : {FuseFolder::Kind::Local, FuseFolder::Kind::Bindfs, FuseFolder::Kind::Fat}) {
+        SCOPED_TRACE(FuseFolder::Name(kind));
+        QTemporaryDir scratch(scratchRoot + "/fs-XXXXXX");
+        const FuseFolder filesystem(kind, scratch.path());
+        if (filesystem.path().isEmpty())
+            std::cerr << FuseFolder::Name(kind) << " skipped: " << filesystem.refused().toStdString() << "\n";
+        else
+            body(kind, filesystem.path());
+    }
+}
 
 TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
 {
@@ -94,15 +108,8 @@ TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
         {"a file that came meanwhile is kept", nullptr, Meanwhile::NewFile, "a (2).avi", {"a (2).avi", "a.avi"}},
         {"a file put over the older one is kept", "older", Meanwhile::Replaced, "a (2).avi", {"a (2).avi", "a.avi"}},
     };
-    for (const FuseFolder::Kind kind : Filesystems) {
-        SCOPED_TRACE(FuseFolder::Name(kind));
-        QTemporaryDir scratch(home.root() + "/fs-XXXXXX");
-        const FuseFolder filesystem(kind, scratch.path());
-        if (filesystem.path().isEmpty()) {
-            std::cerr << FuseFolder::Name(kind) << " skipped: " << filesystem.refused().toStdString() << "\n";
-            continue;
-        }
-        const QString out = filesystem.path() + "/out";
+    OnEveryFilesystem(home.root(), [&](FuseFolder::Kind, const QString& folder) {
+        const QString out = folder + "/out";
         for (const Case& c : cases) {
             SCOPED_TRACE(c.what);
             QDir(out).removeRecursively();
@@ -150,7 +157,7 @@ TEST_F(OutputFolder, UnfinishedFileTakesOnlyWhatItMay)
             ASSERT_TRUE(WriteThrough(*file, "half"));
         }
         EXPECT_EQ(Entries(out).filter(".part"), QStringList());
-    }
+    });
     EXPECT_THROW(UnfinishedFile::Create(out + "/gone"), ESystemError);
 }
 
@@ -261,19 +268,11 @@ TEST(OutputSafety, CopiesSideBySideOrKilledOnEveryFilesystem)
     QProcessEnvironment paced = Headless();
     paced.insert("PATH", bin);
 
-    for (const FuseFolder::Kind kind : Filesystems) {
-        SCOPED_TRACE(FuseFolder::Name(kind));
-        QTemporaryDir scratch(home.root() + "/fs-XXXXXX");
-        const FuseFolder filesystem(kind, scratch.path());
-        if (filesystem.path().isEmpty()) {
-            std::cerr << FuseFolder::Name(kind) << " skipped: " << filesystem.refused().toStdString() << "\n";
-            continue;
-        }
-
+    OnEveryFilesystem(home.root(), [&](FuseFolder::Kind kind, const QString& folder) {
         // Two runs at once, and eight, into one folder, each with same-named sources.
         for (const int copies : {2, 8}) {
             SCOPED_TRACE(copies);
-            const QString out = QStringLiteral("%1/side-by-side-%2").arg(filesystem.path()).arg(copies);
+            const QString out = QStringLiteral("%1/side-by-side-%2").arg(folder).arg(copies);
             QDir().mkpath(out);
             const QStringList names = copies == 2 ? QStringList{"a", "b", "c", "d"} : QStringList{"a", "b"};
             std::vector<std::unique_ptr<QProcess>> runs;
@@ -305,7 +304,7 @@ TEST(OutputSafety, CopiesSideBySideOrKilledOnEveryFilesystem)
 
         // Killed mid-file: the kernel ends its ffmpeg; what it left on a
         // filesystem without unnamed files is gone after the next run.
-        const QString out = filesystem.path() + "/killed";
+        const QString out = folder + "/killed";
         QDir().mkpath(out);
         for (const int signalNumber : {SIGKILL, SIGHUP}) {
             SCOPED_TRACE(signalNumber);
