@@ -338,7 +338,7 @@ TEST(OutputSafety, CopiesSideBySideOrKilledOnEveryFilesystem)
         const Ended run = Finish(next);
         EXPECT_EQ(DoneOutputs(run), QStringList{out + "/clip.avi"}) << run.lines.join(" | ").toStdString();
         EXPECT_EQ(Entries(out), QStringList{"clip.avi"});
-    }
+    });
 }
 
 // A plain user's run short of descriptors (a low limit, many of them
