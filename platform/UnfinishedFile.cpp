@@ -258,15 +258,18 @@ bool UnfinishedFile::TakeFree(const QByteArray& name)
 bool UnfinishedFile::ClaimThenMove(const QByteArray& name)
 {
     // Only one run can make the claim; the others find the name taken.
-    const FileDescriptor claim(
+    FileDescriptor claim(
         ::openat(m_dir.get(), name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600));
     if (!claim.isOpen())
         return false;
+    // Closed before it is replaced: FUSE keeps a replaced file that is still open under a name of its own.
+    const FileIdentity claimed = IdentityOf(claim);
+    claim.reset();
     const QByteArray hidden = QFile::encodeName(m_hiddenName);
     if (::renameat(m_dir.get(), hidden.constData(), m_dir.get(), name.constData()) == 0)
         return true;
     const int code = errno;
-    if (IdentityAt(m_dir.get(), name) == IdentityOf(claim))
+    if (IdentityAt(m_dir.get(), name) == claimed)
         ::unlinkat(m_dir.get(), name.constData(), 0);
     errno = code;
     return false;
@@ -275,18 +278,26 @@ bool UnfinishedFile::ClaimThenMove(const QByteArray& name)
 bool UnfinishedFile::ReplaceIfStill(const QByteArray& name, const FileIdentity& before)
 {
     const int dir = m_dir.get();
-    const FileDescriptor old(::openat(dir, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!old.isOpen())
-        return errno == ENOENT && TakeFree(name);
-    // Every run that may replace this file takes its lock first: one replaces
-    // it, and the others then find another file at the name and keep it.
-    if (!before.regular || !IdentityOf(old).sameFile(before) || !LockWithin(old, ReplaceLockWaitMs)
-        || !IdentityAt(dir, name).sameFile(before))
+    const FileIdentity there = IdentityAt(dir, name);
+    if (!there.exists)
+        return TakeFree(name);
+    // Every run that replaces a file in this folder, and every sweep, holds
+    // the folder's lock meanwhile: one run replaces the file, the others then
+    // find another file at the name and keep it, and no sweep takes the old
+    // file while it stands at a hidden name.
+    if (!before.regular || !there.sameFile(before) || !LockWithin(m_dir, ReplaceLockWaitMs))
+        return false;
+    const struct Unlock
+    {
+        int fd;
+        ~Unlock() { ::flock(fd, LOCK_UN); }
+    } unlock{dir};
+    if (!IdentityAt(dir, name).sameFile(before))
         return false;
     NameIt();
     const QByteArray hidden = QFile::encodeName(m_hiddenName);
     if (::renameat2(dir, hidden.constData(), dir, name.constData(), RENAME_EXCHANGE) == 0) {
-        // The old file now stands at the hidden name, under our lock.
+        // The old file now stands at the hidden name.
         if (IdentityAt(dir, hidden) == before) {
             ::unlinkat(dir, hidden.constData(), 0);
             return true;
@@ -334,7 +345,8 @@ QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, co
 int UnfinishedFile::RemoveLeftovers(const QString& folder)
 {
     const FileDescriptor dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.isOpen())
+    // Not while a run replaces a file here: the old one stands at a hidden name for a moment.
+    if (!dir.isOpen() || !LockWithin(dir, ReplaceLockWaitMs))
         return 0;
     const QByteArray prefix = QFile::encodeName(NamePrefix);
     const QByteArray suffix = QFile::encodeName(NameSuffix);

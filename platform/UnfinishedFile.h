@@ -53,7 +53,8 @@ struct FileIdentity
 // is taken without replacing anything (a rename that refuses to replace, a
 // link, or, where neither exists, an empty file made with O_EXCL that claims
 // the name and that the finished file then replaces), and a file is replaced
-// only by the run that holds its lock, while it still stands there.
+// only while it still stands there, by a run holding the folder's lock, which
+// sweeps take too.
 class UnfinishedFile
 {
 public:
@@ -103,7 +104,7 @@ private:
     bool TakeFree(const QByteArray& name);
     // Where nothing refuses to replace: claims `name` with O_EXCL, then moves the hidden name over the claim.
     bool ClaimThenMove(const QByteArray& name);
-    // Moves the file over `name` only while `before` still stands there, holding its lock.
+    // Moves the file over `name` only while `before` still stands there, holding the folder's lock.
     bool ReplaceIfStill(const QByteArray& name, const FileIdentity& before);
 
     QString m_folder;
