@@ -514,9 +514,11 @@ FileIdentity ConversionRun::Replaceable(const QString& target, const QString& so
     const auto atBegin = m_filesAtBegin.constFind(Folders::FileNamePart(target));
     if (!there.regular || atBegin == m_filesAtBegin.cend() || !atBegin->sameFile(there))
         return {};
-    // Another source's conversion, finished by a run before this one, is not this row's to replace.
-    const QString madeFrom = UnfinishedFile::SourceOf(target);
-    if (!madeFrom.isEmpty() && madeFrom != QFileInfo(source).absoluteFilePath())
+    // Another source's conversion, finished by a run before this one, is not
+    // this row's to replace; where files carry no mark of their source (FAT,
+    // most network mounts) none can be told from it, and none is replaced.
+    const std::optional<QString> madeFrom = UnfinishedFile::SourceOf(target);
+    if (!madeFrom || (!madeFrom->isEmpty() && *madeFrom != QFileInfo(source).absoluteFilePath()))
         return {};
     return there;
 }

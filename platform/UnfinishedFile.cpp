@@ -203,11 +203,13 @@ void UnfinishedFile::MarkSource(const QString& source)
     ::fsetxattr(m_file.get(), SourceAttribute, value.constData(), size_t(value.size()), 0);
 }
 
-QString UnfinishedFile::SourceOf(const QString& path)
+std::optional<QString> UnfinishedFile::SourceOf(const QString& path)
 {
     QByteArray value(4096, Qt::Uninitialized);
     const ssize_t size
         = ::lgetxattr(QFile::encodeName(path).constData(), SourceAttribute, value.data(), size_t(value.size()));
+    if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
+        return std::nullopt;
     return size > 0 ? QString::fromUtf8(value.constData(), qsizetype(size)) : QString();
 }
 

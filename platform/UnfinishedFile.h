@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sys/types.h>
 
 // What stood at a name at one moment: one file's identity, or nothing.
@@ -84,8 +85,9 @@ public:
     // Marks the file as made from source, where the filesystem keeps such
     // marks (extended attributes); nothing where it does not.
     void MarkSource(const QString& source);
-    // The source a finished file was made from, as marked; empty when unmarked.
-    static QString SourceOf(const QString& path);
+    // The source a finished file was made from, as marked; empty when
+    // unmarked; none when its filesystem keeps no marks, so that it cannot tell.
+    static std::optional<QString> SourceOf(const QString& path);
 
     // Unfinished files of writers that no longer run, in the folder; only this
     // user's own are touched; a file being named (briefly at a hidden name
