@@ -216,6 +216,18 @@ Ended Finish(QProcess& vantrel)
     return run;
 }
 
+// A plain user's copy: its home, temp and runtime folders in userHome, started there.
+void InUsersHome(QProcess& vantrel, const QString& userHome)
+{
+    QProcessEnvironment env = Headless();
+    env.insert("HOME", userHome);
+    env.insert("TMPDIR", userHome);
+    env.insert("XDG_RUNTIME_DIR", userHome);
+    env.insert("XDG_CONFIG_HOME", userHome + "/.config");
+    vantrel.setProcessEnvironment(env);
+    vantrel.setWorkingDirectory(userHome);
+}
+
 // The outputs its Done lines name, each checked to be there and an AVI.
 QStringList DoneOutputs(const Ended& run)
 {
@@ -387,13 +399,7 @@ TEST(OutputSafety, ShortOfDescriptorsOrProcessesEveryFileWaitsForAPlace)
         for (const QString& name : QDir(out).entryList(QDir::Files | QDir::Hidden))
             QFile::remove(out + "/" + name);
         QProcess vantrel;
-        QProcessEnvironment env = Headless();
-        env.insert("HOME", userHome);
-        env.insert("TMPDIR", userHome);
-        env.insert("XDG_RUNTIME_DIR", userHome);
-        env.insert("XDG_CONFIG_HOME", userHome + "/.config");
-        vantrel.setProcessEnvironment(env);
-        vantrel.setWorkingDirectory(userHome);
+        InUsersHome(vantrel, userHome);
         vantrel.setChildProcessModifier([limit] {
             if (::setgroups(0, nullptr) != 0 || ::setgid(User) != 0 || ::setuid(User) != 0)
                 ::_exit(99);
@@ -453,13 +459,7 @@ TEST(OutputSafety, SecondUserInASharedFolderGetsNothing)
         asAttacker(QStringLiteral("%1/.vantrel-%2-1.avi.part").arg(shared).arg(pid), precious);
 
     QProcess vantrel;
-    QProcessEnvironment env = Headless();
-    env.insert("HOME", userHome);
-    env.insert("TMPDIR", userHome);
-    env.insert("XDG_RUNTIME_DIR", userHome);
-    env.insert("XDG_CONFIG_HOME", userHome + "/.config");
-    vantrel.setProcessEnvironment(env);
-    vantrel.setWorkingDirectory(userHome);
+    InUsersHome(vantrel, userHome);
     vantrel.setChildProcessModifier([] {
         if (::setgroups(0, nullptr) != 0 || ::setgid(User) != 0 || ::setuid(User) != 0)
             ::_exit(99);
