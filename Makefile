@@ -2,6 +2,8 @@
 BUILD    ?= build
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-base-private-dev libgtest-dev ffmpeg mediainfo fonts-wine \
             dbus-daemon desktop-file-utils appstream procps
+# Other filesystems for the output tests: a FUSE folder, and a FAT image through FUSE.
+PACKAGES += bindfs fusefat dosfstools
 # The installed-copy tests build the package too, as Debian does, and load
 # the completion of each shell.
 PACKAGES += dpkg-dev file libfontconfig-dev clang-format git debhelper fakeroot pkgconf libmediainfo-dev \

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +24,10 @@
 #include <utility>
 
 namespace {
+
+// How long rows wait for a place while none of them runs to free one.
+constexpr int ShortageGiveUpMs = 60000;
+constexpr int ShortageRetryMs = 250;
 
 // Why a finished ffmpeg did not give a usable output; empty when it did.
 QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile, const QString& target)
@@ -107,7 +112,8 @@ bool ConversionRun::Begin(ConversionProfile profile)
         m_begun = true;
         m_halted = false;
         m_starved.clear();
-        m_startedMs = FileIdentity::NowMs();
+        // What may be replaced: the files that stood in the folder before any output of this run.
+        m_filesAtBegin = FileIdentity::FilesIn(m_settings.WorkDir);
         // What a run of ours that died left; a living writer's file is kept.
         UnfinishedFile::RemoveLeftovers(m_settings.WorkDir);
         for (int row = 0; row < m_queue.count(); ++row)
@@ -152,7 +158,7 @@ void ConversionRun::StartNext()
 
 void ConversionRun::EndIfDone()
 {
-    if (!m_begun || !m_jobs.empty() || (m_moreRowsComing && !m_halted))
+    if (!m_begun || !m_jobs.empty() || ((m_moreRowsComing || m_retryPending) && !m_halted))
         return;
     m_begun = false;
     emit runEnded();
@@ -167,10 +173,20 @@ void ConversionRun::FillJobs()
 {
     while (!m_halted && static_cast<int>(m_jobs.size()) < m_settings.jobs()) {
         if (!m_starved.isEmpty()) {
-            // A running row frees what the last start lacked; with none, nothing will.
-            if (!m_jobs.empty())
+            // A running row frees what the last start lacked; with none, the
+            // files being measured or the system may, for a while.
+            if (!m_jobs.empty() || m_retryPending)
                 return;
-            throw VantrelError(m_starved);
+            if (m_short.elapsed() > ShortageGiveUpMs)
+                throw VantrelError(m_starved);
+            m_retryPending = true;
+            QTimer::singleShot(ShortageRetryMs, this, [this] {
+                m_retryPending = false;
+                m_starved.clear();
+                if (m_begun && !m_halted)
+                    Telling([this] { StartNext(); });
+            });
+            return;
         }
         const int row = NextPendingRow();
         if (row < 0)
@@ -193,6 +209,8 @@ bool ConversionRun::StarvedOf(int code, int row)
 {
     if (!IsResourceShortage(code))
         return false;
+    if (!m_short.isValid())
+        m_short.start();
     m_starved = QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
                                "\"Pending\"; press the button again when fewer programs run")
                     .arg(row >= 0 ? m_queue.path(row) : QString(), QString::fromLocal8Bit(std::strerror(code)));
@@ -209,20 +227,12 @@ bool ConversionRun::StartRow(int row)
         throw VantrelError(MissingFfmpegText());
 
     auto job = std::make_unique<Job>();
-    job->before = FileIdentity::Of(target);
-    if (job->before.folder) {
-        MarkFailed(row, QStringLiteral("Cannot save the output file %1: %2")
-                            .arg(target, QString::fromLocal8Bit(std::strerror(EISDIR))));
-        emit rowFinished(m_queue.id(row));
-        return false;
-    }
-    // Finished since this run began: another run's file, which is kept.
-    if (job->before.exists && job->before.changedMs >= m_startedMs)
-        job->before = {};
+    job->before = Replaceable(target, source);
     try {
         // Opened once, here: whatever takes its name later is never read.
         job->input = std::make_unique<SourceFile>(source);
         job->output = UnfinishedFile::Create(Folders::FolderPart(target));
+        job->output->MarkSource(QFileInfo(source).absoluteFilePath());
     } catch (const ESystemError& e) {
         if (StarvedOf(e.code(), row))
             return false;
@@ -358,10 +368,11 @@ void ConversionRun::Judged(OutputCheck* check, const OutputCheck::Result& result
     check->deleteLater();
     if (it == m_jobs.end())
         return;
+    Job* job = it->get();
     if (result.verdict == OutputCheck::Verdict::Refused)
-        Settle(it->get(), result.text);
+        Settle(job, result.text);
     else
-        Settle(it->get(), {}, result.text);
+        Settle(job, {}, result.text);
 }
 
 void ConversionRun::Settle(Job* settled, const QString& failure, const QString& warning)
@@ -374,6 +385,7 @@ void ConversionRun::Settle(Job* settled, const QString& failure, const QString& 
     m_jobs.erase(it);
     // A place is free again for a row that lacked one.
     m_starved.clear();
+    m_short.invalidate();
     const QString why = failure.isEmpty() ? PutInPlace(*job) : failure;
     job->output.reset();
     ReleaseTimer(*job);
@@ -528,10 +540,27 @@ void ConversionRun::MarkFailed(int row, const QString& why)
     m_queue.setFailureDetail(row, why);
 }
 
+FileIdentity ConversionRun::Replaceable(const QString& target, const QString& source) const
+{
+    // Anything else at the name (a folder, a link, a file that came since) is passed over for the next name.
+    const FileIdentity there = FileIdentity::Of(target);
+    const auto atBegin = m_filesAtBegin.constFind(Folders::FileNamePart(target));
+    if (!there.regular || atBegin == m_filesAtBegin.cend() || !atBegin->sameFile(there))
+        return {};
+    // Another source's conversion, finished by a run before this one, is not
+    // this row's to replace; where files carry no mark of their source (FAT,
+    // most network mounts) none can be told from it, and none is replaced.
+    const std::optional<QString> madeFrom = UnfinishedFile::SourceOf(target);
+    if (!madeFrom || (!madeFrom->isEmpty() && *madeFrom != QFileInfo(source).absoluteFilePath()))
+        return {};
+    return there;
+}
+
 bool ConversionRun::WouldOverwriteASource(const QString& target)
 {
+    // Only a regular file at the name is ever replaced; a link there is passed over.
     const FileIdentity id = FileIdentity::Of(target);
-    if (!id.exists)
+    if (!id.regular)
         return false;
     // Read once per change of the queue, not once per row.
     if (m_sourceIdsStale) {
@@ -542,9 +571,7 @@ bool ConversionRun::WouldOverwriteASource(const QString& target)
         }
         m_sourceIdsStale = false;
     }
-    // The target's own file, a link followed as a source's path would be.
-    const FileIdentity reached = FileIdentity::Reached(target);
-    return reached.exists && m_sourceIds.contains(reached.key());
+    return m_sourceIds.contains(id.key());
 }
 
 void ConversionRun::MonitorTick(QObject* sender)

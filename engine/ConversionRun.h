@@ -41,8 +41,9 @@ struct Tools;
 // only when the conversion succeeded: no half-written file ever stands under
 // an output's name, nobody else can put a file or a link in its way, and a
 // finished file replaces only a file that stood at its name before the run
-// began and still does; one that came since (another run's) is kept and the
-// row takes the next " (N)" name. No two rows of a run share an output. A row whose ffmpeg cannot
+// began and still does, unless it is another source's output; one that came
+// since (another run's), a folder or a link is kept and the row takes the
+// next " (N)" name. No two rows of a run share an output. A row whose ffmpeg cannot
 // start for want of descriptors, processes or memory stays "Pending" until a
 // running row ends. Each job knows its row by the row's id, so rows removed
 // or added around it never make it mark another. An ffmpeg that reports no
@@ -170,6 +171,8 @@ private:
     // Takes out of the run the jobs whose ffmpeg still runs and that `which` picks.
     std::vector<std::unique_ptr<Job>> TakeRunning(const std::function<bool(const Job&)>& which);
     bool WouldOverwriteASource(const QString& target);
+    // What a row's finished file may replace at target: the file there when it stood there as the run began; else none.
+    FileIdentity Replaceable(const QString& target, const QString& source) const;
     // Gives a finished file its name; empty, or why it could not.
     QString PutInPlace(Job& job);
     // A start that failed for want of resources; false when it failed for another reason.
@@ -184,14 +187,16 @@ private:
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
     RunSchedule m_schedule;
     TNotifyEvent m_tickHandler;
-    std::vector<std::unique_ptr<Job>> m_jobs; // in the order they were started
-    QSet<QString> m_outputs;                  // every output a row was given
-    QSet<QString> m_sourceIds;                // the sources' files, by device and inode
-    bool m_sourceIdsStale = true;             // the queue changed since they were read
-    QString m_starved;                        // why the last start failed for want of resources
-    qint64 m_startedMs = 0;                   // when the run began, as the filesystem stamps files
-    bool m_halted = false;                    // a row could not start: no more start in this run
-    bool m_begun = false;                     // begun and not ended yet
+    std::vector<std::unique_ptr<Job>> m_jobs;    // in the order they were started
+    QSet<QString> m_outputs;                     // every output a row was given
+    QSet<QString> m_sourceIds;                   // the sources' files, by device and inode
+    bool m_sourceIdsStale = true;                // the queue changed since they were read
+    QString m_starved;                           // why the last start failed for want of resources
+    QElapsedTimer m_short;                       // running while starts fail for want of resources
+    bool m_retryPending = false;                 // a start is tried again shortly, none of ours running
+    QHash<QString, FileIdentity> m_filesAtBegin; // the output folder's files when the run began, by name
+    bool m_halted = false;                       // a row could not start: no more start in this run
+    bool m_begun = false;                        // begun and not ended yet
     bool m_moreRowsComing = false;
     QElapsedTimer m_clock;
     QTimer m_watchdog; // looks for stalled conversions while any runs

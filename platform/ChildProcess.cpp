@@ -1,5 +1,8 @@
 #include "platform/ChildProcess.h"
 
+#include "platform/Error.h"
+
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
@@ -28,6 +31,18 @@ QString lastLines(const QString& kept, int count)
     return lines.join(QLatin1Char('\n'));
 }
 
+bool DescriptorsRunOut()
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return errno == EMFILE || errno == ENFILE;
+    ::close(ends[0]);
+    ::close(ends[1]);
+    return false;
+}
+
+} // namespace
+
 // Qt reports a failed start as text only; the system's reason in it tells a
 // shortage of resources from a program that cannot run.
 int StartErrorIn(const QString& errorText)
@@ -38,7 +53,15 @@ int StartErrorIn(const QString& errorText)
     return 0;
 }
 
-} // namespace
+StartFailure ClassifyStartFailure(int code, const QString& program)
+{
+    if (IsResourceShortage(code))
+        return StartFailure::Shortage;
+    // A script whose interpreter is missing fails with ENOENT too, its own file there.
+    if (code == ENOENT && !QFileInfo(program).isFile())
+        return StartFailure::Missing;
+    return StartFailure::NotRunnable;
+}
 
 void ApplyLaunchPlan(QProcess& process, const LaunchPlan& plan)
 {
@@ -113,6 +136,11 @@ bool ChildProcess::start(const LaunchPlan& plan)
         end.kind = ChildEnd::Kind::FailedToStart;
         end.errorTail = m_process->errorString();
         end.startError = StartErrorIn(end.errorTail);
+        // Qt loses the system's reason when its own pipes cannot be made (the
+        // warning it prints first overwrites errno); a pipe that cannot be
+        // made now, before Qt has let go of the others, tells the same.
+        if (!IsResourceShortage(end.startError) && DescriptorsRunOut())
+            end.startError = EMFILE;
         report(end);
     });
 

@@ -22,6 +22,17 @@ struct ChildEnd
     bool succeeded() const { return kind == Kind::Exited && exitCode == 0; }
 };
 
+// What a start that failed asks of whoever wanted the child.
+enum class StartFailure {
+    Shortage,    // too few descriptors, processes or memory for now: wait for a place, then start again
+    Missing,     // the program file is not there: it must be installed again
+    NotRunnable, // there, but it cannot run (permissions, format, a missing interpreter)
+};
+// code is the system's errno for the start; program the file that was started.
+StartFailure ClassifyStartFailure(int code, const QString& program);
+// The system's errno that a failed start's text names; 0 when it names none known.
+int StartErrorIn(const QString& errorText);
+
 // What to start: the program, its argument list and its working folder.
 struct LaunchPlan
 {

@@ -19,28 +19,22 @@ InstanceLock::~InstanceLock()
 
 InstanceLock::Outcome InstanceLock::tryLock()
 {
-    if (m_fd >= 0)
+    if (m_file.isOpen())
         return Outcome::Locked;
     // Close-on-exec, so that a child (a detached ffmpeg) never keeps the lock alive.
-    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    FileDescriptor file(::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!file.isOpen())
         return Outcome::Unavailable;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const bool held = errno == EWOULDBLOCK;
-        ::close(fd);
-        return held ? Outcome::HeldElsewhere : Outcome::Unavailable;
-    }
-    m_fd = fd;
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+        return errno == EWOULDBLOCK ? Outcome::HeldElsewhere : Outcome::Unavailable;
+    m_file = std::move(file);
     return Outcome::Locked;
 }
 
 void InstanceLock::unlock()
 {
-    if (m_fd < 0)
-        return;
     // The file stays: removing it could let two processes lock two different files.
-    ::close(m_fd);
-    m_fd = -1;
+    m_file.reset();
 }
 
 namespace LocalSocketPath {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
 #include <QString>
 
 // A per-user lock that at most one process holds at a time: an advisory lock
@@ -21,12 +23,12 @@ public:
 
     // Takes the lock without waiting.
     Outcome tryLock();
-    bool isLocked() const { return m_fd >= 0; }
+    bool isLocked() const { return m_file.isOpen(); }
     void unlock();
 
 private:
     QString m_path;
-    int m_fd = -1;
+    FileDescriptor m_file; // held open while locked
 };
 
 // Local sockets: where one may live, and who is at the other end.

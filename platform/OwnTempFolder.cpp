@@ -1,6 +1,7 @@
 #include "platform/OwnTempFolder.h"
 
 #include "platform/Error.h"
+#include "platform/FileDescriptor.h"
 
 #include <QFile>
 
@@ -13,6 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace OwnTempFolder {
 
 namespace {
@@ -23,38 +28,44 @@ constexpr int Attempts = 10;
 struct Own
 {
     QString privateFolder;
-    QString path; // ends in "/"
-    int fd = -1;  // the folder itself, locked while this process runs
+    QString path;          // ends in "/"
+    FileDescriptor folder; // the folder itself, locked while this process runs
     pid_t owner = 0;
 };
 
 Own s_own;
 
-int openFolderAt(int at, const char* name)
+FileDescriptor openFolderAt(int at, const char* name)
 {
-    return ::openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return FileDescriptor(::openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+// The names directly in the folder, "." and ".." left out.
+std::vector<std::string> namesIn(const FileDescriptor& folder)
+{
+    std::vector<std::string> names;
+    // The listing takes a descriptor of its own and closes it.
+    FileDescriptor listing(::dup(folder.get()));
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(listing.isOpen() ? ::fdopendir(listing.get()) : nullptr, ::closedir);
+    if (!dir)
+        return names;
+    listing.release();
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.emplace_back(entry->d_name);
+    }
+    return names;
 }
 
 // Deletes the files directly in the folder; the folder is ours, so nothing in
 // it is followed, only unlinked.
-void removeContents(int folderFd)
+void removeContents(const FileDescriptor& folder)
 {
-    const int listFd = ::dup(folderFd);
-    if (listFd < 0)
-        return;
-    DIR* dir = ::fdopendir(listFd);
-    if (!dir) {
-        ::close(listFd);
-        return;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            ::unlinkat(folderFd, entry->d_name, 0);
-    }
-    ::closedir(dir);
+    for (const std::string& name : namesIn(folder))
+        ::unlinkat(folder.get(), name.c_str(), 0);
 }
 
-bool sameFile(int fd, const QByteArray& path)
+bool sameFile(const FileDescriptor& file, const QByteArray& path)
 {
     struct stat opened
     {
@@ -62,7 +73,7 @@ bool sameFile(int fd, const QByteArray& path)
     struct stat named
     {
     };
-    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev
+    return ::fstat(file.get(), &opened) == 0 && ::lstat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev
            && opened.st_ino == named.st_ino;
 }
 
@@ -75,33 +86,20 @@ QString withSlash(const QString& folder)
 
 void RemoveStale(const QString& privateFolder)
 {
-    const int parent = openFolderAt(AT_FDCWD, QFile::encodeName(privateFolder).constData());
-    if (parent < 0)
+    const FileDescriptor parent = openFolderAt(AT_FDCWD, QFile::encodeName(privateFolder).constData());
+    if (!parent.isOpen())
         return;
-    const int listFd = ::dup(parent);
-    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
-        ::close(parent);
-        return;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        if (std::strncmp(entry->d_name, Prefix, sizeof Prefix - 1) != 0)
+    for (const std::string& name : namesIn(parent)) {
+        if (name.rfind(Prefix, 0) != 0)
             continue;
-        const int fd = openFolderAt(parent, entry->d_name);
-        if (fd < 0)
-            continue;
+        const FileDescriptor folder = openFolderAt(parent.get(), name.c_str());
         // Held by a live process (this one included, through its own open),
         // or not lockable here at all: it stays.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            removeContents(fd);
-            ::unlinkat(parent, entry->d_name, AT_REMOVEDIR);
+        if (folder.isOpen() && ::flock(folder.get(), LOCK_EX | LOCK_NB) == 0) {
+            removeContents(folder);
+            ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
         }
-        ::close(fd);
     }
-    ::closedir(dir);
-    ::close(parent);
 }
 
 QString Take(const QString& privateFolder)
@@ -109,7 +107,7 @@ QString Take(const QString& privateFolder)
     const QString folder = withSlash(privateFolder);
     if (s_own.owner != ::getpid())
         s_own = {}; // a forked child: the folder is its parent's
-    if (s_own.fd >= 0 && s_own.privateFolder == folder)
+    if (s_own.folder.isOpen() && s_own.privateFolder == folder)
         return s_own.path;
     Remove();
     RemoveStale(folder);
@@ -119,22 +117,18 @@ QString Take(const QString& privateFolder)
         if (!::mkdtemp(name.data()))
             throw VantrelError(QStringLiteral("Cannot create a folder in the private folder \"%1\": %2")
                                    .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-        const int fd = openFolderAt(AT_FDCWD, name.constData());
-        if (fd < 0)
+        FileDescriptor made = openFolderAt(AT_FDCWD, name.constData());
+        if (!made.isOpen())
             continue;
         // A copy starting at this moment may have taken the new folder for a
         // dead one; then it holds the lock or has removed the folder already.
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-            ::close(fd);
+        if (::flock(made.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
             continue;
-        }
-        if (!sameFile(fd, name)) {
-            ::close(fd);
+        if (!sameFile(made, name))
             continue;
-        }
         static const bool registered = std::atexit([] { Remove(); }) == 0;
         Q_UNUSED(registered);
-        s_own = {folder, QFile::decodeName(name) + QLatin1Char('/'), fd, ::getpid()};
+        s_own = {folder, QFile::decodeName(name) + QLatin1Char('/'), std::move(made), ::getpid()};
         return s_own.path;
     }
     throw VantrelError(QStringLiteral("Cannot create a folder of its own in the private folder \"%1\"").arg(folder));
@@ -142,11 +136,10 @@ QString Take(const QString& privateFolder)
 
 void Remove()
 {
-    if (s_own.fd < 0 || s_own.owner != ::getpid())
+    if (!s_own.folder.isOpen() || s_own.owner != ::getpid())
         return;
-    removeContents(s_own.fd);
+    removeContents(s_own.folder);
     ::rmdir(QFile::encodeName(s_own.path).constData());
-    ::close(s_own.fd);
     s_own = {};
 }
 

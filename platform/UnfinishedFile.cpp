@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -33,8 +33,23 @@ QByteArray RandomName()
 
 FileIdentity IdentityOf(const struct stat& st)
 {
-    return {true, st.st_dev, st.st_ino, qint64(st.st_ctim.tv_sec) * 1000 + st.st_ctim.tv_nsec / 1000000,
-            S_ISDIR(st.st_mode)};
+    return {true,
+            st.st_dev,
+            st.st_ino,
+            S_ISDIR(st.st_mode),
+            S_ISREG(st.st_mode),
+            qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+FileIdentity IdentityOf(const FileDescriptor& file)
+{
+    struct stat st
+    {
+    };
+    if (::fstat(file.get(), &st) != 0)
+        return {};
+    return IdentityOf(st);
 }
 
 FileIdentity IdentityAt(int dirFd, const QByteArray& name)
@@ -52,6 +67,27 @@ bool Unsupported(int code)
 {
     return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == EPERM;
 }
+
+// Takes the file's lock, waiting while another run holds it for a moment;
+// false when it is still held at the end. Where the filesystem has no locks
+// at all, there is nothing to wait for.
+bool LockWithin(const FileDescriptor& file, int waitMs)
+{
+    for (int waited = 0;; waited += 10) {
+        if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return true;
+        if (waited >= waitMs)
+            return false;
+        ::usleep(10000);
+    }
+}
+
+// How long a run waits for another that is replacing the same file.
+constexpr int ReplaceLockWaitMs = 2000;
+// Where a finished file names the source it was made from.
+constexpr char SourceAttribute[] = "user.vantrel.source";
 
 } // namespace
 
@@ -83,12 +119,17 @@ QString FileIdentity::key() const
     return QStringLiteral("%1:%2").arg(quint64(device)).arg(quint64(inode));
 }
 
-qint64 FileIdentity::NowMs()
+QHash<QString, FileIdentity> FileIdentity::FilesIn(const QString& folder)
 {
-    // The coarse clock is the one the kernel stamps files with.
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    QHash<QString, FileIdentity> files;
+    const FileDescriptor dir(::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.isOpen())
+        return files;
+    for (const Folders::FolderEntry& entry : Folders::ListEntries(NativePath::Encode(folder))) {
+        if (const FileIdentity id = IdentityAt(dir.get(), entry.nativeName); id.regular)
+            files.insert(NativePath::Decode(entry.nativeName), id);
+    }
+    return files;
 }
 
 std::unique_ptr<UnfinishedFile> UnfinishedFile::Create(const QString& folder)
@@ -99,65 +140,87 @@ std::unique_ptr<UnfinishedFile> UnfinishedFile::Create(const QString& folder)
         throw ESystemError(
             QStringLiteral("Cannot create the output file in \"%1\": %2").arg(folder, SystemReason(code)), code);
     };
-    file->m_dirFd = ::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (file->m_dirFd < 0)
+    file->m_dir.reset(::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!file->m_dir.isOpen())
         fail(errno);
 
-    file->m_fd = ::openat(file->m_dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (file->m_fd < 0) {
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            fail(errno);
-        // No unnamed files here: a name nobody can guess or create first.
-        for (int attempt = 0; file->m_fd < 0; ++attempt) {
-            const QByteArray name = RandomName();
-            file->m_fd
-                = ::openat(file->m_dirFd, name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC, 0666);
-            if (file->m_fd >= 0)
-                file->m_hiddenName = NativePath::Decode(name);
-            else if (errno != EEXIST || attempt > 100)
-                fail(errno);
-        }
+    file->m_file.reset(::openat(file->m_dir.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    if (file->m_file.isOpen()) {
+        // Locked before it ever has a name: a later run removes only unlocked leftovers.
+        ::flock(file->m_file.get(), LOCK_EX | LOCK_NB);
+        return file;
     }
-    // Held while the writer lives: a later run removes only unlocked leftovers.
-    ::flock(file->m_fd, LOCK_EX | LOCK_NB);
-    return file;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        fail(errno);
+    // No unnamed files here: a name nobody can guess or create first.
+    for (int attempt = 0;; ++attempt) {
+        if (attempt > 100)
+            fail(EEXIST);
+        const QByteArray name = RandomName();
+        FileDescriptor made(
+            ::openat(file->m_dir.get(), name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC, 0666));
+        if (!made.isOpen()) {
+            if (errno != EEXIST)
+                fail(errno);
+            continue;
+        }
+        // Between its making and its lock a starting run may take it for a dead
+        // writer's: that run then holds the lock, or has removed the name, and
+        // this file is given up for another.
+        if (::flock(made.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+            continue;
+        if (!(IdentityAt(file->m_dir.get(), name) == IdentityOf(made)))
+            continue;
+        file->m_file = std::move(made);
+        file->m_hiddenName = NativePath::Decode(name);
+        return file;
+    }
 }
 
 UnfinishedFile::~UnfinishedFile()
 {
     if (!m_published && !m_hiddenName.isEmpty()) {
         // Only our own file: a name another run put there meanwhile stays.
-        struct stat own
-        {
-        };
         const QByteArray name = NativePath::Encode(m_hiddenName);
-        if (::fstat(m_fd, &own) == 0 && IdentityAt(m_dirFd, name) == IdentityOf(own))
-            ::unlinkat(m_dirFd, name.constData(), 0);
+        if (IdentityAt(m_dir.get(), name) == IdentityOf(m_file))
+            ::unlinkat(m_dir.get(), name.constData(), 0);
     }
-    if (m_fd >= 0)
-        ::close(m_fd);
-    if (m_dirFd >= 0)
-        ::close(m_dirFd);
 }
 
 QString UnfinishedFile::childPath() const
 {
-    return QStringLiteral("/dev/fd/%1").arg(m_fd);
+    return QStringLiteral("/dev/fd/%1").arg(m_file.get());
 }
 
 QString UnfinishedFile::readablePath() const
 {
-    return QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(m_fd);
+    return QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(m_file.get());
+}
+
+void UnfinishedFile::MarkSource(const QString& source)
+{
+    const QByteArray value = source.toUtf8();
+    ::fsetxattr(m_file.get(), SourceAttribute, value.constData(), size_t(value.size()), 0);
+}
+
+std::optional<QString> UnfinishedFile::SourceOf(const QString& path)
+{
+    QByteArray value(4096, Qt::Uninitialized);
+    const ssize_t size
+        = ::lgetxattr(NativePath::Encode(path).constData(), SourceAttribute, value.data(), size_t(value.size()));
+    if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
+        return std::nullopt;
+    return size > 0 ? QString::fromUtf8(value.constData(), qsizetype(size)) : QString();
 }
 
 void UnfinishedFile::NameIt()
 {
     if (!m_hiddenName.isEmpty())
         return;
-    const QByteArray self = QStringLiteral("/proc/self/fd/%1").arg(m_fd).toLatin1();
+    const QByteArray self = QStringLiteral("/proc/self/fd/%1").arg(m_file.get()).toLatin1();
     for (int attempt = 0;; ++attempt) {
         const QByteArray name = RandomName();
-        if (::linkat(AT_FDCWD, self.constData(), m_dirFd, name.constData(), AT_SYMLINK_FOLLOW) == 0) {
+        if (::linkat(AT_FDCWD, self.constData(), m_dir.get(), name.constData(), AT_SYMLINK_FOLLOW) == 0) {
             m_hiddenName = NativePath::Decode(name);
             return;
         }
@@ -167,56 +230,91 @@ void UnfinishedFile::NameIt()
     }
 }
 
-bool UnfinishedFile::MoveToFree(const QByteArray& name)
+bool UnfinishedFile::TakeFree(const QByteArray& name)
 {
+    const int dir = m_dir.get();
+    if (m_hiddenName.isEmpty()) {
+        // Unnamed: a link never replaces what stands at its name.
+        const QByteArray self = QStringLiteral("/proc/self/fd/%1").arg(m_file.get()).toLatin1();
+        if (::linkat(AT_FDCWD, self.constData(), dir, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno == EEXIST)
+            return false;
+        NameIt();
+    }
     const QByteArray hidden = NativePath::Encode(m_hiddenName);
-    if (::renameat2(m_dirFd, hidden.constData(), m_dirFd, name.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(dir, hidden.constData(), dir, name.constData(), RENAME_NOREPLACE) == 0)
         return true;
-    if (errno == EEXIST)
-        return false;
-    if (!Unsupported(errno))
+    if (errno == EEXIST || !Unsupported(errno))
         return false;
     // A link fails on an existing name too.
-    if (::linkat(m_dirFd, hidden.constData(), m_dirFd, name.constData(), 0) == 0) {
-        ::unlinkat(m_dirFd, hidden.constData(), 0);
+    if (::linkat(dir, hidden.constData(), dir, name.constData(), 0) == 0) {
+        ::unlinkat(dir, hidden.constData(), 0);
         return true;
     }
     if (errno == EEXIST || !Unsupported(errno))
         return false;
-    // Neither: a filesystem without links, where only a check before the move is left.
-    if (IdentityAt(m_dirFd, name).exists)
+    return ClaimThenMove(name);
+}
+
+bool UnfinishedFile::ClaimThenMove(const QByteArray& name)
+{
+    // Only one run can make the claim; the others find the name taken.
+    FileDescriptor claim(
+        ::openat(m_dir.get(), name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600));
+    if (!claim.isOpen())
         return false;
-    return ::renameat(m_dirFd, hidden.constData(), m_dirFd, name.constData()) == 0;
+    // Closed before it is replaced: FUSE keeps a replaced file that is still open under a name of its own.
+    const FileIdentity claimed = IdentityOf(claim);
+    claim.reset();
+    const QByteArray hidden = NativePath::Encode(m_hiddenName);
+    if (::renameat(m_dir.get(), hidden.constData(), m_dir.get(), name.constData()) == 0)
+        return true;
+    const int code = errno;
+    if (IdentityAt(m_dir.get(), name) == claimed)
+        ::unlinkat(m_dir.get(), name.constData(), 0);
+    errno = code;
+    return false;
 }
 
 bool UnfinishedFile::ReplaceIfStill(const QByteArray& name, const FileIdentity& before)
 {
-    const QByteArray hidden = NativePath::Encode(m_hiddenName);
-    if (before.folder || IdentityAt(m_dirFd, name).folder)
+    const int dir = m_dir.get();
+    const FileIdentity there = IdentityAt(dir, name);
+    if (!there.exists)
+        return TakeFree(name);
+    // Every run that replaces a file in this folder, and every sweep, holds
+    // the folder's lock meanwhile: one run replaces the file, the others then
+    // find another file at the name and keep it, and no sweep takes the old
+    // file while it stands at a hidden name.
+    if (!before.regular || !there.sameFile(before) || !LockWithin(m_dir, ReplaceLockWaitMs))
         return false;
-    if (::renameat2(m_dirFd, hidden.constData(), m_dirFd, name.constData(), RENAME_EXCHANGE) == 0) {
+    const struct Unlock
+    {
+        int fd;
+        ~Unlock() { ::flock(fd, LOCK_UN); }
+    } unlock{dir};
+    if (!IdentityAt(dir, name).sameFile(before))
+        return false;
+    NameIt();
+    const QByteArray hidden = NativePath::Encode(m_hiddenName);
+    if (::renameat2(dir, hidden.constData(), dir, name.constData(), RENAME_EXCHANGE) == 0) {
         // The old file now stands at the hidden name.
-        const FileIdentity old = IdentityAt(m_dirFd, hidden);
-        if (old == before && !old.folder) {
-            ::unlinkat(m_dirFd, hidden.constData(), 0);
+        if (IdentityAt(dir, hidden) == before) {
+            ::unlinkat(dir, hidden.constData(), 0);
             return true;
         }
-        // Another run's file came meanwhile: it gets its name back.
-        if (::renameat2(m_dirFd, hidden.constData(), m_dirFd, name.constData(), RENAME_EXCHANGE) == 0)
+        // Something that is no run of ours put a file there in this instant: it gets its name back.
+        if (::renameat2(dir, hidden.constData(), dir, name.constData(), RENAME_EXCHANGE) == 0)
             return false;
         throw ESystemError(QStringLiteral("Cannot give the file \"%1\" its name back: %2")
                                .arg(NativePath::Decode(name), SystemReason(errno)),
                            errno);
     }
-    if (errno == ENOENT)
-        return MoveToFree(name);
     if (!Unsupported(errno))
         return false;
-    // No exchange on this filesystem: checked, then replaced.
-    const FileIdentity now = IdentityAt(m_dirFd, name);
-    if (!now.exists)
-        return MoveToFree(name);
-    return now == before && ::renameat(m_dirFd, hidden.constData(), m_dirFd, name.constData()) == 0;
+    // No exchange on this filesystem: the lock keeps every other run off the name.
+    return ::renameat(dir, hidden.constData(), dir, name.constData()) == 0;
 }
 
 QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, const FileIdentity& before)
@@ -227,29 +325,19 @@ QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, co
         m_hiddenName.clear();
         return folder + name;
     };
-    const QByteArray self = QStringLiteral("/proc/self/fd/%1").arg(m_fd).toLatin1();
     for (int n = 1; n < 100000; ++n) {
         const QString name = candidate(n);
         if (name.isEmpty())
             continue;
         const QByteArray native = NativePath::Encode(name);
         if (n == 1 && before.exists) {
-            NameIt();
             if (ReplaceIfStill(native, before))
                 return taken(name);
             continue;
         }
-        if (m_hiddenName.isEmpty()) {
-            // Unnamed: a link never replaces what stands at its name.
-            if (::linkat(AT_FDCWD, self.constData(), m_dirFd, native.constData(), AT_SYMLINK_FOLLOW) == 0)
-                return taken(name);
-            if (errno == EEXIST)
-                continue;
-            NameIt();
-        }
-        if (MoveToFree(native))
+        if (TakeFree(native))
             return taken(name);
-        if (!IdentityAt(m_dirFd, native).exists)
+        if (!IdentityAt(m_dir.get(), native).exists)
             throw ESystemError(
                 QStringLiteral("Cannot save the output file %1: %2").arg(folder + name, SystemReason(errno)), errno);
     }
@@ -258,8 +346,9 @@ QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, co
 
 int UnfinishedFile::RemoveLeftovers(const QString& folder)
 {
-    const int dirFd = ::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
+    const FileDescriptor dir(::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // Not while a run replaces a file here: the old one stands at a hidden name for a moment.
+    if (!dir.isOpen() || !LockWithin(dir, ReplaceLockWaitMs))
         return 0;
     const QByteArray prefix = NativePath::Encode(NamePrefix);
     const QByteArray suffix = NativePath::Encode(NameSuffix);
@@ -268,19 +357,18 @@ int UnfinishedFile::RemoveLeftovers(const QString& folder)
         const QByteArray& name = entry.nativeName;
         if (!name.startsWith(prefix) || !name.endsWith(suffix) || entry.isSymLink || entry.isDir)
             continue;
-        const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
+        const FileDescriptor file(
+            ::openat(dir.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (!file.isOpen())
             continue;
         struct stat st
         {
         };
         // Another user's file is never ours to remove; a locked one has a living writer.
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()
-            && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && IdentityAt(dirFd, name) == IdentityOf(st)
-            && ::unlinkat(dirFd, name.constData(), 0) == 0)
+        if (::fstat(file.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()
+            && ::flock(file.get(), LOCK_EX | LOCK_NB) == 0 && IdentityAt(dir.get(), name) == IdentityOf(st)
+            && ::unlinkat(dir.get(), name.constData(), 0) == 0)
             ++removed;
-        ::close(fd);
     }
-    ::close(dirFd);
     return removed;
 }

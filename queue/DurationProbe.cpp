@@ -31,11 +31,13 @@ QString missingInterpreterText(const QString& interpreter)
         .arg(interpreter);
 }
 
-QString unstartableInterpreterText(const QString& interpreter, const QString& reason)
+QString unstartableInterpreterText(const QString& interpreter, const QString& reason, bool missing)
 {
-    return QStringLiteral("The program \"%1\", which Vantrel needs to measure files, "
-                          "could not be started: %2. Please install Vantrel again")
-        .arg(interpreter, reason);
+    const QString text = QStringLiteral("The program \"%1\", which Vantrel needs to measure files, "
+                                        "could not be started: %2")
+                             .arg(interpreter, reason);
+    // Installing again mends only a helper that is not there.
+    return missing ? text + QStringLiteral(". Please install Vantrel again") : text;
 }
 
 // vantrel-batch's exit code for a command it found but could not start.
@@ -162,11 +164,29 @@ LaunchPlan DurationProbe::BatchPlan(const Files& slot) const
     return ProcessLauncher::Plan(m_interpreter, QStringList{slot.batch});
 }
 
+bool DurationProbe::Starved(const ChildEnd& batchEnd, QString* reason) const
+{
+    QString why;
+    if (batchEnd.kind == ChildEnd::Kind::FailedToStart)
+        why = ProcessLauncher::StartFailureReason(batchEnd.errorTail);
+    else if (batchEnd.kind == ChildEnd::Kind::Exited && batchEnd.exitCode == CommandNotStarted)
+        why = notStartedReason(batchEnd.errorTail);
+    const int code = batchEnd.kind == ChildEnd::Kind::FailedToStart && batchEnd.startError != 0 ? batchEnd.startError
+                                                                                                : StartErrorIn(why);
+    if (why.isEmpty() || ClassifyStartFailure(code, m_interpreter) != StartFailure::Shortage)
+        return false;
+    if (reason)
+        *reason = why;
+    return true;
+}
+
 std::optional<QString> DurationProbe::Collect(const ChildEnd& batchEnd, const Files& slot) const
 {
-    if (batchEnd.kind == ChildEnd::Kind::FailedToStart)
-        throw VantrelError(
-            unstartableInterpreterText(m_interpreter, ProcessLauncher::StartFailureReason(batchEnd.errorTail)));
+    if (batchEnd.kind == ChildEnd::Kind::FailedToStart) {
+        const bool missing = ClassifyStartFailure(batchEnd.startError, m_interpreter) == StartFailure::Missing;
+        throw VantrelError(unstartableInterpreterText(
+            m_interpreter, ProcessLauncher::StartFailureReason(batchEnd.errorTail), missing));
+    }
     if (batchEnd.kind == ChildEnd::Kind::Exited && batchEnd.exitCode == CommandNotStarted) {
         Remove(slot);
         throw VantrelError(ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfoExe,

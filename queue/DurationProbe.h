@@ -53,6 +53,11 @@ public:
     std::optional<QString> Collect(const ChildEnd& end, const Files& files) const;
     // Removes what a probe left of the slot's files.
     static void Remove(const Files& files);
+    // The batch, or the mediainfo it runs, could not start for want of
+    // descriptors, processes or memory: the file is to be measured again once
+    // a place frees, not counted as without an answer. The system's reason
+    // goes to `reason` when given.
+    bool Starved(const ChildEnd& end, QString* reason = nullptr) const;
 
     // The batch text: four lines, CR LF after each, every "%" of a path doubled
     // so the path reaches mediainfo literally. The answer goes to resultName in tempDir.

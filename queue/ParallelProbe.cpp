@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 
 #include <QFile>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -37,10 +38,27 @@ void ParallelProbe::Start()
     QMetaObject::invokeMethod(this, &ParallelProbe::Report, Qt::QueuedConnection);
 }
 
+namespace {
+
+// How long files wait for a place while nothing of this probe runs to free one.
+constexpr int ShortageGiveUpMs = 60000;
+constexpr int ShortageRetryMs = 250;
+
+} // namespace
+
 void ParallelProbe::StartMore()
 {
-    while (!m_stopped && m_next <= m_last && static_cast<int>(m_running.size()) < m_jobs) {
-        const int index = m_next++;
+    const int limit = m_short.isValid() ? 1 : m_jobs;
+    while (!m_stopped && static_cast<int>(m_running.size()) < limit) {
+        int index = m_next;
+        if (!m_waiting.empty() && *m_waiting.begin() <= m_last) {
+            index = *m_waiting.begin();
+            m_waiting.erase(m_waiting.begin());
+        } else if (m_next <= m_last) {
+            ++m_next;
+        } else {
+            break;
+        }
         const int slot = FreeSlot();
         const DurationProbe::Files files = m_probe.files(slot);
         try {
@@ -84,6 +102,23 @@ void ParallelProbe::Finished(ChildProcess* child, const ChildEnd& end)
 
     const DurationProbe::Files files = m_probe.files(running.slot);
     ProbeOutcome outcome;
+    QString shortage;
+    if (m_probe.Starved(end, &shortage)) {
+        QFile::remove(files.batch);
+        QFile::remove(files.result);
+        if (WaitForPlace(running.index))
+            return;
+        outcome.error = std::make_exception_ptr(
+            VantrelError(QStringLiteral("Cannot measure \"%1\": no program could be started (%2). "
+                                        "Try again when fewer programs run")
+                             .arg(m_sources.at(running.index), shortage)));
+        Settle(running.index, outcome);
+        StartMore();
+        Report();
+        return;
+    }
+    // A probe that started frees a place when it ends.
+    m_short.invalidate();
     try {
         outcome.answer = m_probe.Collect(end, files);
     } catch (...) {
@@ -116,6 +151,22 @@ void ParallelProbe::EndHung()
         Settle(probe.index, {std::nullopt, std::make_exception_ptr(VantrelError(m_probe.HungText()))});
     StartMore();
     Report();
+}
+
+bool ParallelProbe::WaitForPlace(int index)
+{
+    if (!m_short.isValid())
+        m_short.start();
+    if (m_short.elapsed() > ShortageGiveUpMs)
+        return false;
+    m_waiting.insert(index);
+    // A probe still running frees a place when it ends; with none, the system may free one.
+    if (m_running.empty())
+        QTimer::singleShot(ShortageRetryMs, this, [this] {
+            StartMore();
+            Report();
+        });
+    return true;
 }
 
 void ParallelProbe::Settle(int index, ProbeOutcome outcome)

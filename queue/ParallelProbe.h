@@ -11,6 +11,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 class ChildProcess;
@@ -30,7 +31,9 @@ struct ProbeOutcome
 // order, each as the one-at-a-time probe would have given it. Nothing waits:
 // the probes are child processes and every answer comes from the event loop,
 // never from inside Start(). A probe whose mediainfo has not answered within
-// the probe's limit is ended, and its file has that as its error.
+// the probe's limit is ended, and its file has that as its error. A probe
+// that cannot start for want of descriptors, processes or memory is started
+// again once a place frees: while short, one probe runs at a time.
 class ParallelProbe : public QObject
 {
     Q_OBJECT
@@ -73,6 +76,8 @@ private:
     };
 
     void StartMore();
+    // Takes the file again once a place frees; false when the shortage has lasted too long.
+    bool WaitForPlace(int index);
     void Finished(ChildProcess* child, const ChildEnd& end);
     void Settle(int index, ProbeOutcome outcome);
     void Report();
@@ -90,6 +95,8 @@ private:
     int m_nextReport = 0; // the next file to report
     std::vector<Running> m_running;
     std::map<int, ProbeOutcome> m_done; // outcomes not yet reported
+    std::set<int> m_waiting;            // files whose probe could not start, to start again first
+    QElapsedTimer m_short;              // running while probes cannot start for want of resources
     bool m_stopped = false;
     QElapsedTimer m_clock;
     QTimer m_watchdog; // looks for hung probes while any runs

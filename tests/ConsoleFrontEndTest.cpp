@@ -210,11 +210,11 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
          {},
          "vantrel: cannot write to standard output: No space left on device",
          Full},
-        {"the program's own reason for a file it could not save",
+        {"a folder and a link at the output's names are passed over",
          {"--convert-to", "divx", "--outdir", "%OUT%", a},
-         1,
-         {"Failed\t" + a + "\tCannot save the output file %OUT%/a.avi: Is a directory"},
-         "vantrel: " + a + ": Cannot save the output file %OUT%/a.avi: Is a directory\n",
+         0,
+         {"Done\t" + a + "\t%OUT%/a (3).avi"},
+         "",
          OutputTaken},
         {"ffmpeg's own line that names the cause of a failed file",
          {"--convert-to", "divx", "--outdir", "%OUT%", a},
@@ -289,8 +289,14 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
             ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
             settings.write("; written by caf\xe9\n[General]\nWorkDir=" + QFile::encodeName(out) + "\n");
         }
-        if (c.setup == OutputTaken)
+        const QString linkTarget = home.root() + "/linked.txt";
+        if (c.setup == OutputTaken) {
             QDir().mkpath(out + "/a.avi");
+            QFile target(linkTarget);
+            ASSERT_TRUE(target.open(QIODevice::WriteOnly) && target.write("the link's own") == 14);
+            target.close();
+            ASSERT_TRUE(QFile::link(linkTarget, out + "/a (2).avi"));
+        }
         if (c.setup == DefaultTaken || c.setup == NoDocuments) {
             const QString file = c.setup == DefaultTaken ? home.documents() + "/VANTREL" : home.documents();
             QDir().mkpath(QFileInfo(file).path());
@@ -317,6 +323,9 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
 
         EXPECT_EQ(o.status, QProcess::NormalExit) << o.err.toStdString();
         EXPECT_EQ(o.code, c.code) << o.err.toStdString();
+        if (c.setup == OutputTaken) {
+            EXPECT_EQ(ReadAll(linkTarget), "the link's own") << "written through the link";
+        }
         if (QString(c.name) == "help") {
             EXPECT_TRUE(o.lines.value(0).startsWith(usage));
             EXPECT_TRUE(o.lines.join('\n').contains("--jobs N")) << "--jobs is documented";

@@ -13,7 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -204,6 +209,62 @@ TEST(ChildProcessEnd, ReportsEachKindOfEndOnceWithTheErrorTail)
     EXPECT_LE(chatty.errorOutput.size(), 2 * ChildProcess::KeptErrorBytes + 2);
     EXPECT_TRUE(chatty.errorTail.endsWith("noise 3999\nthe last line"));
     EXPECT_EQ(run({"/no/such/program", {}, {}}).kind, ChildEnd::Kind::FailedToStart);
+}
+
+// What a failed start asks for: a shortage waits for a place; only a program
+// file that is not there is to be installed again. And a start that really
+// runs out of descriptors says so.
+TEST(ChildProcessEnd, AStartShortOfResourcesWaitsOnlyAMissingProgramIsInstalledAgain)
+{
+    FreshHome home;
+    const QString app = BinPath(QStringLiteral("processtestapp"));
+    const QString script = home.root() + QStringLiteral("/script");
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/no/such/interpreter\n");
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    struct Case
+    {
+        int code;
+        QString program;
+        StartFailure expected;
+    };
+    const Case cases[] = {
+        {EMFILE, app, StartFailure::Shortage},
+        {ENFILE, app, StartFailure::Shortage},
+        {EAGAIN, app, StartFailure::Shortage},
+        {ENOMEM, app, StartFailure::Shortage},
+        {ENOENT, home.root() + "/gone", StartFailure::Missing},
+        {ENOENT, script, StartFailure::NotRunnable},
+        {EACCES, app, StartFailure::NotRunnable},
+        {0, app, StartFailure::NotRunnable},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClassifyStartFailure(c.code, c.program), c.expected) << c.code << " " << c.program.toStdString();
+
+    // Every descriptor but one in use: not even the pipes of a child can be made.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    std::vector<int> held;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0 && held.size() < 4096;)
+        held.push_back(fd);
+    ASSERT_FALSE(held.empty());
+    ::close(held.back());
+    held.pop_back();
+    const rlimit few{rlim_t(held.back() + 2), saved.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    ChildEnd end;
+    {
+        ChildProcess child;
+        QObject::connect(&child, &ChildProcess::done, [&](const ChildEnd& e) { end = e; });
+        child.start({app, {"exit", "0"}, {}});
+    }
+    for (const int fd : held)
+        ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(end.kind, ChildEnd::Kind::FailedToStart);
+    EXPECT_EQ(ClassifyStartFailure(end.startError, app), StartFailure::Shortage) << end.errorTail.toStdString();
 }
 
 } // namespace

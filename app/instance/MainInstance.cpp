@@ -75,7 +75,7 @@ TMainInstance::TMainInstance(QWidget* owner) : QObject(owner), m_window(owner)
         return; // no runtime folder: this copy runs unguarded
 
     m_lock = std::make_unique<InstanceLock>(name + QStringLiteral(".lock"));
-    const QDeadlineTimer deadline(AnswerTimeoutMs);
+    const QDeadlineTimer deadline(HandOverTimeoutMs);
     for (;;) {
         switch (m_lock->tryLock()) {
         case InstanceLock::Outcome::Locked: listen(name); return;
@@ -84,18 +84,31 @@ TMainInstance::TMainInstance(QWidget* owner) : QObject(owner), m_window(owner)
         }
         // A running copy was found: this one ends, whether it answers or not.
         // Nothing has been written yet, and nothing of the window is to be kept.
-        switch (contactRunningCopy(name, static_cast<int>(deadline.remainingTime()))) {
-        case Contact::Answered:
-        case Contact::NoAnswer: std::_Exit(0);
-        case Contact::Unreachable: break; // it is about to listen, or just ended and released the lock
-        }
-        if (deadline.hasExpired())
+        const Contact contact = contactRunningCopy(name, static_cast<int>(deadline.remainingTime()));
+        if (contact == Contact::Answered)
             std::_Exit(0);
+        // Unreachable: it is about to listen, just ended, or has no place free
+        // for now and closed the connection before reading anything.
+        if (contact == Contact::NoAnswer || deadline.hasExpired())
+            endUnanswered();
         QThread::msleep(20);
     }
 }
 
 TMainInstance::~TMainInstance() = default;
+
+void TMainInstance::endUnanswered()
+{
+    if (GivenPaths(QCoreApplication::arguments().mid(1)).isEmpty())
+        std::_Exit(0);
+    const QByteArray text = QStringLiteral("vantrel: the running Vantrel did not take the files given within %1 "
+                                           "seconds; they were not queued\n")
+                                .arg(HandOverTimeoutMs / 1000)
+                                .toLocal8Bit();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    std::fflush(stderr);
+    std::_Exit(1);
+}
 
 void TMainInstance::setEnabled(bool enabled)
 {

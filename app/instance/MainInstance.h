@@ -14,8 +14,10 @@ class QWidget;
 // The single-instance guard, built with the main window before start-up. The
 // first copy of the program listens on a per-user local socket and answers
 // only its own user; a later copy forwards its command-line tail, asks the
-// first to come to the front and ends with exit code 0 before it writes any
-// file or setting, even when the first does not answer.
+// first to come to the front and ends before it writes any file or setting:
+// with exit code 0 once the first has taken what it was given, or when it was
+// given no paths; with a message on standard error and code 1 when its paths
+// could not be handed over within HandOverTimeoutMs, so none is lost unseen.
 //
 // Which copy is the first is decided by a lock the system releases when its
 // holder ends, so two copies started together leave exactly one, and a socket
@@ -63,9 +65,9 @@ public:
     // True in the first copy once it listens.
     bool isListening() const;
 
-    // How long a later copy tries to reach the running one before it ends
-    // all the same.
-    static constexpr int AnswerTimeoutMs = 2000;
+    // How long a later copy tries to reach the running one (whose places may
+    // all be taken for a while) before it ends all the same.
+    static constexpr int HandOverTimeoutMs = 5000;
     // Longest message accepted, in bytes: twice the system's usual limit for
     // a whole command line (ARG_MAX, 2 MiB with the environment), so any
     // command line's text, and its paths made absolute, fit. With at most
@@ -76,7 +78,7 @@ public:
     // needs one, briefly.
     static constexpr int MaxConnections = 8;
     // A connection is closed this long after it was made, finished or not: a
-    // later copy gives up after AnswerTimeoutMs anyway.
+    // later copy gives up after HandOverTimeoutMs anyway.
     static constexpr int ConnectionTimeoutMs = 5000;
 
 signals:
@@ -91,6 +93,9 @@ private:
     enum class Contact { Answered, NoAnswer, Unreachable };
 
     Contact contactRunningCopy(const QString& serverName, int timeoutMs);
+    // Ends a later copy the running one did not answer: code 0 when it had no
+    // paths to hand over, else a message on standard error and code 1.
+    [[noreturn]] static void endUnanswered();
     // Sends the forwarded text; false, and nothing sent, when it is empty.
     bool ForwardCommandLine(QLocalSocket& socket);
     // Sends the paths given; false, and nothing sent, when there are none.
