@@ -165,15 +165,22 @@ int ConsoleFrontEnd::Usage(const QString& why)
     return UsageError;
 }
 
+int ConsoleFrontEnd::Refuse(const QString& why)
+{
+    // Not the command line's fault: the help would not mend it.
+    Write(stderr, QStringLiteral("vantrel: %1\n").arg(why));
+    return UsageError;
+}
+
 bool ConsoleFrontEnd::FindToolsAndOutput()
 {
     const Tools& tools = m_session.tools();
     if (tools.FfmpegExe.isEmpty()) {
-        Usage(WithFullStop(ConversionRun::MissingFfmpegText()));
+        Refuse(WithFullStop(ConversionRun::MissingFfmpegText()));
         return false;
     }
     if (tools.MediaInfoExe.isEmpty()) {
-        Usage(WithFullStop(DurationProbe::MissingMediaInfoText()));
+        Refuse(WithFullStop(DurationProbe::MissingMediaInfoText()));
         return false;
     }
 

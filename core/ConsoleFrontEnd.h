@@ -52,6 +52,8 @@ private:
     // Every file has its line: the event loop ends with the exit code.
     void Finish();
     int Usage(const QString& why);
+    // A reason to stop that no other command line would mend; exit 2 all the same.
+    int Refuse(const QString& why);
     // False when a usage error was reported.
     bool FindToolsAndOutput();
     // A file of the paths queued or passed over, or a folder that gave none.
