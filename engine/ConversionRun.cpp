@@ -111,7 +111,7 @@ void ConversionRun::EndIfDone()
 
 void ConversionRun::FillJobs()
 {
-    while (!m_halted && static_cast<int>(m_jobs.size()) < m_settings.jobs()) {
+    while (!m_halted && m_jobs.size() < m_settings.jobs()) {
         if (m_schedule.starved()) {
             // A running row frees what the last start lacked; with none, the
             // files being measured or the system may, for a while.
@@ -137,11 +137,8 @@ void ConversionRun::FillJobs()
 int ConversionRun::NextPendingRow() const
 {
     // A row keeps "Pending" until its ffmpeg first reports.
-    const auto running = [this](quint64 id) {
-        return std::any_of(m_jobs.cbegin(), m_jobs.cend(),
-                           [id](const std::unique_ptr<ConversionJob>& job) { return job->id() == id; });
-    };
-    return m_schedule.NextRow(m_queue, running, m_settings.jobs());
+    return m_schedule.NextRow(
+        m_queue, [this](quint64 id) { return m_jobs.HasRow(id); }, m_settings.jobs());
 }
 
 bool ConversionRun::StarvedOf(int code, int row)
@@ -178,7 +175,7 @@ bool ConversionRun::StartRow(int row)
         return false;
     }
 
-    m_jobs.push_back(std::move(job));
+    m_jobs.Add(std::move(job));
     if (!m_watchdog.isActive()) {
         // A stall is found within a quarter of the limit.
         m_watchdog.start(std::clamp(m_tools.FfmpegSilenceMs / 4, 50, 1000));
@@ -188,23 +185,19 @@ bool ConversionRun::StartRow(int row)
     handlers.judged = [this](ConversionJob& judged, const OutputCheck::Result& result) {
         Telling([&] { Judged(&judged, result); });
     };
-    m_jobs.back()->Start(m_tools.FfmpegExe, m_profile, m_schedule.EncoderThreads(static_cast<int>(m_jobs.size())),
-                         m_tickHandler, handlers);
+    m_jobs.last().Start(m_tools.FfmpegExe, m_profile, m_schedule.EncoderThreads(m_jobs.size()), m_tickHandler,
+                        handlers);
     emit rowStarted(m_queue.id(row));
     return true;
 }
 
-void ConversionRun::Finished(ConversionJob* ended, const ChildEnd& end)
+void ConversionRun::Finished(ConversionJob* job, const ChildEnd& end)
 {
-    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
-                                 [ended](const std::unique_ptr<ConversionJob>& job) { return job.get() == ended; });
-    if (it == m_jobs.end())
+    if (!m_jobs.contains(job))
         return;
-    ConversionJob* job = it->get();
     if (end.kind == ChildEnd::Kind::FailedToStart && StarvedOf(end.startError, job->row())) {
         // Not the file's fault: the row waits for a place as if never started.
-        const std::unique_ptr<ConversionJob> waiting = std::move(*it);
-        m_jobs.erase(it);
+        const std::unique_ptr<ConversionJob> waiting = m_jobs.Take(job);
         m_naming.Release(waiting->target());
         m_queue.setOutput(waiting->row(), QString());
         StartNext();
@@ -214,13 +207,10 @@ void ConversionRun::Finished(ConversionJob* ended, const ChildEnd& end)
         Settle(job, why);
 }
 
-void ConversionRun::Judged(ConversionJob* judged, const OutputCheck::Result& result)
+void ConversionRun::Judged(ConversionJob* job, const OutputCheck::Result& result)
 {
-    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
-                                 [judged](const std::unique_ptr<ConversionJob>& job) { return job.get() == judged; });
-    if (it == m_jobs.end())
+    if (!m_jobs.contains(job))
         return;
-    ConversionJob* job = it->get();
     if (result.verdict == OutputCheck::Verdict::Refused)
         Settle(job, result.text);
     else
@@ -229,12 +219,9 @@ void ConversionRun::Judged(ConversionJob* judged, const OutputCheck::Result& res
 
 void ConversionRun::Settle(ConversionJob* settled, const QString& failure, const QString& warning)
 {
-    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
-                                 [settled](const std::unique_ptr<ConversionJob>& job) { return job.get() == settled; });
-    if (it == m_jobs.end())
+    const std::unique_ptr<ConversionJob> job = m_jobs.Take(settled);
+    if (!job)
         return;
-    const std::unique_ptr<ConversionJob> job = std::move(*it);
-    m_jobs.erase(it);
     // A place is free again for a row that lacked one.
     m_schedule.PlaceFreed();
     const QString why = failure.isEmpty() ? PutInPlace(*job) : failure;
@@ -275,7 +262,7 @@ void ConversionRun::Abort()
     m_begun = false;
     if (m_jobs.empty())
         return;
-    End(std::exchange(m_jobs, {}), QStringLiteral("The conversion was stopped"));
+    End(m_jobs.TakeAll(), QStringLiteral("The conversion was stopped"));
 }
 
 QString ConversionRun::StoppedText()
@@ -287,15 +274,11 @@ bool ConversionRun::Stop(int row)
 {
     if (row < 0 || row >= m_queue.count())
         return false;
-    const auto it
-        = std::find_if(m_jobs.begin(), m_jobs.end(),
-                       [id = m_queue.id(row)](const std::unique_ptr<ConversionJob>& job) { return job->id() == id; });
     // Once ffmpeg has ended, its file may be whole: the end, not the stop, says.
-    if (it == m_jobs.end() || !(*it)->running())
+    RunningJobs::Jobs stopped
+        = m_jobs.TakeRunning([id = m_queue.id(row)](const ConversionJob& job) { return job.id() == id; });
+    if (stopped.empty())
         return false;
-    Jobs stopped;
-    stopped.push_back(std::move(*it));
-    m_jobs.erase(it);
     m_schedule.TryAgain();
     End(std::move(stopped), StoppedText());
     StartNext();
@@ -305,7 +288,7 @@ bool ConversionRun::Stop(int row)
 void ConversionRun::StopAll()
 {
     m_halted = true;
-    Jobs stopped = TakeRunning([](const ConversionJob&) { return true; });
+    RunningJobs::Jobs stopped = m_jobs.TakeRunning([](const ConversionJob&) { return true; });
     if (stopped.empty())
         return;
     End(std::move(stopped), StoppedText());
@@ -313,31 +296,12 @@ void ConversionRun::StopAll()
     EndIfDone();
 }
 
-ConversionRun::Jobs ConversionRun::TakeRunning(const std::function<bool(const ConversionJob&)>& which)
+void ConversionRun::End(RunningJobs::Jobs jobs, const QString& why)
 {
-    Jobs taken;
-    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
-        // Once ffmpeg has ended, its end decides the row.
-        if ((*it)->running() && which(**it)) {
-            taken.push_back(std::move(*it));
-            it = m_jobs.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    return taken;
-}
-
-void ConversionRun::End(Jobs jobs, const QString& why)
-{
-    // Every group is sent its end before any is waited for.
+    RunningJobs::EndAll(jobs);
+    // Nothing was written under their names: the rows may have them again when tried again.
     for (const auto& job : jobs)
-        job->Kill();
-    for (const auto& job : jobs) {
-        job->Discard();
-        // Nothing was written under its name: the row may have it again when tried again.
         m_naming.Release(job->target());
-    }
     for (const auto& job : jobs) {
         if (const int row = job->row(); row >= 0) {
             MarkFailed(row, why);
@@ -352,7 +316,8 @@ void ConversionRun::EndStalled()
         m_watchdog.stop();
         return;
     }
-    Jobs stalled = TakeRunning([this](const ConversionJob& job) { return job.silentFor(m_tools.FfmpegSilenceMs); });
+    RunningJobs::Jobs stalled
+        = m_jobs.TakeRunning([this](const ConversionJob& job) { return job.silentFor(m_tools.FfmpegSilenceMs); });
     if (stalled.empty())
         return;
     m_schedule.TryAgain();
@@ -366,60 +331,4 @@ void ConversionRun::MarkFailed(int row, const QString& why)
     m_queue.setState(row, RowState::Failed);
     m_queue.setConvertedFile(row, QString());
     m_queue.setFailureDetail(row, why);
-}
-
-void ConversionRun::MonitorTick(QObject* sender)
-{
-    for (const auto& job : m_jobs) {
-        if (job->ticksWith(sender)) {
-            job->ShowProgress();
-            return;
-        }
-    }
-}
-
-qint64 ConversionRun::runningProcessId() const
-{
-    for (auto it = m_jobs.crbegin(); it != m_jobs.crend(); ++it) {
-        if (const qint64 id = (*it)->processId(); id != 0)
-            return id;
-    }
-    return 0;
-}
-
-QList<qint64> ConversionRun::runningProcessIds() const
-{
-    QList<qint64> ids;
-    for (const auto& job : m_jobs)
-        if (const qint64 id = job->processId(); id != 0)
-            ids << id;
-    return ids;
-}
-
-QList<int> ConversionRun::runningRows() const
-{
-    QList<int> rows;
-    for (const auto& job : m_jobs) {
-        if (const int row = job->row(); row >= 0)
-            rows << row;
-    }
-    return rows;
-}
-
-TAdvancedTimer* ConversionRun::timer() const
-{
-    return m_jobs.empty() ? nullptr : m_jobs.back()->timer();
-}
-
-QString ConversionRun::partialFile() const
-{
-    return m_jobs.empty() ? QString() : m_jobs.back()->partial();
-}
-
-QStringList ConversionRun::partialFiles() const
-{
-    QStringList files;
-    for (const auto& job : m_jobs)
-        files << job->partial();
-    return files;
 }

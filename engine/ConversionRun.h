@@ -5,6 +5,7 @@
 #include "engine/OutputCheck.h"
 #include "engine/OutputNaming.h"
 #include "engine/RunSchedule.h"
+#include "engine/RunningJobs.h"
 #include "engine/advantmr.h"
 
 #include <QObject>
@@ -88,21 +89,21 @@ public:
     // the window routes it through its own handler.
     void setTickHandler(TNotifyEvent handler) { m_tickHandler = std::move(handler); }
     // The progress tick for the row whose timer ticked.
-    void MonitorTick(QObject* sender);
+    void MonitorTick(QObject* sender) { m_jobs.Tick(sender); }
 
     ConversionProfile profile() const { return m_profile; }
     // The process id of the ffmpeg started last that still runs; 0 when none runs.
-    qint64 runningProcessId() const;
+    qint64 runningProcessId() const { return m_jobs.lastProcessId(); }
     // Every running ffmpeg's process id, in the order they were started.
-    QList<qint64> runningProcessIds() const;
+    QList<qint64> runningProcessIds() const { return m_jobs.processIds(); }
     // The rows converting now, in the order they were started.
-    QList<int> runningRows() const;
+    QList<int> runningRows() const { return m_jobs.rows(); }
     // The timer of the row started last, while one runs.
-    TAdvancedTimer* timer() const;
+    TAdvancedTimer* timer() const { return m_jobs.lastTimer(); }
     // Where the ffmpeg started last writes until it has finished; empty when none runs.
-    QString partialFile() const;
+    QString partialFile() const { return m_jobs.lastPartial(); }
     // The same for every running conversion, in the order they were started.
-    QStringList partialFiles() const;
+    QStringList partialFiles() const { return m_jobs.partials(); }
 
     // Message shown when there is no ffmpeg to run.
     static QString MissingFfmpegText();
@@ -128,8 +129,6 @@ signals:
     void runEnded();
 
 private:
-    using Jobs = std::vector<std::unique_ptr<ConversionJob>>;
-
     void StartNext();
     // Runs a step the event loop called for: what it throws is told by failed().
     void Telling(const std::function<void()>& step);
@@ -145,9 +144,7 @@ private:
     void MarkFailed(int row, const QString& why);
     // Kills every job's group before waiting for any, removes their unfinished
     // files and marks their rows "Failed" with why.
-    void End(Jobs jobs, const QString& why);
-    // Takes out of the run the jobs whose ffmpeg still runs and that `which` picks.
-    Jobs TakeRunning(const std::function<bool(const ConversionJob&)>& which);
+    void End(RunningJobs::Jobs jobs, const QString& why);
     // Gives a finished file its name; empty, or why it could not.
     QString PutInPlace(ConversionJob& job);
     // A start that failed for want of resources; false when it failed for another reason.
@@ -162,7 +159,7 @@ private:
     RunSchedule m_schedule;
     OutputNaming m_naming;
     TNotifyEvent m_tickHandler;
-    Jobs m_jobs;                 // in the order they were started
+    RunningJobs m_jobs;
     bool m_retryPending = false; // a start is tried again shortly, none of ours running
     bool m_halted = false;       // a row could not start: no more start in this run
     bool m_begun = false;        // begun and not ended yet
