@@ -45,7 +45,8 @@ struct Tools;
 // or added around it never make it mark another. An ffmpeg that reports no
 // progress for the tools' limit is taken for hung: ended, and its row "Failed".
 // The run coordinates its parts: RunSchedule picks the next row,
-// ConversionJob runs one row's ffmpeg, OutputNaming names and publishes outputs.
+// ConversionJob runs one row's ffmpeg, RunningJobs holds the jobs not settled
+// yet, OutputNaming names and publishes outputs.
 class ConversionRun : public QObject
 {
     Q_OBJECT
