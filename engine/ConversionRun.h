@@ -1,14 +1,14 @@
 #pragma once
 
+#include "engine/ConversionJob.h"
 #include "engine/ConversionProfile.h"
 #include "engine/OutputCheck.h"
-#include "engine/ProgressMonitor.h"
+#include "engine/OutputNaming.h"
 #include "engine/RunSchedule.h"
+#include "engine/RunningJobs.h"
 #include "engine/advantmr.h"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <QList>
 #include <QSet>
@@ -18,11 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/SourceFile.h"
-#include "platform/UnfinishedFile.h"
-
 struct ChildEnd;
-class ChildProcess;
 class QueueModel;
 struct Settings;
 struct Tools;
@@ -48,6 +44,9 @@ struct Tools;
 // running row ends. Each job knows its row by the row's id, so rows removed
 // or added around it never make it mark another. An ffmpeg that reports no
 // progress for the tools' limit is taken for hung: ended, and its row "Failed".
+// The run coordinates its parts: RunSchedule picks the next row,
+// ConversionJob runs one row's ffmpeg, RunningJobs holds the jobs not settled
+// yet, OutputNaming names and publishes outputs.
 class ConversionRun : public QObject
 {
     Q_OBJECT
@@ -91,30 +90,33 @@ public:
     // the window routes it through its own handler.
     void setTickHandler(TNotifyEvent handler) { m_tickHandler = std::move(handler); }
     // The progress tick for the row whose timer ticked.
-    void MonitorTick(QObject* sender);
+    void MonitorTick(QObject* sender) { m_jobs.Tick(sender); }
 
     ConversionProfile profile() const { return m_profile; }
     // The process id of the ffmpeg started last that still runs; 0 when none runs.
-    qint64 runningProcessId() const;
+    qint64 runningProcessId() const { return m_jobs.lastProcessId(); }
     // Every running ffmpeg's process id, in the order they were started.
-    QList<qint64> runningProcessIds() const;
+    QList<qint64> runningProcessIds() const { return m_jobs.processIds(); }
     // The rows converting now, in the order they were started.
-    QList<int> runningRows() const;
+    QList<int> runningRows() const { return m_jobs.rows(); }
     // The timer of the row started last, while one runs.
-    TAdvancedTimer* timer() const;
+    TAdvancedTimer* timer() const { return m_jobs.lastTimer(); }
     // Where the ffmpeg started last writes until it has finished; empty when none runs.
-    QString partialFile() const;
+    QString partialFile() const { return m_jobs.lastPartial(); }
     // The same for every running conversion, in the order they were started.
-    QStringList partialFiles() const;
+    QStringList partialFiles() const { return m_jobs.partials(); }
 
     // Message shown when there is no ffmpeg to run.
     static QString MissingFfmpegText();
     // Message shown when a run is asked for without an output folder.
     static QString NoOutputFolderText();
     // Target with " (2)", " (3)"... before its ".avi" until it is none of taken.
-    static QString DistinctOutput(const QString& target, const QSet<QString>& taken);
+    static QString DistinctOutput(const QString& target, const QSet<QString>& taken)
+    {
+        return OutputNaming::DistinctOutput(target, taken);
+    }
     // The n-th name a target may take: the target itself for 1, else " (n)" before its ".avi".
-    static QString NumberedOutput(const QString& target, int n);
+    static QString NumberedOutput(const QString& target, int n) { return OutputNaming::NumberedOutput(target, n); }
 
 signals:
     // ffmpeg was started for the row with the id; the row's output is its target.
@@ -128,56 +130,26 @@ signals:
     void runEnded();
 
 private:
-    // One row being converted.
-    struct Job
-    {
-        quint64 id = 0;                         // the row's
-        qint64 seconds = 0;                     // the probed duration
-        QString program;                        // the ffmpeg started
-        QString target;                         // the output's name once finished
-        FileIdentity before;                    // what stood at that name when the row started
-        std::unique_ptr<UnfinishedFile> output; // what ffmpeg writes until then
-        std::unique_ptr<SourceFile> input;      // what ffmpeg reads, opened when the row started
-        QString source;                         // the source's path, as reasons name it
-        QString partial;                        // where the unfinished file can be read
-        QPointer<ChildProcess> child;           // owned as a child of the run
-        QPointer<TAdvancedTimer> timer;         // owned as a child of the run
-        QPointer<OutputCheck> check;            // reads the finished file; owned as a child of the run
-        ProgressMonitor monitor;
-        int shown = -1;        // the percentage the row shows; -1 none yet
-        qint64 progressMs = 0; // by m_clock: when ffmpeg started or last reported progress
-    };
-
     void StartNext();
     // Runs a step the event loop called for: what it throws is told by failed().
     void Telling(const std::function<void()>& step);
     void EndIfDone();
-    // The job's row now; -1 when the row was removed.
-    int RowOf(const Job& job) const;
     void FillJobs();
     int NextPendingRow() const;
     bool StartRow(int row); // false when the row was refused and marked "Failed"
-    void ShowProgress(Job& job);
-    void Finished(ChildProcess* child, const ChildEnd& end);
-    void CheckOutput(Job& job);
-    void Judged(OutputCheck* check, const OutputCheck::Result& result);
+    void Finished(ConversionJob* job, const ChildEnd& end);
+    void Judged(ConversionJob* job, const OutputCheck::Result& result);
     // Ends a job: its row fails for failure, or its file takes the output's
     // name and the row is "Done", with warning as its tooltip.
-    void Settle(Job* job, const QString& failure, const QString& warning = {});
+    void Settle(ConversionJob* job, const QString& failure, const QString& warning = {});
     void MarkFailed(int row, const QString& why);
     // Kills every job's group before waiting for any, removes their unfinished
     // files and marks their rows "Failed" with why.
-    void End(std::vector<std::unique_ptr<Job>> jobs, const QString& why);
-    // Takes out of the run the jobs whose ffmpeg still runs and that `which` picks.
-    std::vector<std::unique_ptr<Job>> TakeRunning(const std::function<bool(const Job&)>& which);
-    bool WouldOverwriteASource(const QString& target);
-    // What a row's finished file may replace at target: the file there when it stood there as the run began; else none.
-    FileIdentity Replaceable(const QString& target, const QString& source) const;
+    void End(RunningJobs::Jobs jobs, const QString& why);
     // Gives a finished file its name; empty, or why it could not.
-    QString PutInPlace(Job& job);
+    QString PutInPlace(ConversionJob& job);
     // A start that failed for want of resources; false when it failed for another reason.
     bool StarvedOf(int code, int row);
-    static void ReleaseTimer(Job& job);
     // Ends the conversions whose ffmpeg has reported no progress for the limit.
     void EndStalled();
 
@@ -186,18 +158,12 @@ private:
     QueueModel& m_queue;
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
     RunSchedule m_schedule;
+    OutputNaming m_naming;
     TNotifyEvent m_tickHandler;
-    std::vector<std::unique_ptr<Job>> m_jobs;    // in the order they were started
-    QSet<QString> m_outputs;                     // every output a row was given
-    QSet<QString> m_sourceIds;                   // the sources' files, by device and inode
-    bool m_sourceIdsStale = true;                // the queue changed since they were read
-    QString m_starved;                           // why the last start failed for want of resources
-    QElapsedTimer m_short;                       // running while starts fail for want of resources
-    bool m_retryPending = false;                 // a start is tried again shortly, none of ours running
-    QHash<QString, FileIdentity> m_filesAtBegin; // the output folder's files when the run began, by name
-    bool m_halted = false;                       // a row could not start: no more start in this run
-    bool m_begun = false;                        // begun and not ended yet
+    RunningJobs m_jobs;
+    bool m_retryPending = false; // a start is tried again shortly, none of ours running
+    bool m_halted = false;       // a row could not start: no more start in this run
+    bool m_begun = false;        // begun and not ended yet
     bool m_moreRowsComing = false;
-    QElapsedTimer m_clock;
     QTimer m_watchdog; // looks for stalled conversions while any runs
 };

@@ -1,8 +1,10 @@
 #include "engine/RunSchedule.h"
 
 #include "model/QueueModel.h"
+#include "platform/Error.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -37,4 +39,28 @@ int RunSchedule::EncoderThreads(int running) const
 {
     const int share = (m_cores + std::max(1, running) - 1) / std::max(1, running);
     return std::clamp(share, std::min(2, m_cores), m_cores);
+}
+
+bool RunSchedule::StarvedOf(int code, const QString& source)
+{
+    if (!IsResourceShortage(code))
+        return false;
+    if (!m_short.isValid())
+        m_short.start();
+    m_starved = QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
+                               "\"Pending\"; press the button again when fewer programs run")
+                    .arg(source, QString::fromLocal8Bit(std::strerror(code)));
+    return true;
+}
+
+void RunSchedule::GiveUpWhenLong() const
+{
+    if (m_short.elapsed() > ShortageGiveUpMs)
+        throw VantrelError(m_starved);
+}
+
+void RunSchedule::PlaceFreed()
+{
+    m_starved.clear();
+    m_short.invalidate();
 }

@@ -1,0 +1,187 @@
+#include "engine/ConversionJob.h"
+
+#include "engine/FfmpegReport.h"
+#include "model/QueueModel.h"
+#include "platform/ChildProcess.h"
+#include "platform/Folders.h"
+#include "platform/ProcessLauncher.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <utility>
+
+namespace {
+
+// Why a finished ffmpeg did not give a usable output; empty when it did.
+QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile, const QString& target)
+{
+    if (QString why = FfmpegReport::Reason(end, ffmpeg); !why.isEmpty())
+        return why;
+    const QFileInfo output(outputFile);
+    const QString folder = Folders::FolderPart(target);
+    if (!FileIdentity::Reached(folder).folder)
+        return QStringLiteral("The output folder %1 no longer exists").arg(folder);
+    if (!output.isFile() || output.size() == 0)
+        return QStringLiteral("ffmpeg wrote no output file");
+    return {};
+}
+
+} // namespace
+
+ConversionJob::ConversionJob(QueueModel& queue, int row, const QString& target, const FileIdentity& before,
+                             QObject* owner)
+    : m_queue(queue), m_owner(owner), m_id(queue.id(row)), m_seconds(queue.seconds(row)), m_target(target),
+      m_before(before), m_source(queue.path(row))
+{
+    // Opened once, here: whatever takes its name later is never read.
+    m_input = std::make_unique<SourceFile>(m_source);
+    m_output = UnfinishedFile::Create(Folders::FolderPart(target));
+    m_output->MarkSource(QFileInfo(m_source).absoluteFilePath());
+    m_partial = m_output->readablePath();
+}
+
+ConversionJob::~ConversionJob()
+{
+    // Nothing of the child's or the check's may reach a job that is gone.
+    if (m_child)
+        m_child->disconnect(m_owner);
+    if (m_check)
+        m_check->disconnect(m_owner);
+    ReleaseTimer();
+}
+
+int ConversionJob::row() const
+{
+    return m_queue.rowOf(m_id);
+}
+
+void ConversionJob::Start(const QString& ffmpeg, ConversionProfile profile, int threads, const TNotifyEvent& tick,
+                          const Handlers& handlers)
+{
+    m_program = ffmpeg;
+    m_handlers = handlers;
+    auto* child = new ChildProcess(m_owner);
+    m_child = child;
+    // Its progress report, as ffmpeg writes it.
+    QObject::connect(child, &ChildProcess::output, m_owner, [this](const QByteArray& bytes) {
+        const auto before = std::make_pair(m_monitor.processedUs(), m_monitor.totalSize());
+        m_monitor.Feed(bytes);
+        if (std::make_pair(m_monitor.processedUs(), m_monitor.totalSize()) != before)
+            m_sinceProgress.start();
+        // The last report comes just before the end, when no tick may be left to show it.
+        if (m_monitor.ended())
+            ShowProgress();
+    });
+    // Queued, so that an end reported while starting is handled after the start.
+    QObject::connect(
+        child, &ChildProcess::done, m_owner,
+        [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
+            if (!guard)
+                return;
+            guard->disconnect(m_owner);
+            guard->deleteLater();
+            m_child = nullptr;
+            ReleaseTimer();
+            // Kept here: the handler may end the job.
+            const auto ended = m_handlers.ended;
+            ended(*this, end);
+        },
+        Qt::QueuedConnection);
+
+    auto* timer = new TAdvancedTimer(m_owner);
+    m_timer = timer;
+    m_sinceProgress.start();
+
+    LaunchPlan plan = ProcessLauncher::Plan(
+        ffmpeg, ConversionProfiles::FfmpegArguments(profile, m_input->childPath(), m_output->childPath(), threads));
+    plan.ownProcessGroup = true;
+    plan.readOutput = true;
+    plan.inheritedDescriptors << m_output->descriptor() << m_input->descriptor();
+    child->start(plan);
+
+    timer->setBuddy(m_partial);
+    timer->setInterval(500);
+    timer->setEnabled(true);
+    timer->setOnTimer(tick);
+}
+
+bool ConversionJob::running() const
+{
+    return m_child && !m_child->hasEnded();
+}
+
+qint64 ConversionJob::processId() const
+{
+    return m_child && m_child->isRunning() ? m_child->processId() : 0;
+}
+
+void ConversionJob::ShowProgress()
+{
+    const std::optional<int> percent = m_monitor.Percent(m_seconds);
+    const int at = row();
+    if (!percent || *percent == m_shown || at < 0)
+        return;
+    m_shown = *percent;
+    m_queue.setState(at, RowState::Converting, *percent);
+}
+
+QString ConversionJob::Judge(const ChildEnd& end)
+{
+    const QString why = FailureReason(end, m_program, m_partial, m_target);
+    if (why.isEmpty()) {
+        auto* check = new OutputCheck(m_owner);
+        m_check = check;
+        QObject::connect(check, &OutputCheck::judged, m_owner, [this, check](const OutputCheck::Result& result) {
+            check->disconnect(m_owner);
+            check->deleteLater();
+            // Kept here: the handler may end the job.
+            const auto judged = m_handlers.judged;
+            judged(*this, result);
+        });
+        const int at = row();
+        check->start(m_partial, at >= 0 ? m_queue.milliseconds(at) : -1);
+        return {};
+    }
+    // ffmpeg's own last lines beneath the reason; a failed start has its reason in the text already.
+    const bool withTail = end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
+    // ffmpeg knows the source only by the descriptor it read.
+    const QRegularExpression input(QRegularExpression::escape(m_input->childPath()) + QStringLiteral("(?!\\d)"));
+    return QString(withTail ? why + QLatin1Char('\n') + end.errorTail : why).replace(input, m_source);
+}
+
+void ConversionJob::Kill()
+{
+    if (m_child) {
+        m_child->disconnect(m_owner);
+        m_child->kill();
+    }
+}
+
+void ConversionJob::Discard()
+{
+    if (m_child) {
+        // Waits for the end, so that nothing writes the file after it is removed.
+        m_child->kill(5000);
+        m_child->deleteLater();
+    }
+    if (m_check) {
+        m_check->disconnect(m_owner);
+        m_check->stop();
+        m_check->deleteLater();
+    }
+    Release();
+}
+
+void ConversionJob::Release()
+{
+    m_output.reset();
+    ReleaseTimer();
+}
+
+void ConversionJob::ReleaseTimer()
+{
+    if (m_timer)
+        m_timer->Release();
+    m_timer = nullptr;
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "engine/ConversionProfile.h"
+#include "engine/OutputCheck.h"
+#include "engine/ProgressMonitor.h"
+#include "engine/advantmr.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "platform/SourceFile.h"
+#include "platform/UnfinishedFile.h"
+
+struct ChildEnd;
+class ChildProcess;
+class QueueModel;
+
+// One row being converted: its ffmpeg, started with the source opened when the
+// row started and the unfinished file it writes, the share converted that the
+// row shows, how long ffmpeg has been silent, and, once ffmpeg has ended, the
+// reason it gave no usable output or the check of the file it wrote. The job
+// knows its row by the row's id, so rows removed or added around it never
+// make it mark another. Its child process, timer and check are owned by the
+// run that started it.
+class ConversionJob
+{
+public:
+    // What the run hears of the job, each through the run's event loop.
+    struct Handlers
+    {
+        std::function<void(ConversionJob& job, const ChildEnd& end)> ended;                // ffmpeg ended
+        std::function<void(ConversionJob& job, const OutputCheck::Result& result)> judged; // the output was read
+    };
+
+    // Opens the row's source and an unfinished file beside target; throws
+    // ESystemError when either cannot be had.
+    ConversionJob(QueueModel& queue, int row, const QString& target, const FileIdentity& before, QObject* owner);
+    ~ConversionJob();
+    ConversionJob(const ConversionJob&) = delete;
+    ConversionJob& operator=(const ConversionJob&) = delete;
+
+    // Starts ffmpeg with the profile and encoder threads; tick is what the row's timer calls.
+    void Start(const QString& ffmpeg, ConversionProfile profile, int threads, const TNotifyEvent& tick,
+               const Handlers& handlers);
+
+    quint64 id() const { return m_id; }
+    // The job's row now; -1 when the row was removed.
+    int row() const;
+    QString target() const { return m_target; }
+    void setTarget(const QString& target) { m_target = target; }
+    const FileIdentity& before() const { return m_before; }
+    UnfinishedFile& output() { return *m_output; }
+    // Where the unfinished file can be read.
+    QString partial() const { return m_partial; }
+    TAdvancedTimer* timer() const { return m_timer.data(); }
+    bool ticksWith(const QObject* timer) const { return m_timer && m_timer == timer; }
+
+    // Its ffmpeg was started and has not ended, even if that end is not handled yet.
+    bool running() const;
+    // Its ffmpeg's process id while it runs; 0 otherwise.
+    qint64 processId() const;
+    // ffmpeg has reported no progress for limitMs since it started or last reported.
+    bool silentFor(int limitMs) const { return m_sinceProgress.elapsed() >= limitMs; }
+
+    void ShowProgress();
+    // Why the ended ffmpeg gave no usable output, with its last error lines;
+    // empty when it gave one, and the check of its file has begun.
+    QString Judge(const ChildEnd& end);
+
+    // Sends ffmpeg's whole process group its end, without waiting.
+    void Kill();
+    // Waits for ffmpeg's end, so that nothing writes the file after it is
+    // removed, stops the check, and releases the job's files and timer.
+    void Discard();
+    // Removes the unfinished file unless it was published, and ends the row's timer.
+    void Release();
+
+private:
+    void ReleaseTimer();
+
+    QueueModel& m_queue;
+    QObject* m_owner;                         // owns the child process, timer and check
+    quint64 m_id = 0;                         // the row's
+    qint64 m_seconds = 0;                     // the probed duration
+    QString m_program;                        // the ffmpeg started
+    QString m_target;                         // the output's name once finished
+    FileIdentity m_before;                    // what stood at that name when the row started
+    std::unique_ptr<SourceFile> m_input;      // what ffmpeg reads, opened when the row started
+    std::unique_ptr<UnfinishedFile> m_output; // what ffmpeg writes until then
+    QString m_source;                         // the source's path, as reasons name it
+    QString m_partial;                        // where the unfinished file can be read
+    QPointer<ChildProcess> m_child;
+    QPointer<TAdvancedTimer> m_timer;
+    QPointer<OutputCheck> m_check; // reads the finished file
+    Handlers m_handlers;
+    ProgressMonitor m_monitor;
+    int m_shown = -1;              // the percentage the row shows; -1 none yet
+    QElapsedTimer m_sinceProgress; // since ffmpeg started or last reported progress
+};

@@ -1,0 +1,90 @@
+#include "engine/OutputNaming.h"
+
+#include "engine/ConversionProfile.h"
+#include "model/QueueModel.h"
+#include "platform/Folders.h"
+#include "platform/UnfinishedFile.h"
+
+#include <QFileInfo>
+
+OutputNaming::OutputNaming(const QueueModel& queue) : m_queue(queue)
+{ }
+
+QString OutputNaming::DistinctOutput(const QString& target, const QSet<QString>& taken)
+{
+    for (int n = 1;; ++n) {
+        const QString candidate = NumberedOutput(target, n);
+        if (!taken.contains(candidate))
+            return candidate;
+    }
+}
+
+QString OutputNaming::NumberedOutput(const QString& target, int n)
+{
+    if (n == 1)
+        return target;
+    const QString stem = target.endsWith(QLatin1String(".avi")) ? target.chopped(4) : target;
+    return stem + QStringLiteral(" (%1).avi").arg(n);
+}
+
+void OutputNaming::Begin(const QString& folder)
+{
+    // What may be replaced: the files that stood in the folder before any output of this run.
+    m_filesAtBegin = FileIdentity::FilesIn(folder);
+    // What a run of ours that died left; a living writer's file is kept.
+    UnfinishedFile::RemoveLeftovers(folder);
+    for (int row = 0; row < m_queue.count(); ++row)
+        m_outputs.insert(m_queue.output(row));
+}
+
+QString OutputNaming::Distinct(const QString& source, const QString& folder) const
+{
+    return DistinctOutput(ConversionProfiles::TargetFileFor(source, folder), m_outputs);
+}
+
+FileIdentity OutputNaming::Replaceable(const QString& target, const QString& source) const
+{
+    // Anything else at the name (a folder, a link, a file that came since) is passed over for the next name.
+    const FileIdentity there = FileIdentity::Of(target);
+    const auto atBegin = m_filesAtBegin.constFind(Folders::FileNamePart(target));
+    if (!there.regular || atBegin == m_filesAtBegin.cend() || !atBegin->sameFile(there))
+        return {};
+    // Another source's conversion, finished by a run before this one, is not
+    // this row's to replace; where files carry no mark of their source (FAT,
+    // most network mounts) none can be told from it, and none is replaced.
+    const std::optional<QString> madeFrom = UnfinishedFile::SourceOf(target);
+    if (!madeFrom || (!madeFrom->isEmpty() && *madeFrom != QFileInfo(source).absoluteFilePath()))
+        return {};
+    return there;
+}
+
+bool OutputNaming::WouldOverwriteASource(const QString& target)
+{
+    // Only a regular file at the name is ever replaced; a link there is passed over.
+    const FileIdentity id = FileIdentity::Of(target);
+    if (!id.regular)
+        return false;
+    // Read once per change of the queue, not once per row.
+    if (m_sourceIdsStale) {
+        m_sourceIds.clear();
+        for (const QString& source : m_queue.PathList()) {
+            if (const FileIdentity reached = FileIdentity::Reached(source); reached.exists)
+                m_sourceIds.insert(reached.key());
+        }
+        m_sourceIdsStale = false;
+    }
+    return m_sourceIds.contains(id.key());
+}
+
+QString OutputNaming::Publish(UnfinishedFile& output, const QString& target, const FileIdentity& before)
+{
+    const auto candidate = [this, &target](int n) {
+        const QString name = NumberedOutput(target, n);
+        // Other rows' names stay theirs.
+        return n > 1 && m_outputs.contains(name) ? QString() : Folders::FileNamePart(name);
+    };
+    const QString taken = output.Publish(candidate, before);
+    if (taken != target)
+        m_outputs.insert(taken);
+    return taken;
+}
