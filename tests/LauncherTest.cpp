@@ -243,6 +243,17 @@ TEST(ChildProcessEnd, AStartShortOfResourcesWaitsOnlyAMissingProgramIsInstalledA
     for (const Case& c : cases)
         EXPECT_EQ(ClassifyStartFailure(c.code, c.program), c.expected) << c.code << " " << c.program.toStdString();
 
+    // The undefined-behaviour checker needs descriptors of its own to look at
+    // an object of a type it has not met yet: it meets them in one whole start
+    // while there are some.
+    {
+        bool ended = false;
+        ChildProcess warm;
+        QObject::connect(&warm, &ChildProcess::done, [&] { ended = true; });
+        warm.start({app, {"exit", "0"}, {}});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    }
+
     // Every descriptor but one in use: not even the pipes of a child can be made.
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
