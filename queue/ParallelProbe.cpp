@@ -15,9 +15,9 @@ std::optional<QString> ProbeOutcome::get() const
     return answer;
 }
 
-ParallelProbe::ParallelProbe(DurationProbe probe, QStringList sources, int jobs, Rule rule, QObject* parent)
+ParallelProbe::ParallelProbe(DurationProbe probe, QStringList sources, int jobs, QObject* parent)
     : QObject(parent), m_probe(std::move(probe)), m_sources(std::move(sources)), m_jobs(std::max(jobs, 1)),
-      m_rule(rule), m_last(static_cast<int>(m_sources.size()) - 1)
+      m_last(static_cast<int>(m_sources.size()) - 1)
 {
     m_clock.start();
     // A hung probe is found within a quarter of its limit.
@@ -171,18 +171,6 @@ bool ParallelProbe::WaitForPlace(int index)
 
 void ParallelProbe::Settle(int index, ProbeOutcome outcome)
 {
-    if (m_rule == Rule::StopAtFirstWithoutAnswer && (!outcome.answer || outcome.error) && index < m_last) {
-        m_last = index;
-        // Nothing past the stop matters: those still measuring end now.
-        std::vector<Running> past;
-        std::erase_if(m_running, [&](const Running& probe) {
-            if (probe.index <= m_last)
-                return false;
-            past.push_back(probe);
-            return true;
-        });
-        End(past);
-    }
     m_done[index] = std::move(outcome);
 }
 

@@ -39,12 +39,7 @@ class ParallelProbe : public QObject
     Q_OBJECT
 
 public:
-    enum class Rule {
-        StopAtFirstWithoutAnswer, // the window's folders: no file after it is measured
-        MeasureEvery,             // the front end: every file gets its answer
-    };
-
-    ParallelProbe(DurationProbe probe, QStringList sources, int jobs, Rule rule, QObject* parent = nullptr);
+    ParallelProbe(DurationProbe probe, QStringList sources, int jobs, QObject* parent = nullptr);
     ~ParallelProbe() override; // as Stop()
 
     void Start();
@@ -63,7 +58,7 @@ public:
 signals:
     // sources[index]'s outcome; indexes come in order from 0.
     void answered(int index, const ProbeOutcome& outcome);
-    // After the last answer the rule allows; never after Stop().
+    // After the last answer; never after Stop().
     void finished();
 
 private:
@@ -89,7 +84,6 @@ private:
     const DurationProbe m_probe;
     const QStringList m_sources;
     const int m_jobs;
-    const Rule m_rule;
     int m_next = 0;       // the next file to start
     int m_last;           // no file past this one is started or reported
     int m_nextReport = 0; // the next file to report

@@ -149,8 +149,7 @@ void QueueActions::measureEntries()
         }
     }
     if (!files.isEmpty()) {
-        m_probe = new ParallelProbe(DurationProbe::For(m_tools), files, m_settings.jobs(),
-                                    ParallelProbe::Rule::MeasureEvery, this);
+        m_probe = new ParallelProbe(DurationProbe::For(m_tools), files, m_settings.jobs(), this);
         connect(m_probe, &ParallelProbe::answered, this, &QueueActions::answered);
         connect(m_probe, &ParallelProbe::finished, this, [this] {
             endMeasuring();

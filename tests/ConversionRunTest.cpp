@@ -500,7 +500,7 @@ TEST_F(ConversionRunTest, HungToolsAreEndedAndTheRestGoesOn)
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     tools.MediaInfoExe = hanging;
-    ParallelProbe probe(DurationProbe::For(tools), {stuck, good}, 1, ParallelProbe::Rule::MeasureEvery);
+    ParallelProbe probe(DurationProbe::For(tools), {stuck, good}, 1);
     QStringList answers;
     QObject::connect(&probe, &ParallelProbe::answered, [&](int, const ProbeOutcome& outcome) {
         try {

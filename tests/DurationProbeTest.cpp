@@ -108,7 +108,7 @@ TEST(TimeTextToSeconds, AcceptsTheLocalesSeparatorsBesideMediaInfos)
 // One file measured as Add FLV File measures it; throws what its probe met.
 std::optional<QString> Probed(const DurationProbe& probe, const QString& source)
 {
-    ParallelProbe probes(probe, {source}, 1, ParallelProbe::Rule::MeasureEvery);
+    ParallelProbe probes(probe, {source}, 1);
     std::optional<ProbeOutcome> outcome;
     QObject::connect(&probes, &ParallelProbe::answered, [&](int, const ProbeOutcome& o) { outcome = o; });
     probes.Start();
