@@ -32,9 +32,9 @@ void Session::StartWithoutStoring(int jobs)
     m_settings.Jobs = jobs > 0 ? jobs : StartUp::StoredJobs();
 }
 
-void Session::TellRunOfMeasuring()
+void Session::TellRunOfMeasuring(int measured, int total)
 {
-    m_run.setMoreRowsComing(measuring());
+    m_run.setMoreRowsComing(measuring(), total - measured);
 }
 
 void Session::End()

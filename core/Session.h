@@ -46,7 +46,7 @@ public:
     void End();
 
 private:
-    void TellRunOfMeasuring();
+    void TellRunOfMeasuring(int measured, int total);
 
     Settings m_settings;
     Tools m_tools;

@@ -3,11 +3,17 @@
 #include "engine/FfmpegReport.h"
 #include "model/QueueModel.h"
 #include "platform/ChildProcess.h"
+#include "platform/FileDescriptor.h"
 #include "platform/Folders.h"
 #include "platform/ProcessLauncher.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <utility>
 
@@ -44,8 +50,10 @@ ConversionJob::ConversionJob(QueueModel& queue, int row, const QString& target, 
 ConversionJob::~ConversionJob()
 {
     // Nothing of the child's or the check's may reach a job that is gone.
-    if (m_child)
-        m_child->disconnect(m_owner);
+    for (ChildProcess* child : {m_child.data(), m_sound.data()}) {
+        if (child)
+            child->disconnect(m_owner);
+    }
     if (m_check)
         m_check->disconnect(m_owner);
     ReleaseTimer();
@@ -56,59 +64,121 @@ int ConversionJob::row() const
     return m_queue.rowOf(m_id);
 }
 
-void ConversionJob::Start(const QString& ffmpeg, ConversionProfile profile, int threads, const TNotifyEvent& tick,
-                          const Handlers& handlers)
+void ConversionJob::Start(const QString& ffmpeg, ConversionProfile profile, const RunSchedule::Plan& plan,
+                          const TNotifyEvent& tick, const Handlers& handlers)
 {
     m_program = ffmpeg;
+    m_profile = profile;
+    m_plan = plan;
     m_handlers = handlers;
-    auto* child = new ChildProcess(m_owner);
-    m_child = child;
-    // Its progress report, as ffmpeg writes it.
-    QObject::connect(child, &ChildProcess::output, m_owner, [this](const QByteArray& bytes) {
-        const auto before = std::make_pair(m_monitor.processedUs(), m_monitor.totalSize());
-        m_monitor.Feed(bytes);
-        if (std::make_pair(m_monitor.processedUs(), m_monitor.totalSize()) != before)
-            m_sinceProgress.start();
-        // The last report comes just before the end, when no tick may be left to show it.
-        if (m_monitor.ended())
-            ShowProgress();
-    });
-    // Queued, so that an end reported while starting is handled after the start.
-    QObject::connect(
-        child, &ChildProcess::done, m_owner,
-        [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
-            if (!guard)
-                return;
-            guard->disconnect(m_owner);
-            guard->deleteLater();
-            m_child = nullptr;
-            ReleaseTimer();
-            // Kept here: the handler may end the job.
-            const auto ended = m_handlers.ended;
-            ended(*this, end);
-        },
-        Qt::QueuedConnection);
-
     auto* timer = new TAdvancedTimer(m_owner);
     m_timer = timer;
-    m_sinceProgress.start();
-
-    LaunchPlan plan = ProcessLauncher::Plan(
-        ffmpeg, ConversionProfiles::FfmpegArguments(profile, m_input->childPath(), m_output->childPath(), threads));
-    plan.ownProcessGroup = true;
-    plan.readOutput = true;
-    plan.inheritedDescriptors << m_output->descriptor() << m_input->descriptor();
-    child->start(plan);
-
+    Launch(plan.threadsBeside > 0);
     timer->setBuddy(m_partial);
     timer->setInterval(500);
     timer->setEnabled(true);
     timer->setOnTimer(tick);
 }
 
+ChildProcess* ConversionJob::NewChild(bool video)
+{
+    auto* child = new ChildProcess(m_owner);
+    if (video) {
+        // Its progress report, as ffmpeg writes it.
+        QObject::connect(child, &ChildProcess::output, m_owner, [this](const QByteArray& bytes) {
+            const auto before = std::make_pair(m_monitor.processedUs(), m_monitor.totalSize());
+            m_monitor.Feed(bytes);
+            if (std::make_pair(m_monitor.processedUs(), m_monitor.totalSize()) != before)
+                m_sinceProgress.start();
+            // The last report comes just before the end, when no tick may be left to show it.
+            if (m_monitor.ended())
+                ShowProgress();
+        });
+    }
+    // Queued, so that an end reported while starting is handled after the start.
+    QObject::connect(
+        child, &ChildProcess::done, m_owner,
+        [this, video, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
+            if (!guard)
+                return;
+            guard->disconnect(m_owner);
+            guard->deleteLater();
+            (video ? m_child : m_sound) = nullptr;
+            (video ? m_end : m_soundEnd) = end;
+            // Once the file's ffmpeg has failed, nobody needs the sound.
+            if (video && !end.succeeded() && m_sound && !m_sound->hasEnded()) {
+                m_soundCut = true;
+                m_sound->kill();
+            }
+            ChildEnded();
+        },
+        Qt::QueuedConnection);
+    return child;
+}
+
+void ConversionJob::Launch(bool soundBeside)
+{
+    m_sinceProgress.start();
+    m_monitor = ProgressMonitor();
+    m_end.reset();
+    m_soundEnd.reset();
+    m_soundCut = false;
+    // The parent's ends are closed once the children hold theirs, so each
+    // ffmpeg sees the other's end: the video's reads to the sound's last
+    // byte, and the sound's stops when nobody reads.
+    FileDescriptor readEnd, writeEnd;
+    if (int ends[2]; soundBeside && ::pipe2(ends, O_CLOEXEC) == 0) {
+        readEnd.reset(ends[0]);
+        writeEnd.reset(ends[1]);
+    }
+    m_beside = readEnd.isOpen();
+    if (m_beside) {
+        auto* sound = NewChild(false);
+        m_sound = sound;
+        LaunchPlan plan = ProcessLauncher::Plan(
+            m_program, ConversionProfiles::SoundArguments(m_input->childPath(), writeEnd.get()));
+        plan.ownProcessGroup = true;
+        plan.inheritedDescriptors << m_input->descriptor() << writeEnd.get();
+        sound->start(plan);
+        writeEnd.reset();
+    }
+    auto* child = NewChild(true);
+    m_child = child;
+    LaunchPlan plan = ProcessLauncher::Plan(
+        m_program, ConversionProfiles::FfmpegArguments(m_profile, m_input->childPath(), m_output->childPath(),
+                                                       m_beside ? m_plan.threadsBeside : m_plan.threads,
+                                                       m_beside ? readEnd.get() : -1));
+    plan.ownProcessGroup = true;
+    plan.readOutput = true;
+    plan.inheritedDescriptors << m_output->descriptor() << m_input->descriptor();
+    if (m_beside)
+        plan.inheritedDescriptors << readEnd.get();
+    child->start(plan);
+}
+
+void ConversionJob::ChildEnded()
+{
+    if (m_child || m_sound)
+        return;
+    // The sound's ffmpeg failing for want of a reader follows the other's end.
+    const bool soundFailed = m_beside && !m_soundCut && !m_soundEnd->succeeded()
+                             && !(m_soundEnd->kind == ChildEnd::Kind::Crashed && m_soundEnd->signal == SIGPIPE)
+                             && !m_soundEnd->errorOutput.contains(QLatin1String("Broken pipe"));
+    if (soundFailed) {
+        // No sound to encode, or a fault of its own: one ffmpeg converts the
+        // file again, and its end says what the file is, as if it had been alone.
+        Launch(false);
+        return;
+    }
+    ReleaseTimer();
+    // Kept here: the handler may end the job.
+    const auto ended = m_handlers.ended;
+    ended(*this, *m_end);
+}
+
 bool ConversionJob::running() const
 {
-    return m_child && !m_child->hasEnded();
+    return (m_child && !m_child->hasEnded()) || (m_sound && !m_sound->hasEnded());
 }
 
 qint64 ConversionJob::processId() const
@@ -152,18 +222,22 @@ QString ConversionJob::Judge(const ChildEnd& end)
 
 void ConversionJob::Kill()
 {
-    if (m_child) {
-        m_child->disconnect(m_owner);
-        m_child->kill();
+    for (ChildProcess* child : {m_child.data(), m_sound.data()}) {
+        if (child) {
+            child->disconnect(m_owner);
+            child->kill();
+        }
     }
 }
 
 void ConversionJob::Discard()
 {
-    if (m_child) {
-        // Waits for the end, so that nothing writes the file after it is removed.
-        m_child->kill(5000);
-        m_child->deleteLater();
+    for (ChildProcess* child : {m_child.data(), m_sound.data()}) {
+        if (child) {
+            // Waits for the end, so that nothing writes the file after it is removed.
+            child->kill(5000);
+            child->deleteLater();
+        }
     }
     if (m_check) {
         m_check->disconnect(m_owner);

@@ -3,6 +3,7 @@
 #include "engine/ConversionProfile.h"
 #include "engine/OutputCheck.h"
 #include "engine/ProgressMonitor.h"
+#include "engine/RunSchedule.h"
 #include "engine/advantmr.h"
 
 #include <QElapsedTimer>
@@ -11,16 +12,18 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "platform/ChildProcess.h"
 #include "platform/SourceFile.h"
 #include "platform/UnfinishedFile.h"
 
-struct ChildEnd;
-class ChildProcess;
 class QueueModel;
 
 // One row being converted: its ffmpeg, started with the source opened when the
-// row started and the unfinished file it writes, the share converted that the
+// row started and the unfinished file it writes, and, when the plan says so,
+// a second ffmpeg that encodes the sound beside it; when either of the two
+// fails, one ffmpeg converts the file again and its end is the job's end; the share converted that the
 // row shows, how long ffmpeg has been silent, and, once ffmpeg has ended, the
 // reason it gave no usable output or the check of the file it wrote. The job
 // knows its row by the row's id, so rows removed or added around it never
@@ -43,9 +46,9 @@ public:
     ConversionJob(const ConversionJob&) = delete;
     ConversionJob& operator=(const ConversionJob&) = delete;
 
-    // Starts ffmpeg with the profile and encoder threads; tick is what the row's timer calls.
-    void Start(const QString& ffmpeg, ConversionProfile profile, int threads, const TNotifyEvent& tick,
-               const Handlers& handlers);
+    // Starts ffmpeg with the profile as planned; tick is what the row's timer calls.
+    void Start(const QString& ffmpeg, ConversionProfile profile, const RunSchedule::Plan& plan,
+               const TNotifyEvent& tick, const Handlers& handlers);
 
     quint64 id() const { return m_id; }
     // The job's row now; -1 when the row was removed.
@@ -59,7 +62,7 @@ public:
     TAdvancedTimer* timer() const { return m_timer.data(); }
     bool ticksWith(const QObject* timer) const { return m_timer && m_timer == timer; }
 
-    // Its ffmpeg was started and has not ended, even if that end is not handled yet.
+    // Its ffmpeg (or the one beside it) was started and has not ended, even if that end is not handled yet.
     bool running() const;
     // Its ffmpeg's process id while it runs; 0 otherwise.
     qint64 processId() const;
@@ -71,7 +74,7 @@ public:
     // empty when it gave one, and the check of its file has begun.
     QString Judge(const ChildEnd& end);
 
-    // Sends ffmpeg's whole process group its end, without waiting.
+    // Sends each ffmpeg's whole process group its end, without waiting.
     void Kill();
     // Waits for ffmpeg's end, so that nothing writes the file after it is
     // removed, stops the check, and releases the job's files and timer.
@@ -80,20 +83,31 @@ public:
     void Release();
 
 private:
+    // Starts the conversion, its sound encoded by a second ffmpeg when soundBeside.
+    void Launch(bool soundBeside);
+    // A child that reports its end to the job; the video's also reports progress.
+    ChildProcess* NewChild(bool video);
+    void ChildEnded();
     void ReleaseTimer();
 
     QueueModel& m_queue;
-    QObject* m_owner;                         // owns the child process, timer and check
-    quint64 m_id = 0;                         // the row's
-    qint64 m_seconds = 0;                     // the probed duration
-    QString m_program;                        // the ffmpeg started
-    QString m_target;                         // the output's name once finished
-    FileIdentity m_before;                    // what stood at that name when the row started
-    std::unique_ptr<SourceFile> m_input;      // what ffmpeg reads, opened when the row started
-    std::unique_ptr<UnfinishedFile> m_output; // what ffmpeg writes until then
-    QString m_source;                         // the source's path, as reasons name it
-    QString m_partial;                        // where the unfinished file can be read
-    QPointer<ChildProcess> m_child;
+    QObject* m_owner;     // owns the child process, timer and check
+    quint64 m_id = 0;     // the row's
+    qint64 m_seconds = 0; // the probed duration
+    QString m_program;    // the ffmpeg started
+    ConversionProfile m_profile = ConversionProfile::DivxAvi;
+    RunSchedule::Plan m_plan;
+    QString m_target;                          // the output's name once finished
+    FileIdentity m_before;                     // what stood at that name when the row started
+    std::unique_ptr<SourceFile> m_input;       // what ffmpeg reads, opened when the row started
+    std::unique_ptr<UnfinishedFile> m_output;  // what ffmpeg writes until then
+    QString m_source;                          // the source's path, as reasons name it
+    QString m_partial;                         // where the unfinished file can be read
+    QPointer<ChildProcess> m_child;            // the ffmpeg that writes the file
+    QPointer<ChildProcess> m_sound;            // the one encoding its sound beside it, if any
+    bool m_beside = false;                     // this attempt's sound is encoded beside
+    bool m_soundCut = false;                   // ended by the job, once the file's ffmpeg had failed
+    std::optional<ChildEnd> m_end, m_soundEnd; // of this attempt's two
     QPointer<TAdvancedTimer> m_timer;
     QPointer<OutputCheck> m_check; // reads the finished file
     Handlers m_handlers;

@@ -16,9 +16,17 @@ QStringList Options(ConversionProfile profile);
 
 // ffmpeg's whole argument list for one file, written as AVI whatever
 // targetFile's name, with its progress reported on standard output; its
-// encoder runs on threads threads, or as many as ffmpeg chooses for 0.
+// encoder runs on threads threads, or as many as ffmpeg chooses for 0. With
+// a soundPipe descriptor the sound is not encoded but read ready-made from
+// there, as SoundArguments() writes it.
 QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile,
-                            int threads = 0);
+                            int threads = 0, int soundPipe = -1);
+
+// A second ffmpeg's argument list that encodes the source's sound as the
+// profiles do and writes it to the soundPipe descriptor, so that it is
+// encoded beside the picture, on another core. It fails when the source has
+// no sound.
+QStringList SoundArguments(const QString& sourceFile, int soundPipe);
 
 // The output path for a source: its file name with the last extension replaced
 // by ".avi" (or ".avi" added), read as Latin-1 when its bytes are not UTF-8,

@@ -68,9 +68,10 @@ bool ConversionRun::Begin(ConversionProfile profile)
     return true;
 }
 
-void ConversionRun::setMoreRowsComing(bool coming)
+void ConversionRun::setMoreRowsComing(bool coming, int count)
 {
     m_moreRowsComing = coming;
+    m_rowsComing = coming ? std::max(0, count) : 0;
     // The last rows may have come just now, before the run was told of them.
     if (m_begun && !m_halted)
         Telling([this] { StartNext(); });
@@ -175,6 +176,12 @@ bool ConversionRun::StartRow(int row)
         return false;
     }
 
+    const auto isRunning = [this](quint64 id) { return m_jobs.HasRow(id); };
+    RunSchedule::Plan plan
+        = m_schedule.PlanFor(m_schedule.Alongside(m_queue, isRunning, m_jobs.size(), m_settings.jobs(), m_rowsComing),
+                             RunSchedule::LengthMs(m_queue, row));
+    if (!m_tools.SoundBeside)
+        plan.threadsBeside = 0;
     m_jobs.Add(std::move(job));
     if (!m_watchdog.isActive()) {
         // A stall is found within a quarter of the limit.
@@ -185,8 +192,7 @@ bool ConversionRun::StartRow(int row)
     handlers.judged = [this](ConversionJob& judged, const OutputCheck::Result& result) {
         Telling([&] { Judged(&judged, result); });
     };
-    m_jobs.last().Start(m_tools.FfmpegExe, m_profile, m_schedule.EncoderThreads(m_jobs.size()), m_tickHandler,
-                        handlers);
+    m_jobs.last().Start(m_tools.FfmpegExe, m_profile, plan, m_tickHandler, handlers);
     emit rowStarted(m_queue.id(row));
     return true;
 }

@@ -64,8 +64,8 @@ public:
 
     // While more rows are coming (files still being measured), a run that has
     // begun waits for them instead of ending when it runs out of rows; it ends
-    // once none is coming and none is left.
-    void setMoreRowsComing(bool coming);
+    // once none is coming and none is left. count is how many may still come.
+    void setMoreRowsComing(bool coming, int count = 0);
 
     // A conversion runs, any of them.
     bool busy() const { return !m_jobs.empty(); }
@@ -165,5 +165,6 @@ private:
     bool m_halted = false;       // a row could not start: no more start in this run
     bool m_begun = false;        // begun and not ended yet
     bool m_moreRowsComing = false;
-    QTimer m_watchdog; // looks for stalled conversions while any runs
+    int m_rowsComing = 0; // at most, while more are coming
+    QTimer m_watchdog;    // looks for stalled conversions while any runs
 };

@@ -6,19 +6,14 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+RunSchedule::RunSchedule(int cores) : m_cores(std::max(1, cores))
+{ }
 
-// The row's length as measured, or as the progress counts it when that is all there is.
-qint64 LengthMs(const QueueModel& queue, int row)
+qint64 RunSchedule::LengthMs(const QueueModel& queue, int row)
 {
     const qint64 measured = queue.milliseconds(row);
     return measured >= 0 ? measured : queue.seconds(row) * 1000;
 }
-
-} // namespace
-
-RunSchedule::RunSchedule(int cores) : m_cores(std::max(1, cores))
-{ }
 
 int RunSchedule::NextRow(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int jobs) const
 {
@@ -35,10 +30,23 @@ int RunSchedule::NextRow(const QueueModel& queue, const std::function<bool(quint
     return next;
 }
 
-int RunSchedule::EncoderThreads(int running) const
+RunSchedule::Plan RunSchedule::PlanFor(int alongside, qint64 lengthMs) const
 {
-    const int share = (m_cores + std::max(1, running) - 1) / std::max(1, running);
-    return std::clamp(share, std::min(2, m_cores), m_cores);
+    const int files = std::max(1, alongside);
+    Plan plan;
+    plan.threads = std::max(1, m_cores / files);
+    if (files < m_cores && lengthMs >= SoundBesideFromMs)
+        plan.threadsBeside = std::max(1, plan.threads - 1);
+    return plan;
+}
+
+int RunSchedule::Alongside(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int running,
+                           int jobs, int coming) const
+{
+    int waiting = coming;
+    for (int row = 0; row < queue.count(); ++row)
+        waiting += queue.state(row) == RowState::Pending && !isRunning(queue.id(row)) ? 1 : 0;
+    return std::clamp(running + waiting, 1, std::max(1, jobs));
 }
 
 bool RunSchedule::StarvedOf(int code, const QString& source)

@@ -23,12 +23,29 @@ public:
     // does not claim (by row id); -1 when there is none.
     int NextRow(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int jobs) const;
 
-    // Encoder threads for a file started while running files (itself
-    // included) convert. A thread count holds for the encoder's whole life,
-    // and the files started beside it end first, so it never falls below two
-    // while there are two cores: the last file of a run then has a second
-    // core to itself.
-    int EncoderThreads(int running) const;
+    // How a file is started.
+    struct Plan
+    {
+        int threads = 1;       // the encoder's, when one ffmpeg does it all
+        int threadsBeside = 0; // the video encoder's, when the sound is encoded beside it; 0: it is not
+    };
+    // The plan for a file lengthMs long that converts while alongside files
+    // (itself included) do. Cores are shared out among them: one encoder
+    // thread each once there are as many files as cores, as their threads
+    // would only wait on each other. A file long enough with a core to
+    // spare has its sound encoded beside its picture, as ffmpeg's pipeline
+    // runs on one thread and the encoder's threads alone leave that core idle.
+    Plan PlanFor(int alongside, qint64 lengthMs) const;
+    // How many files convert at once when the next starts: running ones,
+    // the next, those waiting and those coming, up to jobs.
+    int Alongside(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int running, int jobs,
+                  int coming) const;
+
+    // The row's length as measured, or as the progress counts it when that is all there is.
+    static qint64 LengthMs(const QueueModel& queue, int row);
+
+    // Below this a second ffmpeg costs more than it saves.
+    static constexpr qint64 SoundBesideFromMs = 10000;
 
     // How long rows wait for a place while none of them runs to free one.
     static constexpr int ShortageGiveUpMs = 60000;

@@ -605,6 +605,7 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     MakeFlv(home.root() + "/long.flv", 10.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
     tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
+    tools.SoundBeside = false;
     std::vector<std::unique_ptr<StalledSource>> stalled;
     auto stall = [&](const QString& path) {
         QDir().mkpath(QFileInfo(path).path());
@@ -710,6 +711,42 @@ TEST_F(ConversionRunTest, OrderAndThreadsLeaveEveryOutputWhole)
             EXPECT_EQ(made, video(reference)) << q.output(row).toStdString();
         }
     }
+
+    // A long file alone has its sound encoded by a second ffmpeg: the same
+    // sound to the byte and the same pictures (one ffmpeg alone moves them a
+    // frame later for the sound encoder's delay, writing an empty frame
+    // first); without sound, one ffmpeg converts it after all.
+    const auto run = [&](const QString& program, const QStringList& arguments) {
+        QProcess p;
+        p.start(program, arguments);
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    };
+    const auto sound = [&](const QString& path) {
+        return run(tools.FfmpegExe, {"-v", "error", "-i", path, "-map", "0:a", "-c", "copy", "-f", "md5", "-"});
+    };
+    const auto pictures = [&](const QString& path) {
+        return run(QStringLiteral("ffprobe"), {"-v", "error", "-count_frames", "-select_streams", "v", "-show_entries",
+                                               "stream=nb_read_frames,width,height", "-of", "csv=p=0", path});
+    };
+    const qint64 longMs = RunSchedule::SoundBesideFromMs + 1000;
+    for (const bool withSound : {true, false}) {
+        SCOPED_TRACE(withSound ? "with sound" : "without sound");
+        startAfresh();
+        const QString source = src + QStringLiteral("/alone.flv");
+        MakeFlv(source, longMs / 1000.0, {160, 120}, withSound);
+        q.append(source, longMs / 1000 + 1, longMs);
+        press(ConversionProfile::DivxAvi);
+        ASSERT_TRUE(waitUntilIdle());
+        ASSERT_EQ(q.progress(0), "Done") << q.failureDetail(0).toStdString();
+        QProcess ffmpeg;
+        ffmpeg.start(tools.FfmpegExe,
+                     ConversionProfiles::FfmpegArguments(ConversionProfile::DivxAvi, source, reference, 1));
+        ASSERT_TRUE(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+        EXPECT_EQ(pictures(q.output(0)), pictures(reference));
+        EXPECT_EQ(sound(q.output(0)), sound(reference));
+        EXPECT_EQ(sound(reference).isEmpty(), !withSound);
+    }
 }
 
 // Sources of odd frame size and of one stream only, and a clip too short to
@@ -800,7 +837,7 @@ TEST_F(ConversionRunTest, OnlyFramesMarkedInterlacedAreDeinterlaced)
 
         const QString reference = home.root() + QStringLiteral("/reference.avi");
         // With the run's own encoder threads: mpeg4's slices change the pictures.
-        const int threads = RunSchedule(QThread::idealThreadCount()).EncoderThreads(1);
+        const int threads = RunSchedule(QThread::idealThreadCount()).PlanFor(1, 1000).threads;
         QStringList args = ConversionProfiles::FfmpegArguments(c.profile, source, reference, threads);
         const qsizetype vf = args.indexOf("-vf") + 1;
         ASSERT_GT(vf, 0);
@@ -944,6 +981,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     };
     // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
     tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
+    tools.SoundBeside = false;
     const QString ffmpeg = tools.FfmpegExe;
     const QString wrapper = home.root() + QStringLiteral("/wrapped-ffmpeg");
     put(wrapper, QStringLiteral("#!/bin/sh\n\"%1\" \"$@\"\n").arg(ffmpeg).toUtf8());
@@ -1079,6 +1117,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
     MakeFlv(home.root() + "/one.flv", 1.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
     tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
+    tools.SoundBeside = false;
     std::unique_ptr<StalledSource> stalled;
     // One name a case: the run keeps the names its rows were given.
     auto stall = [&](const QString& name) {

@@ -98,6 +98,7 @@ TEST_F(RowMenu, OffersWhatTheRowAllowsAndEscapeStopsTheRun)
 
     // Two conversions that wait on their sources, and a row that waits its turn.
     frm.session().tools().FfmpegExe = StalledSource::Ffmpeg(src);
+    frm.session().tools().SoundBeside = false;
     StalledSource first(src + "/e.flv");
     StalledSource second(src + "/f.flv");
     q.append(src + "/e.flv", 11);

@@ -108,6 +108,7 @@ protected:
         }();
         frm.session().settings().WorkDir = out;
         frm.session().tools().FfmpegExe = StalledSource::Ffmpeg(home.root());
+        frm.session().tools().SoundBeside = false;
         frm.queue().append(source.made() ? sourcePath : QString(), 10);
         frm.EzRgnBtn3Click();
         return bytes.left(bytes.size() * 8 / 10);
