@@ -33,6 +33,13 @@ QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString&
     return {};
 }
 
+// The sound's ffmpeg ended because the file's ffmpeg had gone: that end follows the other's.
+bool LostItsReader(const ChildEnd& end)
+{
+    return (end.kind == ChildEnd::Kind::Crashed && end.signal == SIGPIPE)
+           || end.errorOutput.contains(QLatin1String("Broken pipe"));
+}
+
 } // namespace
 
 ConversionJob::ConversionJob(QueueModel& queue, int row, const QString& target, const FileIdentity& before,
@@ -160,11 +167,7 @@ void ConversionJob::ChildEnded()
 {
     if (m_child || m_sound)
         return;
-    // The sound's ffmpeg failing for want of a reader follows the other's end.
-    const bool soundFailed = m_beside && !m_soundCut && !m_soundEnd->succeeded()
-                             && !(m_soundEnd->kind == ChildEnd::Kind::Crashed && m_soundEnd->signal == SIGPIPE)
-                             && !m_soundEnd->errorOutput.contains(QLatin1String("Broken pipe"));
-    if (soundFailed) {
+    if (m_beside && !m_soundCut && !m_soundEnd->succeeded() && !LostItsReader(*m_soundEnd)) {
         // No sound to encode, or a fault of its own: one ffmpeg converts the
         // file again, and its end says what the file is, as if it had been alone.
         Launch(false);

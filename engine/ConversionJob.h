@@ -22,10 +22,11 @@ class QueueModel;
 
 // One row being converted: its ffmpeg, started with the source opened when the
 // row started and the unfinished file it writes, and, when the plan says so,
-// a second ffmpeg that encodes the sound beside it; when either of the two
-// fails, one ffmpeg converts the file again and its end is the job's end; the share converted that the
-// row shows, how long ffmpeg has been silent, and, once ffmpeg has ended, the
-// reason it gave no usable output or the check of the file it wrote. The job
+// a second ffmpeg that encodes the sound beside it (should that one fail on
+// its own, one ffmpeg converts the file again, and its end is the job's end);
+// the share converted that the row shows, how long ffmpeg has been silent,
+// and, once ffmpeg has ended, the reason it gave no usable output or the
+// check of the file it wrote. The job
 // knows its row by the row's id, so rows removed or added around it never
 // make it mark another. Its child process, timer and check are owned by the
 // run that started it.
