@@ -44,8 +44,8 @@ bool LostItsReader(const ChildEnd& end)
 
 ConversionJob::ConversionJob(QueueModel& queue, int row, const QString& target, const FileIdentity& before,
                              QObject* owner)
-    : m_queue(queue), m_owner(owner), m_id(queue.id(row)), m_seconds(queue.seconds(row)), m_target(target),
-      m_before(before), m_source(queue.path(row))
+    : m_queue(queue), m_owner(owner), m_hearer(std::make_unique<QObject>()), m_id(queue.id(row)), m_batch(m_id),
+      m_seconds(queue.seconds(row)), m_target(target), m_before(before), m_source(queue.path(row))
 {
     // Opened once, here: whatever takes its name later is never read.
     m_input = std::make_unique<SourceFile>(m_source);
@@ -56,13 +56,8 @@ ConversionJob::ConversionJob(QueueModel& queue, int row, const QString& target, 
 
 ConversionJob::~ConversionJob()
 {
-    // Nothing of the child's or the check's may reach a job that is gone.
-    for (ChildProcess* child : {m_child.data(), m_sound.data()}) {
-        if (child)
-            child->disconnect(m_owner);
-    }
-    if (m_check)
-        m_check->disconnect(m_owner);
+    // Nothing of the children's or the check's reaches a job that is gone.
+    m_hearer.reset();
     ReleaseTimer();
 }
 
@@ -71,56 +66,117 @@ int ConversionJob::row() const
     return m_queue.rowOf(m_id);
 }
 
-void ConversionJob::Start(const QString& ffmpeg, ConversionProfile profile, const RunSchedule::Plan& plan,
-                          const TNotifyEvent& tick, const Handlers& handlers)
+void ConversionJob::Prepare(const QString& ffmpeg, ConversionProfile profile, const RunSchedule::Plan& plan,
+                            const Handlers& handlers)
 {
     m_program = ffmpeg;
     m_profile = profile;
     m_plan = plan;
     m_handlers = handlers;
-    auto* timer = new TAdvancedTimer(m_owner);
-    m_timer = timer;
-    Launch(plan.threadsBeside > 0);
-    timer->setBuddy(m_partial);
-    timer->setInterval(500);
-    timer->setEnabled(true);
-    timer->setOnTimer(tick);
+    m_timer = new TAdvancedTimer(m_owner);
 }
 
-ChildProcess* ConversionJob::NewChild(bool video)
+void ConversionJob::StartTimer(const TNotifyEvent& tick)
 {
-    auto* child = new ChildProcess(m_owner);
-    if (video) {
-        // Its progress report, as ffmpeg writes it.
-        QObject::connect(child, &ChildProcess::output, m_owner, [this](const QByteArray& bytes) {
-            const auto before = std::make_pair(m_monitor.processedUs(), m_monitor.totalSize());
-            m_monitor.Feed(bytes);
-            if (std::make_pair(m_monitor.processedUs(), m_monitor.totalSize()) != before)
-                m_sinceProgress.start();
-            // The last report comes just before the end, when no tick may be left to show it.
-            if (m_monitor.ended())
-                ShowProgress();
-        });
+    m_timer->setBuddy(m_partial);
+    m_timer->setInterval(500);
+    m_timer->setEnabled(true);
+    m_timer->setOnTimer(tick);
+}
+
+void ConversionJob::Start(const QString& ffmpeg, ConversionProfile profile, const RunSchedule::Plan& plan,
+                          const TNotifyEvent& tick, const Handlers& handlers)
+{
+    Prepare(ffmpeg, profile, plan, handlers);
+    Launch(plan.threadsBeside > 0);
+    StartTimer(tick);
+}
+
+void ConversionJob::StartTogether(const std::vector<ConversionJob*>& jobs, const QString& ffmpeg,
+                                  ConversionProfile profile, const RunSchedule::Plan& plan, const TNotifyEvent& tick,
+                                  const Handlers& handlers)
+{
+    if (jobs.size() == 1) {
+        jobs.front()->Start(ffmpeg, profile, plan, tick, handlers);
+        return;
     }
+    QList<std::pair<QString, QString>> files;
+    QList<int> descriptors;
+    for (ConversionJob* job : jobs) {
+        job->Prepare(ffmpeg, profile, RunSchedule::Plan{plan.threads, 0}, handlers);
+        job->m_batch = jobs.front()->m_id;
+        job->m_shared = true;
+        job->m_sinceProgress.start();
+        files << std::make_pair(job->m_input->childPath(), job->m_output->childPath());
+        descriptors << job->m_output->descriptor() << job->m_input->descriptor();
+    }
+    const std::shared_ptr<ChildProcess> child = jobs.front()->NewFfmpeg();
+    for (ConversionJob* job : jobs)
+        job->Follow(child);
+    LaunchPlan launch
+        = ProcessLauncher::Plan(ffmpeg, ConversionProfiles::SharedArguments(profile, files, plan.threads));
+    launch.ownProcessGroup = true;
+    launch.readOutput = true;
+    launch.inheritedDescriptors = descriptors;
+    child->start(launch);
+    for (ConversionJob* job : jobs)
+        job->StartTimer(tick);
+}
+
+std::shared_ptr<ChildProcess> ConversionJob::NewFfmpeg() const
+{
+    // Gone once the last job that shares it lets it go.
+    return std::shared_ptr<ChildProcess>(new ChildProcess(m_owner), [](ChildProcess* child) { child->deleteLater(); });
+}
+
+void ConversionJob::Follow(const std::shared_ptr<ChildProcess>& child)
+{
+    m_child = child;
+    // Its progress report, as ffmpeg writes it.
+    QObject::connect(child.get(), &ChildProcess::output, m_hearer.get(), [this](const QByteArray& bytes) {
+        const auto before = std::make_pair(m_monitor.processedUs(), m_monitor.totalSize());
+        m_monitor.Feed(bytes);
+        if (std::make_pair(m_monitor.processedUs(), m_monitor.totalSize()) != before)
+            m_sinceProgress.start();
+        // The last report comes just before the end, when no tick may be left to show it.
+        if (m_monitor.ended())
+            ShowProgress();
+    });
     // Queued, so that an end reported while starting is handled after the start.
     QObject::connect(
-        child, &ChildProcess::done, m_owner,
-        [this, video, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
-            if (!guard)
+        child.get(), &ChildProcess::done, m_hearer.get(),
+        [this, from = child.get()](const ChildEnd& end) {
+            // An ffmpeg the job let go of (killed and waited for) no longer speaks for it.
+            if (m_child.get() != from)
                 return;
-            guard->disconnect(m_owner);
-            guard->deleteLater();
-            (video ? m_child : m_sound) = nullptr;
-            (video ? m_end : m_soundEnd) = end;
+            from->disconnect(m_hearer.get());
+            m_child.reset();
+            m_end = end;
             // Once the file's ffmpeg has failed, nobody needs the sound.
-            if (video && !end.succeeded() && m_sound && !m_sound->hasEnded()) {
+            if (!end.succeeded() && m_sound && !m_sound->hasEnded()) {
                 m_soundCut = true;
                 m_sound->kill();
             }
             ChildEnded();
         },
         Qt::QueuedConnection);
-    return child;
+}
+
+void ConversionJob::FollowSound(ChildProcess* child)
+{
+    m_sound = child;
+    QObject::connect(
+        child, &ChildProcess::done, m_hearer.get(),
+        [this, guard = QPointer<ChildProcess>(child)](const ChildEnd& end) {
+            if (!guard || guard != m_sound)
+                return;
+            guard->disconnect(m_hearer.get());
+            guard->deleteLater();
+            m_sound = nullptr;
+            m_soundEnd = end;
+            ChildEnded();
+        },
+        Qt::QueuedConnection);
 }
 
 void ConversionJob::Launch(bool soundBeside)
@@ -140,8 +196,8 @@ void ConversionJob::Launch(bool soundBeside)
     }
     m_beside = readEnd.isOpen();
     if (m_beside) {
-        auto* sound = NewChild(false);
-        m_sound = sound;
+        auto* sound = new ChildProcess(m_owner);
+        FollowSound(sound);
         LaunchPlan plan = ProcessLauncher::Plan(
             m_program, ConversionProfiles::SoundArguments(m_input->childPath(), writeEnd.get()));
         plan.ownProcessGroup = true;
@@ -149,8 +205,8 @@ void ConversionJob::Launch(bool soundBeside)
         sound->start(plan);
         writeEnd.reset();
     }
-    auto* child = NewChild(true);
-    m_child = child;
+    const std::shared_ptr<ChildProcess> child = NewFfmpeg();
+    Follow(child);
     LaunchPlan plan = ProcessLauncher::Plan(
         m_program, ConversionProfiles::FfmpegArguments(m_profile, m_input->childPath(), m_output->childPath(),
                                                        m_beside ? m_plan.threadsBeside : m_plan.threads,
@@ -205,8 +261,8 @@ QString ConversionJob::Judge(const ChildEnd& end)
     if (why.isEmpty()) {
         auto* check = new OutputCheck(m_owner);
         m_check = check;
-        QObject::connect(check, &OutputCheck::judged, m_owner, [this, check](const OutputCheck::Result& result) {
-            check->disconnect(m_owner);
+        QObject::connect(check, &OutputCheck::judged, m_hearer.get(), [this, check](const OutputCheck::Result& result) {
+            check->disconnect(m_hearer.get());
             check->deleteLater();
             // Kept here: the handler may end the job.
             const auto judged = m_handlers.judged;
@@ -225,9 +281,11 @@ QString ConversionJob::Judge(const ChildEnd& end)
 
 void ConversionJob::Kill()
 {
-    for (ChildProcess* child : {m_child.data(), m_sound.data()}) {
+    // A shared ffmpeg ends for every job it converts: their rows are taken
+    // back, as nothing says their files were at fault.
+    for (ChildProcess* child : {m_child.get(), m_sound.data()}) {
         if (child) {
-            child->disconnect(m_owner);
+            child->disconnect(m_hearer.get());
             child->kill();
         }
     }
@@ -235,15 +293,16 @@ void ConversionJob::Kill()
 
 void ConversionJob::Discard()
 {
-    for (ChildProcess* child : {m_child.data(), m_sound.data()}) {
-        if (child) {
-            // Waits for the end, so that nothing writes the file after it is removed.
-            child->kill(5000);
-            child->deleteLater();
-        }
+    // Waits for the end, so that nothing writes the file after it is removed.
+    if (m_child)
+        m_child->kill(5000);
+    m_child.reset();
+    if (m_sound) {
+        m_sound->kill(5000);
+        m_sound->deleteLater();
     }
     if (m_check) {
-        m_check->disconnect(m_owner);
+        m_check->disconnect(m_hearer.get());
         m_check->stop();
         m_check->deleteLater();
     }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/ChildProcess.h"
 #include "platform/SourceFile.h"
@@ -23,7 +24,8 @@ class QueueModel;
 // One row being converted: its ffmpeg, started with the source opened when the
 // row started and the unfinished file it writes, and, when the plan says so,
 // a second ffmpeg that encodes the sound beside it (should that one fail on
-// its own, one ffmpeg converts the file again, and its end is the job's end);
+// its own, one ffmpeg converts the file again, and its end is the job's end),
+// or one ffmpeg shared with other short files' jobs, whose end is each one's;
 // the share converted that the row shows, how long ffmpeg has been silent,
 // and, once ffmpeg has ended, the reason it gave no usable output or the
 // check of the file it wrote. The job
@@ -50,8 +52,16 @@ public:
     // Starts ffmpeg with the profile as planned; tick is what the row's timer calls.
     void Start(const QString& ffmpeg, ConversionProfile profile, const RunSchedule::Plan& plan,
                const TNotifyEvent& tick, const Handlers& handlers);
+    // Starts one ffmpeg that converts every job's file, each to its own
+    // output, as Start() would one by one; each job hears the same end.
+    static void StartTogether(const std::vector<ConversionJob*>& jobs, const QString& ffmpeg, ConversionProfile profile,
+                              const RunSchedule::Plan& plan, const TNotifyEvent& tick, const Handlers& handlers);
 
     quint64 id() const { return m_id; }
+    // The same for every job whose file the same ffmpeg converts.
+    quint64 batch() const { return m_batch; }
+    // Its ffmpeg converts other files too: a failure of that ffmpeg says nothing of this one.
+    bool shared() const { return m_shared; }
     // The job's row now; -1 when the row was removed.
     int row() const;
     QString target() const { return m_target; }
@@ -84,16 +94,27 @@ public:
     void Release();
 
 private:
+    // Takes what Start() is given, and makes the row's timer.
+    void Prepare(const QString& ffmpeg, ConversionProfile profile, const RunSchedule::Plan& plan,
+                 const Handlers& handlers);
+    void StartTimer(const TNotifyEvent& tick);
     // Starts the conversion, its sound encoded by a second ffmpeg when soundBeside.
     void Launch(bool soundBeside);
-    // A child that reports its end to the job; the video's also reports progress.
-    ChildProcess* NewChild(bool video);
+    // An ffmpeg that jobs may share; gone once none holds it.
+    std::shared_ptr<ChildProcess> NewFfmpeg() const;
+    // The job hears the file's ffmpeg: its progress and its end.
+    void Follow(const std::shared_ptr<ChildProcess>& child);
+    // The job hears the end of the ffmpeg that encodes its sound.
+    void FollowSound(ChildProcess* child);
     void ChildEnded();
     void ReleaseTimer();
 
     QueueModel& m_queue;
-    QObject* m_owner;     // owns the child process, timer and check
-    quint64 m_id = 0;     // the row's
+    QObject* m_owner;                  // owns the child processes, timer and check
+    std::unique_ptr<QObject> m_hearer; // receives what they report, and with the job, stops
+    quint64 m_id = 0;                  // the row's
+    quint64 m_batch = 0;
+    bool m_shared = false;
     qint64 m_seconds = 0; // the probed duration
     QString m_program;    // the ffmpeg started
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
@@ -104,7 +125,7 @@ private:
     std::unique_ptr<UnfinishedFile> m_output;  // what ffmpeg writes until then
     QString m_source;                          // the source's path, as reasons name it
     QString m_partial;                         // where the unfinished file can be read
-    QPointer<ChildProcess> m_child;            // the ffmpeg that writes the file
+    std::shared_ptr<ChildProcess> m_child;     // the ffmpeg that writes the file
     QPointer<ChildProcess> m_sound;            // the one encoding its sound beside it, if any
     bool m_beside = false;                     // this attempt's sound is encoded beside
     bool m_soundCut = false;                   // ended by the job, once the file's ffmpeg had failed

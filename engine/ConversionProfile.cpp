@@ -72,6 +72,20 @@ QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile
            + VideoOptions(profile) + written;
 }
 
+QStringList SharedArguments(ConversionProfile profile, const QList<std::pair<QString, QString>>& files, int threads)
+{
+    QStringList arguments = Quiet() + QStringList{QStringLiteral("-progress"), QStringLiteral("pipe:1")};
+    for (const auto& file : files)
+        arguments << QStringLiteral("-i") << file.first;
+    // Named, as ffmpeg would otherwise pick the best streams of all inputs for each output.
+    for (qsizetype input = 0; input < files.size(); ++input)
+        arguments += QStringList{QStringLiteral("-map"), QStringLiteral("%1:v:0?").arg(input), QStringLiteral("-map"),
+                                 QStringLiteral("%1:a:0?").arg(input)}
+                     + Options(profile) + Threads(threads)
+                     + QStringList{QStringLiteral("-f"), QStringLiteral("avi"), files[input].second};
+    return arguments;
+}
+
 QStringList SoundArguments(const QString& sourceFile, int soundPipe)
 {
     // The encoder AVI takes by default; NUT carries its packets' times whole,

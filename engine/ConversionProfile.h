@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
+
+#include <utility>
 
 // The two ways a file is converted, one per conversion button.
 enum class ConversionProfile { DivxAvi, XvidAvi };
@@ -21,6 +24,11 @@ QStringList Options(ConversionProfile profile);
 // there, as SoundArguments() writes it.
 QStringList FfmpegArguments(ConversionProfile profile, const QString& sourceFile, const QString& targetFile,
                             int threads = 0, int soundPipe = -1);
+
+// One ffmpeg's argument list that converts each (source, target) pair of
+// files as FfmpegArguments() would one of them, in one process: for short
+// files its start costs more than their conversion.
+QStringList SharedArguments(ConversionProfile profile, const QList<std::pair<QString, QString>>& files, int threads);
 
 // A second ffmpeg's argument list that encodes the source's sound as the
 // profiles do and writes it to the soundPipe descriptor, so that it is

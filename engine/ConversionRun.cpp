@@ -61,6 +61,7 @@ bool ConversionRun::Begin(ConversionProfile profile)
         m_profile = profile;
         m_begun = true;
         m_halted = false;
+        m_alone.clear();
         m_schedule.TryAgain();
         m_naming.Begin(m_settings.WorkDir);
         StartNext();
@@ -112,7 +113,7 @@ void ConversionRun::EndIfDone()
 
 void ConversionRun::FillJobs()
 {
-    while (!m_halted && m_jobs.size() < m_settings.jobs()) {
+    while (!m_halted && m_jobs.batches() < m_settings.jobs()) {
         if (m_schedule.starved()) {
             // A running row frees what the last start lacked; with none, the
             // files being measured or the system may, for a while.
@@ -147,25 +148,20 @@ bool ConversionRun::StarvedOf(int code, int row)
     return m_schedule.StarvedOf(code, row >= 0 ? m_queue.path(row) : QString());
 }
 
-bool ConversionRun::StartRow(int row)
+std::unique_ptr<ConversionJob> ConversionRun::NewJob(int row)
 {
     const QString source = m_queue.path(row);
     const QString target = m_naming.Distinct(source, m_settings.WorkDir);
-
-    // One that is there but cannot run fails the row, saying so.
-    if (!ProcessLauncher::ProgramExists(m_tools.FfmpegExe))
-        throw VantrelError(MissingFfmpegText());
-
     const FileIdentity before = m_naming.Replaceable(target, source);
     std::unique_ptr<ConversionJob> job;
     try {
         job = std::make_unique<ConversionJob>(m_queue, row, target, before, this);
     } catch (const ESystemError& e) {
         if (StarvedOf(e.code(), row))
-            return false;
+            return nullptr;
         MarkFailed(row, e.text());
         emit rowFinished(m_queue.id(row));
-        return false;
+        return nullptr;
     }
     m_naming.Claim(target);
     m_queue.setOutput(row, target);
@@ -173,16 +169,50 @@ bool ConversionRun::StartRow(int row)
     if (m_naming.WouldOverwriteASource(target)) {
         MarkFailed(row, QStringLiteral("The output file %1 would overwrite a source file").arg(target));
         emit rowFinished(m_queue.id(row));
-        return false;
+        return nullptr;
     }
+    return job;
+}
+
+bool ConversionRun::StartRow(int row)
+{
+    // One that is there but cannot run fails the row, saying so.
+    if (!ProcessLauncher::ProgramExists(m_tools.FfmpegExe))
+        throw VantrelError(MissingFfmpegText());
 
     const auto isRunning = [this](quint64 id) { return m_jobs.HasRow(id); };
-    RunSchedule::Plan plan
-        = m_schedule.PlanFor(m_schedule.Alongside(m_queue, isRunning, m_jobs.size(), m_settings.jobs(), m_rowsComing),
-                             RunSchedule::LengthMs(m_queue, row));
+    const int waiting = RunSchedule::Waiting(m_queue, isRunning, m_rowsComing);
+    RunSchedule::Plan plan = m_schedule.PlanFor(
+        m_schedule.Alongside(m_queue, isRunning, m_jobs.batches(), m_settings.jobs(), m_rowsComing),
+        RunSchedule::LengthMs(m_queue, row));
     if (!m_tools.SoundBeside)
         plan.threadsBeside = 0;
+    std::unique_ptr<ConversionJob> job = NewJob(row);
+    if (!job)
+        return false;
+    std::vector<ConversionJob*> together{job.get()};
     m_jobs.Add(std::move(job));
+    qint64 lengthMs = RunSchedule::LengthMs(m_queue, row);
+    if (m_tools.ShareFfmpeg && lengthMs < RunSchedule::ShareBelowMs && !m_alone.contains(m_queue.id(row))) {
+        const int share = RunSchedule::ShareOf(waiting, m_settings.jobs());
+        while (static_cast<int>(together.size()) < share) {
+            const int next = NextPendingRow();
+            if (next < 0 || m_alone.contains(m_queue.id(next)))
+                break;
+            const qint64 nextMs = RunSchedule::LengthMs(m_queue, next);
+            if (nextMs >= RunSchedule::ShareBelowMs || lengthMs + nextMs > RunSchedule::ShareUpToMs)
+                break;
+            std::unique_ptr<ConversionJob> companion = NewJob(next);
+            if (!companion) {
+                if (m_schedule.starved())
+                    break;
+                continue;
+            }
+            lengthMs += nextMs;
+            together.push_back(companion.get());
+            m_jobs.Add(std::move(companion));
+        }
+    }
     if (!m_watchdog.isActive()) {
         // A stall is found within a quarter of the limit.
         m_watchdog.start(std::clamp(m_tools.FfmpegSilenceMs / 4, 50, 1000));
@@ -192,8 +222,9 @@ bool ConversionRun::StartRow(int row)
     handlers.judged = [this](ConversionJob& judged, const OutputCheck::Result& result) {
         Telling([&] { Judged(&judged, result); });
     };
-    m_jobs.last().Start(m_tools.FfmpegExe, m_profile, plan, m_tickHandler, handlers);
-    emit rowStarted(m_queue.id(row));
+    ConversionJob::StartTogether(together, m_tools.FfmpegExe, m_profile, plan, m_tickHandler, handlers);
+    for (const ConversionJob* started : together)
+        emit rowStarted(started->id());
     return true;
 }
 
@@ -206,6 +237,19 @@ void ConversionRun::Finished(ConversionJob* job, const ChildEnd& end)
         const std::unique_ptr<ConversionJob> waiting = m_jobs.Take(job);
         m_naming.Release(waiting->target());
         m_queue.setOutput(waiting->row(), QString());
+        StartNext();
+        return;
+    }
+    if (job->shared() && !end.succeeded()) {
+        // Which of the files, if any, the shared ffmpeg failed on is not
+        // known: each converts again alone, and its own end decides.
+        const std::unique_ptr<ConversionJob> back = m_jobs.Take(job);
+        m_alone.insert(back->id());
+        m_naming.Release(back->target());
+        if (const int row = back->row(); row >= 0) {
+            m_queue.setOutput(row, QString());
+            m_queue.setState(row, RowState::Pending);
+        }
         StartNext();
         return;
     }

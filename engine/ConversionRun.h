@@ -24,9 +24,11 @@ struct Settings;
 struct Tools;
 
 // A conversion run: hands the queue's "Pending" rows to ffmpeg in RunSchedule's order,
-// up to the settings' jobs() side by side, all with the profile of the button
+// up to the settings' jobs() ffmpegs side by side (short files several to one
+// ffmpeg, each to its own output), all with the profile of the button
 // that began the run, and marks each row by how its own ffmpeg process ended
-// and what mediainfo finds in the file it wrote: "Done" and "AVI" (a warning
+// and what mediainfo finds in the file it wrote (when a shared ffmpeg fails
+// or is ended, each of its rows waits to be converted again alone): "Done" and "AVI" (a warning
 // as the row's tooltip when the file plays short), or "Failed" with the reason
 // and ffmpeg's last error lines as the row's tooltip. The next row starts the
 // moment one ends. Meanwhile each row shows the share of its source that
@@ -136,7 +138,12 @@ private:
     void EndIfDone();
     void FillJobs();
     int NextPendingRow() const;
-    bool StartRow(int row); // false when the row was refused and marked "Failed"
+    // The row's job, with its output named; null when the row was marked
+    // "Failed", or waits for want of resources.
+    std::unique_ptr<ConversionJob> NewJob(int row);
+    // Starts the row, with the short rows that come next when they may share its ffmpeg;
+    // false when the row was refused.
+    bool StartRow(int row);
     void Finished(ConversionJob* job, const ChildEnd& end);
     void Judged(ConversionJob* job, const OutputCheck::Result& result);
     // Ends a job: its row fails for failure, or its file takes the output's
@@ -165,6 +172,7 @@ private:
     bool m_halted = false;       // a row could not start: no more start in this run
     bool m_begun = false;        // begun and not ended yet
     bool m_moreRowsComing = false;
-    int m_rowsComing = 0; // at most, while more are coming
-    QTimer m_watchdog;    // looks for stalled conversions while any runs
+    QSet<quint64> m_alone; // rows whose shared ffmpeg failed: each converts alone
+    int m_rowsComing = 0;  // at most, while more are coming
+    QTimer m_watchdog;     // looks for stalled conversions while any runs
 };

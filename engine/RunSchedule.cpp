@@ -40,13 +40,23 @@ RunSchedule::Plan RunSchedule::PlanFor(int alongside, qint64 lengthMs) const
     return plan;
 }
 
-int RunSchedule::Alongside(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int running,
-                           int jobs, int coming) const
+int RunSchedule::Waiting(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming)
 {
     int waiting = coming;
     for (int row = 0; row < queue.count(); ++row)
         waiting += queue.state(row) == RowState::Pending && !isRunning(queue.id(row)) ? 1 : 0;
-    return std::clamp(running + waiting, 1, std::max(1, jobs));
+    return waiting;
+}
+
+int RunSchedule::Alongside(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int running,
+                           int jobs, int coming) const
+{
+    return std::clamp(running + Waiting(queue, isRunning, coming), 1, std::max(1, jobs));
+}
+
+int RunSchedule::ShareOf(int waiting, int jobs)
+{
+    return jobs < 2 ? 1 : std::clamp((waiting + jobs - 1) / jobs, 1, ShareUpTo);
 }
 
 bool RunSchedule::StarvedOf(int code, const QString& source)

@@ -47,6 +47,18 @@ public:
     // Below this a second ffmpeg costs more than it saves.
     static constexpr qint64 SoundBesideFromMs = 10000;
 
+    // Files shorter than this share one ffmpeg, whose own start costs more
+    // than converting one of them, up to ShareUpTo files and ShareUpToMs in all.
+    static constexpr qint64 ShareBelowMs = 10000;
+    static constexpr qint64 ShareUpToMs = 20000;
+    static constexpr int ShareUpTo = 8;
+    // How many files one ffmpeg may convert when waiting files are left for
+    // jobs side by side: as many as keep every place busy to the end. One
+    // file at a time keeps one file to an ffmpeg.
+    static int ShareOf(int waiting, int jobs);
+    // Files "Pending" that isRunning() does not claim, and those coming.
+    static int Waiting(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming);
+
     // How long rows wait for a place while none of them runs to free one.
     static constexpr int ShortageGiveUpMs = 60000;
     static constexpr int ShortageRetryMs = 250;

@@ -1,5 +1,7 @@
 #include "engine/RunningJobs.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 bool RunningJobs::contains(const ConversionJob* job) const
@@ -68,11 +70,19 @@ qint64 RunningJobs::lastProcessId() const
     return 0;
 }
 
+int RunningJobs::batches() const
+{
+    QSet<quint64> batches;
+    for (const auto& job : m_jobs)
+        batches.insert(job->batch());
+    return static_cast<int>(batches.size());
+}
+
 QList<qint64> RunningJobs::processIds() const
 {
     QList<qint64> ids;
     for (const auto& job : m_jobs)
-        if (const qint64 id = job->processId(); id != 0)
+        if (const qint64 id = job->processId(); id != 0 && !ids.contains(id))
             ids << id;
     return ids;
 }

@@ -20,6 +20,8 @@ public:
 
     bool empty() const { return m_jobs.empty(); }
     int size() const { return static_cast<int>(m_jobs.size()); }
+    // How many ffmpegs the jobs have, those that share one counted once.
+    int batches() const;
     void Add(std::unique_ptr<ConversionJob> job) { m_jobs.push_back(std::move(job)); }
     ConversionJob& last() const { return *m_jobs.back(); }
     bool contains(const ConversionJob* job) const;
@@ -38,6 +40,7 @@ public:
     void Tick(const QObject* timer) const;
     // The process id of the ffmpeg started last that still runs; 0 when none runs.
     qint64 lastProcessId() const;
+    // Each once, in the order they were started.
     QList<qint64> processIds() const;
     // The rows of the jobs, those still in the queue.
     QList<int> rows() const;

@@ -749,6 +749,82 @@ TEST_F(ConversionRunTest, OrderAndThreadsLeaveEveryOutputWhole)
     }
 }
 
+// Short files share one ffmpeg; each output is the file one ffmpeg alone
+// writes, and whatever ends a shared ffmpeg early, each of its files is
+// converted again alone, so only a file's own fault or stop fails its row.
+TEST_F(ConversionRunTest, ShortFilesSharingAnFfmpegEndEachByTheirOwnFile)
+{
+    settings.Jobs = 2;
+    const QString reference = home.root() + QStringLiteral("/reference.avi");
+    struct Case
+    {
+        const char* name;
+        ConversionProfile profile;
+        int badRow;                   // a source ffmpeg cannot read; -1 none
+        std::function<void()> during; // at once after the press
+        QStringList states;
+    };
+    const QStringList done(6, QStringLiteral("Done"));
+    const Case cases[] = {
+        {"all good, divx", ConversionProfile::DivxAvi, -1, [] {}, done},
+        {"all good, xvid", ConversionProfile::XvidAvi, -1, [] {}, done},
+        {"one unreadable", ConversionProfile::DivxAvi, 4, [] {}, {"Done", "Done", "Done", "Done", "Failed", "Done"}},
+        {"one stopped",
+         ConversionProfile::DivxAvi,
+         -1,
+         [&] { EXPECT_TRUE(run.Stop(1)); },
+         {"Done", "Failed", "Done", "Done", "Done", "Done"}},
+        {"ffmpeg killed from outside", ConversionProfile::DivxAvi, -1,
+         [&] { ::kill(static_cast<pid_t>(run.runningProcessIds().value(0)), SIGKILL); }, done},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startAfresh();
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        QStringList sources;
+        for (int row = 0; row < 6; ++row) {
+            sources << src + QStringLiteral("/clip %1.flv").arg(row);
+            if (row == c.badRow) {
+                QFile f(sources.last());
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write(QByteArray(4096, 'x'));
+            } else {
+                // Some without sound, one of another size.
+                MakeFlv(sources.last(), 1.0, row == 2 ? QSize(176, 144) : QSize(160, 120), row % 3 != 1);
+            }
+            q.append(sources.last(), 2, 1000);
+        }
+        press(c.profile);
+        EXPECT_EQ(run.runningProcessIds().size(), 2);
+        EXPECT_GT(run.runningRows().size(), 2) << "files share an ffmpeg";
+        c.during();
+        ASSERT_TRUE(waitUntilIdle());
+        QStringList states;
+        for (int row = 0; row < q.count(); ++row)
+            states << q.progress(row);
+        EXPECT_EQ(states, c.states);
+        for (int row = 0; row < q.count(); ++row) {
+            const QString why = q.failureDetail(row);
+            if (row == c.badRow) {
+                EXPECT_TRUE(why.contains(QLatin1String("Invalid data"))) << why.toStdString();
+                EXPECT_TRUE(why.contains(sources[row])) << why.toStdString();
+            }
+            if (c.states[row] != QLatin1String("Done"))
+                continue;
+            QProcess ffmpeg;
+            ffmpeg.start(tools.FfmpegExe, ConversionProfiles::FfmpegArguments(c.profile, sources[row], reference, 1));
+            ASSERT_TRUE(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+            EXPECT_EQ(digest(q.output(row)), digest(reference)) << q.output(row).toStdString();
+        }
+        if (c.states[1] == QLatin1String("Failed")) {
+            EXPECT_EQ(q.failureDetail(1), ConversionRun::StoppedText());
+        }
+        // Nothing unfinished is left behind.
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), c.states.count("Done"));
+    }
+}
+
 // Sources of odd frame size and of one stream only, and a clip too short to
 // measure, convert with either profile; the measured length check refuses none.
 TEST_F(ConversionRunTest, OddSizesAndSingleStreamsConvertWithBothProfiles)
