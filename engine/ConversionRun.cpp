@@ -181,7 +181,8 @@ bool ConversionRun::StartRow(int row)
         throw VantrelError(MissingFfmpegText());
 
     const auto isRunning = [this](quint64 id) { return m_jobs.HasRow(id); };
-    const int waiting = RunSchedule::Waiting(m_queue, isRunning, m_rowsComing);
+    const qint64 budgetMs
+        = RunSchedule::ShareBudgetMs(RunSchedule::WaitingMs(m_queue, isRunning, m_rowsComing), m_settings.jobs());
     RunSchedule::Plan plan = m_schedule.PlanFor(
         m_schedule.Alongside(m_queue, isRunning, m_jobs.batches(), m_settings.jobs(), m_rowsComing),
         RunSchedule::LengthMs(m_queue, row));
@@ -193,14 +194,15 @@ bool ConversionRun::StartRow(int row)
     std::vector<ConversionJob*> together{job.get()};
     m_jobs.Add(std::move(job));
     qint64 lengthMs = RunSchedule::LengthMs(m_queue, row);
-    if (m_tools.ShareFfmpeg && lengthMs < RunSchedule::ShareBelowMs && !m_alone.contains(m_queue.id(row))) {
-        const int share = RunSchedule::ShareOf(waiting, m_settings.jobs());
-        while (static_cast<int>(together.size()) < share) {
+    // A file of no known length may be long.
+    if (m_tools.ShareFfmpeg && lengthMs > 0 && lengthMs < RunSchedule::ShareBelowMs
+        && !m_alone.contains(m_queue.id(row))) {
+        while (static_cast<int>(together.size()) < RunSchedule::ShareUpTo) {
             const int next = NextPendingRow();
             if (next < 0 || m_alone.contains(m_queue.id(next)))
                 break;
             const qint64 nextMs = RunSchedule::LengthMs(m_queue, next);
-            if (nextMs >= RunSchedule::ShareBelowMs || lengthMs + nextMs > RunSchedule::ShareUpToMs)
+            if (nextMs <= 0 || nextMs >= RunSchedule::ShareBelowMs || lengthMs + nextMs > budgetMs)
                 break;
             std::unique_ptr<ConversionJob> companion = NewJob(next);
             if (!companion) {

@@ -54,9 +54,22 @@ int RunSchedule::Alongside(const QueueModel& queue, const std::function<bool(qui
     return std::clamp(running + Waiting(queue, isRunning, coming), 1, std::max(1, jobs));
 }
 
-int RunSchedule::ShareOf(int waiting, int jobs)
+qint64 RunSchedule::WaitingMs(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming)
 {
-    return jobs < 2 ? 1 : std::clamp((waiting + jobs - 1) / jobs, 1, ShareUpTo);
+    qint64 total = 0;
+    int files = 0;
+    for (int row = 0; row < queue.count(); ++row) {
+        if (queue.state(row) == RowState::Pending && !isRunning(queue.id(row))) {
+            total += std::max<qint64>(0, LengthMs(queue, row));
+            ++files;
+        }
+    }
+    return files > 0 ? total + total / files * coming : 0;
+}
+
+qint64 RunSchedule::ShareBudgetMs(qint64 waitingMs, int jobs)
+{
+    return jobs < 2 ? 0 : std::min(ShareUpToMs, (waitingMs + jobs - 1) / jobs);
 }
 
 bool RunSchedule::StarvedOf(int code, const QString& source)

@@ -52,10 +52,13 @@ public:
     static constexpr qint64 ShareBelowMs = 10000;
     static constexpr qint64 ShareUpToMs = 20000;
     static constexpr int ShareUpTo = 8;
-    // How many files one ffmpeg may convert when waiting files are left for
-    // jobs side by side: as many as keep every place busy to the end. One
-    // file at a time keeps one file to an ffmpeg.
-    static int ShareOf(int waiting, int jobs);
+    // How long the files one ffmpeg converts may be in all when waitingMs of
+    // files are left for jobs side by side: a share of them that keeps every
+    // place busy to the end. One file at a time keeps one file to an ffmpeg.
+    static qint64 ShareBudgetMs(qint64 waitingMs, int jobs);
+    // How long the files "Pending" that isRunning() does not claim are in
+    // all, those coming counted as long as they are on average.
+    static qint64 WaitingMs(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming);
     // Files "Pending" that isRunning() does not claim, and those coming.
     static int Waiting(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming);
 
