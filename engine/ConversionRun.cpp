@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, QueueModel& queue, QObject* parent)
@@ -195,24 +196,13 @@ bool ConversionRun::StartRow(int row)
     m_jobs.Add(std::move(job));
     qint64 lengthMs = RunSchedule::LengthMs(m_queue, row);
     // A file of no known length may be long.
+    std::exception_ptr refused; // by a row that would share: it halts the run once the others run
     if (m_tools.ShareFfmpeg && lengthMs > 0 && lengthMs < RunSchedule::ShareBelowMs
         && !m_alone.contains(m_queue.id(row))) {
-        while (static_cast<int>(together.size()) < RunSchedule::ShareUpTo) {
-            const int next = NextPendingRow();
-            if (next < 0 || m_alone.contains(m_queue.id(next)))
-                break;
-            const qint64 nextMs = RunSchedule::LengthMs(m_queue, next);
-            if (nextMs <= 0 || nextMs >= RunSchedule::ShareBelowMs || lengthMs + nextMs > budgetMs)
-                break;
-            std::unique_ptr<ConversionJob> companion = NewJob(next);
-            if (!companion) {
-                if (m_schedule.starved())
-                    break;
-                continue;
-            }
-            lengthMs += nextMs;
-            together.push_back(companion.get());
-            m_jobs.Add(std::move(companion));
+        try {
+            AddCompanions(together, lengthMs, budgetMs);
+        } catch (...) {
+            refused = std::current_exception();
         }
     }
     if (!m_watchdog.isActive()) {
@@ -227,7 +217,30 @@ bool ConversionRun::StartRow(int row)
     ConversionJob::StartTogether(together, m_tools.FfmpegExe, m_profile, plan, m_tickHandler, handlers);
     for (const ConversionJob* started : together)
         emit rowStarted(started->id());
+    if (refused)
+        std::rethrow_exception(refused);
     return true;
+}
+
+void ConversionRun::AddCompanions(std::vector<ConversionJob*>& together, qint64 lengthMs, qint64 budgetMs)
+{
+    while (static_cast<int>(together.size()) < RunSchedule::ShareUpTo) {
+        const int next = NextPendingRow();
+        if (next < 0 || m_alone.contains(m_queue.id(next)))
+            return;
+        const qint64 nextMs = RunSchedule::LengthMs(m_queue, next);
+        if (nextMs <= 0 || nextMs >= RunSchedule::ShareBelowMs || lengthMs + nextMs > budgetMs)
+            return;
+        std::unique_ptr<ConversionJob> companion = NewJob(next);
+        if (!companion) {
+            if (m_schedule.starved())
+                return;
+            continue;
+        }
+        lengthMs += nextMs;
+        together.push_back(companion.get());
+        m_jobs.Add(std::move(companion));
+    }
 }
 
 void ConversionRun::Finished(ConversionJob* job, const ChildEnd& end)

@@ -144,6 +144,9 @@ private:
     // Starts the row, with the short rows that come next when they may share its ffmpeg;
     // false when the row was refused.
     bool StartRow(int row);
+    // Adds to together the jobs of the rows that come next while they may
+    // share its ffmpeg: short, and lengthMs with them within budgetMs.
+    void AddCompanions(std::vector<ConversionJob*>& together, qint64 lengthMs, qint64 budgetMs);
     void Finished(ConversionJob* job, const ChildEnd& end);
     void Judged(ConversionJob* job, const OutputCheck::Result& result);
     // Ends a job: its row fails for failure, or its file takes the output's
