@@ -274,9 +274,13 @@ QString ConversionJob::Judge(const ChildEnd& end)
     }
     // ffmpeg's own last lines beneath the reason; a failed start has its reason in the text already.
     const bool withTail = end.kind != ChildEnd::Kind::FailedToStart && !end.errorTail.isEmpty();
-    // ffmpeg knows the source only by the descriptor it read.
-    const QRegularExpression input(QRegularExpression::escape(m_input->childPath()) + QStringLiteral("(?!\\d)"));
-    return QString(withTail ? why + QLatin1Char('\n') + end.errorTail : why).replace(input, m_source);
+    // ffmpeg knows the source and the output only by the descriptors it was given.
+    const auto named = [](const QString& descriptor) {
+        return QRegularExpression(QRegularExpression::escape(descriptor) + QStringLiteral("(?!\\d)"));
+    };
+    return QString(withTail ? why + QLatin1Char('\n') + end.errorTail : why)
+        .replace(named(m_input->childPath()), m_source)
+        .replace(named(m_output->childPath()), m_target);
 }
 
 void ConversionJob::Kill()

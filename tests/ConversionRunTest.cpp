@@ -1331,6 +1331,7 @@ TEST_F(ConversionRunTest, AFullOutputFolderFailsTheRowAndLeavesNothing)
         press(ConversionProfile::DivxAvi);
         EXPECT_TRUE(waitUntilIdle());
         expectStatesAndReason({"Failed"}, "No space left on device$");
+        EXPECT_FALSE(tooltip(0).contains(QLatin1String("/dev/fd/"))) << "the output is named, not its descriptor";
         EXPECT_EQ(FolderContents(out), (QMap<QString, QString>{}));
         EXPECT_EQ(digest(source), before);
         EXPECT_TRUE(prompts.shown().empty());
