@@ -50,7 +50,7 @@ public:
     // Files shorter than this share one ffmpeg, whose own start is much of
     // the cost of converting one, up to ShareUpTo files and ShareUpToMs in all.
     static constexpr qint64 ShareBelowMs = 30000;
-    static constexpr qint64 ShareUpToMs = 40000;
+    static constexpr qint64 ShareUpToMs = 60000;
     static constexpr int ShareUpTo = 8;
     // How long the files one ffmpeg converts may be in all when waitingMs of
     // files are left for jobs side by side: a share of them that keeps every
