@@ -11,7 +11,8 @@ class QueueModel;
 // Which "Pending" row a run starts next, and how many threads its encoder
 // gets, so that no core idles while files are left: one file at a time goes
 // top to bottom; side by side the longest goes first, so that a long file
-// queued last does not run alone at the end. The rows' order in the queue
+// queued last does not run alone at the end, and short files share an
+// ffmpeg, as much of their cost is its start. The rows' order in the queue
 // never changes. A start that fails for want of descriptors, processes or
 // memory leaves its row "Pending" until a place is freed, or for a while.
 class RunSchedule
