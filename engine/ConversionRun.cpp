@@ -183,7 +183,7 @@ bool ConversionRun::StartRow(int row)
 
     const auto isRunning = [this](quint64 id) { return m_jobs.HasRow(id); };
     const qint64 budgetMs
-        = RunSchedule::ShareBudgetMs(RunSchedule::WaitingMs(m_queue, isRunning, m_rowsComing), m_settings.jobs());
+        = RunSchedule::ShareBudgetMs(RunSchedule::WaitingFiles(m_queue, isRunning, m_rowsComing).ms, m_settings.jobs());
     RunSchedule::Plan plan = m_schedule.PlanFor(
         m_schedule.Alongside(m_queue, isRunning, m_jobs.batches(), m_settings.jobs(), m_rowsComing),
         RunSchedule::LengthMs(m_queue, row));
@@ -194,11 +194,10 @@ bool ConversionRun::StartRow(int row)
         return false;
     std::vector<ConversionJob*> together{job.get()};
     m_jobs.Add(std::move(job));
-    qint64 lengthMs = RunSchedule::LengthMs(m_queue, row);
-    // A file of no known length may be long.
+    const qint64 lengthMs = RunSchedule::LengthMs(m_queue, row);
     std::exception_ptr refused; // by a row that would share: it halts the run once the others run
-    if (m_tools.ShareFfmpeg && lengthMs > 0 && lengthMs < RunSchedule::ShareBelowMs
-        && !m_alone.contains(m_queue.id(row))) {
+    // A file of no known length may be long.
+    if (lengthMs > 0 && lengthMs < RunSchedule::ShareBelowMs && !m_alone.contains(m_queue.id(row))) {
         try {
             AddCompanions(together, lengthMs, budgetMs);
         } catch (...) {

@@ -40,31 +40,26 @@ RunSchedule::Plan RunSchedule::PlanFor(int alongside, qint64 lengthMs) const
     return plan;
 }
 
-int RunSchedule::Waiting(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming)
+RunSchedule::Waiting RunSchedule::WaitingFiles(const QueueModel& queue,
+                                               const std::function<bool(quint64 id)>& isRunning, int coming)
 {
-    int waiting = coming;
-    for (int row = 0; row < queue.count(); ++row)
-        waiting += queue.state(row) == RowState::Pending && !isRunning(queue.id(row)) ? 1 : 0;
+    Waiting waiting;
+    for (int row = 0; row < queue.count(); ++row) {
+        if (queue.state(row) == RowState::Pending && !isRunning(queue.id(row))) {
+            waiting.ms += std::max<qint64>(0, LengthMs(queue, row));
+            ++waiting.files;
+        }
+    }
+    if (waiting.files > 0)
+        waiting.ms += waiting.ms / waiting.files * coming;
+    waiting.files += coming;
     return waiting;
 }
 
 int RunSchedule::Alongside(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int running,
                            int jobs, int coming) const
 {
-    return std::clamp(running + Waiting(queue, isRunning, coming), 1, std::max(1, jobs));
-}
-
-qint64 RunSchedule::WaitingMs(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming)
-{
-    qint64 total = 0;
-    int files = 0;
-    for (int row = 0; row < queue.count(); ++row) {
-        if (queue.state(row) == RowState::Pending && !isRunning(queue.id(row))) {
-            total += std::max<qint64>(0, LengthMs(queue, row));
-            ++files;
-        }
-    }
-    return files > 0 ? total + total / files * coming : 0;
+    return std::clamp(running + WaitingFiles(queue, isRunning, coming).files, 1, std::max(1, jobs));
 }
 
 qint64 RunSchedule::ShareBudgetMs(qint64 waitingMs, int jobs)

@@ -57,11 +57,15 @@ public:
     // files are left for jobs side by side: a share of them that keeps every
     // place busy to the end. One file at a time keeps one file to an ffmpeg.
     static qint64 ShareBudgetMs(qint64 waitingMs, int jobs);
-    // How long the files "Pending" that isRunning() does not claim are in
-    // all, those coming counted as long as they are on average.
-    static qint64 WaitingMs(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming);
-    // Files "Pending" that isRunning() does not claim, and those coming.
-    static int Waiting(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming);
+    // The files "Pending" that isRunning() does not claim, and those coming:
+    // how many, and how long in all, those coming counted as long as the
+    // others are on average.
+    struct Waiting
+    {
+        int files = 0;
+        qint64 ms = 0;
+    };
+    static Waiting WaitingFiles(const QueueModel& queue, const std::function<bool(quint64 id)>& isRunning, int coming);
 
     // How long rows wait for a place while none of them runs to free one.
     static constexpr int ShortageGiveUpMs = 60000;

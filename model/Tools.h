@@ -15,6 +15,4 @@ struct Tools
     // A second ffmpeg may encode a file's sound beside its picture; an
     // ffmpeg that only one reader of a source can stand in for forbids it.
     bool SoundBeside = true;
-    // Short files may share one ffmpeg; an ffmpeg that converts one file only forbids it.
-    bool ShareFfmpeg = true;
 };
