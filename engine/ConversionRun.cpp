@@ -298,7 +298,10 @@ void ConversionRun::Settle(ConversionJob* settled, const QString& failure, const
     if (why.isEmpty()) {
         m_queue.setState(row, RowState::Done);
         m_queue.setConvertedFile(row, QStringLiteral("AVI"));
-        m_queue.setFailureDetail(row, warning);
+        // A source cut off converts whole as far as it goes; the user is told it ends early.
+        const QString source = m_queue.sourceWarning(row);
+        m_queue.setFailureDetail(row, warning.isEmpty() || source.isEmpty() ? warning + source
+                                                                            : warning + QLatin1Char('\n') + source);
     } else {
         m_naming.Release(job->target());
         MarkFailed(row, why);

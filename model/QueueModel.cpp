@@ -12,7 +12,7 @@ QString NamePart(const QString& fileName)
 QueueModel::QueueModel(QObject* parent) : QAbstractTableModel(parent)
 { }
 
-quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseconds)
+quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseconds, const QString& sourceWarning)
 {
     Row row;
     row.cells[ColType] = QStringLiteral("FLV");
@@ -24,6 +24,7 @@ quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseco
     row.id = ++m_lastId;
     row.seconds = seconds;
     row.milliseconds = milliseconds;
+    row.sourceWarning = sourceWarning;
     const quint64 id = row.id;
 
     const int at = count();

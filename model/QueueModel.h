@@ -29,8 +29,9 @@ public:
 
     // Appends a "Pending" row for a probed file; seconds is the duration the
     // progress divides by, milliseconds the duration as measured, -1 when not
-    // known. Returns the row's id.
-    quint64 append(const QString& path, qint64 seconds, qint64 milliseconds = -1);
+    // known; sourceWarning what measuring found amiss in the source, told
+    // when its conversion is done. Returns the row's id.
+    quint64 append(const QString& path, qint64 seconds, qint64 milliseconds = -1, const QString& sourceWarning = {});
     void remove(int row);
     // Sets a "Failed" row back to "Pending", without its reason and output,
     // and says so with rowRequeued; false for a row that has not failed.
@@ -44,6 +45,7 @@ public:
     int rowOf(quint64 id) const;
     // The probed duration as measured, in milliseconds; -1 when not known.
     qint64 milliseconds(int row) const { return m_rows.at(row).milliseconds; }
+    QString sourceWarning(int row) const { return m_rows.at(row).sourceWarning; }
     QString cell(int row, int column) const { return m_rows.at(row).cells[column]; }
     RowState state(int row) const { return m_rows.at(row).state; }
     // The Progress cell's text.
@@ -87,6 +89,7 @@ private:
         quint64 id = 0;
         qint64 seconds = 0;
         qint64 milliseconds = -1;
+        QString sourceWarning;
         QString failureDetail;
         QString output;
         RowState state = RowState::Pending;

@@ -68,7 +68,7 @@ void ParallelProbe::StartMore()
             }
         } catch (...) {
             DurationProbe::Remove(files);
-            Settle(index, {std::nullopt, std::current_exception()});
+            Settle(index, {std::nullopt, std::current_exception(), {}});
             continue;
         }
         auto* child = new ChildProcess(this);
@@ -121,6 +121,8 @@ void ParallelProbe::Finished(ChildProcess* child, const ChildEnd& end)
     m_short.invalidate();
     try {
         outcome.answer = m_probe.Collect(end, files);
+        if (outcome.answer)
+            outcome.timeline = FlvTimeline::Read(m_sources.at(running.index));
     } catch (...) {
         outcome.error = std::current_exception();
     }
@@ -148,7 +150,7 @@ void ParallelProbe::EndHung()
         return;
     End(hung);
     for (const Running& probe : hung)
-        Settle(probe.index, {std::nullopt, std::make_exception_ptr(VantrelError(m_probe.HungText()))});
+        Settle(probe.index, {std::nullopt, std::make_exception_ptr(VantrelError(m_probe.HungText())), {}});
     StartMore();
     Report();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "queue/DurationProbe.h"
+#include "queue/FlvTimeline.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -16,11 +17,13 @@
 
 class ChildProcess;
 
-// What the probe of one file gave: mediainfo's line, no answer, or an error.
+// What the probe of one file gave: mediainfo's line, no answer, or an error;
+// with an answer, what the file's own timestamps say.
 struct ProbeOutcome
 {
     std::optional<QString> answer;
     std::exception_ptr error;
+    FlvTimeline timeline;
 
     // The answer; throws the error the probe met for this file.
     std::optional<QString> get() const;

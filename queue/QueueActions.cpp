@@ -34,10 +34,11 @@ QueueActions::QueueActions(Settings& settings, const Tools& tools, QueueModel& q
     : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue), m_finder(finder)
 { }
 
-quint64 QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer)
+quint64 QueueActions::AppendMeasured(QueueModel& queue, const QString& path, const QString& answer,
+                                     const FlvTimeline& timeline)
 {
-    const qint64 milliseconds = TimeTextToMilliseconds(answer);
-    return queue.append(path, milliseconds / 1000 + 1, milliseconds);
+    const qint64 milliseconds = timeline.playingMs(TimeTextToMilliseconds(answer));
+    return queue.append(path, milliseconds / 1000 + 1, milliseconds, timeline.cutOffWarning(milliseconds));
 }
 
 QString QueueActions::WhyNotMeasurable(const QString& path)
@@ -225,7 +226,7 @@ void QueueActions::answered(int index, const ProbeOutcome& outcome)
             const QString why = WhyNotMeasurable(path);
             entry.outcome.reason = why.isEmpty() ? NoPlayingTimeText() : why;
         } else {
-            entry.outcome.id = AppendMeasured(m_queue, path, *answer);
+            entry.outcome.id = AppendMeasured(m_queue, path, *answer, outcome.timeline);
             if (entry.chosen)
                 emit fileChosen(path);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/RowState.h"
+#include "queue/FlvTimeline.h"
 
 #include <QList>
 #include <QObject>
@@ -105,10 +106,11 @@ public:
     // stops, and while adds wait to follow it.
     bool isAdding() const { return m_probe != nullptr || !m_waiting.isEmpty() || !m_expanding.isEmpty(); }
 
-    // Queues a file measured: its row's duration is mediainfo's answer in
-    // whole seconds, plus one. Throws EConvertError for an answer that is not
-    // a time. Returns the row's id.
-    static quint64 AppendMeasured(QueueModel& queue, const QString& path, const QString& answer);
+    // Queues a file measured: its row's duration is what it plays, by
+    // mediainfo's answer and the file's own timestamps, in whole seconds, plus
+    // one. Throws EConvertError for an answer that is not a time. Returns the row's id.
+    static quint64 AppendMeasured(QueueModel& queue, const QString& path, const QString& answer,
+                                  const FlvTimeline& timeline = {});
     // Why the file cannot be measured, as the front end words it; empty when it can be.
     static QString WhyNotMeasurable(const QString& path);
     // The reason of a file mediainfo finds no playing time in.

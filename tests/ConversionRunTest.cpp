@@ -825,8 +825,10 @@ TEST_F(ConversionRunTest, ShortFilesSharingAnFfmpegEndEachByTheirOwnFile)
     }
 }
 
-// Sources of odd frame size and of one stream only, and a clip too short to
-// measure, convert with either profile; the measured length check refuses none.
+// Sources of odd frame size and of one stream only, a clip too short to
+// measure, stream recordings whose timestamps start late and a download cut
+// off convert with either profile; each AVI plays what its row measured, and
+// only the cut-off source is told.
 TEST_F(ConversionRunTest, OddSizesAndSingleStreamsConvertWithBothProfiles)
 {
     const struct
@@ -838,29 +840,58 @@ TEST_F(ConversionRunTest, OddSizesAndSingleStreamsConvertWithBothProfiles)
         bool video;
         double seconds;
         const char* video4cc; // "FourCC|width x height" of the AVI's video; empty for none
+        double offset = 0;    // where the timestamps start
+        int keptPercent = 100;
     } cases[] = {
         {"odd Sorenson to Xvid", ConversionProfile::XvidAvi, {639, 359}, true, true, 2.0, "XVID|640x360"},
         {"odd to DivX", ConversionProfile::DivxAvi, {641, 361}, true, true, 2.0, "DIVX|642x362"},
         {"audio only to Xvid", ConversionProfile::XvidAvi, {}, true, false, 3.0, ""},
         {"video only to DivX", ConversionProfile::DivxAvi, {64, 48}, false, true, 3.0, "DIVX|64x48"},
         {"a one-second clip to Xvid", ConversionProfile::XvidAvi, {64, 48}, true, true, 1.0, "XVID|64x48"},
+        {"a recording from 9.3 s to DivX", ConversionProfile::DivxAvi, {64, 48}, true, true, 4.0, "DIVX|64x48", 9.3},
+        {"a recording from 600 s to Xvid", ConversionProfile::XvidAvi, {64, 48}, true, true, 4.0, "XVID|64x48", 600},
+        {"a recording from 3600 s to DivX", ConversionProfile::DivxAvi, {64, 48}, true, true, 4.0, "DIVX|64x48", 3600},
+        {"a download cut off, to Xvid", ConversionProfile::XvidAvi, {64, 48}, true, true, 15.3, "XVID|64x48", 0, 30},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString source = src + QStringLiteral("/clip.flv");
         MakeFlv(source, c.seconds, c.size, c.audio, c.video);
+        if (c.offset > 0) {
+            const QString made = src + QStringLiteral("/made.flv");
+            ASSERT_TRUE(QFile::rename(source, made));
+            ASSERT_TRUE(ffmpeg(
+                {"-i", made, "-c", "copy", "-output_ts_offset", QString::number(c.offset), "-f", "flv", source}));
+            QFile::remove(made);
+        }
+        if (c.keptPercent < 100) {
+            ASSERT_TRUE(QFile::resize(source, QFileInfo(source).size() * c.keptPercent / 100));
+        }
         queueMeasured(source);
         const int row = q.count() - 1;
+        const qint64 measured = q.milliseconds(row);
+        if (c.keptPercent == 100) {
+            EXPECT_NEAR(measured, c.seconds * 1000, 150);
+        }
         press(c.profile);
         ASSERT_TRUE(waitUntilIdle());
         EXPECT_EQ(q.progress(row), "Done") << tooltip(row).toStdString();
-        EXPECT_EQ(tooltip(row), "");
+        if (c.keptPercent == 100) {
+            EXPECT_EQ(tooltip(row), "");
+        } else {
+            // The header's length is the encoder's, a frame or so past 15.3 s.
+            const QString pattern = QStringLiteral("^The source holds %1 s of the 15\\.\\d s its header states: it "
+                                                   "may be cut off\\.$")
+                                        .arg(QString::number(measured / 1000.0, 'f', 1));
+            EXPECT_TRUE(QRegularExpression(pattern).match(tooltip(row)).hasMatch()) << tooltip(row).toStdString();
+        }
         const QString output = q.output(row);
         QProcess info;
         info.start("mediainfo", {"--Inform=Video;%CodecID%|%Width%x%Height%", output});
         info.waitForFinished(30000);
         EXPECT_EQ(QString::fromUtf8(info.readAllStandardOutput()).trimmed(), c.video4cc);
-        EXPECT_EQ(AviLength(output), QStringLiteral("avi|%1").arg(qRound(c.seconds)));
+        EXPECT_EQ(AviLength(output), QStringLiteral("avi|%1").arg(qRound(measured / 1000.0)));
+        startAfresh();
     }
     EXPECT_TRUE(prompts.shown().empty());
 }

@@ -3,6 +3,7 @@
 #include "platform/Folders.h"
 #include "platform/NativePath.h"
 #include "queue/DurationProbe.h"
+#include "queue/FlvTimeline.h"
 #include "queue/ParallelProbe.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -38,6 +40,90 @@ struct TimeCase
     const char* text;
     qint64 seconds; // -1: not a valid time
 };
+
+// FLV tags as a recorder writes them: type, size, timestamp with its high byte, then the size repeated.
+QByteArray FlvTag(char type, qint64 stamp, const QByteArray& data)
+{
+    QByteArray tag;
+    const auto put = [&](quint32 value, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i)
+            tag += char((value >> (8 * i)) & 0xFF);
+    };
+    tag += type;
+    put(quint32(data.size()), 3);
+    put(quint32(stamp & 0xFFFFFF), 3);
+    tag += char((stamp >> 24) & 0xFF);
+    put(0, 3);
+    tag += data;
+    put(quint32(data.size() + 11), 4);
+    return tag;
+}
+
+QByteArray Metadata(double seconds)
+{
+    QByteArray number(8, '\0');
+    quint64 bits = 0;
+    std::memcpy(&bits, &seconds, sizeof bits);
+    for (int i = 0; i < 8; ++i)
+        number[i] = char(bits >> (56 - 8 * i));
+    return FlvTag(18, 0,
+                  QByteArray("\x02\x00\x0aonMetaData\x08\x00\x00\x00\x01\x00\x08"
+                             "duration\x00",
+                             29)
+                      + number);
+}
+
+const QByteArray FlvHeader("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13);
+const QByteArray Picture("\x22\x00", 2); // Sorenson, an inter frame
+const QByteArray Sound("\x2e\xff", 2);   // MP3
+const QByteArray AvcSetUp("\x17\x00\x00\x00\x00", 5);
+const QByteArray AacSetUp("\xaf\x00\x12\x10", 4);
+
+// What a file plays: the last timestamp less the first once it starts late;
+// its header's length warns only when it states more than a second beyond.
+TEST(FlvTimeline, PlayingLengthIsLastLessFirstAndACutOffSourceIsTold)
+{
+    const auto stream = [](qint64 from, qint64 to) {
+        QByteArray tags;
+        for (qint64 t = from; t <= to; t += 1000)
+            tags += FlvTag(9, t, Picture) + FlvTag(8, t + 20, Sound);
+        return tags;
+    };
+    const QByteArray live
+        = FlvHeader + Metadata(8) + FlvTag(9, 0, AvcSetUp) + FlvTag(8, 0, AacSetUp) + stream(600000, 608000);
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        qint64 measuredMs; // what mediainfo says
+        qint64 playingMs;
+        const char* warning;
+    } cases[] = {
+        {"from 0, as most files", FlvHeader + Metadata(8.05) + stream(0, 8000), 8072, 8072, ""},
+        {"a recording from 600 s, set-up tags at 0", live, 608022, 8020, ""},
+        {"a recording from 3600 s", FlvHeader + stream(3600000, 3608000), 3608022, 8020, ""},
+        {"a recording cut off inside a tag", live.left(live.size() - 7), 608022, 8000, ""},
+        {"a download cut to 3 s of 15.3", FlvHeader + Metadata(15.3) + stream(0, 3000).chopped(5), 3000, 3000,
+         "The source holds 3.0 s of the 15.3 s its header states: it may be cut off."},
+        {"within a second of its header", FlvHeader + Metadata(9.0) + stream(0, 8000), 8072, 8072, ""},
+        {"a header that states less", FlvHeader + Metadata(2) + stream(0, 8000), 8072, 8072, ""},
+        {"a header of 0", FlvHeader + Metadata(0) + stream(0, 8000), 8072, 8072, ""},
+        {"a header of days", FlvHeader + Metadata(86400.0 * 3) + stream(0, 8000), 8072, 8072,
+         "The source holds 8.1 s of the 259200.0 s its header states: it may be cut off."},
+        {"timestamps that jump back", FlvHeader + stream(600000, 603000) + stream(0, 1000), 603022, 3020, ""},
+        {"not an FLV", QByteArray("\x1a\x45\xdf\xa3 matroska", 13), 5000, 5000, ""},
+        {"a header cut short", FlvHeader.left(7), 5000, 5000, ""},
+        {"a tag cut short", FlvHeader + FlvTag(9, 600000, Picture).left(6), 5000, 5000, ""},
+        {"no tag at all", FlvHeader, 0, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FlvTimeline timeline = FlvTimeline::Parse(c.bytes.left(64 * 1024), c.bytes.right(64 * 1024));
+        const qint64 playing = timeline.playingMs(c.measuredMs);
+        EXPECT_EQ(playing, c.playingMs);
+        EXPECT_EQ(timeline.cutOffWarning(playing), c.warning);
+    }
+}
 
 TEST(TimeTextToSeconds, ParsesMediaInfoTimesAndRefusesTheRest)
 {
