@@ -194,12 +194,11 @@ bool ConversionRun::StartRow(int row)
         return false;
     std::vector<ConversionJob*> together{job.get()};
     m_jobs.Add(std::move(job));
-    const qint64 lengthMs = RunSchedule::LengthMs(m_queue, row);
+    const RunSchedule::Group group{1, RunSchedule::LengthMs(m_queue, row), m_queue.framePixels(row)};
     std::exception_ptr refused; // by a row that would share: it halts the run once the others run
-    // A file of no known length may be long.
-    if (lengthMs > 0 && lengthMs < RunSchedule::ShareBelowMs && !m_alone.contains(m_queue.id(row))) {
+    if (RunSchedule::MayShare(group.ms, group.pixels) && !m_alone.contains(m_queue.id(row))) {
         try {
-            AddCompanions(together, lengthMs, budgetMs);
+            AddCompanions(together, group, budgetMs);
         } catch (...) {
             refused = std::current_exception();
         }
@@ -221,14 +220,15 @@ bool ConversionRun::StartRow(int row)
     return true;
 }
 
-void ConversionRun::AddCompanions(std::vector<ConversionJob*>& together, qint64 lengthMs, qint64 budgetMs)
+void ConversionRun::AddCompanions(std::vector<ConversionJob*>& together, RunSchedule::Group group, qint64 budgetMs)
 {
-    while (static_cast<int>(together.size()) < RunSchedule::ShareUpTo) {
+    for (;;) {
         const int next = NextPendingRow();
         if (next < 0 || m_alone.contains(m_queue.id(next)))
             return;
         const qint64 nextMs = RunSchedule::LengthMs(m_queue, next);
-        if (nextMs <= 0 || nextMs >= RunSchedule::ShareBelowMs || lengthMs + nextMs > budgetMs)
+        const qint64 nextPixels = m_queue.framePixels(next);
+        if (!RunSchedule::Joins(group, nextMs, nextPixels, budgetMs))
             return;
         std::unique_ptr<ConversionJob> companion = NewJob(next);
         if (!companion) {
@@ -236,7 +236,9 @@ void ConversionRun::AddCompanions(std::vector<ConversionJob*>& together, qint64 
                 return;
             continue;
         }
-        lengthMs += nextMs;
+        ++group.files;
+        group.ms += nextMs;
+        group.pixels += nextPixels;
         together.push_back(companion.get());
         m_jobs.Add(std::move(companion));
     }
@@ -257,18 +259,22 @@ void ConversionRun::Finished(ConversionJob* job, const ChildEnd& end)
     if (job->shared() && !end.succeeded()) {
         // Which of the files, if any, the shared ffmpeg failed on is not
         // known: each converts again alone, and its own end decides.
-        const std::unique_ptr<ConversionJob> back = m_jobs.Take(job);
-        m_alone.insert(back->id());
-        m_naming.Release(back->target());
-        if (const int row = back->row(); row >= 0) {
-            m_queue.setOutput(row, QString());
-            m_queue.setState(row, RowState::Pending);
-        }
+        SendBackAlone(m_jobs.Take(job));
         StartNext();
         return;
     }
     if (const QString why = job->Judge(end); !why.isEmpty())
         Settle(job, why);
+}
+
+void ConversionRun::SendBackAlone(std::unique_ptr<ConversionJob> job)
+{
+    m_alone.insert(job->id());
+    m_naming.Release(job->target());
+    if (const int row = job->row(); row >= 0) {
+        m_queue.setOutput(row, QString());
+        m_queue.setState(row, RowState::Pending);
+    }
 }
 
 void ConversionRun::Judged(ConversionJob* job, const OutputCheck::Result& result)
@@ -347,7 +353,22 @@ bool ConversionRun::Stop(int row)
     if (stopped.empty())
         return false;
     m_schedule.TryAgain();
-    End(std::move(stopped), StoppedText());
+    const quint64 batch = stopped.front()->batch();
+    if (m_jobs.HasBatch(batch)) {
+        // The others' ffmpeg goes on: the stopped file's unfinished output loses
+        // its name at once, and what ffmpeg still writes into it is freed when
+        // that ffmpeg ends, a group being short files only.
+        for (const auto& job : stopped) {
+            job->Release();
+            m_naming.Release(job->target());
+            if (const int at = job->row(); at >= 0) {
+                MarkFailed(at, StoppedText());
+                emit rowFinished(job->id());
+            }
+        }
+    } else {
+        End(std::move(stopped), StoppedText());
+    }
     StartNext();
     return true;
 }
@@ -388,6 +409,16 @@ void ConversionRun::EndStalled()
     if (stalled.empty())
         return;
     m_schedule.TryAgain();
+    // A shared ffmpeg that hangs says nothing of which file it hangs on: each converts again alone.
+    RunningJobs::Jobs shared;
+    for (auto& job : stalled) {
+        if (job->shared())
+            shared.push_back(std::move(job));
+    }
+    std::erase(stalled, nullptr);
+    RunningJobs::EndAll(shared);
+    for (auto& job : shared)
+        SendBackAlone(std::move(job));
     End(std::move(stalled), QStringLiteral("ffmpeg reported no progress for %1 s and was ended")
                                 .arg(QString::number(m_tools.FfmpegSilenceMs / 1000.0)));
     StartNext();

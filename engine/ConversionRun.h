@@ -146,9 +146,11 @@ private:
     bool StartRow(int row);
     // Adds to together the jobs of the rows that come next while they may
     // share its ffmpeg: short, and lengthMs with them within budgetMs.
-    void AddCompanions(std::vector<ConversionJob*>& together, qint64 lengthMs, qint64 budgetMs);
+    void AddCompanions(std::vector<ConversionJob*>& together, RunSchedule::Group group, qint64 budgetMs);
     void Finished(ConversionJob* job, const ChildEnd& end);
     void Judged(ConversionJob* job, const OutputCheck::Result& result);
+    // A file its shared ffmpeg could not convert waits to convert alone.
+    void SendBackAlone(std::unique_ptr<ConversionJob> job);
     // Ends a job: its row fails for failure, or its file takes the output's
     // name and the row is "Done", with warning as its tooltip.
     void Settle(ConversionJob* job, const QString& failure, const QString& warning = {});

@@ -62,6 +62,18 @@ int RunSchedule::Alongside(const QueueModel& queue, const std::function<bool(qui
     return std::clamp(running + WaitingFiles(queue, isRunning, coming).files, 1, std::max(1, jobs));
 }
 
+bool RunSchedule::MayShare(qint64 lengthMs, qint64 framePixels)
+{
+    return lengthMs > 0 && lengthMs < ShareBelowMs && framePixels >= 0 && framePixels <= ShareUpToPixels
+           && framePixels * lengthMs <= SharePixelMsUpTo;
+}
+
+bool RunSchedule::Joins(const Group& group, qint64 lengthMs, qint64 framePixels, qint64 budgetMs)
+{
+    return MayShare(lengthMs, framePixels) && group.files < ShareUpTo && group.ms + lengthMs <= budgetMs
+           && group.pixels + framePixels <= ShareUpToPixels;
+}
+
 qint64 RunSchedule::ShareBudgetMs(qint64 waitingMs, int jobs)
 {
     return jobs < 2 ? 0 : std::min(ShareUpToMs, (waitingMs + jobs - 1) / jobs);

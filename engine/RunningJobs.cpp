@@ -16,6 +16,12 @@ bool RunningJobs::HasRow(quint64 id) const
                        [id](const std::unique_ptr<ConversionJob>& job) { return job->id() == id; });
 }
 
+bool RunningJobs::HasBatch(quint64 batch) const
+{
+    return std::any_of(m_jobs.cbegin(), m_jobs.cend(),
+                       [batch](const std::unique_ptr<ConversionJob>& job) { return job->batch() == batch; });
+}
+
 std::unique_ptr<ConversionJob> RunningJobs::Take(const ConversionJob* job)
 {
     const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),

@@ -27,6 +27,8 @@ public:
     bool contains(const ConversionJob* job) const;
     // A job converts the row with the id.
     bool HasRow(quint64 id) const;
+    // A job's file is converted by the ffmpeg of that batch.
+    bool HasBatch(quint64 batch) const;
 
     // Takes the job out; null when it is not one of these.
     std::unique_ptr<ConversionJob> Take(const ConversionJob* job);

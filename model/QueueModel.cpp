@@ -12,7 +12,8 @@ QString NamePart(const QString& fileName)
 QueueModel::QueueModel(QObject* parent) : QAbstractTableModel(parent)
 { }
 
-quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseconds, const QString& sourceWarning)
+quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseconds, const QString& sourceWarning,
+                           qint64 framePixels)
 {
     Row row;
     row.cells[ColType] = QStringLiteral("FLV");
@@ -25,6 +26,7 @@ quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseco
     row.seconds = seconds;
     row.milliseconds = milliseconds;
     row.sourceWarning = sourceWarning;
+    row.framePixels = framePixels;
     const quint64 id = row.id;
 
     const int at = count();

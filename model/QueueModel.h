@@ -31,7 +31,9 @@ public:
     // progress divides by, milliseconds the duration as measured, -1 when not
     // known; sourceWarning what measuring found amiss in the source, told
     // when its conversion is done. Returns the row's id.
-    quint64 append(const QString& path, qint64 seconds, qint64 milliseconds = -1, const QString& sourceWarning = {});
+    // framePixels is the source's frame size as width times height: 0 without pictures, -1 when not known.
+    quint64 append(const QString& path, qint64 seconds, qint64 milliseconds = -1, const QString& sourceWarning = {},
+                   qint64 framePixels = -1);
     void remove(int row);
     // Sets a "Failed" row back to "Pending", without its reason and output,
     // and says so with rowRequeued; false for a row that has not failed.
@@ -46,6 +48,7 @@ public:
     // The probed duration as measured, in milliseconds; -1 when not known.
     qint64 milliseconds(int row) const { return m_rows.at(row).milliseconds; }
     QString sourceWarning(int row) const { return m_rows.at(row).sourceWarning; }
+    qint64 framePixels(int row) const { return m_rows.at(row).framePixels; }
     QString cell(int row, int column) const { return m_rows.at(row).cells[column]; }
     RowState state(int row) const { return m_rows.at(row).state; }
     // The Progress cell's text.
@@ -90,6 +93,7 @@ private:
         qint64 seconds = 0;
         qint64 milliseconds = -1;
         QString sourceWarning;
+        qint64 framePixels = -1;
         QString failureDetail;
         QString output;
         RowState state = RowState::Pending;

@@ -27,22 +27,20 @@ quint32 BigEndian24(const char* p)
     return (quint32(u[0]) << 16) | (quint32(u[1]) << 8) | u[2];
 }
 
-// The onMetaData's "duration": a key of 8 bytes, then an AMF number (type 0, a big-endian double).
-qint64 StatedMs(const QByteArray& script)
+// A number of the onMetaData: the key's length and bytes, then an AMF
+// number (type 0, a big-endian double). 0 when it states none, or nothing
+// that can be a length or a size.
+double MetadataNumber(const QByteArray& script, const QByteArray& name)
 {
-    static const QByteArray key("\x00\x08"
-                                "duration\x00",
-                                11);
+    const QByteArray key = char(0) + QByteArray(1, char(name.size())) + name + char(0);
     const qsizetype at = script.indexOf(key);
     if (at < 0 || at + key.size() + 8 > script.size())
-        return -1;
+        return 0;
     const quint64 bits = qFromBigEndian<quint64>(script.constData() + at + key.size());
-    double seconds = 0;
-    std::memcpy(&seconds, &bits, sizeof seconds);
-    // Days of header are told as they are; only what is no length is none.
-    if (!std::isfinite(seconds) || seconds <= 0 || seconds > 1e9)
-        return -1;
-    return std::llround(seconds * 1000);
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    // Days of header are told as they are.
+    return std::isfinite(value) && value > 0 && value < 1e9 ? value : 0;
 }
 
 // A tag that carries a decoder's set-up, no sound or picture: a stream
@@ -105,6 +103,9 @@ FlvTimeline FlvTimeline::Parse(const QByteArray& head, const QByteArray& tail)
     FlvTimeline timeline;
     if (head.size() < 9 || !head.startsWith("FLV"))
         return timeline;
+    constexpr char HasVideo = 0x01;
+    if ((head.at(4) & HasVideo) == 0)
+        timeline.framePixels = 0;
     qsizetype at = qFromBigEndian<quint32>(head.constData() + 5) + 4; // the header, then the first tag size
     bool audio = false;
     bool video = false;
@@ -114,9 +115,15 @@ FlvTimeline FlvTimeline::Parse(const QByteArray& head, const QByteArray& tail)
         const char type = char(tag[0] & 0x1F);
         const quint32 size = BigEndian24(tag + 1);
         const qint64 stamp = Stamp(tag);
-        if (type == ScriptTag && timeline.statedMs < 0)
-            timeline.statedMs = StatedMs(head.mid(at + TagHeaderBytes, size));
-        else if (((type == AudioTag && !audio) || (type == VideoTag && !video)) && !Configuration(head, at, size)) {
+        if (type == ScriptTag && timeline.statedMs < 0) {
+            const QByteArray script = head.mid(at + TagHeaderBytes, size);
+            const double seconds = MetadataNumber(script, "duration");
+            timeline.statedMs = seconds > 0 ? std::llround(seconds * 1000) : -1;
+            const double width = MetadataNumber(script, "width");
+            const double height = MetadataNumber(script, "height");
+            if (width > 0 && height > 0 && width < 65536 && height < 65536)
+                timeline.framePixels = std::llround(width) * std::llround(height);
+        } else if (((type == AudioTag && !audio) || (type == VideoTag && !video)) && !Configuration(head, at, size)) {
             (type == AudioTag ? audio : video) = true;
             start = start < 0 ? stamp : std::min(start, stamp);
         }

@@ -4,15 +4,17 @@
 #include <QString>
 
 // What an FLV file's own bytes say of its time: the timestamps of its first
-// and last sound or picture, and the length its header (onMetaData) states.
+// and last sound or picture, and the length and frame size its header
+// (onMetaData) states.
 // A stream recording carries its timestamps on from the stream (600 s into
 // it, say), and mediainfo measures it to its last one; what it plays is the
 // last less the first.
 struct FlvTimeline
 {
-    qint64 startMs = 0;   // 0 for a file that is no FLV or holds no tag
-    qint64 endMs = -1;    // -1 when no whole tag ends the bytes read
-    qint64 statedMs = -1; // -1 when the header states none
+    qint64 startMs = 0;      // 0 for a file that is no FLV or holds no tag
+    qint64 endMs = -1;       // -1 when no whole tag ends the bytes read
+    qint64 statedMs = -1;    // -1 when the header states none
+    qint64 framePixels = -1; // width times height: 0 without pictures, -1 when not known
 
     // Reads an FLV's first bytes and its last; anything else, or bytes cut
     // short, gives what was found.

@@ -38,7 +38,8 @@ quint64 QueueActions::AppendMeasured(QueueModel& queue, const QString& path, con
                                      const FlvTimeline& timeline)
 {
     const qint64 milliseconds = timeline.playingMs(TimeTextToMilliseconds(answer));
-    return queue.append(path, milliseconds / 1000 + 1, milliseconds, timeline.cutOffWarning(milliseconds));
+    return queue.append(path, milliseconds / 1000 + 1, milliseconds, timeline.cutOffWarning(milliseconds),
+                        timeline.framePixels);
 }
 
 QString QueueActions::WhyNotMeasurable(const QString& path)

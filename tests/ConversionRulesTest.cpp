@@ -1,3 +1,4 @@
+#include "engine/RunSchedule.h"
 #include "engine/ConversionProfile.h"
 #include "engine/ProgressMonitor.h"
 #include "model/QueueModel.h"
@@ -42,6 +43,42 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"InnerBlanksKept", "/clips/a b .flv", "/my out", "/my out/a b .avi"},
                       TargetCase{"NameThatIsAllExtension", "/clips/.flv", "/out", "/out/.avi"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Only files that cost about an ffmpeg's start to convert share one, and a
+// group stays within one 1080p frame's pixels, its budget and its count.
+TEST(RunSchedule, OnlyCheapFilesShareAndGroupsStayWithinBounds)
+{
+    const qint64 qvga = 320 * 240, hd = 1920 * 1080;
+    const struct
+    {
+        const char* name;
+        RunSchedule::Group group;
+        qint64 lengthMs, pixels, budgetMs;
+        bool mayShare, joins;
+    } cases[] = {
+        {"1.6 s of 320x240", {1, 1600, qvga}, 1600, qvga, 60000, true, true},
+        {"11 s of 320x240", {1, 1600, qvga}, 11000, qvga, 60000, true, true},
+        {"13 s of 320x240 costs more than a start", {1, 1600, qvga}, 13000, qvga, 60000, false, false},
+        {"2 s of 1080p", {0, 0, 0}, 2000, hd, 60000, false, false},
+        {"0.4 s of 1080p alone", {0, 0, 0}, 400, hd, 60000, true, true},
+        {"0.4 s of 1080p beside another", {1, 400, hd}, 400, hd, 60000, true, false},
+        {"no frame size known", {1, 1600, qvga}, 1600, -1, 60000, false, false},
+        {"sound only", {1, 1600, qvga}, 20000, 0, 60000, true, true},
+        {"no length", {1, 1600, qvga}, 0, qvga, 60000, false, false},
+        {"past the budget", {3, 4800, 3 * qvga}, 1600, qvga, 6000, true, false},
+        {"the ninth file", {8, 12800, 8 * qvga}, 1600, qvga, 60000, true, false},
+        {"30 s of 64x48", {1, 1600, qvga}, 30000, 64 * 48, 60000, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RunSchedule::MayShare(c.lengthMs, c.pixels), c.mayShare);
+        EXPECT_EQ(RunSchedule::Joins(c.group, c.lengthMs, c.pixels, c.budgetMs), c.joins);
+    }
+    // A share of what is left for each place, so the last groups shrink; one place shares nothing.
+    EXPECT_EQ(RunSchedule::ShareBudgetMs(200 * 1600, 2), 60000);
+    EXPECT_EQ(RunSchedule::ShareBudgetMs(10 * 1600, 2), 8000);
+    EXPECT_EQ(RunSchedule::ShareBudgetMs(10 * 1600, 1), 0);
+}
 
 TEST(ProgressText, ShareOfTheDurationTruncatedAndBelowDone)
 {

@@ -769,14 +769,23 @@ TEST_F(ConversionRunTest, ShortFilesSharingAnFfmpegEndEachByTheirOwnFile)
         {"all good, divx", ConversionProfile::DivxAvi, -1, [] {}, done},
         {"all good, xvid", ConversionProfile::XvidAvi, -1, [] {}, done},
         {"one unreadable", ConversionProfile::DivxAvi, 4, [] {}, {"Done", "Done", "Done", "Done", "Failed", "Done"}},
-        {"one stopped",
+        {"one stopped, its group going on",
          ConversionProfile::DivxAvi,
          -1,
-         [&] { EXPECT_TRUE(run.Stop(1)); },
+         [&] {
+             const QList<qint64> ffmpegs = run.runningProcessIds();
+             EXPECT_TRUE(run.Stop(1));
+             EXPECT_EQ(q.progress(1), "Failed");
+             EXPECT_EQ(run.runningProcessIds(), ffmpegs);
+         },
          {"Done", "Failed", "Done", "Done", "Done", "Done"}},
         {"ffmpeg killed from outside", ConversionProfile::DivxAvi, -1,
          [&] { ::kill(static_cast<pid_t>(run.runningProcessIds().value(0)), SIGKILL); }, done},
+        {"ffmpeg hung, ended by the watchdog", ConversionProfile::DivxAvi, -1,
+         [&] { ::kill(static_cast<pid_t>(run.runningProcessIds().value(0)), SIGSTOP); }, done},
     };
+    // Long enough for any start under load, short enough for the hung case.
+    tools.FfmpegSilenceMs = 3000;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         startAfresh();
@@ -793,7 +802,7 @@ TEST_F(ConversionRunTest, ShortFilesSharingAnFfmpegEndEachByTheirOwnFile)
                 // Some without sound, one of another size.
                 MakeFlv(sources.last(), 1.0, row == 2 ? QSize(176, 144) : QSize(160, 120), row % 3 != 1);
             }
-            q.append(sources.last(), 2, 1000);
+            q.append(sources.last(), 2, 1000, {}, 160 * 120);
         }
         press(c.profile);
         EXPECT_EQ(run.runningProcessIds().size(), 2);
