@@ -1,6 +1,7 @@
 #include "app/WidgetDialogs.h"
 
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -20,17 +21,20 @@ WidgetDialogs::~WidgetDialogs()
 
 void WidgetDialogs::message(const QString& text, bool error, const QString& details)
 {
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::NoIcon, QStringLiteral("Vantrel"), text,
-                    QMessageBox::Ok, m_window);
+    // A name in a message is shown as it is, never as markup or a control character.
+    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::NoIcon, QStringLiteral("Vantrel"),
+                    NativePath::ReadableLines(text), QMessageBox::Ok, m_window);
+    box.setTextFormat(Qt::PlainText);
     // A box as long as its list would pass the screen's edge; the details scroll.
-    box.setDetailedText(details);
+    box.setDetailedText(NativePath::ReadableLines(details));
     box.exec();
 }
 
 bool WidgetDialogs::question(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"), text, QMessageBox::Yes | QMessageBox::No,
-                    m_window);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"), NativePath::ReadableLines(text),
+                    QMessageBox::Yes | QMessageBox::No, m_window);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -82,21 +82,7 @@ ConsoleFrontEnd::~ConsoleFrontEnd()
 
 QString ConsoleFrontEnd::LineField(const QString& text)
 {
-    QString field;
-    field.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\'))
-            field += QLatin1String("\\\\");
-        else if (c == QLatin1Char('\t'))
-            field += QLatin1String("\\t");
-        else if (c == QLatin1Char('\n'))
-            field += QLatin1String("\\n");
-        else if (const int raw = NativePath::RawByte(c); raw >= 0)
-            field += QStringLiteral("\\x") + QString::number(raw, 16).toUpper(); // a byte that is not UTF-8
-        else
-            field += c;
-    }
-    return field;
+    return NativePath::Escaped(text);
 }
 
 QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts, int width)

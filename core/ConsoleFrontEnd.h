@@ -30,8 +30,7 @@ public:
     // long as files are measured or converted; returns the program's exit code.
     int exec();
 
-    // A field of a line on standard output: tab, newline and backslash
-    // escaped, and a byte of a name that is not UTF-8 written as "\xE9".
+    // A field of a line on standard output or error, escaped as NativePath::Escaped has it.
     static QString LineField(const QString& text);
     // The progress line's parts ("name  N% Done") in `width` terminal columns
     // at most: names cut between whole characters with "…", parts that cannot

@@ -1,6 +1,7 @@
 #include "core/ConsoleOptions.h"
 
 #include "model/Settings.h"
+#include "platform/NativePath.h"
 
 #include <algorithm>
 #include <optional>
@@ -80,7 +81,8 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
             else if (value->compare(QLatin1String("xvid"), Qt::CaseInsensitive) == 0)
                 options.profile = ConversionProfile::XvidAvi;
             else
-                return fail(QStringLiteral("unknown profile \"%1\": use divx or xvid").arg(*value));
+                return fail(
+                    QStringLiteral("unknown profile \"%1\": use divx or xvid").arg(NativePath::Escaped(*value)));
             profileGiven = true;
         } else if (IsOption(argument, QStringLiteral("--outdir"))) {
             const auto value = TakeValue(QStringLiteral("--outdir"), argument, arguments, i);
@@ -95,7 +97,8 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
                 return fail(QStringLiteral("--jobs needs a whole number of 1 or more"));
             options.jobs = std::min(jobs, Settings::MaxJobs);
         } else {
-            return fail(QStringLiteral("unknown option \"%1\"").arg(argument));
+            // A name that starts with "-" ends up here too: it must not drive the terminal.
+            return fail(QStringLiteral("unknown option \"%1\"").arg(NativePath::Escaped(argument)));
         }
     }
 
@@ -140,7 +143,9 @@ QString ConsoleOptions::UsageText()
                           "Every FLV file named, alone or by its folder, gives exactly one line on\n"
                           "standard output, in the order files finish (with --jobs 1, in the order\n"
                           "given):  Done<TAB>source<TAB>output  or  Failed<TAB>source<TAB>reason\n"
-                          "A tab, newline or backslash in these fields is written \\t, \\n or \\\\.\n"
+                          "A tab, newline, carriage return or backslash in these fields is written\n"
+                          "\\t, \\n, \\r or \\\\, any other control character and any byte of a name\n"
+                          "that is not UTF-8 as \\xHH, one for each of its bytes (\\x1B, \\xE9).\n"
                           "A file named twice is converted once.\n"
                           "\n"
                           "Exit code: 0 every file converted; 1 a file failed or could not be queued,\n"

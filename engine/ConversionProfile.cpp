@@ -103,7 +103,14 @@ QString TargetFileFor(const QString& sourceFile, const QString& workDir)
     const qsizetype slash = sourceFile.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = sourceFile.lastIndexOf(QLatin1Char('.'));
     const QString withAvi = (dot > slash ? sourceFile.left(dot) : sourceFile) + QStringLiteral(".avi");
-    const QString fileName = NativePath::AsLatin1(withAvi.mid(withAvi.lastIndexOf(QLatin1Char('/')) + 1));
+    QString fileName = NativePath::AsLatin1(withAvi.mid(withAvi.lastIndexOf(QLatin1Char('/')) + 1));
+    // No control character in a name the user will list, type or see in a
+    // terminal; "_" stands in as the one character every filesystem takes
+    // that adds no byte and reads as no part of a word.
+    for (QChar& c : fileName) {
+        if (NativePath::IsControl(c))
+            c = QLatin1Char('_');
+    }
     return Folders::TrimControls(workDir + QLatin1Char('/') + fileName);
 }
 

@@ -37,9 +37,9 @@ QStringList SharedArguments(ConversionProfile profile, const QList<std::pair<QSt
 QStringList SoundArguments(const QString& sourceFile, int soundPipe);
 
 // The output path for a source: its file name with the last extension replaced
-// by ".avi" (or ".avi" added), read as Latin-1 when its bytes are not UTF-8,
-// after the work folder and one "/", with blanks and control characters
-// trimmed from both ends.
+// by ".avi" (or ".avi" added), each byte that is not UTF-8 read as Latin-1 and
+// each control character made "_", after the work folder and one "/", with
+// blanks and control characters trimmed from both ends.
 QString TargetFileFor(const QString& sourceFile, const QString& workDir);
 
 } // namespace ConversionProfiles

@@ -112,13 +112,6 @@ public:
     static QString MissingFfmpegText();
     // Message shown when a run is asked for without an output folder.
     static QString NoOutputFolderText();
-    // Target with " (2)", " (3)"... before its ".avi" until it is none of taken.
-    static QString DistinctOutput(const QString& target, const QSet<QString>& taken)
-    {
-        return OutputNaming::DistinctOutput(target, taken);
-    }
-    // The n-th name a target may take: the target itself for 1, else " (n)" before its ".avi".
-    static QString NumberedOutput(const QString& target, int n) { return OutputNaming::NumberedOutput(target, n); }
 
 signals:
     // ffmpeg was started for the row with the id; the row's output is its target.

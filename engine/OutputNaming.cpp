@@ -3,34 +3,52 @@
 #include "engine/ConversionProfile.h"
 #include "model/QueueModel.h"
 #include "platform/Folders.h"
+#include "platform/NativePath.h"
 #include "platform/UnfinishedFile.h"
 
 #include <QFileInfo>
+#include <QTextBoundaryFinder>
 
 OutputNaming::OutputNaming(const QueueModel& queue) : m_queue(queue)
 { }
 
-QString OutputNaming::DistinctOutput(const QString& target, const QSet<QString>& taken)
+namespace {
+
+// The longest start of text whose bytes on disk fit in bytes, cut between whole characters.
+QString FitBytes(const QString& text, qsizetype bytes)
 {
-    for (int n = 1;; ++n) {
-        const QString candidate = NumberedOutput(target, n);
-        if (!taken.contains(candidate))
-            return candidate;
+    if (NativePath::Encode(text).size() <= bytes)
+        return text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    qsizetype used = 0;
+    for (qsizetype end = finder.toNextBoundary(); end > 0; end = finder.toNextBoundary()) {
+        used += NativePath::Encode(text.mid(kept, end - kept)).size();
+        if (used > bytes)
+            break;
+        kept = end;
     }
+    return text.left(kept);
 }
 
-QString OutputNaming::NumberedOutput(const QString& target, int n)
+} // namespace
+
+QString OutputNaming::NumberedOutput(const QString& target, int n, int nameMax)
 {
-    if (n == 1)
-        return target;
-    const QString stem = target.endsWith(QLatin1String(".avi")) ? target.chopped(4) : target;
-    return stem + QStringLiteral(" (%1).avi").arg(n);
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+    const QString name = target.mid(slash + 1);
+    const bool avi = name.endsWith(QLatin1String(".avi"));
+    const QString stem = avi ? name.chopped(4) : name;
+    const QString ending
+        = (n > 1 ? QStringLiteral(" (%1)").arg(n) : QString()) + (avi || n > 1 ? QStringLiteral(".avi") : QString());
+    return target.left(slash + 1) + FitBytes(stem, nameMax - NativePath::Encode(ending).size()) + ending;
 }
 
 void OutputNaming::Begin(const QString& folder)
 {
     // What may be replaced: the files that stood in the folder before any output of this run.
     m_filesAtBegin = FileIdentity::FilesIn(folder);
+    m_nameMax = Folders::NameMax(folder);
     // What a run of ours that died left; a living writer's file is kept.
     UnfinishedFile::RemoveLeftovers(folder);
     for (int row = 0; row < m_queue.count(); ++row)
@@ -39,7 +57,12 @@ void OutputNaming::Begin(const QString& folder)
 
 QString OutputNaming::Distinct(const QString& source, const QString& folder) const
 {
-    return DistinctOutput(ConversionProfiles::TargetFileFor(source, folder), m_outputs);
+    const QString target = ConversionProfiles::TargetFileFor(source, folder);
+    for (int n = 1;; ++n) {
+        const QString candidate = NumberedOutput(target, n, m_nameMax);
+        if (!m_outputs.contains(candidate))
+            return candidate;
+    }
 }
 
 FileIdentity OutputNaming::Replaceable(const QString& target, const QString& source) const
@@ -79,7 +102,7 @@ bool OutputNaming::WouldOverwriteASource(const QString& target)
 QString OutputNaming::Publish(UnfinishedFile& output, const QString& target, const FileIdentity& before)
 {
     const auto candidate = [this, &target](int n) {
-        const QString name = NumberedOutput(target, n);
+        const QString name = NumberedOutput(target, n, m_nameMax);
         // Other rows' names stay theirs.
         return n > 1 && m_outputs.contains(name) ? QString() : Folders::FileNamePart(name);
     };

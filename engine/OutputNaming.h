@@ -18,10 +18,11 @@ class OutputNaming
 public:
     explicit OutputNaming(const QueueModel& queue);
 
-    // Target with " (2)", " (3)"... before its ".avi" until it is none of taken.
-    static QString DistinctOutput(const QString& target, const QSet<QString>& taken);
-    // The n-th name a target may take: the target itself for 1, else " (n)" before its ".avi".
-    static QString NumberedOutput(const QString& target, int n);
+    // The n-th name a target may take: the target itself for 1, else " (n)"
+    // before its ".avi"; a file name of more than nameMax bytes is cut short
+    // before them, between whole characters as the reader sees them, so it
+    // fits the folder before anything is converted for it.
+    static QString NumberedOutput(const QString& target, int n, int nameMax);
 
     // A run begins writing into folder: what stands there now may be replaced,
     // and the queue's outputs are taken.
@@ -48,4 +49,5 @@ private:
     QSet<QString> m_sourceIds;                   // the sources' files, by device and inode
     bool m_sourceIdsStale = true;                // the queue changed since they were read
     QHash<QString, FileIdentity> m_filesAtBegin; // the output folder's files when the run began, by name
+    int m_nameMax = 255;                         // the output folder's longest file name, in bytes
 };

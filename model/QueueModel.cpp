@@ -17,8 +17,9 @@ quint64 QueueModel::append(const QString& path, qint64 seconds, qint64 milliseco
 {
     Row row;
     row.cells[ColType] = QStringLiteral("FLV");
-    // As its output will be named: an old archive's Latin-1 name reads as Latin-1.
-    row.cells[ColFileName] = NamePart(NativePath::AsLatin1(Folders::FileNamePart(path)));
+    // An old archive's Latin-1 name reads as Latin-1, as its output will be
+    // named; a control character shows as an escape.
+    row.cells[ColFileName] = NamePart(NativePath::Readable(Folders::FileNamePart(path)));
     row.cells[ColProgress] = RowStateText(RowState::Pending);
     row.cells[ColDelete] = QStringLiteral("X");
     row.path = path;
@@ -158,8 +159,9 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows[index.row()];
     if (role == Qt::DisplayRole)
         return row.cells[index.column()];
+    // A reason may name a file.
     if (role == Qt::ToolTipRole && !row.failureDetail.isEmpty())
-        return row.failureDetail;
+        return NativePath::ReadableLines(row.failureDetail);
     // A screen reader names every cell, the empty ones and the "X" too.
     if (role == Qt::AccessibleTextRole) {
         if (index.column() == ColDelete)
@@ -171,7 +173,7 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::AccessibleDescriptionRole && row.state == RowState::Failed
         && (index.column() == ColConverted || index.column() == ColProgress))
-        return failureReason(index.row());
+        return NativePath::Readable(failureReason(index.row()));
     if (role == StateRole)
         return static_cast<int>(row.state);
     if (role == PercentRole)

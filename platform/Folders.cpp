@@ -1,6 +1,7 @@
 #include "platform/Folders.h"
 
 #include "platform/Error.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -182,6 +183,12 @@ QString TrimControls(const QString& text)
 QString FileNamePart(const QString& path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+int NameMax(const QString& folder)
+{
+    const long max = ::pathconf(NativePath::Encode(folder).constData(), _PC_NAME_MAX);
+    return max > 0 ? static_cast<int>(std::min<long>(max, 65535)) : 255;
 }
 
 } // namespace Folders

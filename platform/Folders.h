@@ -60,4 +60,8 @@ QString TrimControls(const QString& text);
 // The last component of a path (after the last "/").
 QString FileNamePart(const QString& path);
 
+// The most bytes a file name may have in the folder; 255 (ext4's) where the
+// folder does not say.
+int NameMax(const QString& folder);
+
 } // namespace Folders

@@ -105,7 +105,97 @@ bool HasRawBytes(const QString& path)
 
 QString AsLatin1(const QString& name)
 {
-    return HasRawBytes(name) ? QString::fromLatin1(Encode(name)) : name;
+    QString read = name;
+    for (QChar& c : read) {
+        if (const int raw = RawByte(c); raw >= 0)
+            c = QChar(static_cast<char16_t>(raw));
+    }
+    return read;
+}
+
+bool IsControl(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
+namespace {
+
+void AppendByte(QString& text, int byte)
+{
+    text += QLatin1String("\\x") + QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+}
+
+// A letter for the controls every reader knows, else the character's own bytes.
+void AppendControl(QString& text, QChar c)
+{
+    switch (c.unicode()) {
+    case u'\t': text += QLatin1String("\\t"); return;
+    case u'\n': text += QLatin1String("\\n"); return;
+    case u'\r': text += QLatin1String("\\r"); return;
+    default: break;
+    }
+    for (const char byte : QString(c).toUtf8())
+        AppendByte(text, static_cast<unsigned char>(byte));
+}
+
+} // namespace
+
+QString Escaped(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            escaped += QLatin1String("\\\\");
+        else if (const int raw = RawByte(c); raw >= 0)
+            AppendByte(escaped, raw);
+        else if (IsControl(c))
+            AppendControl(escaped, c);
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+QString Readable(const QString& name)
+{
+    QString shown;
+    shown.reserve(name.size());
+    for (const QChar c : name) {
+        const int raw = RawByte(c);
+        if (raw >= 0xA0)
+            shown += QChar(static_cast<char16_t>(raw));
+        else if (raw >= 0)
+            AppendByte(shown, raw); // Latin-1 reads it as a control
+        else if (IsControl(c))
+            AppendControl(shown, c);
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+namespace {
+
+QString EachLine(const QString& text, QString (*shown)(const QString&))
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = shown(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QString EscapedLines(const QString& text)
+{
+    return EachLine(text, Escaped);
+}
+
+QString ReadableLines(const QString& text)
+{
+    return EachLine(text, Readable);
 }
 
 QString Absolute(const QString& path)

@@ -17,9 +17,24 @@ QByteArray Encode(const QString& path);
 // True when the path holds a byte that is not UTF-8.
 bool HasRawBytes(const QString& path);
 
-// A name whose bytes are not UTF-8 read as Latin-1, as old archives named
-// their files ("caf\xE9" is "café"); any other name as it is.
+// The name with each byte that is not UTF-8 read as Latin-1, as old archives
+// named their files ("caf\xE9" is "café"); its UTF-8 characters stay.
 QString AsLatin1(const QString& name);
+
+// A control character (C0, DEL, C1) acts on a terminal or a line instead of showing.
+bool IsControl(QChar c);
+// The text as a line carries it, with nothing in it that could drive a
+// terminal: a backslash, tab, line feed and carriage return written \\, \t,
+// \n and \r, any other control character and any byte that is not UTF-8 as
+// \xHH, one for each of its bytes (\x1B, \xC2\x9B, \xE9), so the line gives
+// the name's bytes back.
+QString Escaped(const QString& text);
+// The name as a window shows it: as Escaped, but a backslash is itself and a
+// byte that is not UTF-8 reads as Latin-1 where that is a letter (as AsLatin1).
+QString Readable(const QString& name);
+// A message as Escaped or Readable has it, line by line: its own line breaks stay.
+QString EscapedLines(const QString& text);
+QString ReadableLines(const QString& text);
 
 // The raw byte a character of a decoded path stands for; -1 for a character of its own.
 int RawByte(QChar c);

@@ -1,6 +1,7 @@
 #include "platform/Prompt.h"
 
 #include "platform/Error.h"
+#include "platform/NativePath.h"
 
 #include <cstdio>
 
@@ -12,7 +13,8 @@ namespace {
 
 void writeToConsole(const QString& text)
 {
-    const QByteArray line = QStringLiteral("vantrel: %1\n").arg(text).toLocal8Bit();
+    // A message may name a file, and a name must not drive the terminal.
+    const QByteArray line = QStringLiteral("vantrel: %1\n").arg(NativePath::EscapedLines(text)).toLocal8Bit();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
     std::fflush(stderr);
 }

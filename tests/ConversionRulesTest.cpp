@@ -1,7 +1,9 @@
 #include "engine/RunSchedule.h"
 #include "engine/ConversionProfile.h"
+#include "engine/OutputNaming.h"
 #include "engine/ProgressMonitor.h"
 #include "model/QueueModel.h"
+#include "platform/NativePath.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
@@ -30,7 +32,7 @@ class TargetFile : public ::testing::TestWithParam<TargetCase>
 TEST_P(TargetFile, IsFormedFromTheSourceName)
 {
     const TargetCase& c = GetParam();
-    EXPECT_EQ(TargetFileFor(QString::fromUtf8(c.source), QString::fromUtf8(c.workDir)), QString::fromUtf8(c.target));
+    EXPECT_EQ(TargetFileFor(NativePath::Decode(c.source), QString::fromUtf8(c.workDir)), QString::fromUtf8(c.target));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -41,7 +43,12 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"WorkDirEndingInSlash", "/clips/clip.flv", "/out/", "/out//clip.avi"},
                       TargetCase{"BlanksAndControlsTrimmed", "/clips/clip.flv\n", " \t/out", "/out/clip.avi"},
                       TargetCase{"InnerBlanksKept", "/clips/a b .flv", "/my out", "/my out/a b .avi"},
-                      TargetCase{"NameThatIsAllExtension", "/clips/.flv", "/out", "/out/.avi"}),
+                      TargetCase{"NameThatIsAllExtension", "/clips/.flv", "/out", "/out/.avi"},
+                      TargetCase{"ControlsInsideMadeUnderscores", "/clips/esc\x1B[31m\tcr\r\x7F\xC2\x9B\n.flv", "/out",
+                                 "/out/esc_[31m_cr____.avi"},
+                      TargetCase{"StrayBytesReadAsLatin1UTF8Kept", "/clips/\xE8\xA7\x86\xE9\xA2\x91\xE9mix.flv", "/out",
+                                 "/out/\xE8\xA7\x86\xE9\xA2\x91\xC3\xA9mix.avi"},
+                      TargetCase{"StrayC1ByteMadeUnderscore", "/clips/it\x92s.flv", "/out", "/out/it_s.avi"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Only files that cost about an ffmpeg's start to convert share one, and a
@@ -78,6 +85,68 @@ TEST(RunSchedule, OnlyCheapFilesShareAndGroupsStayWithinBounds)
     EXPECT_EQ(RunSchedule::ShareBudgetMs(200 * 1600, 2), 60000);
     EXPECT_EQ(RunSchedule::ShareBudgetMs(10 * 1600, 2), 8000);
     EXPECT_EQ(RunSchedule::ShareBudgetMs(10 * 1600, 1), 0);
+
+// The n-th name of a target, cut to the folder's longest name in bytes,
+// " (n)" and ".avi" included, never inside a character the reader sees as one.
+TEST(NumberedOutput, FitsTheFolderBetweenWholeCharacters)
+{
+    const QString a251(251, 'a');
+    const QString e126 = QString(126, QChar(0xE9));          // two bytes each
+    const QString accents = QString("e\u0301").repeated(84); // a letter and its mark: three bytes
+    const QString family = QString("x").repeated(240) + "\U0001F468\u200D\U0001F469\u200D\U0001F467"; // 18 bytes
+    const struct
+    {
+        const char* what;
+        QString target;
+        int n;
+        int nameMax;
+        QString name;
+    } cases[] = {
+        {"a name that fits is itself", "/out/clip.avi", 1, 255, "/out/clip.avi"},
+        {"the n-th name", "/out/clip.avi", 3, 255, "/out/clip (3).avi"},
+        {"full length, first name", "/out/" + a251 + ".avi", 1, 255, "/out/" + a251 + ".avi"},
+        {"full length, second name cut to fit", "/out/" + a251 + ".avi", 2, 255, "/out/" + a251.left(247) + " (2).avi"},
+        {"a longer number takes more", "/out/" + a251 + ".avi", 10, 255, "/out/" + a251.left(246) + " (10).avi"},
+        {"two-byte characters stay whole", "/out/" + e126 + ".avi", 1, 255, "/out/" + e126.left(125) + ".avi"},
+        {"a mark stays with its letter", "/out/" + accents + ".avi", 1, 255, "/out/" + accents.left(83 * 2) + ".avi"},
+        {"an emoji family goes whole", "/out/" + family + ".avi", 1, 255, "/out/" + family.left(240) + ".avi"},
+        {"the folder's own limit", "/out/a long name.avi", 3, 14, "/out/a long (3).avi"},
+    };
+    for (const auto& c : cases) {
+        const QString name = OutputNaming::NumberedOutput(c.target, c.n, c.nameMax);
+        EXPECT_EQ(name, c.name) << c.what;
+        EXPECT_LE(name.mid(5).toUtf8().size(), c.nameMax) << c.what;
+    }
+}
+
+// A name shown where a control character would act: on a terminal (each
+// escape a byte of the name) and in the window (Latin-1 letters for stray bytes).
+TEST(NameText, NoControlReachesTheScreen)
+{
+    const struct
+    {
+        QByteArray bytes;
+        QString escaped;
+        QString readable;
+        QString latin1;
+    } cases[] = {
+        {"plain \xC3\xA9t\xC3\xA9.flv", "plain \u00e9t\u00e9.flv", "plain \u00e9t\u00e9.flv",
+         "plain \u00e9t\u00e9.flv"},
+        {"a\\b\tc\nd", "a\\\\b\\tc\\nd", "a\\b\\tc\\nd", "a\\b\tc\nd"},
+        {"esc\x1B[31mred", "esc\\x1B[31mred", "esc\\x1B[31mred", "esc\x1B[31mred"},
+        {"title\x1B]0;X\x07", "title\\x1B]0;X\\x07", "title\\x1B]0;X\\x07", "title\x1B]0;X\x07"},
+        {"cr\rhere\x7F", "cr\\rhere\\x7F", "cr\\rhere\\x7F", "cr\rhere\x7F"},
+        {"csi\xC2\x9B", "csi\\xC2\\x9B", "csi\\xC2\\x9B", "csi\u009B"},
+        {"caf\xE9", "caf\\xE9", "caf\u00e9", "caf\u00e9"},
+        {"stray\x9B", "stray\\x9B", "stray\\x9B", "stray\u009B"},
+        {"\xE8\xA7\x86\xE9\xA2\x91\xE9mix", "\u89c6\u9891\\xE9mix", "\u89c6\u9891\u00e9mix", "\u89c6\u9891\u00e9mix"},
+    };
+    for (const auto& c : cases) {
+        const QString name = NativePath::Decode(c.bytes);
+        EXPECT_EQ(NativePath::Escaped(name), c.escaped) << c.bytes.toStdString();
+        EXPECT_EQ(NativePath::Readable(name), c.readable) << c.bytes.toStdString();
+        EXPECT_EQ(NativePath::AsLatin1(name), c.latin1) << c.bytes.toStdString();
+    }
 }
 
 TEST(ProgressText, ShareOfTheDurationTruncatedAndBelowDone)
