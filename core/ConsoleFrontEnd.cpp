@@ -1,8 +1,10 @@
 #include "core/ConsoleFrontEnd.h"
 
 #include "core/ExitCleanup.h"
+#include "core/OutputReaderWatch.h"
 #include "core/SignalWatcher.h"
 #include "core/StartUp.h"
+#include "engine/FfmpegReport.h"
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/NativePath.h"
@@ -57,6 +59,18 @@ QString Reason(const QString& detail)
             return line.trimmed();
     }
     return QStringLiteral("The file was not converted");
+}
+
+// A failed row's reason, and ffmpeg's own line behind it when the reason puts
+// it in plain words; the line's source is named once, before both.
+QString ReasonAndSaid(const QString& path, const QString& detail)
+{
+    QString said = FfmpegReport::SaidIn(detail);
+    if (said.isEmpty())
+        return Reason(detail);
+    if (said.startsWith(path + QStringLiteral(": ")))
+        said.remove(0, path.size() + 2);
+    return QStringLiteral("%1 (ffmpeg: %2)").arg(Reason(detail), said);
 }
 
 int TerminalWidth()
@@ -228,6 +242,11 @@ int ConsoleFrontEnd::Convert()
         return UsageError;
     auto* watcher = new SignalWatcher({SIGINT, SIGTERM, SIGHUP, SIGPIPE}, this);
     connect(watcher, &SignalWatcher::received, this, &ConsoleFrontEnd::Interrupted);
+    // Files converted after the reader has gone would have no line to tell of them.
+    connect(new OutputReaderWatch(this), &OutputReaderWatch::readerGone, this, [this] {
+        if (!m_finished)
+            Interrupted(SIGPIPE);
+    });
 
     BindRun();
     QueueActions& actions = m_session.actions();
@@ -239,7 +258,6 @@ int ConsoleFrontEnd::Convert()
     actions.QueueIncoming(paths);
     // Begun at once: each file converts as soon as it is measured.
     RunGuarded([this] { m_session.run().Begin(m_options.profile); });
-    ReportInOrder();
     if (m_finished)
         return m_exitCode;
     return QCoreApplication::exec();
@@ -259,14 +277,8 @@ void ConsoleFrontEnd::Finish()
         const int row = m_queue.rowOf(source.id);
         const bool done = source.id != 0 && row >= 0 && m_queue.state(row) == RowState::Done;
         allDone = allDone && done;
-        if (source.reported)
-            continue;
-        const QString reason
-            = source.reason.isEmpty() ? QStringLiteral("The run stopped before this file") : source.reason;
-        if (source.reason.isEmpty())
-            Complain(source.path, reason);
-        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
-        source.reported = true;
+        if (!source.reported)
+            Fail(source, QStringLiteral("The run stopped before this file"));
     }
     m_finished = true;
     m_exitCode = allDone ? AllDone : SomeFailed;
@@ -283,20 +295,21 @@ void ConsoleFrontEnd::Accounted(const AddOutcome& outcome)
     }
     Source& source = m_sources.emplace_back();
     source.path = outcome.path;
+    // Its fate is known now: it gets its line before the files still converting.
     if (!outcome.queued()) {
-        NotQueued(source, outcome.reason);
-        ReportInOrder();
+        Fail(source, outcome.reason);
         return;
     }
     source.id = outcome.id;
     m_sourceOfId[outcome.id] = m_sources.size() - 1;
 }
 
-void ConsoleFrontEnd::NotQueued(Source& source, const QString& reason)
+void ConsoleFrontEnd::Fail(Source& source, const QString& reason, const QString& told)
 {
-    source.reason = reason;
+    source.reported = true;
     ClearProgress();
-    Complain(source.path, reason);
+    Complain(source.path, told.isEmpty() ? reason : told);
+    Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
 }
 
 void ConsoleFrontEnd::BindRun()
@@ -335,32 +348,17 @@ void ConsoleFrontEnd::ReportRow(quint64 id)
     Source& source = m_sources[found->second];
     if (source.reported)
         return;
+    const QString detail = m_queue.failureDetail(row);
+    if (m_queue.state(row) != RowState::Done) {
+        Fail(source, Reason(detail), ReasonAndSaid(source.path, detail));
+        return;
+    }
     source.reported = true;
-    if (m_queue.state(row) == RowState::Done) {
-        // A finished file that plays noticeably shorter than its source says so.
-        if (const QString warning = m_queue.failureDetail(row); !warning.isEmpty())
-            Complain(source.path, Reason(warning));
-        // The name the finished file took, which may differ from the one it started with.
-        Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue.output(row))));
-    } else {
-        const QString reason = Reason(m_queue.failureDetail(row));
-        Complain(source.path, reason);
-        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
-    }
-    ReportInOrder();
-}
-
-void ConsoleFrontEnd::ReportInOrder()
-{
-    for (; m_nextInOrder < m_sources.size(); ++m_nextInOrder) {
-        Source& source = m_sources[m_nextInOrder];
-        if (source.reported)
-            continue;
-        if (source.reason.isEmpty())
-            return; // its line comes when it is measured or converted
-        source.reported = true;
-        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(source.reason)));
-    }
+    // A finished file that plays noticeably shorter than its source says so.
+    if (!detail.isEmpty())
+        Complain(source.path, Reason(detail));
+    // The name the finished file took, which may differ from the one it started with.
+    Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue.output(row))));
 }
 
 void ConsoleFrontEnd::Print(const QString& line)
@@ -426,16 +424,33 @@ void ConsoleFrontEnd::EndWork()
 void ConsoleFrontEnd::Interrupted(int signalNumber)
 {
     ClearProgress();
-    const QString name = SignalWatcher::Name(signalNumber);
-    for (const quint64 id : std::as_const(m_converting)) {
-        if (const int row = m_queue.rowOf(id); row >= 0)
-            Complain(m_queue.path(row), QStringLiteral("stopped by %1; the conversion did not finish").arg(name));
+    if (signalNumber == SIGPIPE) {
+        // No one reads the lines any more: nothing more is said, and nothing more written.
+        EndWork();
+        SignalWatcher::EndBy(signalNumber);
     }
-    if (m_converting.isEmpty())
-        Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
-    // The stopped files were never finished, so they get no line of their own.
+    // The files not measured yet are known only to the measuring, which ends with the work.
+    const QStringList unaccounted = m_session.actions().unaccounted();
     EndWork();
-    std::fflush(stdout);
+    const QString name = SignalWatcher::Name(signalNumber);
+    bool told = false;
+    const auto tell = [&](const QString& path, const QString& reason) {
+        Complain(path, reason);
+        // A line that cannot be written ends nothing sooner: the signal ends the program.
+        Write(stdout, QStringLiteral("Failed\t%1\t%2\n").arg(LineField(path), LineField(reason)));
+        told = true;
+    };
+    for (const Source& source : m_sources) {
+        if (source.reported)
+            continue;
+        const bool converting = m_converting.contains(source.id);
+        tell(source.path, converting ? QStringLiteral("Stopped by %1 before its conversion finished").arg(name)
+                                     : QStringLiteral("Stopped by %1 before it was converted").arg(name));
+    }
+    for (const QString& path : unaccounted)
+        tell(path, QStringLiteral("Stopped by %1 before it was converted").arg(name));
+    if (!told)
+        Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
     SignalWatcher::EndBy(signalNumber);
 }
 

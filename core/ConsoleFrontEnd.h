@@ -44,7 +44,6 @@ private:
     {
         QString path;
         quint64 id = 0; // its queue row's; 0 when it could not be queued
-        QString reason; // why it could not be queued
         bool reported = false;
     };
 
@@ -58,11 +57,10 @@ private:
     bool FindToolsAndOutput();
     // A file of the paths queued or passed over, or a folder that gave none.
     void Accounted(const AddOutcome& outcome);
-    void NotQueued(Source& source, const QString& reason);
+    // The source's Failed line; standard error gets `told`, the reason and more, when given.
+    void Fail(Source& source, const QString& reason, const QString& told = {});
     void BindRun();
     void ReportRow(quint64 id);
-    // The lines of files that could not be queued, once the files before them have theirs.
-    void ReportInOrder();
     // One line on standard output; one that cannot be written ends the program.
     void Print(const QString& line);
     // The terminal's progress line: each converting file and its percentage.
@@ -70,6 +68,8 @@ private:
     void ClearProgress();
     // Ends the probes and conversions running and removes their files.
     void EndWork();
+    // Ends the work and the program by the signal; with SIGPIPE without a word,
+    // else with a Failed line for every file that has none.
     [[noreturn]] void Interrupted(int signalNumber);
     [[noreturn]] void CannotWriteOutput(int error);
 
@@ -78,7 +78,6 @@ private:
     QueueModel& m_queue;
     std::vector<Source> m_sources; // in the order named
     std::map<quint64, size_t> m_sourceOfId;
-    size_t m_nextInOrder = 0;    // the first source that may still wait for its line
     QList<quint64> m_converting; // the rows whose ffmpeg runs, by id, in the order they started
     bool m_progressShown = false;
     QString m_progressLine; // what the progress line shows
