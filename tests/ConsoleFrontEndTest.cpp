@@ -1,6 +1,7 @@
 // The program without a window, run as a user runs it: the built vantrel with
 // no display and no QT_QPA_PLATFORM, on small real FLV files.
 #include "core/ConsoleFrontEnd.h"
+#include "core/ProgressLine.h"
 #include "core/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
 #include "platform/TerminalText.h"
@@ -437,7 +438,7 @@ TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
          eAcute.repeated(5) + "\u2026  5% Done"},
     };
     for (const Case& c : cases) {
-        const QString line = ConsoleFrontEnd::FitProgress(c.parts, c.width);
+        const QString line = ProgressLine::Fit(c.parts, c.width);
         EXPECT_EQ(line.toStdString(), c.line.toStdString()) << c.name;
         EXPECT_LE(TerminalText::Columns(line), c.width) << c.name;
     }
