@@ -1,6 +1,7 @@
 #include "core/ConsoleFrontEnd.h"
 
 #include "core/ExitCleanup.h"
+#include "core/OutputReaderWatch.h"
 #include "core/SignalWatcher.h"
 #include "core/StartUp.h"
 #include "platform/Error.h"
@@ -8,7 +9,6 @@
 #include "platform/NativePath.h"
 #include "platform/Prompt.h"
 #include "platform/SourceFile.h"
-#include "platform/TerminalText.h"
 #include "platform/UnfinishedFile.h"
 #include "queue/DurationProbe.h"
 
@@ -17,125 +17,37 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
-#include <sys/ioctl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-bool Write(std::FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    errno = 0;
-    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    return std::fflush(stream) == 0 && written == static_cast<size_t>(bytes.size());
-}
-
-// A message about one file: standard error names it first.
-void Complain(const QString& path, const QString& reason)
-{
-    Write(
-        stderr,
-        QStringLiteral("vantrel: %1: %2\n").arg(ConsoleFrontEnd::LineField(path), ConsoleFrontEnd::LineField(reason)));
-}
-
-// The first line of a row's failure detail: the reason itself; what follows
-// is ffmpeg's own output for the window's tooltip.
-QString Reason(const QString& detail)
-{
-    const QStringList lines = detail.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString& line : lines) {
-        if (!line.trimmed().isEmpty())
-            return line.trimmed();
-    }
-    return QStringLiteral("The file was not converted");
-}
-
-int TerminalWidth()
-{
-    winsize size{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
-}
-
-} // namespace
-
 ConsoleFrontEnd::ConsoleFrontEnd(ConsoleOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_session(this), m_queue(m_session.queue())
-{
-    m_progressWanted = ::isatty(STDERR_FILENO) == 1;
-}
+    : QObject(parent), m_options(std::move(options)), m_session(this), m_queue(m_session.queue()), m_progress(m_queue),
+      m_report(m_queue, m_progress, [this](int error) {
+          // A reader that went away (`| head`) ends the program as its signal does.
+          if (error == EPIPE)
+              Interrupted(SIGPIPE);
+          CannotWriteOutput(error);
+      })
+{ }
 
 ConsoleFrontEnd::~ConsoleFrontEnd()
 {
     EndWork();
 }
 
-QString ConsoleFrontEnd::LineField(const QString& text)
-{
-    return NativePath::Escaped(text);
-}
-
-QString ConsoleFrontEnd::FitProgress(const QList<QPair<QString, QString>>& parts, int width)
-{
-    const QString gap = QStringLiteral("   ");
-    constexpr int ShortestName = 4; // fewer files shown rather than names no one can read
-    for (qsizetype shown = parts.size(); shown > 0; --shown) {
-        const QString more = shown < parts.size() ? QStringLiteral("   +%1").arg(parts.size() - shown) : QString();
-        qsizetype room = width - more.size() - gap.size() * (shown - 1);
-        for (qsizetype i = 0; i < shown; ++i)
-            room -= TerminalText::Columns(parts.at(i).second) + 2;
-        if (room < ShortestName * shown && shown > 1)
-            continue;
-        // Short names give what they leave over to the long ones.
-        std::vector<qsizetype> order(static_cast<size_t>(shown));
-        std::iota(order.begin(), order.end(), 0);
-        std::vector<qsizetype> columns;
-        for (qsizetype i = 0; i < shown; ++i)
-            columns.push_back(TerminalText::Columns(parts.at(i).first));
-        std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-            return columns[static_cast<size_t>(a)] < columns[static_cast<size_t>(b)];
-        });
-        std::vector<qsizetype> keep(static_cast<size_t>(shown));
-        qsizetype left = std::max<qsizetype>(room, 0);
-        qsizetype count = shown;
-        for (const qsizetype i : order) {
-            keep[static_cast<size_t>(i)] = std::min(columns[static_cast<size_t>(i)], left / count);
-            left -= keep[static_cast<size_t>(i)];
-            --count;
-        }
-        QStringList texts;
-        for (qsizetype i = 0; i < shown; ++i) {
-            const QString& name = parts.at(i).first;
-            const qsizetype kept = keep[static_cast<size_t>(i)];
-            const QString fitted
-                = kept >= columns[static_cast<size_t>(i)]
-                      ? name
-                      : (kept > 0 ? TerminalText::Cut(name, static_cast<int>(kept) - 1) + QChar(0x2026) : QString());
-            texts << QStringLiteral("%1  %2").arg(fitted, parts.at(i).second);
-        }
-        QString line = texts.join(gap) + more;
-        if (TerminalText::Columns(line) > width)
-            line = TerminalText::Cut(line, std::max(width - 1, 0)) + QChar(0x2026);
-        return line;
-    }
-    return {};
-}
-
 int ConsoleFrontEnd::exec()
 {
     switch (m_options.action) {
-    case ConsoleOptions::Action::Help: return Write(stdout, ConsoleOptions::UsageText()) ? AllDone : SomeFailed;
-    case ConsoleOptions::Action::Version: return Write(stdout, ConsoleOptions::VersionText()) ? AllDone : SomeFailed;
+    case ConsoleOptions::Action::Help:
+        return ConsoleReport::Write(stdout, ConsoleOptions::UsageText()) ? AllDone : SomeFailed;
+    case ConsoleOptions::Action::Version:
+        return ConsoleReport::Write(stdout, ConsoleOptions::VersionText()) ? AllDone : SomeFailed;
     case ConsoleOptions::Action::UsageError: return Usage(m_options.error);
     case ConsoleOptions::Action::Convert: break;
     }
@@ -146,15 +58,15 @@ int ConsoleFrontEnd::exec()
 
 int ConsoleFrontEnd::Usage(const QString& why)
 {
-    Write(stderr, QStringLiteral("vantrel: %1\n").arg(why));
-    Write(stderr, ConsoleOptions::TryHelpText());
+    ConsoleReport::Write(stderr, QStringLiteral("vantrel: %1\n").arg(why));
+    ConsoleReport::Write(stderr, ConsoleOptions::TryHelpText());
     return UsageError;
 }
 
 int ConsoleFrontEnd::Refuse(const QString& why)
 {
     // Not the command line's fault: the help would not mend it.
-    Write(stderr, QStringLiteral("vantrel: %1\n").arg(why));
+    ConsoleReport::Write(stderr, QStringLiteral("vantrel: %1\n").arg(why));
     return UsageError;
 }
 
@@ -174,7 +86,7 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
     if (m_options.outDir.isEmpty() || m_options.jobs == 0) {
         const QString trouble = StartUp::SettingsTrouble();
         if (!trouble.isEmpty())
-            Write(stderr, QStringLiteral("vantrel: %1 Its settings are not used.\n").arg(trouble));
+            ConsoleReport::Write(stderr, QStringLiteral("vantrel: %1 Its settings are not used.\n").arg(trouble));
     }
     QString outDir = m_options.outDir.isEmpty() ? StartUp::StoredWorkDir() : m_options.outDir;
     const bool windowsDefault = outDir.isEmpty();
@@ -190,17 +102,18 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
     }
     const QString absolute = NativePath::Absolute(outDir);
     if (!FileIdentity::Reached(absolute).exists) {
-        Usage(QStringLiteral("the output folder \"%1\" does not exist").arg(LineField(outDir)));
+        Usage(QStringLiteral("the output folder \"%1\" does not exist").arg(ConsoleReport::LineField(outDir)));
         return false;
     }
     if (!NativePath::IsFolder(absolute)) {
-        Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(LineField(outDir)));
+        Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(ConsoleReport::LineField(outDir)));
         return false;
     }
     m_session.settings().WorkDir = absolute;
     if (windowsDefault)
-        Write(stderr, QStringLiteral("vantrel: no --outdir and no stored output folder: converting into \"%1\"\n")
-                          .arg(LineField(absolute)));
+        ConsoleReport::Write(
+            stderr, QStringLiteral("vantrel: no --outdir and no stored output folder: converting into \"%1\"\n")
+                        .arg(ConsoleReport::LineField(absolute)));
     return true;
 }
 
@@ -214,6 +127,11 @@ int ConsoleFrontEnd::Convert()
         return UsageError;
     auto* watcher = new SignalWatcher({SIGINT, SIGTERM, SIGHUP, SIGPIPE}, this);
     connect(watcher, &SignalWatcher::received, this, &ConsoleFrontEnd::Interrupted);
+    // Files converted after the reader has gone would have no line to tell of them.
+    connect(new OutputReaderWatch(this), &OutputReaderWatch::readerGone, this, [this] {
+        if (!m_finished)
+            Interrupted(SIGPIPE);
+    });
 
     BindRun();
     QueueActions& actions = m_session.actions();
@@ -225,7 +143,6 @@ int ConsoleFrontEnd::Convert()
     actions.QueueIncoming(paths);
     // Begun at once: each file converts as soon as it is measured.
     RunGuarded([this] { m_session.run().Begin(m_options.profile); });
-    ReportInOrder();
     if (m_finished)
         return m_exitCode;
     return QCoreApplication::exec();
@@ -235,25 +152,11 @@ void ConsoleFrontEnd::Finish()
 {
     if (m_finished)
         return;
-    ClearProgress();
+    m_progress.Clear();
     // A run that stopped early leaves files unmeasured or unconverted.
-    for (const QString& path : m_session.actions().unaccounted())
-        m_sources.emplace_back().path = path;
+    const QStringList unaccounted = m_session.actions().unaccounted();
     m_session.End();
-    bool allDone = m_allNamed;
-    for (Source& source : m_sources) {
-        const int row = m_queue.rowOf(source.id);
-        const bool done = source.id != 0 && row >= 0 && m_queue.state(row) == RowState::Done;
-        allDone = allDone && done;
-        if (source.reported)
-            continue;
-        const QString reason
-            = source.reason.isEmpty() ? QStringLiteral("The run stopped before this file") : source.reason;
-        if (source.reason.isEmpty())
-            Complain(source.path, reason);
-        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
-        source.reported = true;
-    }
+    const bool allDone = m_report.Close(unaccounted, QStringLiteral("The run stopped before this file")) && m_allNamed;
     m_finished = true;
     m_exitCode = allDone ? AllDone : SomeFailed;
     QCoreApplication::exit(m_exitCode);
@@ -263,141 +166,34 @@ void ConsoleFrontEnd::Accounted(const AddOutcome& outcome)
 {
     if (outcome.folder) {
         // A folder gives its files their lines; one that gave none is no file of its own.
-        Complain(outcome.path, outcome.reason);
+        m_report.Complain(outcome.path, outcome.reason);
         m_allNamed = false;
-        return;
+    } else if (outcome.queued()) {
+        m_report.Queued(outcome.path, outcome.id);
+    } else {
+        m_report.NotQueued(outcome.path, outcome.reason);
     }
-    Source& source = m_sources.emplace_back();
-    source.path = outcome.path;
-    if (!outcome.queued()) {
-        NotQueued(source, outcome.reason);
-        ReportInOrder();
-        return;
-    }
-    source.id = outcome.id;
-    m_sourceOfId[outcome.id] = m_sources.size() - 1;
-}
-
-void ConsoleFrontEnd::NotQueued(Source& source, const QString& reason)
-{
-    source.reason = reason;
-    ClearProgress();
-    Complain(source.path, reason);
 }
 
 void ConsoleFrontEnd::BindRun()
 {
     ConversionRun& run = m_session.run();
     connect(&run, &ConversionRun::rowStarted, this, [this](quint64 id) {
-        m_converting.append(id);
-        ShowProgress();
+        m_progress.Started(id);
+        m_progress.Show();
     });
     connect(&run, &ConversionRun::rowFinished, this, [this](quint64 id) {
-        m_converting.removeAll(id);
-        ReportRow(id);
-        ShowProgress();
+        m_progress.Finished(id);
+        m_report.RowEnded(id);
+        m_progress.Show();
     });
     connect(&run, &ConversionRun::runEnded, this, &ConsoleFrontEnd::Finish);
-    connect(&run, &ConversionRun::failed, this,
-            [](const QString& text) { Write(stderr, QStringLiteral("vantrel: %1\n").arg(WithFullStop(text))); });
+    connect(&run, &ConversionRun::failed, this, [this](const QString& text) { m_report.Say(WithFullStop(text)); });
     connect(&m_queue, &QueueModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                for (const quint64 id : std::as_const(m_converting)) {
-                    const int row = m_queue.rowOf(id);
-                    if (row >= topLeft.row() && row <= bottomRight.row()) {
-                        ShowProgress();
-                        return;
-                    }
-                }
+                if (m_progress.ConvertsIn(topLeft.row(), bottomRight.row()))
+                    m_progress.Show();
             });
-}
-
-void ConsoleFrontEnd::ReportRow(quint64 id)
-{
-    const auto found = m_sourceOfId.find(id);
-    const int row = m_queue.rowOf(id);
-    if (found == m_sourceOfId.end() || row < 0)
-        return;
-    Source& source = m_sources[found->second];
-    if (source.reported)
-        return;
-    source.reported = true;
-    if (m_queue.state(row) == RowState::Done) {
-        // A finished file that plays noticeably shorter than its source says so.
-        if (const QString warning = m_queue.failureDetail(row); !warning.isEmpty())
-            Complain(source.path, Reason(warning));
-        // The name the finished file took, which may differ from the one it started with.
-        Print(QStringLiteral("Done\t%1\t%2\n").arg(LineField(source.path), LineField(m_queue.output(row))));
-    } else {
-        const QString reason = Reason(m_queue.failureDetail(row));
-        Complain(source.path, reason);
-        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(reason)));
-    }
-    ReportInOrder();
-}
-
-void ConsoleFrontEnd::ReportInOrder()
-{
-    for (; m_nextInOrder < m_sources.size(); ++m_nextInOrder) {
-        Source& source = m_sources[m_nextInOrder];
-        if (source.reported)
-            continue;
-        if (source.reason.isEmpty())
-            return; // its line comes when it is measured or converted
-        source.reported = true;
-        Print(QStringLiteral("Failed\t%1\t%2\n").arg(LineField(source.path), LineField(source.reason)));
-    }
-}
-
-void ConsoleFrontEnd::Print(const QString& line)
-{
-    ClearProgress();
-    if (Write(stdout, line))
-        return;
-    const int error = errno;
-    // A reader that went away (`| head`) ends the program as its signal does.
-    if (error == EPIPE)
-        Interrupted(SIGPIPE);
-    CannotWriteOutput(error);
-}
-
-void ConsoleFrontEnd::ShowProgress()
-{
-    if (!m_progressWanted)
-        return;
-    // Every file converting now, in the order they started. A row just started
-    // still says "Pending"; a finished one is reported by its own line.
-    QList<QPair<QString, QString>> parts;
-    for (const quint64 id : std::as_const(m_converting)) {
-        const int row = m_queue.rowOf(id);
-        if (row < 0)
-            continue;
-        const RowState state = m_queue.state(row);
-        if (state != RowState::Pending && state != RowState::Converting)
-            continue;
-        const QString progress
-            = state == RowState::Pending ? RowStateText(RowState::Converting, 0) : m_queue.progress(row);
-        parts.append({LineField(Folders::FileNamePart(m_queue.path(row))), progress});
-    }
-    if (parts.isEmpty()) {
-        ClearProgress();
-        return;
-    }
-    // The last column stays free: a line that fills it wraps on some terminals.
-    const QString line = FitProgress(parts, TerminalWidth() - 1);
-    if (m_progressShown && line == m_progressLine)
-        return;
-    Write(stderr, QStringLiteral("\r%1\033[K").arg(line));
-    m_progressLine = line;
-    m_progressShown = true;
-}
-
-void ConsoleFrontEnd::ClearProgress()
-{
-    if (!m_progressShown)
-        return;
-    Write(stderr, QStringLiteral("\r\033[K"));
-    m_progressShown = false;
 }
 
 void ConsoleFrontEnd::EndWork()
@@ -411,25 +207,26 @@ void ConsoleFrontEnd::EndWork()
 
 void ConsoleFrontEnd::Interrupted(int signalNumber)
 {
-    ClearProgress();
-    const QString name = SignalWatcher::Name(signalNumber);
-    for (const quint64 id : std::as_const(m_converting)) {
-        if (const int row = m_queue.rowOf(id); row >= 0)
-            Complain(m_queue.path(row), QStringLiteral("stopped by %1; the conversion did not finish").arg(name));
+    m_progress.Clear();
+    if (signalNumber == SIGPIPE) {
+        // No one reads the lines any more: nothing more is said, and nothing more written.
+        EndWork();
+        SignalWatcher::EndBy(signalNumber);
     }
-    if (m_converting.isEmpty())
-        Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
-    // The stopped files were never finished, so they get no line of their own.
+    // The files not measured yet are known only to the measuring, which ends with the work.
+    const QStringList unaccounted = m_session.actions().unaccounted();
     EndWork();
-    std::fflush(stdout);
+    const QString name = SignalWatcher::Name(signalNumber);
+    if (!m_report.Stop(unaccounted, name))
+        ConsoleReport::Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
     SignalWatcher::EndBy(signalNumber);
 }
 
 void ConsoleFrontEnd::CannotWriteOutput(int error)
 {
-    ClearProgress();
-    Write(stderr, QStringLiteral("vantrel: cannot write to standard output: %1\n")
-                      .arg(QString::fromLocal8Bit(std::strerror(error))));
+    m_progress.Clear();
+    ConsoleReport::Write(stderr, QStringLiteral("vantrel: cannot write to standard output: %1\n")
+                                     .arg(QString::fromLocal8Bit(std::strerror(error))));
     EndWork();
     std::_Exit(SomeFailed);
 }

@@ -141,8 +141,9 @@ QString ConsoleOptions::UsageText()
                           "  --                      what follows is a PATH even if it starts with -\n"
                           "\n"
                           "Every FLV file named, alone or by its folder, gives exactly one line on\n"
-                          "standard output, in the order files finish (with --jobs 1, in the order\n"
-                          "given):  Done<TAB>source<TAB>output  or  Failed<TAB>source<TAB>reason\n"
+                          "standard output as soon as its fate is known: converted files in the order\n"
+                          "they finish (with --jobs 1, in the order given), a file that cannot be\n"
+                          "queued at once:  Done<TAB>source<TAB>output  or  Failed<TAB>source<TAB>reason\n"
                           "A tab, newline, carriage return or backslash in these fields is written\n"
                           "\\t, \\n, \\r or \\\\, any other control character and any byte of a name\n"
                           "that is not UTF-8 as \\xHH, one for each of its bytes (\\x1B, \\xE9).\n"
@@ -151,8 +152,10 @@ QString ConsoleOptions::UsageText()
                           "Exit code: 0 every file converted; 1 a file failed or could not be queued,\n"
                           "or standard output could not be written; 2 a usage error (unknown option or\n"
                           "profile, no PATH, an output folder that is missing or cannot be made, a\n"
-                          "missing tool). Ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE, it stops its\n"
-                          "ffmpeg, removes the unfinished files and ends by that signal.\n");
+                          "missing tool). Ended by SIGINT, SIGTERM or SIGHUP, it stops its ffmpeg,\n"
+                          "removes the unfinished files, gives each file without a line a Failed\n"
+                          "line and ends by that signal; when standard output's reader has gone\n"
+                          "(SIGPIPE), it stops the same way without writing anything more.\n");
 }
 
 QString ConsoleOptions::TryHelpText()

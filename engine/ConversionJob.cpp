@@ -19,17 +19,18 @@
 
 namespace {
 
-// Why a finished ffmpeg did not give a usable output; empty when it did.
-QString FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile, const QString& target)
+// Why a finished ffmpeg did not give a usable output; an empty reason when it did.
+FfmpegReport::Failure FailureReason(const ChildEnd& end, const QString& ffmpeg, const QString& outputFile,
+                                    const QString& target)
 {
-    if (QString why = FfmpegReport::Reason(end, ffmpeg); !why.isEmpty())
-        return why;
+    if (FfmpegReport::Failure failure = FfmpegReport::Reason(end, ffmpeg); !failure.reason.isEmpty())
+        return failure;
     const QFileInfo output(outputFile);
     const QString folder = Folders::FolderPart(target);
     if (!FileIdentity::Reached(folder).folder)
-        return QStringLiteral("The output folder %1 no longer exists").arg(folder);
+        return {QStringLiteral("The output folder %1 no longer exists").arg(folder), {}};
     if (!output.isFile() || output.size() == 0)
-        return QStringLiteral("ffmpeg wrote no output file");
+        return {QStringLiteral("ffmpeg wrote no output file"), {}};
     return {};
 }
 
@@ -257,8 +258,8 @@ void ConversionJob::ShowProgress()
 
 QString ConversionJob::Judge(const ChildEnd& end)
 {
-    const QString why = FailureReason(end, m_program, m_partial, m_target);
-    if (why.isEmpty()) {
+    const FfmpegReport::Failure why = FailureReason(end, m_program, m_partial, m_target);
+    if (why.reason.isEmpty()) {
         auto* check = new OutputCheck(m_owner);
         m_check = check;
         QObject::connect(check, &OutputCheck::judged, m_hearer.get(), [this, check](const OutputCheck::Result& result) {
@@ -278,7 +279,7 @@ QString ConversionJob::Judge(const ChildEnd& end)
     const auto named = [](const QString& descriptor) {
         return QRegularExpression(QRegularExpression::escape(descriptor) + QStringLiteral("(?!\\d)"));
     };
-    return QString(withTail ? why + QLatin1Char('\n') + end.errorTail : why)
+    return FfmpegReport::Detail(why, withTail ? end.errorTail : QString())
         .replace(named(m_input->childPath()), m_source)
         .replace(named(m_output->childPath()), m_target);
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstring>
+#include <vector>
 
 namespace FfmpegReport {
 
@@ -46,7 +47,63 @@ QString WithoutAddress(const QString& line)
     return cleaned.trimmed();
 }
 
+// ffmpeg's jargon and what it means for the user who converts the file.
+struct Jargon
+{
+    const char* pattern; // on one line, address dropped
+    const char* words;   // "%1" is ffmpeg's exit code
+    bool fatal;          // ffmpeg ends on it; else it is a warning that was merely said last
+};
+
+const Jargon JargonTable[] = {
+    // The warning for a single stream starts "Could not"; this is the end.
+    {"could not find codec parameters", "ffmpeg finds no playable stream in it", true},
+    {"does not contain any stream", "ffmpeg finds no playable stream in it", true},
+    {"Decoder \\(codec [^)]*\\) not found", "ffmpeg cannot decode its picture or sound", true},
+    // A frame that cannot be decoded is said the same way, and skipped.
+    {"^(?!.*while decoding).*Invalid data found when processing input",
+     "ffmpeg cannot read it: it is damaged or not a video", true},
+    // Said when ffmpeg reads faster than it converts: never a cause.
+    {"Thread message queue blocking", "ffmpeg ended with exit code %1 without naming a cause", false},
+};
+
+const QRegularExpression& PatternOf(const Jargon& jargon)
+{
+    static const auto compiled = [] {
+        std::vector<QRegularExpression> all;
+        for (const Jargon& each : JargonTable)
+            all.emplace_back(QString::fromUtf8(each.pattern));
+        return all;
+    }();
+    return compiled[static_cast<size_t>(&jargon - JargonTable)];
+}
+
+const Jargon* JargonOf(const QString& line)
+{
+    for (const Jargon& jargon : JargonTable) {
+        if (PatternOf(jargon).match(line).hasMatch())
+            return &jargon;
+    }
+    return nullptr;
+}
+
+// ffmpeg caught the signal and ended on it ("Exiting normally, received signal 15.").
+int CaughtSignal(const QString& errorOutput)
+{
+    static const QRegularExpression caught(QStringLiteral("^Exiting normally, received signal (\\d+)"),
+                                           QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = caught.match(errorOutput);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
 } // namespace
+
+QString PlainWords(const QString& line, int exitCode)
+{
+    const Jargon* jargon = JargonOf(line);
+    return jargon ? QString::fromUtf8(jargon->words).replace(QLatin1String("%1"), QString::number(exitCode))
+                  : QString();
+}
 
 QString CauseLine(const QString& errorOutput)
 {
@@ -54,7 +111,8 @@ QString CauseLine(const QString& errorOutput)
     for (const QString& line : Lines(errorOutput)) {
         if (IsNoise(line))
             continue;
-        if (ReportsAnError(line))
+        // A frame that cannot be decoded is skipped: a later error is the cause.
+        if (ReportsAnError(line) && !line.contains(QLatin1String("while decoding")))
             return WithoutAddress(line);
         lastTold = line;
     }
@@ -80,20 +138,57 @@ QString SignalText(int signal)
     return QStringLiteral("ffmpeg was ended by signal %1 (SIG%2)").arg(signal).arg(QLatin1String(name));
 }
 
-QString Reason(const ChildEnd& end, const QString& program)
+Failure Reason(const ChildEnd& end, const QString& program)
 {
     switch (end.kind) {
     case ChildEnd::Kind::FailedToStart:
-        return ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), program, end.errorTail,
-                                                QStringLiteral("converts the files"));
-    case ChildEnd::Kind::Crashed: return SignalText(end.signal);
+        return {ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), program, end.errorTail,
+                                                 QStringLiteral("converts the files")),
+                {}};
+    case ChildEnd::Kind::Crashed: return {SignalText(end.signal), {}};
     case ChildEnd::Kind::Exited: break;
     }
-    if (end.exitCode != 0) {
-        const QString cause = CauseLine(end.errorOutput);
-        return cause.isEmpty() ? QStringLiteral("ffmpeg ended with exit code %1").arg(end.exitCode) : cause;
+    if (end.exitCode == 0)
+        return {WriteFailureLine(end.errorOutput), {}};
+    if (const int signal = CaughtSignal(end.errorOutput); signal > 0)
+        return {SignalText(signal), {}};
+    // A line ffmpeg ends on outranks the first that merely mentions an error.
+    QString cause;
+    for (const QString& line : Lines(end.errorOutput)) {
+        const QString cleaned = WithoutAddress(line);
+        if (const Jargon* jargon = JargonOf(cleaned); jargon && jargon->fatal) {
+            cause = cleaned;
+            break;
+        }
     }
-    return WriteFailureLine(end.errorOutput);
+    if (cause.isEmpty())
+        cause = CauseLine(end.errorOutput);
+    if (cause.isEmpty())
+        return {QStringLiteral("ffmpeg ended with exit code %1").arg(end.exitCode), {}};
+    const QString words = PlainWords(cause, end.exitCode);
+    return words.isEmpty() ? Failure{cause, {}} : Failure{words, cause};
+}
+
+namespace {
+
+const QLatin1String SaidPrefix("ffmpeg said: ");
+
+} // namespace
+
+QString Detail(const Failure& failure, const QString& tail)
+{
+    QStringList lines{failure.reason};
+    if (!failure.said.isEmpty())
+        lines << SaidPrefix + failure.said;
+    if (!tail.isEmpty())
+        lines << tail;
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString SaidIn(const QString& detail)
+{
+    const QString second = detail.section(QLatin1Char('\n'), 1, 1);
+    return second.startsWith(SaidPrefix) ? second.mid(SaidPrefix.size()) : QString();
 }
 
 } // namespace FfmpegReport

@@ -1,6 +1,7 @@
 // The program without a window, run as a user runs it: the built vantrel with
 // no display and no QT_QPA_PLATFORM, on small real FLV files.
 #include "core/ConsoleFrontEnd.h"
+#include "core/ProgressLine.h"
 #include "core/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
 #include "platform/NativePath.h"
@@ -101,12 +102,12 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
     notes.write("not a video\n");
     notes.close();
     const QString noFfmpeg = PathWithout({"ffmpeg"}, sources.filePath("bin"));
-    // An ffmpeg that fails as a real one does on a file it cannot read: its last error line says why.
+    // An ffmpeg that fails as a real one does on a file it cannot read, naming the file it was given.
     const QString failingFfmpeg = PathWithout({"ffmpeg"}, sources.filePath("failing"));
     QFile failing(failingFfmpeg + "/ffmpeg");
     ASSERT_TRUE(failing.open(QIODevice::WriteOnly));
-    failing.write(
-        "#!/bin/sh\necho 'Input #0, flv' >&2\necho 'a.flv: Invalid data found when processing input' >&2\nexit 1\n");
+    failing.write("#!/bin/sh\nwhile [ \"$1\" != -i ]; do shift; done\necho 'Input #0, flv' >&2\n"
+                  "echo \"$2: Invalid data found when processing input\" >&2\nexit 1\n");
     failing.close();
     failing.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -183,12 +184,15 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
          1,
          {"Failed\t" + plain + "\t" + noTime},
          "vantrel: " + plain + ": " + noTime},
-        {"a folder's bad files do not stop it: every file one line, in order",
+        // A file that cannot be measured has its line at once, not after the files before it.
+        {"a folder's bad files do not stop it: every file one line",
          {"--convert-to", "divx", "--jobs", "1", "--outdir", "%OUT%", mixed},
          1,
          {"Done\t" + mixed + "/a.flv\t%OUT%/a.avi", "Done\t" + mixed + "/b\"q.flv\t%OUT%/b\"q.avi",
           "Failed\t" + mixed + "/c.flv\t" + noTime, "Done\t" + mixed + "/d.flv\t%OUT%/d.avi"},
-         "vantrel: " + mixed + "/c.flv: " + noTime},
+         "vantrel: " + mixed + "/c.flv: " + noTime,
+         Plain,
+         true},
         {"a file named twice, alone and by its folder, is converted once",
          {"--convert-to", "divx", "--jobs", "1", "--outdir", "%OUT%", a, in, in + "/../in/a.flv"},
          0,
@@ -217,11 +221,13 @@ TEST(ConsoleFrontEnd, ExitCodesMessagesAndLinesWithoutADisplay)
          {"Done\t" + a + "\t%OUT%/a (3).avi"},
          "",
          OutputTaken},
-        {"ffmpeg's own line that names the cause of a failed file",
+        {"ffmpeg's jargon in plain words, its own line behind, the file named once",
          {"--convert-to", "divx", "--outdir", "%OUT%", a},
          1,
-         {"Failed\t" + a + "\t" + QFileInfo(a).fileName() + ": Invalid data found when processing input"},
-         "vantrel: " + a + ": " + QFileInfo(a).fileName() + ": Invalid data found when processing input\n",
+         {"Failed\t" + a + "\tffmpeg cannot read it: it is damaged or not a video"},
+         "vantrel: " + a
+             + ": ffmpeg cannot read it: it is damaged or not a video (ffmpeg: Invalid data found when processing "
+               "input)\n",
          FailingFfmpeg},
         {"unknown option", {"--convert-to", "xvid", "--fast", a}, 2, {}, "vantrel: unknown option \"--fast\""},
         {"a name taken for an option does not drive the terminal",
@@ -438,7 +444,7 @@ TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
          eAcute.repeated(5) + "\u2026  5% Done"},
     };
     for (const Case& c : cases) {
-        const QString line = ConsoleFrontEnd::FitProgress(c.parts, c.width);
+        const QString line = ProgressLine::Fit(c.parts, c.width);
         EXPECT_EQ(line.toStdString(), c.line.toStdString()) << c.name;
         EXPECT_LE(TerminalText::Columns(line), c.width) << c.name;
     }
@@ -457,7 +463,7 @@ struct Piped
     int out = -1; // the read end, non-blocking
 };
 
-Piped StartPiped(const QStringList& arguments, const QProcessEnvironment& env)
+Piped StartPiped(const QStringList& arguments, const QProcessEnvironment& env, const QString& errorFile = {})
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -466,6 +472,10 @@ Piped StartPiped(const QStringList& arguments, const QProcessEnvironment& env)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    const QByteArray error = QFile::encodeName(errorFile);
+    if (!errorFile.isEmpty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, error.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
     Piped piped;
     if (::posix_spawn(&piped.pid, exec.argv()[0], &actions, nullptr, exec.argv(), exec.envp()) != 0)
         piped.pid = -1;
@@ -476,20 +486,32 @@ Piped StartPiped(const QStringList& arguments, const QProcessEnvironment& env)
     return piped;
 }
 
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
 // SIGTERM, SIGHUP (a closed terminal) and SIGPIPE (a reader gone, as after
-// `| head -n 1`) mid-file: the conversions end with the program, which ends
-// by that signal and leaves no unfinished file.
+// `| head -n 2`) mid-file: the conversions end with the program, which ends
+// by that signal and leaves no unfinished file. Every file has one line, a
+// file that cannot be measured as soon as that is known; with the reader
+// gone, nothing more is said and no file more written.
 TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
 {
     FreshHome home;
-    // Two short files and a long one, two at a time: the long one still
-    // converts when the second short one's line finds the reader gone.
+    // Two short files, an empty one and three long ones, two at a time: two
+    // long ones still convert and one waits when the signal comes.
     const QString first = home.root() + "/1.flv";
     const QString second = home.root() + "/2.flv";
-    const QString long_ = home.root() + "/3.flv";
+    const QString empty = home.root() + "/empty.flv";
+    const QStringList longs{home.root() + "/3.flv", home.root() + "/4.flv", home.root() + "/5.flv"};
     MakeFlv(first, 1.0);
     MakeFlv(second, 3.0);
-    MakeFlv(long_, 30.0);
+    for (const QString& long_ : longs)
+        MakeFlv(long_, 30.0);
+    WriteFile(empty, "");
     // The real ffmpeg, paced to the source's own speed, so the conversion is
     // surely still running when the signal comes.
     const QString bin = home.root() + "/bin";
@@ -500,19 +522,26 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
                   + " -re \"$@\"\n");
     wrapper.close();
     wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString noTime
+        = "Failed\t" + empty + "\tmediainfo finds no playing time in it: it is empty, damaged or not a video";
 
     struct Case
     {
         int signalNumber;
-        bool closeReader; // else the signal is sent
+        bool closeReader; // after two lines; else the signal is sent after three
+        QStringList outputs;
     };
-    for (const Case c : {Case{SIGTERM, false}, Case{SIGHUP, false}, Case{SIGPIPE, true}}) {
+    for (const Case& c : {Case{SIGTERM, false, {"1.avi", "2.avi"}}, Case{SIGHUP, false, {"1.avi", "2.avi"}},
+                          Case{SIGPIPE, true, {"1.avi"}}}) {
         const QString name = SignalWatcher::Name(c.signalNumber);
         SCOPED_TRACE(name.toStdString());
         const QString out = home.root() + "/out-" + name;
+        const QString err = home.root() + "/err-" + name;
         QDir().mkpath(out);
         const Piped vantrel
-            = StartPiped({"--convert-to", "xvid", "--jobs", "2", "--outdir", out, first, second, long_}, Headless(bin));
+            = StartPiped(QStringList{"--convert-to", "xvid", "--jobs", "2", "--outdir", out, first, second} + longs
+                             + QStringList{empty},
+                         Headless(bin), err);
         ASSERT_GT(vantrel.pid, 0);
 
         QSet<qint64> ffmpeg; // every ffmpeg of ours seen
@@ -520,17 +549,20 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
         bool readerOpen = true;
         bool signalled = false;
         int status = 0;
+        const auto read = [&] {
+            char buffer[4096];
+            ssize_t got = 0;
+            while (readerOpen && (got = ::read(vantrel.out, buffer, sizeof buffer)) > 0)
+                lines.append(buffer, got);
+        };
         QDeadlineTimer deadline(Patience);
         while (::waitpid(vantrel.pid, &status, WNOHANG) == 0 && !deadline.hasExpired()) {
             for (const qint64 child : ChildrenOf(vantrel.pid)) {
                 if (IsFfmpeg(child))
                     ffmpeg.insert(child);
             }
-            char buffer[4096];
-            ssize_t got = 0;
-            while (readerOpen && (got = ::read(vantrel.out, buffer, sizeof buffer)) > 0)
-                lines.append(buffer, got);
-            if (c.closeReader && readerOpen && lines.contains('\n')) {
+            read();
+            if (c.closeReader && readerOpen && lines.count('\n') >= 2) {
                 ::close(vantrel.out);
                 readerOpen = false;
             }
@@ -538,15 +570,17 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
             const bool longConverting = std::any_of(ffmpeg.cbegin(), ffmpeg.cend(), [&](qint64 pid) {
                 const QDir fds("/proc/" + QString::number(pid) + "/fd");
                 const QStringList entries = fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-                return std::any_of(entries.cbegin(), entries.cend(),
-                                   [&](const QString& fd) { return QFile::symLinkTarget(fds.filePath(fd)) == long_; });
+                return std::any_of(entries.cbegin(), entries.cend(), [&](const QString& fd) {
+                    return longs.contains(QFile::symLinkTarget(fds.filePath(fd)));
+                });
             });
-            if (!c.closeReader && !signalled && longConverting && lines.count('\n') == 2) {
+            if (!c.closeReader && !signalled && longConverting && lines.count('\n') == 3) {
                 ::kill(vantrel.pid, c.signalNumber);
                 signalled = true;
             }
             QTest::qWait(20);
         }
+        read();
         if (readerOpen)
             ::close(vantrel.out);
         ASSERT_FALSE(deadline.hasExpired()) << "vantrel did not end";
@@ -558,16 +592,33 @@ TEST(ConsoleFrontEnd, EndingSignalsMidConversionEndOurFfmpegAndTheProgram)
             },
             1000))
             << "our ffmpeg outlived the program";
-        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"1.avi", "2.avi"}))
-            << "the short files are kept, the long one left nothing unfinished";
-    }
-}
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name), c.outputs)
+            << "the finished files are kept, the others left nothing";
 
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
+        QStringList told = QString::fromLocal8Bit(lines).split('\n', Qt::SkipEmptyParts);
+        const QString said = QString::fromLocal8Bit(ReadAll(err));
+        // The empty file's line came while the long ones converted, before the signal.
+        EXPECT_EQ(told.value(0), noTime);
+        if (c.closeReader) {
+            EXPECT_EQ(told.value(1), "Done\t" + first + "\t" + out + "/1.avi");
+            EXPECT_EQ(said.toStdString(),
+                      ("vantrel: " + noTime.section('\t', 1).replace('\t', ": ") + "\n").toStdString())
+                << "nothing more said once the reader has gone";
+            continue;
+        }
+        told.sort();
+        const QString stopped = "Failed\t%1\tStopped by " + name + " before ";
+        ASSERT_EQ(told.size(), 6) << told.join('\n').toStdString();
+        EXPECT_EQ(told.mid(0, 2),
+                  (QStringList{"Done\t" + first + "\t" + out + "/1.avi", "Done\t" + second + "\t" + out + "/2.avi"}));
+        for (qsizetype i = 0; i < longs.size(); ++i)
+            EXPECT_TRUE(told.at(2 + i).startsWith(stopped.arg(longs.at(i)))) << told.at(2 + i).toStdString();
+        EXPECT_EQ(told.filter(QRegularExpression(" before its conversion finished$")).size(), 2);
+        EXPECT_EQ(told.filter(QRegularExpression(" before it was converted$")).size(), 1);
+        EXPECT_EQ(told.at(5), noTime);
+        for (const QString& long_ : longs)
+            EXPECT_TRUE(said.contains("vantrel: " + long_ + ": Stopped by " + name)) << said.toStdString();
+    }
 }
 
 // Where a cue (a white frame and a beep at the same moment of the source)

@@ -1,14 +1,17 @@
 #include "engine/RunSchedule.h"
 #include "engine/ConversionProfile.h"
+#include "engine/FfmpegReport.h"
 #include "engine/OutputNaming.h"
 #include "engine/ProgressMonitor.h"
 #include "model/QueueModel.h"
+#include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
 
+#include <csignal>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -85,6 +88,7 @@ TEST(RunSchedule, OnlyCheapFilesShareAndGroupsStayWithinBounds)
     EXPECT_EQ(RunSchedule::ShareBudgetMs(200 * 1600, 2), 60000);
     EXPECT_EQ(RunSchedule::ShareBudgetMs(10 * 1600, 2), 8000);
     EXPECT_EQ(RunSchedule::ShareBudgetMs(10 * 1600, 1), 0);
+}
 
 // The n-th name of a target, cut to the folder's longest name in bytes,
 // " (n)" and ".avi" included, never inside a character the reader sees as one.
@@ -200,6 +204,66 @@ TEST(ProgressMonitor, CountsOnlyWholeReports)
     monitor.Feed("\nout_time_us=20000000\nprogress=end\n");
     EXPECT_EQ(monitor.Percent(20), 99);
     EXPECT_TRUE(monitor.ended());
+}
+
+// What a user reads of a failed ffmpeg: plain words for ffmpeg's jargon, its
+// own line kept behind them, and the file never named by the reason itself.
+TEST(FfmpegReport, ReasonsInPlainWordsWithFfmpegsLineBehind)
+{
+    const struct
+    {
+        const char* name;
+        int exitCode;
+        const char* errorOutput;
+        const char* reason;
+        const char* said;
+    } cases[] = {
+        {"no codec parameters outrank an earlier complaint", 1,
+         "[flv @ 0x56011b1168c0] Missing AMF_END_OF_OBJECT in AMF_DATA_TYPE_MIXEDARRAY, found 0\n"
+         "[flv @ 0x56011b1168c0] Unable to seek to the next packet\n/dev/fd/3: could not find codec parameters\n",
+         "ffmpeg finds no playable stream in it", "/dev/fd/3: could not find codec parameters"},
+        {"a file ffmpeg cannot open", 1, "/dev/fd/3: Invalid data found when processing input\n",
+         "ffmpeg cannot read it: it is damaged or not a video", "/dev/fd/3: Invalid data found when processing input"},
+        {"a bad frame is skipped, not the cause", 1,
+         "Error while decoding stream #0:0: Invalid data found when processing input\n"
+         "[avi @ 0x5601] /out/a.avi: No space left on device\nConversion failed!\n",
+         "[avi] /out/a.avi: No space left on device", ""},
+        {"no stream to write", 1, "Output file #0 does not contain any stream\n",
+         "ffmpeg finds no playable stream in it", "Output file #0 does not contain any stream"},
+        {"a codec ffmpeg lacks", 1, "Decoder (codec none) not found for input stream #0:0\n",
+         "ffmpeg cannot decode its picture or sound", "Decoder (codec none) not found for input stream #0:0"},
+        {"a warning said last names no cause", 1,
+         "Input #0, flv, from '/dev/fd/3':\n  Duration: 00:00:08.00\n[nut @ 0x55d0c1e0] Thread message queue "
+         "blocking; consider raising the thread_queue_size option (current value: 8)\n",
+         "ffmpeg ended with exit code 1 without naming a cause",
+         "[nut] Thread message queue blocking; consider raising the thread_queue_size option (current value: 8)"},
+        {"a signal ffmpeg caught and ended on", 255,
+         "[nut @ 0x55d0c1e0] Thread message queue blocking\nExiting normally, received signal 15.\n",
+         "ffmpeg was ended by signal 15 (SIGTERM)", ""},
+        {"an error line that says what it means stays as it is", 1,
+         "[libxvid @ 0x55d0c1e0] Invalid pixel aspect ratio 0/1\nConversion failed!\n",
+         "[libxvid] Invalid pixel aspect ratio 0/1", ""},
+        {"nothing said", 187, "", "ffmpeg ended with exit code 187", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChildEnd end;
+        end.kind = ChildEnd::Kind::Exited;
+        end.exitCode = c.exitCode;
+        end.errorOutput = QString::fromUtf8(c.errorOutput);
+        const FfmpegReport::Failure failure = FfmpegReport::Reason(end, QStringLiteral("/usr/bin/ffmpeg"));
+        EXPECT_EQ(failure.reason.toStdString(), c.reason);
+        EXPECT_EQ(failure.said.toStdString(), c.said);
+        // The window's cell shows the first line of the detail, its tooltip all of it.
+        const QString detail = FfmpegReport::Detail(failure, QStringLiteral("last\nlines"));
+        EXPECT_EQ(detail.section('\n', 0, 0), failure.reason);
+        EXPECT_EQ(FfmpegReport::SaidIn(detail), failure.said);
+        EXPECT_TRUE(detail.endsWith(QLatin1String("\nlast\nlines")));
+    }
+    ChildEnd killed;
+    killed.kind = ChildEnd::Kind::Crashed;
+    killed.signal = SIGKILL;
+    EXPECT_EQ(FfmpegReport::Reason(killed, {}).reason.toStdString(), "ffmpeg was ended by signal 9 (SIGKILL)");
 }
 
 } // namespace

@@ -294,8 +294,10 @@ TEST_F(ConversionRunTest, BadFilesFailWithTheirReasonWhileTheRunGoesOn)
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Failed");
     EXPECT_EQ(queue().convertedFile(0), "");
-    // ffmpeg's own words on the source, not its closing "Conversion failed!".
-    EXPECT_TRUE(tooltip(0).startsWith(damaged + ": ")) << tooltip(0).toStdString();
+    // What ffmpeg's words on the source mean, not its closing "Conversion failed!"; its words behind.
+    EXPECT_TRUE(tooltip(0).startsWith("ffmpeg finds no playable stream in it\nffmpeg said: " + damaged
+                                      + ": could not find codec parameters\n"))
+        << tooltip(0).toStdString();
     EXPECT_EQ(queue().progress(1), "Failed");
     EXPECT_EQ(tooltip(1).section('\n', 0, 0), "there is no such file or folder");
     EXPECT_EQ(queue().progress(2), "Done");
@@ -1143,7 +1145,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
          {},
          {"Failed"},
          {{"bad.avi", "kept"}},
-         "/bad\\.flv: Invalid data found when processing input$"},
+         "^ffmpeg cannot read it: it is damaged or not a video$"},
         {"ffmpeg killed mid-file over an older file",
          [&] {
              put(out + "/long.avi", older);
