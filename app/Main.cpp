@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/QueueListRules.h"
 #include "app/WidgetDialogs.h"
 #include "model/QueueModel.h"
 #include "platform/DesktopNotifier.h"

@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QTreeView;
 class QueueActions;
+class QueueListRules;
 class QueueModel;
 class RowFollower;
 class TEzRgnBtn;
@@ -194,7 +195,8 @@ private:
     // ---- private: conversion queue ----
     int SelectedQueueRow() const;
     void ShowMeasuring(int measured, int total);
-    QueueActions* m_queueActions = nullptr; // the session's
+    QueueActions* m_queueActions = nullptr;      // the session's
+    std::unique_ptr<QueueListRules> m_listRules; // what clicks, keys and the row menu do
     // ---- private: conversion engine ----
     void BindConversion();
     std::unique_ptr<DesktopNotifier> m_notifier;

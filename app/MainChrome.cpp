@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/DroppedPaths.h"
+#include "app/QueueListRules.h"
 #include "app/RoundRegion.h"
 #include "app/WebLinks.h"
 #include "controls/EzRgnBtn.h"
@@ -9,7 +10,6 @@
 #include "controls/WindowMover.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
-#include "queue/QueueActions.h"
 
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -97,7 +97,7 @@ void TfrmMain::OpenLink(WebLinks::Link link)
 {
     const QUrl address = WebLinks::Address(link);
     if (!QDesktopServices::openUrl(address))
-        Prompt::message(QueueActions::NotOpenedText(address.toString()));
+        Prompt::message(QueueListRules::NotOpenedText(address.toString()));
 }
 
 void TfrmMain::SetLinkHover(MouseLabel* label, bool hovered)

@@ -7,6 +7,7 @@
 #include "queue/FindFile.h"
 #include "queue/QueueActions.h"
 #include "app/QueueCellDelegate.h"
+#include "app/QueueListRules.h"
 #include "app/instance/MainInstance.h"
 #include "model/QueueModel.h"
 
@@ -110,6 +111,8 @@ void TfrmMain::BindQueueHandlers()
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
 
     m_queueActions = &m_session->actions();
+    m_listRules
+        = std::make_unique<QueueListRules>(m_session->settings(), *m_queue, [this] { return m_session->busy(); });
     connect(m_queueActions, &QueueActions::fileChosen, Edit1, &QLineEdit::setText);
     connect(m_queueActions, &QueueActions::folderChosen, Edit2, &QLineEdit::setText);
     connect(m_queueActions, &QueueActions::measuringChanged, this, &TfrmMain::ShowMeasuring);
@@ -220,7 +223,7 @@ int TfrmMain::SelectedQueueRow() const
 
 void TfrmMain::ListView1KeyDown(int key)
 {
-    RunGuarded([&] { m_queueActions->KeyDown(key, SelectedQueueRow()); });
+    RunGuarded([&] { m_listRules->KeyDown(key, SelectedQueueRow()); });
 }
 
 void TfrmMain::ListView1Click(int x)
@@ -229,7 +232,7 @@ void TfrmMain::ListView1Click(int x)
         std::array<int, 4> widths{};
         for (int c = 0; c < 4; ++c)
             widths[c] = ListView1->columnWidth(c);
-        if (const QString told = m_queueActions->Click(SelectedQueueRow(), x, widths); !told.isEmpty())
+        if (const QString told = m_listRules->Click(SelectedQueueRow(), x, widths); !told.isEmpty())
             Prompt::message(told);
     });
 }

@@ -1,9 +1,9 @@
 #include "app/Main.h"
 
+#include "app/QueueListRules.h"
 #include "app/QueueRowMenu.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
-#include "queue/QueueActions.h"
 
 #include <QTreeView>
 
@@ -21,10 +21,10 @@ void TfrmMain::ListView1RowAction(RowAction action, int row)
     RunGuarded([&] {
         switch (action) {
         case RowAction::Stop: conversion().Stop(row); break;
-        case RowAction::TryAgain: m_queueActions->TryAgain(row); break;
-        case RowAction::Remove: m_queueActions->Remove(row); break;
+        case RowAction::TryAgain: m_listRules->TryAgain(row); break;
+        case RowAction::Remove: m_listRules->Remove(row); break;
         case RowAction::OpenFolder:
-            if (const QString told = m_queueActions->OpenOutputFolder(row); !told.isEmpty())
+            if (const QString told = m_listRules->OpenOutputFolder(row); !told.isEmpty())
                 Prompt::message(told);
             break;
         }

@@ -67,7 +67,7 @@ void QueueRowMenu::PopUp(int row, const QPoint& at)
     const bool busy = m_handlers.busy();
     for (const RowAction action : {RowAction::Stop, RowAction::TryAgain, RowAction::Remove, RowAction::OpenFolder}) {
         QAction* item = menu->addAction(ActionText(action));
-        item->setEnabled(QueueActions::Offers(action, queue->state(row), converting, busy));
+        item->setEnabled(QueueListRules::Offers(action, queue->state(row), converting, busy));
         connect(item, &QAction::triggered, this, [this, action, row] { m_handlers.act(action, row); });
     }
     menu->popup(m_list->viewport()->mapToGlobal(at));

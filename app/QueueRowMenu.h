@@ -1,6 +1,6 @@
 #pragma once
 
-#include "queue/QueueActions.h"
+#include "app/QueueListRules.h"
 
 #include <QObject>
 

@@ -3,7 +3,6 @@
 #include "model/Settings.h"
 #include "model/Tools.h"
 #include "platform/Error.h"
-#include "platform/Folders.h"
 #include "platform/NativePath.h"
 #include "platform/SettingsStore.h"
 #include "platform/SourceFile.h"
@@ -12,22 +11,9 @@
 #include "queue/ParallelProbe.h"
 #include "model/QueueModel.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
 #include <algorithm>
 #include <utility>
 #include <unistd.h>
-
-namespace {
-
-// Like the shell's "open"; false when nothing on the desktop opened it.
-bool OpenWithDefault(const QUrl& url)
-{
-    return QDesktopServices::openUrl(url);
-}
-
-} // namespace
 
 QueueActions::QueueActions(Settings& settings, const Tools& tools, QueueModel& queue, TFindFile& finder,
                            QObject* parent)
@@ -60,11 +46,6 @@ QString QueueActions::NoPlayingTimeText()
 QString QueueActions::NoFlvFileText()
 {
     return QStringLiteral("there is no FLV file in this folder");
-}
-
-QString QueueActions::NotOpenedText(const QString& what)
-{
-    return QStringLiteral("Nothing on this desktop opens %1.").arg(what);
 }
 
 void QueueActions::AddFlvFile(const QString& path)
@@ -306,76 +287,4 @@ QString QueueActions::SetOutputFolder(const QString& folder)
     emit outputFolderStored(folder);
     m_settings.WorkDir = folder;
     return told;
-}
-
-void QueueActions::KeyDown(int key, int row)
-{
-    if (busy() || row < 0 || row >= m_queue.count())
-        return;
-    if (key != Qt::Key_Delete)
-        return;
-    m_queue.remove(row);
-}
-
-QueueClick QueueActions::HitTest(int x, const std::array<int, 4>& w, RowState state)
-{
-    const int beforeDelete = w[0] + w[1] + w[2] + w[3];
-    const int beforeConverted = w[0] + w[1] + w[2];
-    if (x > beforeDelete && state == RowState::Pending)
-        return QueueClick::RemoveRow;
-    if (x > beforeConverted && x < beforeDelete && state == RowState::Done)
-        return QueueClick::OpenOutputFolder;
-    if (x > w[0] && x < w[0] + w[1])
-        return QueueClick::OpenSource;
-    return QueueClick::Nothing;
-}
-
-QString QueueActions::Click(int row, int x, const std::array<int, 4>& widths)
-{
-    if (busy() || row < 0 || row >= m_queue.count())
-        return {};
-    switch (HitTest(x, widths, m_queue.state(row))) {
-    case QueueClick::RemoveRow: m_queue.remove(row); break;
-    case QueueClick::OpenOutputFolder: return OpenOutputFolder(row);
-    case QueueClick::OpenSource: {
-        const QString source = m_queue.path(row);
-        return OpenWithDefault(QUrl::fromLocalFile(source)) ? QString() : NotOpenedText(source);
-    }
-    case QueueClick::Nothing: break;
-    }
-    return {};
-}
-
-QString QueueActions::OpenOutputFolder(int row)
-{
-    if (row < 0 || row >= m_queue.count() || m_queue.state(row) != RowState::Done)
-        return {};
-    // Where the file was written, though the output folder may have changed since.
-    const QString written = Folders::FolderPart(m_queue.output(row));
-    const QString& work = written.isEmpty() ? m_settings.WorkDir : written;
-    const QString folder = Folders::TrimControls(work.endsWith(QLatin1Char('/')) ? work : work + QLatin1Char('/'));
-    return OpenWithDefault(QUrl::fromLocalFile(folder)) ? QString() : NotOpenedText(folder);
-}
-
-void QueueActions::Remove(int row)
-{
-    if (row < 0 || row >= m_queue.count() || !Offers(RowAction::Remove, m_queue.state(row), false, busy()))
-        return;
-    m_queue.remove(row);
-}
-
-void QueueActions::TryAgain(int row)
-{
-    m_queue.requeue(row);
-}
-
-bool QueueActions::Offers(RowAction action, RowState state, bool converting, bool busy)
-{
-    switch (action) {
-    case RowAction::Stop: return converting;
-    case RowAction::TryAgain: return state == RowState::Failed;
-    case RowAction::Remove: return !busy && state != RowState::Converting;
-    case RowAction::OpenFolder: return state == RowState::Done;
-    }
-    return false;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "model/RowState.h"
 #include "queue/FlvTimeline.h"
 
 #include <QList>
@@ -9,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <functional>
 #include <vector>
 
@@ -19,12 +17,6 @@ class TFindFile;
 struct ProbeOutcome;
 struct Settings;
 struct Tools;
-
-// What a click in the queue list does, by the column under the pointer.
-enum class QueueClick { Nothing, RemoveRow, OpenOutputFolder, OpenSource };
-
-// What a row's menu may do to the row.
-enum class RowAction { Stop, TryAgain, Remove, OpenFolder };
 
 // What became of one path an add named: a file queued as the row with `id`, a
 // file not queued for `reason`, or a folder that gave no file, for `reason`.
@@ -38,14 +30,13 @@ struct AddOutcome
     bool queued() const { return id != 0; }
 };
 
-// The conversion queue's actions on the settings and the queue's rows. Every user action but Try again and Open Folder
-// does nothing while a conversion runs, so no row moves under a running conversion.
+// The one account of every add, for the window and the front end alike, and the output folder setting. Add FLV
+// File, Add Folder and the output folder do nothing while a conversion runs.
 //
-// It is also the one account of every add, for the window and the front end alike: each file an add names is
-// measured, up to the settings' jobs() side by side, and queued when it has a playing time; one that has none, or
-// cannot be measured at all, is passed over with the reason and the add goes on. Every file and every folder that
-// gave none is accounted for, in the order named. Nothing here shows a message: outcomes and errors are signalled or
-// returned, and the face presents them.
+// Each file an add names is measured, up to the settings' jobs() side by side, and queued when it has a playing time;
+// one that has none, or cannot be measured at all, is passed over with the reason and the add goes on. Every file and
+// every folder that gave none is accounted for, in the order named. Nothing here shows a message: outcomes and errors
+// are signalled or returned, and the face presents them.
 class QueueActions : public QObject
 {
     Q_OBJECT
@@ -82,25 +73,6 @@ public:
     // that cannot take it is told once a session (the text returned, else
     // empty), and the folder is still used until the program ends.
     QString SetOutputFolder(const QString& folder);
-    // The Delete key in the list; row is the selected row, -1 for none.
-    void KeyDown(int key, int row);
-    // A click in the list at x (client coordinates) with row selected; widths
-    // are the current widths of columns 0 to 3. Returns what to tell the user
-    // when the desktop opened nothing; empty otherwise.
-    QString Click(int row, int x, const std::array<int, 4>& widths);
-
-    // A row's menu: Remove takes a "Pending", "Done" or "Failed" row out of
-    // the list, Try again sets a "Failed" row back to "Pending" (a running
-    // conversion takes it, else the next press), Open Folder opens the folder
-    // of a "Done" row's file (returning what to tell when nothing opened it).
-    // Stop belongs to the conversion.
-    void Remove(int row);
-    void TryAgain(int row);
-    QString OpenOutputFolder(int row);
-    // Whether the row's menu offers the action: converting says the row's
-    // conversion runs (it reads "Pending" until ffmpeg first reports), busy
-    // that any does.
-    static bool Offers(RowAction action, RowState state, bool converting, bool busy);
 
     // True from an add's start until its last file is accounted for or it
     // stops, and while adds wait to follow it.
@@ -117,10 +89,6 @@ public:
     static QString NoPlayingTimeText();
     // The reason of a folder without FLV files.
     static QString NoFlvFileText();
-    // What to tell when the desktop has nothing that opens the path or address.
-    static QString NotOpenedText(const QString& what);
-
-    static QueueClick HitTest(int x, const std::array<int, 4>& widths, RowState state);
 
 signals:
     // The measuring's progress: `measured` files of `total` have their
