@@ -97,7 +97,9 @@ int main(int argc, char* argv[])
 
     if (!MayHaveDisplay())
         NoDisplay();
-    WindowArguments windowArguments(argv[0], ConsoleOptions::WindowPaths(arguments));
+    // Qt reads arguments as UTF-8 and loses a name's other bytes: the paths are taken from argv itself.
+    const QStringList windowPaths = ConsoleOptions::WindowPaths(arguments);
+    WindowArguments windowArguments(argv[0], windowPaths);
     // The longest single step before the first paint, run beside the toolkit's start.
     FontConfigurationWarmUp fonts;
     s_previousHandler = qInstallMessageHandler(CatchPlatformFailure);
@@ -107,6 +109,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
     // Only the program itself may end its process when another copy runs.
     TMainInstance::setEnabled(true);
+    TMainInstance::setArguments(windowPaths);
     // A later copy ends in the window's guard, before it waits for the fonts;
     // the first decodes its pictures while they are still being read.
     TfrmMain frmMain(nullptr, [&fonts] {
@@ -116,6 +119,6 @@ int main(int argc, char* argv[])
     frmMain.EndOnSignals();
     frmMain.show();
     // Files and folders given (Open With, a file manager's drop on the icon).
-    frmMain.OpenPaths(TMainInstance::GivenPaths(QCoreApplication::arguments().mid(1)));
+    frmMain.OpenPaths(TMainInstance::GivenPaths(windowPaths));
     return app.exec();
 }

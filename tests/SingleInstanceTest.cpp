@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "app/instance/MainInstance.h"
 #include "model/QueueModel.h"
+#include "platform/NativePath.h"
 #include "platform/Prompt.h"
 #include "support/TestEnv.h"
 
@@ -22,6 +23,7 @@
 #include <grp.h>
 #include <iostream>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -87,6 +89,11 @@ public:
                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(), bool keepErrors = false)
     {
         m_process.setProcessEnvironment(env);
+        // Room for a command line of many megabytes, as a shell with a large stack gives.
+        m_process.setChildProcessModifier([] {
+            const rlimit stack{256 * 1024 * 1024, 256 * 1024 * 1024};
+            ::setrlimit(RLIMIT_STACK, &stack);
+        });
         if (!keepErrors)
             m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(BinPath(QStringLiteral("vantrel")), arguments);
@@ -106,6 +113,8 @@ public:
         return QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, ms);
     }
     bool running() const { return m_process.state() == QProcess::Running; }
+    // Waits without serving this process's own events, as a window that is stopped would.
+    bool waitForEndUnserved(int ms = Patience) { return m_process.waitForFinished(ms); }
     bool endedWithZero() const
     {
         return m_process.state() == QProcess::NotRunning && m_process.exitStatus() == QProcess::NormalExit
@@ -502,19 +511,68 @@ TEST_F(SingleInstance, FewConnectionsAtOnceNoneStaysAndAPathWithANulIsRefused)
     // Their places are free again.
     EXPECT_TRUE(answeredLaterCopy());
 
-    // A NUL would cut the path short, to a file that exists.
+    // A NUL would cut the path short, to a file that exists: the whole hand-over is refused.
     const QString clip = home.root() + QStringLiteral("/clip.flv");
     const QString other = home.root() + QStringLiteral("/other.flv");
     MakeFlv(clip);
     MakeFlv(other);
-    const int fd
+    const int bad
         = ConnectAndSend(socket, Message('P', TMainInstance::EncodePaths({clip + QChar(0) + QStringLiteral("x")}))
-                                     + Message('P', TMainInstance::EncodePaths({other})));
-    ASSERT_GE(fd, 0);
+                                     + Message('P', TMainInstance::EncodePaths({other})) + Message('A', {}));
+    ASSERT_GE(bad, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ClosedByPeer(bad); }, Patience));
+    const int good = ConnectAndSend(socket, Message('P', TMainInstance::EncodePaths({other})) + Message('A', {}));
+    ASSERT_GE(good, 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return first.queue().count() > 0 && !first.AddingFiles(); }, Patience));
     ASSERT_EQ(first.queue().count(), 1);
     EXPECT_EQ(first.queue().path(0), other);
-    ::close(fd);
+    ::close(bad);
+    ::close(good);
+}
+
+// A hand-over of any size arrives whole, and one that the later copy gave up
+// on is never queued, even when the first copy reads it afterwards.
+TEST_F(SingleInstance, AHandOverArrivesWholeOrTheLaterCopysNotQueuedIsTrue)
+{
+    TMainInstance::setEnabled(true);
+    TfrmMain first;
+    TMainInstance::setEnabled(false);
+    ASSERT_TRUE(first.MainInstance1->isListening());
+    QObject::disconnect(first.MainInstance1, &TMainInstance::pathsForwarded, &first, nullptr);
+    QStringList handed;
+    QObject::connect(first.MainInstance1, &TMainInstance::pathsForwarded,
+                     [&](const QStringList& paths) { handed += paths; });
+
+    // Past what one message could hold (the system takes 6 MiB of arguments at most), with a
+    // name that is not UTF-8 and one with a line feed.
+    QStringList many;
+    for (int i = 0; i < 60000; ++i)
+        many << QStringLiteral("/nowhere/a folder of recordings/clip %1 from the stream, kept.flv").arg(i);
+    ASSERT_GT(TMainInstance::EncodePaths(many).size(), TMainInstance::MaxForwardedBytes);
+    many << QStringLiteral("/nowhere/two\nlines.flv");
+    {
+        Copy later(many);
+        ASSERT_TRUE(later.waitForEnd(60000));
+        EXPECT_TRUE(later.endedWithZero());
+    }
+    EXPECT_EQ(handed.size(), many.size());
+    EXPECT_TRUE(handed == many);
+    // A name's bytes, as a shell passes them: QProcess could only pass UTF-8.
+    handed.clear();
+    QProcess shell;
+    shell.start("/bin/sh", {"-c", "exec \"$0\" \"$(printf '/nowhere/caf\\351.flv')\"", BinPath("vantrel")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shell.state() == QProcess::NotRunning; }, Patience));
+    EXPECT_EQ(shell.exitCode(), 0);
+    EXPECT_EQ(handed, QStringList{NativePath::Decode("/nowhere/caf\xE9.flv")});
+
+    // The window does not serve the later copy until it has given up.
+    handed.clear();
+    Copy later({QStringLiteral("/nowhere/film.flv")}, QProcessEnvironment::systemEnvironment(), true);
+    ASSERT_TRUE(later.waitForEndUnserved());
+    EXPECT_EQ(later.exitCode(), 1);
+    EXPECT_TRUE(later.errorOutput().contains("not queued"));
+    QTest::qWait(2 * TMainInstance::AnswerMarginMs);
+    EXPECT_TRUE(handed.isEmpty()) << "queued after the later copy said it was not";
 }
 
 } // namespace

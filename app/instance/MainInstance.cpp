@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/Folders.h"
 #include "platform/InstanceLock.h"
+#include "platform/NativePath.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -21,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <memory>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -29,8 +32,11 @@
 namespace {
 
 bool s_enabled = false;
+QStringList s_arguments;
 
-// A message is one kind byte, a 32-bit big-endian length and that many bytes of UTF-8.
+// A message is one kind byte, a 32-bit big-endian length and that many bytes:
+// a text, a piece of the paths, or the request to come to the front with the
+// time by which the sender must hear.
 enum MessageKind : char { ForwardMessage = 'F', PathsMessage = 'P', ActivateMessage = 'A' };
 constexpr char Acknowledgement = 'K';
 constexpr qint64 HeaderBytes = 5;
@@ -99,7 +105,7 @@ TMainInstance::~TMainInstance() = default;
 
 void TMainInstance::endUnanswered()
 {
-    if (GivenPaths(QCoreApplication::arguments().mid(1)).isEmpty())
+    if (GivenPaths(s_arguments).isEmpty())
         std::_Exit(0);
     const QByteArray text = QStringLiteral("vantrel: the running Vantrel did not take the files given within %1 "
                                            "seconds; they were not queued\n")
@@ -118,6 +124,18 @@ void TMainInstance::setEnabled(bool enabled)
 bool TMainInstance::isEnabled()
 {
     return s_enabled;
+}
+
+void TMainInstance::setArguments(const QStringList& arguments)
+{
+    s_arguments = arguments;
+}
+
+qint64 TMainInstance::MonotonicMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 QString TMainInstance::ServerName()
@@ -180,13 +198,21 @@ TMainInstance::Contact TMainInstance::contactRunningCopy(const QString& serverNa
     if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
         return Contact::Unreachable;
 
-    ForwardCommandLine(socket);
-    ForwardPaths(socket);
-    if (!writeAll(socket, message(ActivateMessage), deadline))
+    const auto failed = [&socket] {
         return socket.state() == QLocalSocket::ConnectedState ? Contact::NoAnswer : Contact::Unreachable;
+    };
+    ForwardCommandLine(socket);
+    if (!ForwardPaths(socket))
+        return failed();
+    // The running copy queues the paths only while this one still waits.
+    QByteArray answerBy(8, Qt::Uninitialized);
+    qToBigEndian<qint64>(MonotonicMs() + HandOverTimeoutMs, answerBy.data());
+    const QDeadlineTimer waiting(HandOverTimeoutMs);
+    if (!writeAll(socket, message(ActivateMessage, answerBy), waiting))
+        return failed();
     while (socket.bytesAvailable() < 1) {
-        if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            return socket.state() == QLocalSocket::ConnectedState ? Contact::NoAnswer : Contact::Unreachable;
+        if (!socket.waitForReadyRead(static_cast<int>(waiting.remainingTime())))
+            return failed();
     }
     char answer = 0;
     socket.getChar(&answer);
@@ -195,10 +221,10 @@ TMainInstance::Contact TMainInstance::contactRunningCopy(const QString& serverNa
 
 bool TMainInstance::ForwardCommandLine(QLocalSocket& socket)
 {
-    const QString text = ForwardedText(QCoreApplication::arguments().mid(1));
+    const QString text = ForwardedText(s_arguments);
     if (text.isEmpty())
         return false;
-    const QByteArray utf8 = text.toUtf8();
+    const QByteArray utf8 = NativePath::Encode(text);
     // Too long to be taken: the activation request still goes.
     if (utf8.size() > MaxForwardedBytes)
         return false;
@@ -208,24 +234,23 @@ bool TMainInstance::ForwardCommandLine(QLocalSocket& socket)
 QStringList TMainInstance::GivenPaths(const QStringList& arguments)
 {
     QStringList paths;
-    const QDir current = QDir::current();
     for (const QString& argument : arguments) {
         if (!argument.isEmpty())
-            paths << QDir::cleanPath(current.absoluteFilePath(argument));
+            paths << NativePath::Absolute(argument);
     }
     return paths;
 }
 
-// Each path as a 32-bit big-endian length and that many bytes of UTF-8: the
+// Each path as a 32-bit big-endian length and that many of its bytes: the
 // list is about as long as the command line it came from.
 QByteArray TMainInstance::EncodePaths(const QStringList& paths)
 {
     QByteArray bytes;
     for (const QString& path : paths) {
-        const QByteArray utf8 = path.toUtf8();
+        const QByteArray native = NativePath::Encode(path);
         char length[4];
-        qToBigEndian<quint32>(static_cast<quint32>(utf8.size()), length);
-        bytes.append(length, 4).append(utf8);
+        qToBigEndian<quint32>(static_cast<quint32>(native.size()), length);
+        bytes.append(length, 4).append(native);
     }
     return bytes;
 }
@@ -244,7 +269,7 @@ QStringList TMainInstance::DecodePaths(const QByteArray& bytes)
         // The rest of the path would be cut off wherever it is used.
         if (std::memchr(bytes.constData() + at, '\0', length))
             return {};
-        paths << QString::fromUtf8(bytes.constData() + at, qsizetype(length));
+        paths << NativePath::Decode(QByteArray(bytes.constData() + at, qsizetype(length)));
         at += qsizetype(length);
     }
     return paths;
@@ -252,13 +277,25 @@ QStringList TMainInstance::DecodePaths(const QByteArray& bytes)
 
 bool TMainInstance::ForwardPaths(QLocalSocket& socket)
 {
-    const QStringList paths = GivenPaths(QCoreApplication::arguments().mid(1));
-    if (paths.isEmpty())
-        return false;
-    const QByteArray body = EncodePaths(paths);
-    if (body.size() > MaxForwardedBytes)
-        return false;
-    return socket.write(message(PathsMessage, body)) == HeaderBytes + body.size();
+    // Piece by piece, so neither side ever holds more than a piece in flight;
+    // a running copy that takes none for a while is given up.
+    const auto send = [&socket](const QStringList& piece) {
+        return piece.isEmpty()
+               || writeAll(socket, message(PathsMessage, EncodePaths(piece)), QDeadlineTimer(HandOverTimeoutMs));
+    };
+    QStringList piece;
+    qint64 bytes = 0;
+    for (const QString& path : GivenPaths(s_arguments)) {
+        piece << path;
+        bytes += 4 + NativePath::Encode(path).size();
+        if (bytes >= PieceBytes) {
+            if (!send(piece))
+                return false;
+            piece.clear();
+            bytes = 0;
+        }
+    }
+    return send(piece);
 }
 
 void TMainInstance::listen(const QString& serverName)
@@ -295,12 +332,28 @@ void TMainInstance::serve(QLocalSocket* socket)
     });
     // At most one message waits in memory; the sender waits for the rest.
     socket->setReadBufferSize(HeaderBytes + MaxForwardedBytes);
-    QTimer::singleShot(ConnectionTimeoutMs, socket, [socket] {
+    auto* silence = new QTimer(socket);
+    silence->setSingleShot(true);
+    connect(silence, &QTimer::timeout, socket, [socket] {
         socket->abort();
         socket->deleteLater();
     });
+    silence->start(ConnectionTimeoutMs);
+    // The paths are held aside until the sender asks in time: a sender that
+    // gave up has none of them queued.
+    struct HandOver
+    {
+        QStringList paths;
+        qint64 bytes = 0;
+    };
+    const auto handOver = std::make_shared<HandOver>();
+    const auto refuse = [socket] {
+        socket->abort();
+        socket->deleteLater();
+    };
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, silence, handOver, refuse] {
+        silence->start(ConnectionTimeoutMs);
         while (socket->bytesAvailable() >= HeaderBytes) {
             const QByteArray header = socket->peek(HeaderBytes);
             const char kind = header.at(0);
@@ -316,14 +369,21 @@ void TMainInstance::serve(QLocalSocket* socket)
             socket->skip(HeaderBytes);
             const QByteArray body = socket->read(length);
             if (kind == ForwardMessage) {
-                emit commandLineForwarded(QString::fromUtf8(body));
+                emit commandLineForwarded(NativePath::Decode(body));
             } else if (kind == PathsMessage) {
                 const QStringList paths = DecodePaths(body);
-                if (!paths.isEmpty())
-                    emit pathsForwarded(paths);
+                handOver->bytes += body.size();
+                if ((paths.isEmpty() && !body.isEmpty()) || handOver->bytes > MaxHandOverBytes)
+                    return refuse(); // damaged, or more than any command line holds
+                handOver->paths += paths;
             } else {
-                bringOwnerToFront();
+                if (body.size() == 8 && MonotonicMs() > qFromBigEndian<qint64>(body.constData()) - AnswerMarginMs)
+                    return refuse(); // the sender has given up, or is about to
                 socket->putChar(Acknowledgement);
+                socket->flush();
+                bringOwnerToFront();
+                if (!handOver->paths.isEmpty())
+                    emit pathsForwarded(std::exchange(handOver->paths, {}));
                 emit activationRequested();
             }
         }

@@ -17,7 +17,11 @@ class QWidget;
 // first to come to the front and ends before it writes any file or setting:
 // with exit code 0 once the first has taken what it was given, or when it was
 // given no paths; with a message on standard error and code 1 when its paths
-// could not be handed over within HandOverTimeoutMs, so none is lost unseen.
+// could not be handed over, so none is lost unseen. Paths of any number
+// travel in pieces; the first copy holds them aside and queues them only when
+// the later one asks it to come to the front in time, acknowledging that
+// before it queues, so a later copy that gave up has told the truth: none of
+// its files is queued.
 //
 // Which copy is the first is decided by a lock the system releases when its
 // holder ends, so two copies started together leave exactly one, and a socket
@@ -37,6 +41,9 @@ public:
     // never end its process.
     static void setEnabled(bool enabled);
     static bool isEnabled();
+    // The program's arguments after its own path, as their bytes are: a later
+    // copy forwards these.
+    static void setArguments(const QStringList& arguments);
 
     // Where the copies meet: in the per-user runtime folder, named from the
     // application title and the user id; in a short private folder of the
@@ -66,8 +73,17 @@ public:
     bool isListening() const;
 
     // How long a later copy tries to reach the running one (whose places may
-    // all be taken for a while) before it ends all the same.
+    // all be taken for a while), or waits for it to take the next piece or
+    // to answer, before it ends all the same.
     static constexpr int HandOverTimeoutMs = 5000;
+    // The first copy queues a hand-over only this long before the later copy
+    // gives up at the latest, so the later one never hears too late.
+    static constexpr int AnswerMarginMs = 1000;
+    // The paths of one piece of a hand-over, in bytes at most.
+    static constexpr int PieceBytes = 256 * 1024;
+    // The paths one hand-over may bring, in bytes: far more than a command
+    // line can hold, and bounded, so no sender can fill the first's memory.
+    static constexpr qint64 MaxHandOverBytes = 512LL * 1024 * 1024;
     // Longest message accepted, in bytes: twice the system's usual limit for
     // a whole command line (ARG_MAX, 2 MiB with the environment), so any
     // command line's text, and its paths made absolute, fit. With at most
@@ -77,9 +93,12 @@ public:
     // Connections served at once; more are closed at once. A later copy
     // needs one, briefly.
     static constexpr int MaxConnections = 8;
-    // A connection is closed this long after it was made, finished or not: a
-    // later copy gives up after HandOverTimeoutMs anyway.
+    // A connection is closed once it has been silent this long: a later copy
+    // gives up after HandOverTimeoutMs anyway.
     static constexpr int ConnectionTimeoutMs = 5000;
+    // The deadline a later copy gives with its request to come to the front:
+    // the system's monotonic clock, shared by every process, in milliseconds.
+    static qint64 MonotonicMs();
 
 signals:
     // A later copy forwarded its command-line tail. The window takes no notice.
@@ -98,7 +117,8 @@ private:
     [[noreturn]] static void endUnanswered();
     // Sends the forwarded text; false, and nothing sent, when it is empty.
     bool ForwardCommandLine(QLocalSocket& socket);
-    // Sends the paths given; false, and nothing sent, when there are none.
+    // Sends the paths given in pieces, each written before the next; false
+    // when the running copy took none for HandOverTimeoutMs.
     bool ForwardPaths(QLocalSocket& socket);
     void listen(const QString& serverName);
     void serve(QLocalSocket* socket);
