@@ -51,7 +51,6 @@ ConversionJob::ConversionJob(QueueModel& queue, int row, const QString& target, 
     // Opened once, here: whatever takes its name later is never read.
     m_input = std::make_unique<SourceFile>(m_source);
     m_output = UnfinishedFile::Create(Folders::FolderPart(target));
-    m_output->MarkSource(QFileInfo(m_source).absoluteFilePath());
     m_partial = m_output->readablePath();
 }
 

@@ -65,6 +65,7 @@ public:
     // The job's row now; -1 when the row was removed.
     int row() const;
     QString target() const { return m_target; }
+    QString source() const { return m_source; }
     void setTarget(const QString& target) { m_target = target; }
     const FileIdentity& before() const { return m_before; }
     UnfinishedFile& output() { return *m_output; }

@@ -319,7 +319,7 @@ void ConversionRun::Settle(ConversionJob* settled, const QString& failure, const
 QString ConversionRun::PutInPlace(ConversionJob& job)
 {
     try {
-        const QString taken = m_naming.Publish(job.output(), job.target(), job.before());
+        const QString taken = m_naming.Publish(job.output(), job.target(), job.before(), job.source());
         if (taken != job.target()) {
             m_queue.setOutput(job.row(), taken);
             job.setTarget(taken);

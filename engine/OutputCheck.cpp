@@ -1,5 +1,6 @@
 #include "engine/OutputCheck.h"
 
+#include "platform/NativePath.h"
 #include "platform/Error.h"
 
 #include <MediaInfo/MediaInfo.h>
@@ -53,7 +54,7 @@ QString CannotCheck(const QString& why)
 class OpenFile
 {
 public:
-    explicit OpenFile(const QString& path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+    explicit OpenFile(const QString& path) : m_fd(::open(NativePath::Encode(path).constData(), O_RDONLY | O_CLOEXEC))
     {
         if (m_fd < 0)
             ThrowReadError(path);

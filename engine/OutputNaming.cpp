@@ -72,13 +72,8 @@ FileIdentity OutputNaming::Replaceable(const QString& target, const QString& sou
     const auto atBegin = m_filesAtBegin.constFind(Folders::FileNamePart(target));
     if (!there.regular || atBegin == m_filesAtBegin.cend() || !atBegin->sameFile(there))
         return {};
-    // Another source's conversion, finished by a run before this one, is not
-    // this row's to replace; where files carry no mark of their source (FAT,
-    // most network mounts) none can be told from it, and none is replaced.
-    const std::optional<QString> madeFrom = UnfinishedFile::SourceOf(target);
-    if (!madeFrom || (!madeFrom->isEmpty() && *madeFrom != QFileInfo(source).absoluteFilePath()))
-        return {};
-    return there;
+    // Only this user's own earlier output of the same source is this row's to replace.
+    return m_records.MadeFrom(target, NativePath::Absolute(source)) ? there : FileIdentity{};
 }
 
 bool OutputNaming::WouldOverwriteASource(const QString& target)
@@ -99,7 +94,8 @@ bool OutputNaming::WouldOverwriteASource(const QString& target)
     return m_sourceIds.contains(id.key());
 }
 
-QString OutputNaming::Publish(UnfinishedFile& output, const QString& target, const FileIdentity& before)
+QString OutputNaming::Publish(UnfinishedFile& output, const QString& target, const FileIdentity& before,
+                              const QString& source)
 {
     const auto candidate = [this, &target](int n) {
         const QString name = NumberedOutput(target, n, m_nameMax);
@@ -109,5 +105,6 @@ QString OutputNaming::Publish(UnfinishedFile& output, const QString& target, con
     const QString taken = output.Publish(candidate, before);
     if (taken != target)
         m_outputs.insert(taken);
+    m_records.Remember(taken, NativePath::Absolute(source));
     return taken;
 }

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 
+#include "platform/OutputRecords.h"
 #include "platform/UnfinishedFile.h"
 
 class QueueModel;
@@ -41,10 +42,12 @@ public:
     bool WouldOverwriteASource(const QString& target);
     // Gives a finished file target's name, or the next free " (N)" one, and
     // returns the name it took; throws why it could not.
-    QString Publish(UnfinishedFile& output, const QString& target, const FileIdentity& before);
+    // The name taken is recorded as made from source, for a later run to replace.
+    QString Publish(UnfinishedFile& output, const QString& target, const FileIdentity& before, const QString& source);
 
 private:
     const QueueModel& m_queue;
+    OutputRecords m_records;
     QSet<QString> m_outputs;                     // every output a row was given
     QSet<QString> m_sourceIds;                   // the sources' files, by device and inode
     bool m_sourceIdsStale = true;                // the queue changed since they were read

@@ -34,16 +34,29 @@ QString PrivateTempDir()
     // the folder at the filesystem root.
     const QByteArray tmpdir = qgetenv("TMPDIR");
     QString base = QStringLiteral("/tmp");
-    if (!tmpdir.isEmpty() && QFileInfo(QFile::decodeName(tmpdir)).isDir())
-        base = QDir::cleanPath(QDir(QFile::decodeName(tmpdir)).absolutePath());
+    if (!tmpdir.isEmpty() && QFileInfo(NativePath::Decode(tmpdir)).isDir())
+        base = QDir::cleanPath(QDir(NativePath::Decode(tmpdir)).absolutePath());
     if (base == QLatin1String("/"))
         base.clear();
     return PrivateFolder(base + QStringLiteral("/vantrel-") + QString::number(::getuid())) + QLatin1Char('/');
 }
 
+QString StateFolder()
+{
+    QString state = NativePath::Decode(qgetenv("XDG_STATE_HOME"));
+    if (!state.startsWith(QLatin1Char('/'))) {
+        const QString home = NativePath::Decode(qgetenv("HOME"));
+        if (!home.startsWith(QLatin1Char('/')))
+            throw VantrelError(QStringLiteral("There is no home folder to keep Vantrel's state in"));
+        state = home + QStringLiteral("/.local/state");
+    }
+    QDir().mkpath(state);
+    return PrivateFolder(state + QStringLiteral("/vantrel"));
+}
+
 QString PrivateFolder(const QString& folder)
 {
-    const QByteArray native = QFile::encodeName(folder);
+    const QByteArray native = NativePath::Encode(folder);
 
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         throw VantrelError(QStringLiteral("Cannot create the private folder \"%1\": %2")
@@ -57,7 +70,7 @@ void CheckPrivate(const QString& folder)
     struct stat st
     {
     };
-    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
+    if (::lstat(NativePath::Encode(folder).constData(), &st) != 0)
         throw VantrelError(QStringLiteral("Cannot use the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
     // Never repaired with chmod: whatever another user could place in it
@@ -156,7 +169,7 @@ bool CreateFolderOneLevel(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0;
+    return ::mkdir(NativePath::Encode(path).constData(), 0777) == 0;
 }
 
 QString FolderPart(const QString& path)

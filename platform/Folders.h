@@ -17,6 +17,12 @@ QString PrivateTempDir();
 // CheckPrivate checks it.
 QString PrivateFolder(const QString& folder);
 
+// The program's private folder among the user's state ("vantrel" in
+// $XDG_STATE_HOME, else in ~/.local/state), made as PrivateFolder makes it,
+// with no trailing "/"; the folder above is made when missing. Throws
+// VantrelError as PrivateFolder does, or when there is no home to hold it.
+QString StateFolder();
+
 // Fixed file names must not live where other users can write or look, so a
 // link, a non-folder, a folder owned by someone else or one with any
 // permission for group or others is refused with a VantrelError that names

@@ -1,5 +1,7 @@
 #include "platform/InstanceLock.h"
 
+#include "platform/NativePath.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -22,7 +24,8 @@ InstanceLock::Outcome InstanceLock::tryLock()
     if (m_file.isOpen())
         return Outcome::Locked;
     // Close-on-exec, so that a child (a detached ffmpeg) never keeps the lock alive.
-    FileDescriptor file(::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    FileDescriptor file(
+        ::open(NativePath::Encode(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!file.isOpen())
         return Outcome::Unavailable;
     if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
@@ -42,7 +45,7 @@ namespace LocalSocketPath {
 bool Fits(const QString& path)
 {
     // The address holds the path and its terminating NUL.
-    return QFile::encodeName(path).size() < qsizetype(sizeof(sockaddr_un::sun_path));
+    return NativePath::Encode(path).size() < qsizetype(sizeof(sockaddr_un::sun_path));
 }
 
 long long PeerUserId(qintptr socketDescriptor)

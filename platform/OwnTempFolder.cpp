@@ -1,5 +1,6 @@
 #include "platform/OwnTempFolder.h"
 
+#include "platform/NativePath.h"
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
@@ -86,7 +87,7 @@ QString withSlash(const QString& folder)
 
 void RemoveStale(const QString& privateFolder)
 {
-    const FileDescriptor parent = openFolderAt(AT_FDCWD, QFile::encodeName(privateFolder).constData());
+    const FileDescriptor parent = openFolderAt(AT_FDCWD, NativePath::Encode(privateFolder).constData());
     if (!parent.isOpen())
         return;
     for (const std::string& name : namesIn(parent)) {
@@ -113,7 +114,7 @@ QString Take(const QString& privateFolder)
     RemoveStale(folder);
 
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        QByteArray name = QFile::encodeName(folder) + Prefix + "XXXXXX";
+        QByteArray name = NativePath::Encode(folder) + Prefix + "XXXXXX";
         if (!::mkdtemp(name.data()))
             throw VantrelError(QStringLiteral("Cannot create a folder in the private folder \"%1\": %2")
                                    .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
@@ -128,7 +129,7 @@ QString Take(const QString& privateFolder)
             continue;
         static const bool registered = std::atexit([] { Remove(); }) == 0;
         Q_UNUSED(registered);
-        s_own = {folder, QFile::decodeName(name) + QLatin1Char('/'), std::move(made), ::getpid()};
+        s_own = {folder, NativePath::Decode(name) + QLatin1Char('/'), std::move(made), ::getpid()};
         return s_own.path;
     }
     throw VantrelError(QStringLiteral("Cannot create a folder of its own in the private folder \"%1\"").arg(folder));
@@ -139,7 +140,7 @@ void Remove()
     if (!s_own.folder.isOpen() || s_own.owner != ::getpid())
         return;
     removeContents(s_own.folder);
-    ::rmdir(QFile::encodeName(s_own.path).constData());
+    ::rmdir(NativePath::Encode(s_own.path).constData());
     s_own = {};
 }
 

@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/NativePath.h"
 #include "platform/Error.h"
 
 #include <QDir>
@@ -58,7 +59,7 @@ Shape ShapeOf(const QString& path)
 
 bool MayWrite(const QString& path)
 {
-    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+    return ::access(NativePath::Encode(path).constData(), W_OK) == 0;
 }
 
 // The settings are saved by writing a new file beside the old one and renaming

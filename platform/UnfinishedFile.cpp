@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -68,26 +67,34 @@ bool Unsupported(int code)
     return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == EPERM;
 }
 
-// Takes the file's lock, waiting while another run holds it for a moment;
-// false when it is still held at the end. Where the filesystem has no locks
-// at all, there is nothing to wait for.
-bool LockWithin(const FileDescriptor& file, int waitMs)
+// The output folder's lock, which this user's runs hold while one replaces a
+// file there or sweeps it: a file in the program's private state named by the
+// folder's identity. A lock on the folder itself anyone who can read it could
+// hold, stalling every run. Only the user's own runs take this one, each for
+// a rename, so waiting for it is waiting a moment. Closed when dropped;
+// not open when there is no private folder to hold it.
+FileDescriptor LockFolder(int dir)
 {
-    for (int waited = 0;; waited += 10) {
-        if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return true;
-        if (waited >= waitMs)
-            return false;
-        ::usleep(10000);
+    struct stat st
+    {
+    };
+    if (::fstat(dir, &st) != 0)
+        return {};
+    QString path;
+    try {
+        path = Folders::PrivateFolder(Folders::StateFolder() + QStringLiteral("/locks"))
+               + QStringLiteral("/folder-%1-%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+    } catch (const VantrelError&) {
+        return {};
     }
+    FileDescriptor lock(
+        ::open(NativePath::Encode(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+    while (lock.isOpen() && ::flock(lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return {};
+    }
+    return lock;
 }
-
-// How long a run waits for another that is replacing the same file.
-constexpr int ReplaceLockWaitMs = 2000;
-// Where a finished file names the source it was made from.
-constexpr char SourceAttribute[] = "user.vantrel.source";
 
 } // namespace
 
@@ -197,22 +204,6 @@ QString UnfinishedFile::readablePath() const
     return QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(m_file.get());
 }
 
-void UnfinishedFile::MarkSource(const QString& source)
-{
-    const QByteArray value = source.toUtf8();
-    ::fsetxattr(m_file.get(), SourceAttribute, value.constData(), size_t(value.size()), 0);
-}
-
-std::optional<QString> UnfinishedFile::SourceOf(const QString& path)
-{
-    QByteArray value(4096, Qt::Uninitialized);
-    const ssize_t size
-        = ::lgetxattr(NativePath::Encode(path).constData(), SourceAttribute, value.data(), size_t(value.size()));
-    if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
-        return std::nullopt;
-    return size > 0 ? QString::fromUtf8(value.constData(), qsizetype(size)) : QString();
-}
-
 void UnfinishedFile::NameIt()
 {
     if (!m_hiddenName.isEmpty())
@@ -287,14 +278,10 @@ bool UnfinishedFile::ReplaceIfStill(const QByteArray& name, const FileIdentity& 
     // the folder's lock meanwhile: one run replaces the file, the others then
     // find another file at the name and keep it, and no sweep takes the old
     // file while it stands at a hidden name.
-    if (!before.regular || !there.sameFile(before) || !LockWithin(m_dir, ReplaceLockWaitMs))
+    if (!before.regular || !there.sameFile(before))
         return false;
-    const struct Unlock
-    {
-        int fd;
-        ~Unlock() { ::flock(fd, LOCK_UN); }
-    } unlock{dir};
-    if (!IdentityAt(dir, name).sameFile(before))
+    const FileDescriptor lock = LockFolder(dir);
+    if (!lock.isOpen() || !IdentityAt(dir, name).sameFile(before))
         return false;
     NameIt();
     const QByteArray hidden = NativePath::Encode(m_hiddenName);
@@ -347,8 +334,11 @@ QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, co
 int UnfinishedFile::RemoveLeftovers(const QString& folder)
 {
     const FileDescriptor dir(::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.isOpen())
+        return 0;
     // Not while a run replaces a file here: the old one stands at a hidden name for a moment.
-    if (!dir.isOpen() || !LockWithin(dir, ReplaceLockWaitMs))
+    const FileDescriptor lock = LockFolder(dir.get());
+    if (!lock.isOpen())
         return 0;
     const QByteArray prefix = NativePath::Encode(NamePrefix);
     const QByteArray suffix = NativePath::Encode(NameSuffix);

@@ -82,13 +82,6 @@ public:
     // VantrelError when it cannot be named.
     QString Publish(const std::function<QString(int)>& candidate, const FileIdentity& before);
 
-    // Marks the file as made from source, where the filesystem keeps such
-    // marks (extended attributes); nothing where it does not.
-    void MarkSource(const QString& source);
-    // The source a finished file was made from, as marked; empty when
-    // unmarked; none when its filesystem keeps no marks, so that it cannot tell.
-    static std::optional<QString> SourceOf(const QString& path);
-
     // Unfinished files of writers that no longer run, in the folder; only this
     // user's own are touched; a file being named (briefly at a hidden name
     // while its run holds its lock) is never one. Returns how many were removed.

@@ -139,7 +139,7 @@ bool DurationProbe::Prepare(const QString& source, const Files& slot) const
     QString named = source;
     if (!CanQuote(source) || NativePath::HasRawBytes(source)) {
         QFile::remove(slot.link);
-        if (::symlink(NativePath::Encode(source).constData(), QFile::encodeName(slot.link).constData()) != 0)
+        if (::symlink(NativePath::Encode(source).constData(), NativePath::Encode(slot.link).constData()) != 0)
             throw EFileError(QStringLiteral("Cannot create file \"%1\". %2")
                                  .arg(slot.link, QString::fromLocal8Bit(std::strerror(errno))));
         named = slot.link;

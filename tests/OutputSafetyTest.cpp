@@ -23,6 +23,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <functional>
@@ -76,7 +77,8 @@ protected:
 // one it refuses is skipped, saying why.
 void OnEveryFilesystem(const QString& scratchRoot, const std::function<void(FuseFolder::Kind, const QString&)>& body)
 {
-    for (const FuseFolder::Kind kind : {FuseFolder::Kind::Local, FuseFolder::Kind::Bindfs, FuseFolder::Kind::Fat}) {
+    for (const FuseFolder::Kind kind :
+         {FuseFolder::Kind::Local, FuseFolder::Kind::Bindfs, FuseFolder::Kind::NoXattr, FuseFolder::Kind::Fat}) {
         SCOPED_TRACE(FuseFolder::Name(kind));
         QTemporaryDir scratch(scratchRoot + "/fs-XXXXXX");
         const FuseFolder filesystem(kind, scratch.path());
@@ -281,6 +283,33 @@ TEST(OutputSafety, CopiesSideBySideOrKilledOnEveryFilesystem)
     paced.insert("PATH", bin);
 
     OnEveryFilesystem(home.root(), [&](FuseFolder::Kind kind, const QString& folder) {
+        // The same source converted three times into one folder leaves one
+        // file; another source of the same name never replaces it.
+        const QString rerun = folder + "/rerun";
+        QDir().mkpath(rerun);
+        const QString sameName = home.root() + "/elsewhere/clip.flv";
+        QDir().mkpath(home.root() + "/elsewhere");
+        QFile::copy(clip, sameName);
+        for (const QString& source : {clip, clip, clip, sameName}) {
+            QProcess again;
+            again.setProcessEnvironment(Headless());
+            again.start(BinPath("vantrel"), {"--convert-to", "divx", "--outdir", rerun, source});
+            EXPECT_EQ(Finish(again).code, 0);
+        }
+        EXPECT_EQ(Entries(rerun), (QStringList{"clip (2).avi", "clip.avi"}));
+        // Nothing stored with an output tells its source's path.
+        for (const QString& name : Entries(rerun)) {
+            const QByteArray path = QFile::encodeName(rerun + "/" + name);
+            QByteArray names(4096, '\0');
+            const ssize_t listed = ::llistxattr(path.constData(), names.data(), size_t(names.size()));
+            for (const QByteArray& attribute : names.left(std::max<ssize_t>(listed, 0)).split('\0')) {
+                QByteArray value(4096, '\0');
+                const ssize_t size = ::lgetxattr(path.constData(), attribute.constData(), value.data(), 4096);
+                EXPECT_FALSE(value.left(std::max<ssize_t>(size, 0)).contains("clip")) << attribute.constData();
+            }
+        }
+        if (kind == FuseFolder::Kind::NoXattr)
+            return; // the rest is as on the other FUSE folder
         // Two runs at once, and eight, into one folder, each with same-named sources.
         for (const int copies : {2, 8}) {
             SCOPED_TRACE(copies);

@@ -144,7 +144,7 @@ QString TMainInstance::ServerName()
     // Qt's choosing as Qt itself would.
     QString runtime;
     try {
-        const QString given = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+        const QString given = NativePath::Decode(qgetenv("XDG_RUNTIME_DIR"));
         if (!given.isEmpty() && (QFileInfo::exists(given) || QFileInfo(given).isSymLink()))
             Folders::CheckPrivate(given);
         runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -162,7 +162,7 @@ QString TMainInstance::ServerName()
     // no permissions, so a short folder only this user may enter stands in,
     // the socket named after the runtime folder it stands in for.
     const QByteArray runtimeId
-        = QCryptographicHash::hash(QFile::encodeName(runtime), QCryptographicHash::Sha1).toHex().left(16);
+        = QCryptographicHash::hash(NativePath::Encode(runtime), QCryptographicHash::Sha1).toHex().left(16);
     try {
         return Folders::PrivateFolder(QStringLiteral("/tmp/vantrel-run-") + uid) + QLatin1Char('/')
                + QCoreApplication::applicationName() + QLatin1Char('-') + QLatin1String(runtimeId);

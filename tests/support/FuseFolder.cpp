@@ -39,6 +39,7 @@ const char* FuseFolder::Name(Kind kind)
     switch (kind) {
     case Kind::Local: return "local";
     case Kind::Bindfs: return "FUSE";
+    case Kind::NoXattr: return "FUSE without extended attributes";
     case Kind::Fat: return "FAT";
     }
     return "?";
@@ -57,10 +58,13 @@ FuseFolder::FuseFolder(Kind kind, const QString& scratch)
         m_refused = QStringLiteral("this machine has no /dev/fuse");
         return;
     }
-    if (kind == Kind::Bindfs) {
+    if (kind == Kind::Bindfs || kind == Kind::NoXattr) {
         const QString under = scratch + QStringLiteral("/under");
         QDir().mkpath(under);
-        m_refused = Run(QStringLiteral("bindfs"), {under, mount});
+        QStringList options{under, mount};
+        if (kind == Kind::NoXattr)
+            options.prepend(QStringLiteral("--xattr-none"));
+        m_refused = Run(QStringLiteral("bindfs"), options);
     } else {
         const QString image = scratch + QStringLiteral("/fat.img");
         m_refused = Run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-C"), image, QStringLiteral("32768")});
