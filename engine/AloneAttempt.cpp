@@ -7,7 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-AloneAttempt::AloneAttempt(FileConversion* file, QObject* parent) : ConversionAttempt({file}, parent) { }
+AloneAttempt::AloneAttempt(FileConversion* file, QObject* parent) : ConversionAttempt({file}, parent)
+{ }
 
 void AloneAttempt::Start(const Setup& setup)
 {

@@ -33,8 +33,6 @@ struct RowEnd
     QString detail;        // the tooltip: a failure's reason, a warning of a file done
     bool finished = false; // the row's fate is known: it keeps its output, and is told of
     bool waitsAlone = false;
-
-    bool operator==(const RowEnd&) const = default;
 };
 
 // The row an outcome leaves; sourceWarning is what measuring found amiss in

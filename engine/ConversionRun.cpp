@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include "engine/AloneAttempt.h"
+#include "engine/AttemptFiles.h"
 #include "engine/FileConversion.h"
 #include "engine/SharedAttempt.h"
 #include "model/QueueModel.h"
@@ -18,7 +19,8 @@
 
 ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, QueueModel& queue, QObject* parent)
     : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue), m_schedule(QThread::idealThreadCount()),
-      m_naming(queue), m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
+      m_naming(queue), m_files(queue, m_naming, m_schedule),
+      m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
 {
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(&m_queue, signal, this, [this] { m_naming.SourcesChanged(); });
@@ -145,35 +147,6 @@ int ConversionRun::NextPendingRow(const QSet<quint64>& starting) const
         m_queue, [&](quint64 id) { return starting.contains(id) || m_attempts.HasRow(id); }, m_settings.jobs());
 }
 
-std::unique_ptr<FileConversion> ConversionRun::NewFile(int row)
-{
-    const quint64 id = m_queue.id(row);
-    const QString source = m_queue.path(row);
-    const QString target = m_naming.Distinct(source, m_settings.WorkDir);
-    const FileIdentity before = m_naming.Replaceable(target, source);
-    std::unique_ptr<FileConversion> file;
-    try {
-        file = std::make_unique<FileConversion>(m_queue, row, target, before, nullptr);
-    } catch (const ESystemError& e) {
-        Apply(id, target,
-              IsResourceShortage(e.code()) ? ConversionOutcome::WaitForPlace(RunSchedule::ShortageText(source, e.code()))
-                                           : ConversionOutcome::Failed(e.text()));
-        return nullptr;
-    } catch (const VantrelError& e) {
-        Apply(id, target, ConversionOutcome::Failed(e.text()));
-        return nullptr;
-    }
-    m_naming.Claim(target);
-    m_queue.setOutput(row, target);
-    // "-y" must never write over a file the user queued as a source.
-    if (m_naming.WouldOverwriteASource(target)) {
-        Apply(id, target,
-              ConversionOutcome::Failed(QStringLiteral("The output file %1 would overwrite a source file").arg(target)));
-        return nullptr;
-    }
-    return file;
-}
-
 void ConversionRun::StartRow(int row)
 {
     // One that is there but cannot run fails the row, saying so.
@@ -188,19 +161,15 @@ void ConversionRun::StartRow(int row)
         m_schedule.PlanFor(m_schedule.Alongside(m_queue, isRunning, m_attempts.size(), m_settings.jobs(), m_rowsComing),
                            RunSchedule::LengthMs(m_queue, row)),
         m_tools.FfmpegSilenceMs, m_tickHandler};
-    const bool alone = m_alone.contains(m_queue.id(row));
-    const RunSchedule::Group group{1, RunSchedule::LengthMs(m_queue, row), m_queue.framePixels(row)};
-    std::vector<std::unique_ptr<FileConversion>> files;
-    if (std::unique_ptr<FileConversion> first = NewFile(row))
-        files.push_back(std::move(first));
-    else
+    std::vector<std::unique_ptr<FileConversion>> files = m_files.Gather(
+        row, m_settings.WorkDir, m_alone, budgetMs,
+        [this](const QSet<quint64>& starting) { return NextPendingRow(starting); },
+        [this](quint64 id, const QString& target, const ConversionOutcome& outcome) { Apply(id, target, outcome); });
+    if (files.empty())
         return;
-    if (!alone && RunSchedule::MayShare(group.ms, group.pixels))
-        AddCompanions(files, group, budgetMs);
-
     ConversionAttempt* attempt = nullptr;
     if (files.size() == 1) {
-        if (alone)
+        if (m_alone.contains(files.front()->id()))
             setup.plan.threadsBeside = 0;
         attempt = new AloneAttempt(files.front().release(), this);
     } else {
@@ -217,32 +186,6 @@ void ConversionRun::StartRow(int row)
     attempt->Start(setup);
     for (const FileConversion* file : attempt->files())
         emit rowStarted(file->id());
-}
-
-void ConversionRun::AddCompanions(std::vector<std::unique_ptr<FileConversion>>& files, RunSchedule::Group group,
-                                  qint64 budgetMs)
-{
-    QSet<quint64> starting{files.front()->id()};
-    for (;;) {
-        const int next = NextPendingRow(starting);
-        if (next < 0 || m_alone.contains(m_queue.id(next)))
-            return;
-        const qint64 nextMs = RunSchedule::LengthMs(m_queue, next);
-        const qint64 nextPixels = m_queue.framePixels(next);
-        if (!RunSchedule::Joins(group, nextMs, nextPixels, budgetMs))
-            return;
-        std::unique_ptr<FileConversion> companion = NewFile(next);
-        if (!companion) {
-            if (m_schedule.starved())
-                return;
-            continue;
-        }
-        ++group.files;
-        group.ms += nextMs;
-        group.pixels += nextPixels;
-        starting.insert(companion->id());
-        files.push_back(std::move(companion));
-    }
 }
 
 void ConversionRun::Settled(ConversionAttempt* attempt, FileConversion& file, const ConversionOutcome& outcome)

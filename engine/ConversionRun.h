@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/AttemptFiles.h"
 #include "engine/ConversionOutcome.h"
 #include "engine/ConversionProfile.h"
 #include "engine/OutputNaming.h"
@@ -128,15 +129,8 @@ private:
     void FillJobs();
     // The next row to start, passing over those of starting.
     int NextPendingRow(const QSet<quint64>& starting = {}) const;
-    // The row's file, its output named and its source and unfinished file
-    // open; null when the row could not have them, its outcome applied.
-    std::unique_ptr<FileConversion> NewFile(int row);
     // Starts the row's attempt, with the short rows that come next when they may share its ffmpeg.
     void StartRow(int row);
-    // Adds to files those of the rows that come next while they may share
-    // one ffmpeg: short, and lengthMs with them within budgetMs.
-    void AddCompanions(std::vector<std::unique_ptr<FileConversion>>& files, RunSchedule::Group group,
-                       qint64 budgetMs);
     // An attempt told how one of its files ended.
     void Settled(ConversionAttempt* attempt, FileConversion& file, const ConversionOutcome& outcome);
     // Gives a finished file its name; empty, or why it could not.
@@ -154,6 +148,7 @@ private:
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
     RunSchedule m_schedule;
     OutputNaming m_naming;
+    AttemptFiles m_files;
     TNotifyEvent m_tickHandler;
     RunningAttempts m_attempts;
     bool m_retryPending = false; // a start is tried again shortly, none of ours running

@@ -9,8 +9,6 @@ FfmpegEnd FfmpegEnd::Of(const ChildEnd& end, const QString& program, bool hung, 
     FfmpegEnd told;
     told.errorTail = end.errorTail;
     told.startError = end.startError;
-    told.readerGone = (end.kind == ChildEnd::Kind::Crashed && end.signal == SIGPIPE)
-                      || end.errorOutput.contains(QLatin1String("Broken pipe"));
     if (stopped) {
         told.kind = Kind::Stopped;
         told.failure.reason = QStringLiteral("ffmpeg was stopped");
@@ -23,6 +21,8 @@ FfmpegEnd FfmpegEnd::Of(const ChildEnd& end, const QString& program, bool hung, 
         return told;
     }
     told.failure = FfmpegReport::Reason(end, program);
+    told.readerGone = (end.kind == ChildEnd::Kind::Crashed && end.signal == SIGPIPE)
+                      || end.errorOutput.contains(QLatin1String("Broken pipe"));
     switch (end.kind) {
     case ChildEnd::Kind::FailedToStart:
         switch (ClassifyStartFailure(end.startError, program)) {
@@ -32,9 +32,7 @@ FfmpegEnd FfmpegEnd::Of(const ChildEnd& end, const QString& program, bool hung, 
         }
         break;
     case ChildEnd::Kind::Crashed: told.kind = Kind::Signalled; break;
-    case ChildEnd::Kind::Exited:
-        told.kind = told.failure.reason.isEmpty() ? Kind::Succeeded : Kind::Exited;
-        break;
+    case ChildEnd::Kind::Exited: told.kind = told.failure.reason.isEmpty() ? Kind::Succeeded : Kind::Exited; break;
     }
     return told;
 }

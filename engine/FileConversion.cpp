@@ -11,8 +11,8 @@
 
 FileConversion::FileConversion(QueueModel& queue, int row, const QString& target, const FileIdentity& before,
                                QObject* parent)
-    : QObject(parent), m_queue(queue), m_id(queue.id(row)), m_seconds(queue.seconds(row)),
-      m_source(queue.path(row)), m_target(target), m_before(before)
+    : QObject(parent), m_queue(queue), m_id(queue.id(row)), m_seconds(queue.seconds(row)), m_source(queue.path(row)),
+      m_target(target), m_before(before)
 {
     // Opened once, here: whatever takes its name later is never read.
     m_input = std::make_unique<SourceFile>(m_source);

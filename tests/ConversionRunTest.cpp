@@ -1114,7 +1114,8 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
         q.append(src + "/long.flv", StalledSource::QueuedSeconds);
     };
     auto begun = [&] {
-        return stalled->feed(head) && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFiles().value(0)); }, 30000);
+        return stalled->feed(head)
+               && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFiles().value(0)); }, 30000);
     };
 
     struct Case
@@ -1242,7 +1243,8 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
         q.append(src + QLatin1Char('/') + name, StalledSource::QueuedSeconds);
     };
     auto begun = [&] {
-        return stalled->feed(head) && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFiles().value(0)); }, 30000);
+        return stalled->feed(head)
+               && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFiles().value(0)); }, 30000);
     };
     const QString bad = src + "/bad.flv";
     auto queueBad = [&] {

@@ -201,7 +201,8 @@ void closeDuringConversion(TfrmMain& frm, const QByteArray& head, StalledSource&
     const qint64 ffmpeg = frm.conversion().runningProcessIds().value(0);
     if (ffmpeg <= 0)
         std::_Exit(3);
-    if (!source.feed(head) || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFiles().value(0)); }, 60000))
+    if (!source.feed(head)
+        || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFiles().value(0)); }, 60000))
         std::_Exit(4);
     QFile out(pidFile);
     if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(ffmpeg)) <= 0)
