@@ -32,20 +32,21 @@ void ConversionAttempt::ShowProgress()
         file->ShowProgress(progress());
 }
 
-std::unique_ptr<FileConversion> ConversionAttempt::Detach(FileConversion* file)
+ConversionAttempt::Taken ConversionAttempt::Detach(FileConversion* file)
 {
     std::erase(m_files, file);
     file->disconnect(this);
-    file->setParent(nullptr);
-    return std::unique_ptr<FileConversion>(file);
+    // Whoever owns the attempt owns what is taken out, until it is deleted.
+    file->setParent(parent());
+    return Taken(file);
 }
 
-std::unique_ptr<FileConversion> ConversionAttempt::Take(quint64 id)
+ConversionAttempt::Taken ConversionAttempt::Take(quint64 id)
 {
     FileConversion* taken = file(id);
     if (!taken || !running())
         return nullptr;
-    std::unique_ptr<FileConversion> file = Detach(taken);
+    Taken file = Detach(taken);
     // A group's ffmpeg goes on for the others; what it still writes into this
     // file, which no longer has a name, is freed when that ffmpeg ends.
     if (m_files.empty()) {
@@ -56,10 +57,10 @@ std::unique_ptr<FileConversion> ConversionAttempt::Take(quint64 id)
     return file;
 }
 
-std::vector<std::unique_ptr<FileConversion>> ConversionAttempt::TakeAll()
+std::vector<ConversionAttempt::Taken> ConversionAttempt::TakeAll()
 {
     EndAndWait();
-    std::vector<std::unique_ptr<FileConversion>> taken;
+    std::vector<Taken> taken;
     while (!m_files.empty())
         taken.push_back(Detach(m_files.front()));
     for (const auto& file : taken)

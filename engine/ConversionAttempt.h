@@ -51,12 +51,19 @@ public:
 
     // Every ffmpeg's whole process group is sent its end, without waiting.
     virtual void Kill() = 0;
+    // A file taken out, its unfinished file removed, a child of the
+    // attempt's parent; deleted later, as a tick of its timer may be what took it out.
+    struct DeleteLater
+    {
+        void operator()(QObject* object) const { object->deleteLater(); }
+    };
+    using Taken = std::unique_ptr<FileConversion, DeleteLater>;
     // Takes the file out while its ffmpeg runs, ending that ffmpeg (and
     // waiting for it) unless other files still need it; null once the file's
     // ffmpeg has ended, as its end decides it.
-    std::unique_ptr<FileConversion> Take(quint64 id);
+    Taken Take(quint64 id);
     // Takes every file out, its ffmpegs ended and waited for.
-    std::vector<std::unique_ptr<FileConversion>> TakeAll();
+    std::vector<Taken> TakeAll();
 
 signals:
     void settled(FileConversion& file, const ConversionOutcome& outcome);
@@ -75,7 +82,7 @@ protected:
     static ConversionOutcome WaitOutcome(const FileConversion& file, const FfmpegEnd& end);
 
 private:
-    std::unique_ptr<FileConversion> Detach(FileConversion* file);
+    Taken Detach(FileConversion* file);
 
     std::vector<FileConversion*> m_files;
 };

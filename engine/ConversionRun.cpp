@@ -254,7 +254,7 @@ bool ConversionRun::Stop(int row)
     const quint64 id = m_queue.id(row);
     ConversionAttempt* attempt = m_attempts.Holding(id);
     // Once ffmpeg has ended, its file may be whole: the end, not the stop, says.
-    const std::unique_ptr<FileConversion> stopped = attempt ? attempt->Take(id) : nullptr;
+    const ConversionAttempt::Taken stopped = attempt ? attempt->Take(id) : nullptr;
     if (!stopped)
         return false;
     m_schedule.TryAgain();
@@ -284,7 +284,7 @@ void ConversionRun::End(const std::vector<ConversionAttempt*>& attempts, const C
     // Every group is sent its end before any is waited for.
     for (ConversionAttempt* attempt : ending)
         attempt->Kill();
-    std::vector<std::unique_ptr<FileConversion>> ended;
+    std::vector<ConversionAttempt::Taken> ended;
     for (ConversionAttempt* attempt : ending) {
         for (auto& file : attempt->TakeAll())
             ended.push_back(std::move(file));
