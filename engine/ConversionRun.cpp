@@ -1,9 +1,12 @@
 #include "engine/ConversionRun.h"
 
+#include "engine/AloneAttempt.h"
+#include "engine/AttemptFiles.h"
+#include "engine/FileConversion.h"
+#include "engine/SharedAttempt.h"
 #include "model/QueueModel.h"
 #include "model/Settings.h"
 #include "model/Tools.h"
-#include "platform/ChildProcess.h"
 #include "platform/Error.h"
 #include "platform/ProcessLauncher.h"
 
@@ -16,7 +19,8 @@
 
 ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, QueueModel& queue, QObject* parent)
     : QObject(parent), m_settings(settings), m_tools(tools), m_queue(queue), m_schedule(QThread::idealThreadCount()),
-      m_naming(queue), m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
+      m_naming(queue), m_files(queue, m_naming, m_schedule),
+      m_tickHandler([this](QObject* sender) { MonitorTick(sender); })
 {
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(&m_queue, signal, this, [this] { m_naming.SourcesChanged(); });
@@ -29,7 +33,6 @@ ConversionRun::ConversionRun(const Settings& settings, const Tools& tools, Queue
     };
     connect(&m_queue, &QAbstractItemModel::rowsInserted, this, takeNewRows, Qt::QueuedConnection);
     connect(&m_queue, &QueueModel::rowRequeued, this, takeNewRows, Qt::QueuedConnection);
-    connect(&m_watchdog, &QTimer::timeout, this, [this] { Telling([this] { EndStalled(); }); });
 }
 
 ConversionRun::~ConversionRun()
@@ -106,7 +109,7 @@ void ConversionRun::StartNext()
 
 void ConversionRun::EndIfDone()
 {
-    if (!m_begun || !m_jobs.empty() || ((m_moreRowsComing || m_retryPending) && !m_halted))
+    if (!m_begun || !m_attempts.empty() || ((m_moreRowsComing || m_retryPending) && !m_halted))
         return;
     m_begun = false;
     emit runEnded();
@@ -114,11 +117,11 @@ void ConversionRun::EndIfDone()
 
 void ConversionRun::FillJobs()
 {
-    while (!m_halted && m_jobs.batches() < m_settings.jobs()) {
+    while (!m_halted && m_attempts.size() < m_settings.jobs()) {
         if (m_schedule.starved()) {
             // A running row frees what the last start lacked; with none, the
             // files being measured or the system may, for a while.
-            if (!m_jobs.empty() || m_retryPending)
+            if (!m_attempts.empty() || m_retryPending)
                 return;
             m_schedule.GiveUpWhenLong();
             m_retryPending = true;
@@ -137,192 +140,76 @@ void ConversionRun::FillJobs()
     }
 }
 
-int ConversionRun::NextPendingRow() const
+int ConversionRun::NextPendingRow(const QSet<quint64>& starting) const
 {
     // A row keeps "Pending" until its ffmpeg first reports.
     return m_schedule.NextRow(
-        m_queue, [this](quint64 id) { return m_jobs.HasRow(id); }, m_settings.jobs());
+        m_queue, [&](quint64 id) { return starting.contains(id) || m_attempts.HasRow(id); }, m_settings.jobs());
 }
 
-bool ConversionRun::StarvedOf(int code, int row)
-{
-    return m_schedule.StarvedOf(code, row >= 0 ? m_queue.path(row) : QString());
-}
-
-std::unique_ptr<ConversionJob> ConversionRun::NewJob(int row)
-{
-    const QString source = m_queue.path(row);
-    const QString target = m_naming.Distinct(source, m_settings.WorkDir);
-    const FileIdentity before = m_naming.Replaceable(target, source);
-    std::unique_ptr<ConversionJob> job;
-    try {
-        job = std::make_unique<ConversionJob>(m_queue, row, target, before, this);
-    } catch (const ESystemError& e) {
-        if (StarvedOf(e.code(), row))
-            return nullptr;
-        MarkFailed(row, e.text());
-        emit rowFinished(m_queue.id(row));
-        return nullptr;
-    }
-    m_naming.Claim(target);
-    m_queue.setOutput(row, target);
-    // "-y" must never write over a file the user queued as a source.
-    if (m_naming.WouldOverwriteASource(target)) {
-        MarkFailed(row, QStringLiteral("The output file %1 would overwrite a source file").arg(target));
-        emit rowFinished(m_queue.id(row));
-        return nullptr;
-    }
-    return job;
-}
-
-bool ConversionRun::StartRow(int row)
+void ConversionRun::StartRow(int row)
 {
     // One that is there but cannot run fails the row, saying so.
     if (!ProcessLauncher::ProgramExists(m_tools.FfmpegExe))
         throw VantrelError(MissingFfmpegText());
 
-    const auto isRunning = [this](quint64 id) { return m_jobs.HasRow(id); };
+    const auto isRunning = [this](quint64 id) { return m_attempts.HasRow(id); };
     const qint64 budgetMs
         = RunSchedule::ShareBudgetMs(RunSchedule::WaitingFiles(m_queue, isRunning, m_rowsComing).ms, m_settings.jobs());
-    RunSchedule::Plan plan = m_schedule.PlanFor(
-        m_schedule.Alongside(m_queue, isRunning, m_jobs.batches(), m_settings.jobs(), m_rowsComing),
-        RunSchedule::LengthMs(m_queue, row));
-    if (!m_tools.SoundBeside)
-        plan.threadsBeside = 0;
-    std::unique_ptr<ConversionJob> job = NewJob(row);
-    if (!job)
-        return false;
-    std::vector<ConversionJob*> together{job.get()};
-    m_jobs.Add(std::move(job));
-    const RunSchedule::Group group{1, RunSchedule::LengthMs(m_queue, row), m_queue.framePixels(row)};
-    std::exception_ptr refused; // by a row that would share: it halts the run once the others run
-    if (RunSchedule::MayShare(group.ms, group.pixels) && !m_alone.contains(m_queue.id(row))) {
-        try {
-            AddCompanions(together, group, budgetMs);
-        } catch (...) {
-            refused = std::current_exception();
-        }
-    }
-    if (!m_watchdog.isActive()) {
-        // A stall is found within a quarter of the limit.
-        m_watchdog.start(std::clamp(m_tools.FfmpegSilenceMs / 4, 50, 1000));
-    }
-    ConversionJob::Handlers handlers;
-    handlers.ended = [this](ConversionJob& ended, const ChildEnd& end) { Telling([&] { Finished(&ended, end); }); };
-    handlers.judged = [this](ConversionJob& judged, const OutputCheck::Result& result) {
-        Telling([&] { Judged(&judged, result); });
-    };
-    ConversionJob::StartTogether(together, m_tools.FfmpegExe, m_profile, plan, m_tickHandler, handlers);
-    for (const ConversionJob* started : together)
-        emit rowStarted(started->id());
-    if (refused)
-        std::rethrow_exception(refused);
-    return true;
-}
-
-void ConversionRun::AddCompanions(std::vector<ConversionJob*>& together, RunSchedule::Group group, qint64 budgetMs)
-{
-    for (;;) {
-        const int next = NextPendingRow();
-        if (next < 0 || m_alone.contains(m_queue.id(next)))
-            return;
-        const qint64 nextMs = RunSchedule::LengthMs(m_queue, next);
-        const qint64 nextPixels = m_queue.framePixels(next);
-        if (!RunSchedule::Joins(group, nextMs, nextPixels, budgetMs))
-            return;
-        std::unique_ptr<ConversionJob> companion = NewJob(next);
-        if (!companion) {
-            if (m_schedule.starved())
-                return;
-            continue;
-        }
-        ++group.files;
-        group.ms += nextMs;
-        group.pixels += nextPixels;
-        together.push_back(companion.get());
-        m_jobs.Add(std::move(companion));
-    }
-}
-
-void ConversionRun::Finished(ConversionJob* job, const ChildEnd& end)
-{
-    if (!m_jobs.contains(job))
+    ConversionAttempt::Setup setup{
+        m_tools.FfmpegExe, m_profile,
+        m_schedule.PlanFor(m_schedule.Alongside(m_queue, isRunning, m_attempts.size(), m_settings.jobs(), m_rowsComing),
+                           RunSchedule::LengthMs(m_queue, row)),
+        m_tools.FfmpegSilenceMs, m_tickHandler};
+    std::vector<std::unique_ptr<FileConversion>> files = m_files.Gather(
+        row, m_settings.WorkDir, m_alone, budgetMs,
+        [this](const QSet<quint64>& starting) { return NextPendingRow(starting); },
+        [this](quint64 id, const QString& target, const ConversionOutcome& outcome) { Apply(id, target, outcome); });
+    if (files.empty())
         return;
-    if (end.kind == ChildEnd::Kind::FailedToStart && StarvedOf(end.startError, job->row())) {
-        // Not the file's fault: the row waits for a place as if never started.
-        const std::unique_ptr<ConversionJob> waiting = m_jobs.Take(job);
-        m_naming.Release(waiting->target());
-        m_queue.setOutput(waiting->row(), QString());
-        StartNext();
-        return;
-    }
-    if (job->shared() && !end.succeeded()) {
-        // Which of the files, if any, the shared ffmpeg failed on is not
-        // known: each converts again alone, and its own end decides.
-        SendBackAlone(m_jobs.Take(job));
-        StartNext();
-        return;
-    }
-    if (const QString why = job->Judge(end); !why.isEmpty())
-        Settle(job, why);
-}
-
-void ConversionRun::SendBackAlone(std::unique_ptr<ConversionJob> job)
-{
-    m_alone.insert(job->id());
-    m_naming.Release(job->target());
-    if (const int row = job->row(); row >= 0) {
-        m_queue.setOutput(row, QString());
-        m_queue.setState(row, RowState::Pending);
-    }
-}
-
-void ConversionRun::Judged(ConversionJob* job, const OutputCheck::Result& result)
-{
-    if (!m_jobs.contains(job))
-        return;
-    if (result.verdict == OutputCheck::Verdict::Refused)
-        Settle(job, result.text);
-    else
-        Settle(job, {}, result.text);
-}
-
-void ConversionRun::Settle(ConversionJob* settled, const QString& failure, const QString& warning)
-{
-    const std::unique_ptr<ConversionJob> job = m_jobs.Take(settled);
-    if (!job)
-        return;
-    // A place is free again for a row that lacked one.
-    m_schedule.PlaceFreed();
-    const QString why = failure.isEmpty() ? PutInPlace(*job) : failure;
-    job->Release();
-    const int row = job->row();
-    if (row < 0) {
-        StartNext();
-        return;
-    }
-    if (why.isEmpty()) {
-        m_queue.setState(row, RowState::Done);
-        m_queue.setConvertedFile(row, QStringLiteral("AVI"));
-        // A source cut off converts whole as far as it goes; the user is told it ends early.
-        const QString source = m_queue.sourceWarning(row);
-        m_queue.setFailureDetail(row, warning.isEmpty() || source.isEmpty() ? warning + source
-                                                                            : warning + QLatin1Char('\n') + source);
+    ConversionAttempt* attempt = nullptr;
+    if (files.size() == 1) {
+        if (m_alone.contains(files.front()->id()))
+            setup.plan.threadsBeside = 0;
+        attempt = new AloneAttempt(files.front().release(), this);
     } else {
-        m_naming.Release(job->target());
-        MarkFailed(row, why);
+        std::vector<FileConversion*> together;
+        for (auto& file : files)
+            together.push_back(file.release());
+        attempt = new SharedAttempt(std::move(together), this);
     }
-    emit rowFinished(job->id());
+    connect(attempt, &ConversionAttempt::settled, this,
+            [this, attempt](FileConversion& file, const ConversionOutcome& outcome) {
+                Telling([&] { Settled(attempt, file, outcome); });
+            });
+    m_attempts.Add(attempt);
+    attempt->Start(setup);
+    for (const FileConversion* file : attempt->files())
+        emit rowStarted(file->id());
+}
+
+void ConversionRun::Settled(ConversionAttempt* attempt, FileConversion& file, const ConversionOutcome& outcome)
+{
+    // A place is free again for a row that lacked one.
+    if (outcome.kind != ConversionOutcome::Kind::WaitForPlace)
+        m_schedule.PlaceFreed();
+    QString unpublished;
+    if (outcome.kind == ConversionOutcome::Kind::Done)
+        unpublished = PutInPlace(file);
+    if (attempt->files().empty())
+        m_attempts.Forget(attempt);
+    Apply(file.id(), file.target(), unpublished.isEmpty() ? outcome : ConversionOutcome::Failed(unpublished));
     StartNext();
 }
 
-QString ConversionRun::PutInPlace(ConversionJob& job)
+QString ConversionRun::PutInPlace(FileConversion& file)
 {
     try {
-        const QString taken = m_naming.Publish(job.output(), job.target(), job.before(), job.source());
-        if (taken != job.target()) {
-            m_queue.setOutput(job.row(), taken);
-            job.setTarget(taken);
+        const QString taken = m_naming.Publish(file.output(), file.target(), file.before(), file.source());
+        if (taken != file.target()) {
+            if (const int row = file.row(); row >= 0)
+                m_queue.setOutput(row, taken);
+            file.setTarget(taken);
         }
     } catch (const VantrelError& e) {
         return e.text();
@@ -330,45 +217,50 @@ QString ConversionRun::PutInPlace(ConversionJob& job)
     return {};
 }
 
+void ConversionRun::Apply(quint64 id, const QString& target, const ConversionOutcome& outcome)
+{
+    // Nothing was written under the name: the row may have it again when tried again.
+    if (outcome.kind != ConversionOutcome::Kind::Done)
+        m_naming.Release(target);
+    if (outcome.kind == ConversionOutcome::Kind::WaitForPlace)
+        m_schedule.Starved(outcome.text);
+    const int row = m_queue.rowOf(id);
+    if (row < 0)
+        return;
+    const RowEnd end = RowEndFor(outcome, m_queue.sourceWarning(row));
+    if (end.waitsAlone)
+        m_alone.insert(id);
+    if (!end.finished) {
+        m_queue.setOutput(row, QString());
+        m_queue.setState(row, end.state);
+        return;
+    }
+    m_queue.setState(row, end.state);
+    m_queue.setConvertedFile(row, end.convertedFile);
+    m_queue.setFailureDetail(row, end.detail);
+    emit rowFinished(id);
+}
+
 void ConversionRun::Abort()
 {
     m_begun = false;
-    if (m_jobs.empty())
-        return;
-    End(m_jobs.TakeAll(), QStringLiteral("The conversion was stopped"));
-}
-
-QString ConversionRun::StoppedText()
-{
-    return QStringLiteral("Stopped");
+    End(m_attempts.all(), ConversionOutcome::Failed(QStringLiteral("The conversion was stopped")));
 }
 
 bool ConversionRun::Stop(int row)
 {
     if (row < 0 || row >= m_queue.count())
         return false;
+    const quint64 id = m_queue.id(row);
+    ConversionAttempt* attempt = m_attempts.Holding(id);
     // Once ffmpeg has ended, its file may be whole: the end, not the stop, says.
-    RunningJobs::Jobs stopped
-        = m_jobs.TakeRunning([id = m_queue.id(row)](const ConversionJob& job) { return job.id() == id; });
-    if (stopped.empty())
+    const ConversionAttempt::Taken stopped = attempt ? attempt->Take(id) : nullptr;
+    if (!stopped)
         return false;
     m_schedule.TryAgain();
-    const quint64 batch = stopped.front()->batch();
-    if (m_jobs.HasBatch(batch)) {
-        // The others' ffmpeg goes on: the stopped file's unfinished output loses
-        // its name at once, and what ffmpeg still writes into it is freed when
-        // that ffmpeg ends, a group being short files only.
-        for (const auto& job : stopped) {
-            job->Release();
-            m_naming.Release(job->target());
-            if (const int at = job->row(); at >= 0) {
-                MarkFailed(at, StoppedText());
-                emit rowFinished(job->id());
-            }
-        }
-    } else {
-        End(std::move(stopped), StoppedText());
-    }
+    if (attempt->files().empty())
+        m_attempts.Forget(attempt);
+    Apply(id, stopped->target(), ConversionOutcome::Stopped());
     StartNext();
     return true;
 }
@@ -376,57 +268,28 @@ bool ConversionRun::Stop(int row)
 void ConversionRun::StopAll()
 {
     m_halted = true;
-    RunningJobs::Jobs stopped = m_jobs.TakeRunning([](const ConversionJob&) { return true; });
-    if (stopped.empty())
+    std::vector<ConversionAttempt*> running;
+    std::ranges::copy_if(m_attempts.all(), std::back_inserter(running),
+                         [](const ConversionAttempt* attempt) { return attempt->running(); });
+    if (running.empty())
         return;
-    End(std::move(stopped), StoppedText());
+    End(running, ConversionOutcome::Stopped());
     // Rows whose output is being read end the run when they are judged.
     EndIfDone();
 }
 
-void ConversionRun::End(RunningJobs::Jobs jobs, const QString& why)
+void ConversionRun::End(const std::vector<ConversionAttempt*>& attempts, const ConversionOutcome& outcome)
 {
-    RunningJobs::EndAll(jobs);
-    // Nothing was written under their names: the rows may have them again when tried again.
-    for (const auto& job : jobs)
-        m_naming.Release(job->target());
-    for (const auto& job : jobs) {
-        if (const int row = job->row(); row >= 0) {
-            MarkFailed(row, why);
-            emit rowFinished(job->id());
-        }
+    const std::vector<ConversionAttempt*> ending = attempts; // Forget() changes the run's own list
+    // Every group is sent its end before any is waited for.
+    for (ConversionAttempt* attempt : ending)
+        attempt->Kill();
+    std::vector<ConversionAttempt::Taken> ended;
+    for (ConversionAttempt* attempt : ending) {
+        for (auto& file : attempt->TakeAll())
+            ended.push_back(std::move(file));
+        m_attempts.Forget(attempt);
     }
-}
-
-void ConversionRun::EndStalled()
-{
-    if (m_jobs.empty()) {
-        m_watchdog.stop();
-        return;
-    }
-    RunningJobs::Jobs stalled
-        = m_jobs.TakeRunning([this](const ConversionJob& job) { return job.silentFor(m_tools.FfmpegSilenceMs); });
-    if (stalled.empty())
-        return;
-    m_schedule.TryAgain();
-    // A shared ffmpeg that hangs says nothing of which file it hangs on: each converts again alone.
-    RunningJobs::Jobs shared;
-    for (auto& job : stalled) {
-        if (job->shared())
-            shared.push_back(std::move(job));
-    }
-    std::erase(stalled, nullptr);
-    RunningJobs::EndAll(shared);
-    for (auto& job : shared)
-        SendBackAlone(std::move(job));
-    End(std::move(stalled), QStringLiteral("ffmpeg reported no progress for %1 s and was ended")
-                                .arg(QString::number(m_tools.FfmpegSilenceMs / 1000.0)));
-    StartNext();
-}
-
-void ConversionRun::MarkFailed(int row, const QString& why)
-{
-    m_queue.setState(row, RowState::Failed);
-    m_queue.setConvertedFile(row, QString());
-    m_queue.setFailureDetail(row, why);
+    for (const auto& file : ended)
+        Apply(file->id(), file->target(), outcome);
 }

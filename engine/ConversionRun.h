@@ -1,15 +1,14 @@
 #pragma once
 
-#include "engine/ConversionJob.h"
+#include "engine/AttemptFiles.h"
+#include "engine/ConversionOutcome.h"
 #include "engine/ConversionProfile.h"
-#include "engine/OutputCheck.h"
 #include "engine/OutputNaming.h"
 #include "engine/RunSchedule.h"
-#include "engine/RunningJobs.h"
+#include "engine/RunningAttempts.h"
 #include "engine/advantmr.h"
 
 #include <QObject>
-#include <QTimer>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -18,21 +17,27 @@
 #include <memory>
 #include <vector>
 
-struct ChildEnd;
+// How the engine reports trouble: a file's trouble is a value that ends in
+// its row (FfmpegEnd, OutputCheck::Result, ConversionOutcome, applied by
+// ConversionRun::Apply); trouble that stops the whole run is a VantrelError
+// thrown by the call that met it, and told by failed() when no call did.
+
+class ConversionAttempt;
+class FileConversion;
 class QueueModel;
 struct Settings;
 struct Tools;
 
-// A conversion run: hands the queue's "Pending" rows to ffmpeg in RunSchedule's order,
-// up to the settings' jobs() ffmpegs side by side (short files several to one
-// ffmpeg, each to its own output), all with the profile of the button
-// that began the run, and marks each row by how its own ffmpeg process ended
-// and what mediainfo finds in the file it wrote (when a shared ffmpeg fails
-// or is ended, each of its rows waits to be converted again alone): "Done" and "AVI" (a warning
-// as the row's tooltip when the file plays short), or "Failed" with the reason
-// and ffmpeg's last error lines as the row's tooltip. The next row starts the
-// moment one ends. Meanwhile each row shows the share of its source that
-// ffmpeg reports as converted.
+// A conversion run: hands the queue's "Pending" rows to ffmpeg in RunSchedule's
+// order, up to the settings' jobs() ffmpegs side by side (short files several
+// to one ffmpeg, each to its own output), all with the profile of the button
+// that began the run. Each row ends by what its own file's attempt tells of
+// it: "Done" and "AVI" once mediainfo has read the file it wrote (a warning as
+// the row's tooltip when it plays short), or "Failed" with the reason and
+// ffmpeg's last error lines as the tooltip; an attempt that says nothing of
+// the file (a shared ffmpeg that failed, hung or was killed) has it converted
+// again alone. The next row starts the moment one ends. Meanwhile each row
+// shows the share of its source that ffmpeg reports as converted.
 //
 // ffmpeg writes an unfinished file that the run made itself in the output
 // folder (unnamed, or at a random hidden name), which takes the output's name
@@ -43,12 +48,10 @@ struct Tools;
 // since (another run's), a folder or a link is kept and the row takes the
 // next " (N)" name. No two rows of a run share an output. A row whose ffmpeg cannot
 // start for want of descriptors, processes or memory stays "Pending" until a
-// running row ends. Each job knows its row by the row's id, so rows removed
-// or added around it never make it mark another. An ffmpeg that reports no
-// progress for the tools' limit is taken for hung: ended, and its row "Failed".
-// The run coordinates its parts: RunSchedule picks the next row,
-// ConversionJob runs one row's ffmpeg, RunningJobs holds the jobs not settled
-// yet, OutputNaming names and publishes outputs.
+// running row ends. An ffmpeg that reports no progress for the tools' limit
+// is taken for hung and ended.
+// The run coordinates its parts: RunSchedule plans, the attempts
+// (AloneAttempt, SharedAttempt) convert, OutputNaming names and publishes.
 class ConversionRun : public QObject
 {
     Q_OBJECT
@@ -59,8 +62,8 @@ public:
 
     // A press on a conversion button; ignored while the run goes on. Without
     // an output folder it starts nothing and returns false when rows wait,
-    // for the caller to ask for one. Throws when a file cannot be started
-    // (ffmpeg missing, a duration that is not a number); that row then stays
+    // for the caller to ask for one. Throws when no file can be started
+    // (ffmpeg missing, no place for a long while); the rows then stay
     // "Pending" and no further row starts in this run.
     bool Begin(ConversionProfile profile);
 
@@ -70,7 +73,7 @@ public:
     void setMoreRowsComing(bool coming, int count = 0);
 
     // A conversion runs, any of them.
-    bool busy() const { return !m_jobs.empty(); }
+    bool busy() const { return !m_attempts.empty(); }
 
     // Ends every running conversion and its whole process group, removes their
     // unfinished files and marks their rows "Failed"; starts nothing more.
@@ -86,27 +89,21 @@ public:
     // as by Stop(), and no further row starts in this run.
     void StopAll();
     // The reason a row stopped by the user shows.
-    static QString StoppedText();
+    static QString StoppedText() { return ::StoppedText(); }
 
     // What every file's timer calls at each tick; the progress monitor unless
     // the window routes it through its own handler.
     void setTickHandler(TNotifyEvent handler) { m_tickHandler = std::move(handler); }
     // The progress tick for the row whose timer ticked.
-    void MonitorTick(QObject* sender) { m_jobs.Tick(sender); }
+    void MonitorTick(QObject* sender) { m_attempts.Tick(sender); }
 
     ConversionProfile profile() const { return m_profile; }
-    // The process id of the ffmpeg started last that still runs; 0 when none runs.
-    qint64 runningProcessId() const { return m_jobs.lastProcessId(); }
     // Every running ffmpeg's process id, in the order they were started.
-    QList<qint64> runningProcessIds() const { return m_jobs.processIds(); }
+    QList<qint64> runningProcessIds() const { return m_attempts.processIds(); }
     // The rows converting now, in the order they were started.
-    QList<int> runningRows() const { return m_jobs.rows(); }
-    // The timer of the row started last, while one runs.
-    TAdvancedTimer* timer() const { return m_jobs.lastTimer(); }
-    // Where the ffmpeg started last writes until it has finished; empty when none runs.
-    QString partialFile() const { return m_jobs.lastPartial(); }
-    // The same for every running conversion, in the order they were started.
-    QStringList partialFiles() const { return m_jobs.partials(); }
+    QList<int> runningRows() const { return m_attempts.rows(); }
+    // Where each running conversion writes until it has finished, in the order they were started.
+    QStringList partialFiles() const { return m_attempts.partials(); }
 
     // Message shown when there is no ffmpeg to run.
     static QString MissingFfmpegText();
@@ -130,33 +127,20 @@ private:
     void Telling(const std::function<void()>& step);
     void EndIfDone();
     void FillJobs();
-    int NextPendingRow() const;
-    // The row's job, with its output named; null when the row was marked
-    // "Failed", or waits for want of resources.
-    std::unique_ptr<ConversionJob> NewJob(int row);
-    // Starts the row, with the short rows that come next when they may share its ffmpeg;
-    // false when the row was refused.
-    bool StartRow(int row);
-    // Adds to together the jobs of the rows that come next while they may
-    // share its ffmpeg: short, and lengthMs with them within budgetMs.
-    void AddCompanions(std::vector<ConversionJob*>& together, RunSchedule::Group group, qint64 budgetMs);
-    void Finished(ConversionJob* job, const ChildEnd& end);
-    void Judged(ConversionJob* job, const OutputCheck::Result& result);
-    // A file its shared ffmpeg could not convert waits to convert alone.
-    void SendBackAlone(std::unique_ptr<ConversionJob> job);
-    // Ends a job: its row fails for failure, or its file takes the output's
-    // name and the row is "Done", with warning as its tooltip.
-    void Settle(ConversionJob* job, const QString& failure, const QString& warning = {});
-    void MarkFailed(int row, const QString& why);
-    // Kills every job's group before waiting for any, removes their unfinished
-    // files and marks their rows "Failed" with why.
-    void End(RunningJobs::Jobs jobs, const QString& why);
+    // The next row to start, passing over those of starting.
+    int NextPendingRow(const QSet<quint64>& starting = {}) const;
+    // Starts the row's attempt, with the short rows that come next when they may share its ffmpeg.
+    void StartRow(int row);
+    // An attempt told how one of its files ended.
+    void Settled(ConversionAttempt* attempt, FileConversion& file, const ConversionOutcome& outcome);
     // Gives a finished file its name; empty, or why it could not.
-    QString PutInPlace(ConversionJob& job);
-    // A start that failed for want of resources; false when it failed for another reason.
-    bool StarvedOf(int code, int row);
-    // Ends the conversions whose ffmpeg has reported no progress for the limit.
-    void EndStalled();
+    QString PutInPlace(FileConversion& file);
+    // The only place a row's end is written: the outcome of the file with
+    // the id, whose output was to be target, made the row's state and told.
+    void Apply(quint64 id, const QString& target, const ConversionOutcome& outcome);
+    // Kills every attempt's ffmpegs before waiting for any, removes their
+    // unfinished files and applies outcome to each of their files.
+    void End(const std::vector<ConversionAttempt*>& attempts, const ConversionOutcome& outcome);
 
     const Settings& m_settings;
     const Tools& m_tools;
@@ -164,13 +148,13 @@ private:
     ConversionProfile m_profile = ConversionProfile::DivxAvi;
     RunSchedule m_schedule;
     OutputNaming m_naming;
+    AttemptFiles m_files;
     TNotifyEvent m_tickHandler;
-    RunningJobs m_jobs;
+    RunningAttempts m_attempts;
     bool m_retryPending = false; // a start is tried again shortly, none of ours running
     bool m_halted = false;       // a row could not start: no more start in this run
     bool m_begun = false;        // begun and not ended yet
     bool m_moreRowsComing = false;
-    QSet<quint64> m_alone; // rows whose shared ffmpeg failed: each converts alone
+    QSet<quint64> m_alone; // rows an attempt could not judge: each converts with one plain ffmpeg
     int m_rowsComing = 0;  // at most, while more are coming
-    QTimer m_watchdog;     // looks for stalled conversions while any runs
 };

@@ -83,12 +83,22 @@ bool RunSchedule::StarvedOf(int code, const QString& source)
 {
     if (!IsResourceShortage(code))
         return false;
+    Starved(ShortageText(source, code));
+    return true;
+}
+
+void RunSchedule::Starved(const QString& why)
+{
     if (!m_short.isValid())
         m_short.start();
-    m_starved = QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
-                               "\"Pending\"; press the button again when fewer programs run")
-                    .arg(source, QString::fromLocal8Bit(std::strerror(code)));
-    return true;
+    m_starved = why;
+}
+
+QString RunSchedule::ShortageText(const QString& source, int code)
+{
+    return QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
+                          "\"Pending\"; press the button again when fewer programs run")
+        .arg(source, QString::fromLocal8Bit(std::strerror(code)));
 }
 
 void RunSchedule::GiveUpWhenLong() const

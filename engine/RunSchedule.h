@@ -90,6 +90,10 @@ public:
 
     // A start of source that failed with code for want of resources; false when it failed for another reason.
     bool StarvedOf(int code, const QString& source);
+    // A start failed for want of resources, as why says.
+    void Starved(const QString& why);
+    // Why a start of source failed for want of resources, code being the system's error.
+    static QString ShortageText(const QString& source, int code);
     // The last start failed for want of resources, and no place was freed since.
     bool starved() const { return !m_starved.isEmpty(); }
     // Throws why the last start failed once rows have waited too long for a place.

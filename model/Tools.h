@@ -12,7 +12,4 @@ struct Tools
     // (a stalled network mount, a broken build) and ended.
     int FfmpegSilenceMs = 60000;    // no progress reported
     int MediaInfoSilenceMs = 30000; // no answer
-    // A second ffmpeg may encode a file's sound beside its picture; an
-    // ffmpeg that only one reader of a source can stand in for forbids it.
-    bool SoundBeside = true;
 };

@@ -1,5 +1,7 @@
 #include "engine/RunSchedule.h"
+#include "engine/ConversionOutcome.h"
 #include "engine/ConversionProfile.h"
+#include "engine/FfmpegProcess.h"
 #include "engine/FfmpegReport.h"
 #include "engine/OutputNaming.h"
 #include "engine/ProgressMonitor.h"
@@ -11,7 +13,9 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -264,6 +268,112 @@ TEST(FfmpegReport, ReasonsInPlainWordsWithFfmpegsLineBehind)
     killed.kind = ChildEnd::Kind::Crashed;
     killed.signal = SIGKILL;
     EXPECT_EQ(FfmpegReport::Reason(killed, {}).reason.toStdString(), "ffmpeg was ended by signal 9 (SIGKILL)");
+}
+
+// How an ffmpeg's end is told: the decisions above it (wait for a place,
+// convert again alone, fail) rest on its kind alone.
+TEST(FfmpegEnd, EachEndHasOneKind)
+{
+    const auto exited = [](int code, const char* errorOutput) {
+        ChildEnd end;
+        end.kind = ChildEnd::Kind::Exited;
+        end.exitCode = code;
+        end.errorOutput = QString::fromUtf8(errorOutput);
+        return end;
+    };
+    const auto notStarted = [](int code) {
+        ChildEnd end;
+        end.startError = code;
+        return end;
+    };
+    ChildEnd broken;
+    broken.kind = ChildEnd::Kind::Crashed;
+    broken.signal = SIGPIPE;
+    const QString program = BinPath(QStringLiteral("processtestapp"));
+    using Kind = FfmpegEnd::Kind;
+    const struct
+    {
+        const char* name;
+        ChildEnd end;
+        QString program;
+        bool hung, stopped;
+        Kind kind;
+        const char* reason; // its first words
+        bool readerGone;
+    } cases[] = {
+        {"ended well", exited(0, ""), program, false, false, Kind::Succeeded, "", false},
+        {"ended well but the disk filled", exited(0, "[avi @ 0x1] Error writing trailer: No space left on device\n"),
+         program, false, false, Kind::Exited, "[avi] Error writing trailer", false},
+        {"an exit code", exited(1, "Conversion failed!\n"), program, false, false, Kind::Exited, "ffmpeg ended with",
+         false},
+        {"killed",
+         [] {
+             ChildEnd end;
+             end.kind = ChildEnd::Kind::Crashed;
+             end.signal = SIGKILL;
+             return end;
+         }(),
+         program, false, false, Kind::Signalled, "ffmpeg was ended by signal 9", false},
+        {"nobody reads what it writes", broken, program, false, false, Kind::Signalled, "ffmpeg was ended", true},
+        {"too many open files", notStarted(EMFILE), program, false, false, Kind::Short, "", false},
+        {"too many processes", notStarted(EAGAIN), program, false, false, Kind::Short, "", false},
+        {"no program", notStarted(ENOENT), QStringLiteral("/nonexistent/ffmpeg"), false, false, Kind::Missing, "",
+         false},
+        {"not runnable", notStarted(EACCES), program, false, false, Kind::NotRunnable, "", false},
+        {"hung, then killed", broken, program, true, false, Kind::Hung, "ffmpeg reported no progress for 1.5 s", false},
+        {"stopped, then killed", broken, program, false, true, Kind::Stopped, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FfmpegEnd end = FfmpegEnd::Of(c.end, c.program, c.hung, c.stopped, 1500);
+        EXPECT_EQ(end.kind, c.kind);
+        EXPECT_EQ(end.succeeded(), c.kind == Kind::Succeeded);
+        EXPECT_EQ(end.failure.reason.left(static_cast<qsizetype>(std::strlen(c.reason))).toStdString(), c.reason);
+        EXPECT_EQ(end.failure.reason.isEmpty(), c.kind == Kind::Succeeded);
+        EXPECT_EQ(end.readerGone, c.readerGone);
+    }
+}
+
+// What each outcome of a file's attempt makes of its row.
+TEST(ConversionOutcome, EachOutcomeLeavesItsRow)
+{
+    const struct
+    {
+        const char* name;
+        ConversionOutcome outcome;
+        const char* sourceWarning;
+        RowEnd row;
+    } cases[] = {
+        {"done", ConversionOutcome::Done(), "", {RowState::Done, "AVI", "", true, false}},
+        {"done, short", ConversionOutcome::Done("plays 8 s"), "", {RowState::Done, "AVI", "plays 8 s", true, false}},
+        {"done from a cut-off source",
+         ConversionOutcome::Done(),
+         "holds 5 s",
+         {RowState::Done, "AVI", "holds 5 s", true, false}},
+        {"done, short, from a cut-off source",
+         ConversionOutcome::Done("plays 4 s"),
+         "holds 5 s",
+         {RowState::Done, "AVI", "plays 4 s\nholds 5 s", true, false}},
+        {"failed",
+         ConversionOutcome::Failed("why\nffmpeg's lines"),
+         "holds 5 s",
+         {RowState::Failed, "", "why\nffmpeg's lines", true, false}},
+        {"stopped", ConversionOutcome::Stopped(), "", {RowState::Failed, "", "Stopped", true, false}},
+        {"its shared ffmpeg failed", ConversionOutcome::TryAlone(), "", {RowState::Pending, "", "", false, true}},
+        {"no place",
+         ConversionOutcome::WaitForPlace("too many open files"),
+         "",
+         {RowState::Pending, "", "", false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RowEnd row = RowEndFor(c.outcome, QString::fromUtf8(c.sourceWarning));
+        EXPECT_EQ(row.state, c.row.state);
+        EXPECT_EQ(row.convertedFile, c.row.convertedFile);
+        EXPECT_EQ(row.detail, c.row.detail);
+        EXPECT_EQ(row.finished, c.row.finished);
+        EXPECT_EQ(row.waitsAlone, c.row.waitsAlone);
+    }
 }
 
 } // namespace

@@ -204,12 +204,14 @@ TEST_F(ConversionRunTest, DivxButtonConvertsWithTheDivxProfile)
     EXPECT_TRUE(run.busy());
     EXPECT_EQ(run.runningRows(), QList<int>{0});
     EXPECT_EQ(queue().output(0), out + "/clip one.avi");
-    ASSERT_NE(run.timer(), nullptr);
+    const QList<TAdvancedTimer*> timers = run.findChildren<TAdvancedTimer*>();
+    ASSERT_EQ(timers.size(), 1);
     // ffmpeg writes a file of ours that has no name in the folder until it has finished.
-    EXPECT_EQ(run.timer()->Buddy(), run.partialFile());
-    EXPECT_TRUE(QFileInfo::exists(run.partialFile()));
+    ASSERT_EQ(run.partialFiles().size(), 1);
+    EXPECT_EQ(timers[0]->Buddy(), run.partialFiles()[0]);
+    EXPECT_TRUE(QFileInfo::exists(run.partialFiles()[0]));
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList());
-    EXPECT_EQ(run.timer()->Interval(), 500u);
+    EXPECT_EQ(timers[0]->Interval(), 500u);
 
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(queue().progress(0), "Done");
@@ -217,7 +219,6 @@ TEST_F(ConversionRunTest, DivxButtonConvertsWithTheDivxProfile)
     EXPECT_EQ(Described(out + "/clip one.avi"), "MPEG-4 Visual|DIVX|25.000|44100|2");
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"clip one.avi"});
     // The finished file's timer is gone, and no message was needed.
-    EXPECT_EQ(run.timer(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return run.findChildren<TAdvancedTimer*>().isEmpty(); }, 2000));
     EXPECT_TRUE(prompts.shown().empty());
 }
@@ -269,7 +270,7 @@ TEST_F(ConversionRunTest, RunTakesOnlyPendingRowsTopToBottom)
     // A press with nothing left to do changes nothing and starts nothing.
     press(ConversionProfile::XvidAvi);
     EXPECT_FALSE(run.busy());
-    EXPECT_EQ(run.runningProcessId(), 0);
+    EXPECT_TRUE(run.runningProcessIds().isEmpty());
     EXPECT_EQ(ended.size(), 2);
 }
 
@@ -433,7 +434,7 @@ TEST_F(ConversionRunTest, CrashedKilledOrSilentFfmpegFailsTheRow)
     queue().append(flv(QStringLiteral("long.flv"), 4.0), 5);
     queue().append(clip, 2);
     press(ConversionProfile::DivxAvi);
-    const qint64 pid = run.runningProcessId();
+    const qint64 pid = run.runningProcessIds().value(0);
     ASSERT_GT(pid, 0);
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     ASSERT_TRUE(waitUntilIdle());
@@ -526,20 +527,21 @@ TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
     queue().append(flv(QStringLiteral("b.flv")), 2);
     press(ConversionProfile::DivxAvi);
     ASSERT_TRUE(run.busy());
-    const qint64 pid = run.runningProcessId();
+    const qint64 pid = run.runningProcessIds().value(0);
     ASSERT_GT(pid, 0);
 
     press(ConversionProfile::XvidAvi);
     press(ConversionProfile::DivxAvi);
     EXPECT_EQ(run.profile(), ConversionProfile::DivxAvi);
-    EXPECT_EQ(run.runningProcessId(), pid);
+    EXPECT_EQ(run.runningProcessIds(), QList<qint64>{pid});
     EXPECT_EQ(run.runningRows(), QList<int>{0});
     EXPECT_EQ(queue().progress(1), "Pending");
 
     EXPECT_TRUE(prompts.shown().empty());
 
     // No report yet: ticks pass and the row keeps its text.
-    TAdvancedTimer* timer = run.timer();
+    ASSERT_EQ(run.findChildren<TAdvancedTimer*>().size(), 1);
+    TAdvancedTimer* timer = run.findChildren<TAdvancedTimer*>()[0];
     ASSERT_TRUE(QTest::qWaitFor([&] { return timer->Intervals() >= 1; }, 5000));
     EXPECT_EQ(queue().progress(0), "Pending");
     EXPECT_TRUE(run.busy());
@@ -555,7 +557,7 @@ TEST_F(ConversionRunTest, WhileBusyPressesAreInertAndTicksShowProgress)
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     ASSERT_TRUE(QTest::qWaitFor([&] { return queue().progress(0) == QLatin1String("Failed"); }, 5000));
     EXPECT_EQ(run.runningRows(), QList<int>{1}); // the next row started at once
-    ::kill(static_cast<pid_t>(run.runningProcessId()), SIGKILL);
+    ::kill(static_cast<pid_t>(run.runningProcessIds().value(0)), SIGKILL);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_FALSE(run.busy());
 }
@@ -607,12 +609,11 @@ TEST_F(ConversionRunTest, SideBySideRowsEndByTheirOwnProcess)
     MakeFlv(home.root() + "/long.flv", 10.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
     tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
-    tools.SoundBeside = false;
     std::vector<std::unique_ptr<StalledSource>> stalled;
     auto stall = [&](const QString& path) {
         QDir().mkpath(QFileInfo(path).path());
         stalled.push_back(std::make_unique<StalledSource>(path));
-        q.append(path, 11);
+        q.append(path, StalledSource::QueuedSeconds);
     };
     auto begun = [&](int first) {
         for (size_t i = first; i < stalled.size(); ++i)
@@ -1099,7 +1100,6 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     };
     // A wrapper that keeps ffmpeg as its own child, as a distribution's script might.
     tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
-    tools.SoundBeside = false;
     const QString ffmpeg = tools.FfmpegExe;
     const QString wrapper = home.root() + QStringLiteral("/wrapped-ffmpeg");
     put(wrapper, QStringLiteral("#!/bin/sh\n\"%1\" \"$@\"\n").arg(ffmpeg).toUtf8());
@@ -1111,10 +1111,11 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
     const QByteArray head = StalledSource::HeadOf(clips + "/long.flv");
     auto stall = [&] {
         stalled = std::make_unique<StalledSource>(src + "/long.flv");
-        q.append(src + "/long.flv", 11);
+        q.append(src + "/long.flv", StalledSource::QueuedSeconds);
     };
     auto begun = [&] {
-        return stalled->feed(head) && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
+        return stalled->feed(head)
+               && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFiles().value(0)); }, 30000);
     };
 
     struct Case
@@ -1154,7 +1155,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
          },
          [&] {
              ASSERT_TRUE(begun());
-             ::kill(static_cast<pid_t>(run.runningProcessId()), SIGKILL);
+             ::kill(static_cast<pid_t>(run.runningProcessIds().value(0)), SIGKILL);
          },
          {"Failed", "Done"},
          {{"long.avi", "kept"}, {"one.avi", "avi|1"}},
@@ -1181,7 +1182,7 @@ TEST_F(ConversionRunTest, FaultsNeverLeaveAPartialFileOrLoseAFinishedOne)
          },
          [&] {
              ASSERT_TRUE(begun());
-             const qint64 shell = run.runningProcessId();
+             const qint64 shell = run.runningProcessIds().value(0);
              run.Abort();
              // A killed process may linger unreaped for a moment; it no longer runs.
              auto groupRuns = [&] {
@@ -1235,15 +1236,15 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
     MakeFlv(home.root() + "/one.flv", 1.0);
     const QByteArray head = StalledSource::HeadOf(home.root() + "/long.flv");
     tools.FfmpegExe = StalledSource::Ffmpeg(home.root());
-    tools.SoundBeside = false;
     std::unique_ptr<StalledSource> stalled;
     // One name a case: the run keeps the names its rows were given.
     auto stall = [&](const QString& name) {
         stalled = std::make_unique<StalledSource>(src + QLatin1Char('/') + name);
-        q.append(src + QLatin1Char('/') + name, 11);
+        q.append(src + QLatin1Char('/') + name, StalledSource::QueuedSeconds);
     };
     auto begun = [&] {
-        return stalled->feed(head) && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFile()); }, 30000);
+        return stalled->feed(head)
+               && QTest::qWaitFor([&] { return OpenedForWriting(run.partialFiles().value(0)); }, 30000);
     };
     const QString bad = src + "/bad.flv";
     auto queueBad = [&] {
@@ -1280,7 +1281,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
          },
          [&] {
              ASSERT_TRUE(begun());
-             const qint64 pid = run.runningProcessId();
+             const qint64 pid = run.runningProcessIds().value(0);
              ASSERT_TRUE(run.Stop(0));
              EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0) << "ffmpeg outlived its stop";
              EXPECT_EQ(run.runningRows(), QList<int>{1}) << "the next row waits";
@@ -1294,7 +1295,7 @@ TEST_F(ConversionRunTest, StopAndTryAgainLeaveEachRowInItsTrueState)
          [&] { stall("ended.flv"); },
          [&] {
              ASSERT_TRUE(begun());
-             const qint64 pid = run.runningProcessId();
+             const qint64 pid = run.runningProcessIds().value(0);
              stalled->close();
              // Not a single event handled meanwhile, so the end is not yet seen.
              const QDeadlineTimer deadline(30000);

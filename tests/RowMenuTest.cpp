@@ -98,11 +98,10 @@ TEST_F(RowMenu, OffersWhatTheRowAllowsAndEscapeStopsTheRun)
 
     // Two conversions that wait on their sources, and a row that waits its turn.
     frm.session().tools().FfmpegExe = StalledSource::Ffmpeg(src);
-    frm.session().tools().SoundBeside = false;
     StalledSource first(src + "/e.flv");
     StalledSource second(src + "/f.flv");
-    q.append(src + "/e.flv", 11);
-    q.append(src + "/f.flv", 11);
+    q.append(src + "/e.flv", StalledSource::QueuedSeconds);
+    q.append(src + "/f.flv", StalledSource::QueuedSeconds);
     q.append(src + "/done.flv", 2);
     frm.session().settings().Jobs = 2;
     frm.EzRgnBtn3Click();

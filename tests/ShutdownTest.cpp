@@ -108,8 +108,7 @@ protected:
         }();
         frm.session().settings().WorkDir = out;
         frm.session().tools().FfmpegExe = StalledSource::Ffmpeg(home.root());
-        frm.session().tools().SoundBeside = false;
-        frm.queue().append(source.made() ? sourcePath : QString(), 10);
+        frm.queue().append(source.made() ? sourcePath : QString(), StalledSource::QueuedSeconds);
         frm.EzRgnBtn3Click();
         return bytes.left(bytes.size() * 8 / 10);
     }
@@ -134,10 +133,10 @@ TEST_F(Shutdown, DestroyEndsItsConversionDeletesItsProbeFolderAndKeepsTheRest)
     {
         TfrmMain frm;
         head = startStalledConversion(frm);
-        ffmpeg = frm.conversion().runningProcessId();
+        ffmpeg = frm.conversion().runningProcessIds().value(0);
         ASSERT_GT(ffmpeg, 0);
         EXPECT_TRUE(source.feed(head));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFile()); }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFiles().value(0)); }, 60000));
         frm.session().tools().FfmpegExe = tools + QStringLiteral("ffmpeg");
         frm.session().tools().MediaInfoExe = tools + QStringLiteral("mediainfo");
         frm.session().settings().AppDir = tools;
@@ -199,10 +198,11 @@ void clickClose(TfrmMain& frm)
 // then looks at what is left. Exit codes other than 0 tell where the child stopped.
 void closeDuringConversion(TfrmMain& frm, const QByteArray& head, StalledSource& source, const QString& pidFile)
 {
-    const qint64 ffmpeg = frm.conversion().runningProcessId();
+    const qint64 ffmpeg = frm.conversion().runningProcessIds().value(0);
     if (ffmpeg <= 0)
         std::_Exit(3);
-    if (!source.feed(head) || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFile()); }, 60000))
+    if (!source.feed(head)
+        || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFiles().value(0)); }, 60000))
         std::_Exit(4);
     QFile out(pidFile);
     if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(ffmpeg)) <= 0)
@@ -316,9 +316,9 @@ TEST_F(Shutdown, SigtermToTheWindowEndsItAsAWindowManagersCloseThenByTheSignal)
             TfrmMain frm;
             frm.EndOnSignals();
             const QByteArray head = startStalledConversion(frm);
-            const qint64 ffmpeg = frm.conversion().runningProcessId();
+            const qint64 ffmpeg = frm.conversion().runningProcessIds().value(0);
             if (ffmpeg <= 0 || !source.feed(head)
-                || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFile()); }, 60000))
+                || !QTest::qWaitFor([&] { return OpenedForWriting(frm.conversion().partialFiles().value(0)); }, 60000))
                 std::_Exit(3);
             QFile own(pidFile);
             if (!own.open(QIODevice::WriteOnly) || own.write(QByteArray::number(ffmpeg)) <= 0)

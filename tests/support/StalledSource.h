@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/RunSchedule.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,6 +18,9 @@ public:
     // An ffmpeg (the real one, written as a script into folder) that reads a
     // stalled source's pipe where it is given the source's descriptor.
     static QString Ffmpeg(const QString& folder);
+    // The seconds a test queues a stalled source as: too short for its sound
+    // to be encoded by a second ffmpeg, as the pipe has room for one reader.
+    static constexpr int QueuedSeconds = RunSchedule::SoundBesideFromMs / 1000 - 1;
     ~StalledSource(); // a reader still waiting gets its end of file and ends
     StalledSource(const StalledSource&) = delete;
     StalledSource& operator=(const StalledSource&) = delete;
