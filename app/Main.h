@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QTreeView;
 class QueueActions;
+class QueueKeeper;
 class QueueModel;
 class RowFollower;
 class TEzRgnBtn;
@@ -79,6 +80,9 @@ public:
     // later copy): queued as Add FLV File and Add Folder queue them, once the
     // event loop gets to them, also while a conversion runs.
     void OpenPaths(const QStringList& paths);
+    // At the start: offers back the files an earlier start left unconverted,
+    // then keeps the queue for the next. Paths given meanwhile wait for the answer.
+    void OfferKeptQueue();
     void ListView1KeyDown(int key);
     // x: the pointer's horizontal position in the list's client coordinates.
     void ListView1Click(int x);
@@ -195,6 +199,9 @@ private:
     int SelectedQueueRow() const;
     void ShowMeasuring(int measured, int total);
     QueueActions* m_queueActions = nullptr; // the session's
+    QueueKeeper* m_keeper = nullptr;        // owned as a child
+    bool m_offering = false;                // the kept queue's question is open
+    QStringList m_heldBack;                 // paths given while it is
     // ---- private: conversion engine ----
     void BindConversion();
     std::unique_ptr<DesktopNotifier> m_notifier;

@@ -115,6 +115,7 @@ int main(int argc, char* argv[])
     });
     frmMain.EndOnSignals();
     frmMain.show();
+    frmMain.OfferKeptQueue();
     // Files and folders given (Open With, a file manager's drop on the icon).
     frmMain.OpenPaths(TMainInstance::GivenPaths(QCoreApplication::arguments().mid(1)));
     return app.exec();
