@@ -198,6 +198,9 @@ private:
     // ---- private: conversion queue ----
     int SelectedQueueRow() const;
     void ShowMeasuring(int measured, int total);
+    // Beneath the list: what is measured and the run's time left, as far as each goes on.
+    void ShowActivity();
+    QString m_measuringText;
     QueueActions* m_queueActions = nullptr; // the session's
     QueueKeeper* m_keeper = nullptr;        // owned as a child
     bool m_offering = false;                // the kept queue's question is open

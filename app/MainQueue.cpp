@@ -218,11 +218,22 @@ void TfrmMain::OfferKeptQueue()
 
 void TfrmMain::ShowMeasuring(int measured, int total)
 {
-    MeasuringLine->setVisible(total > 0);
+    m_measuringText = total > 0
+                          ? QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total)
+                          : QString();
+    ShowActivity();
+}
+
+void TfrmMain::ShowActivity()
+{
+    const QString left = m_session->timeLeft().text();
+    QString text = QStringList{m_measuringText, left}.join(QStringLiteral("   ")).trimmed();
+    // The line keeps its place: when both do not fit, the time left stands alone.
+    if (MeasuringLine->fontMetrics().horizontalAdvance(text) > MeasuringLine->width() && !left.isEmpty())
+        text = left;
+    MeasuringLine->setVisible(!text.isEmpty());
     // Hidden, it says nothing, to a screen reader either.
-    MeasuringLine->setText(
-        total > 0 ? QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total)
-                  : QString());
+    MeasuringLine->setText(text);
 }
 
 bool TfrmMain::AddingFiles() const

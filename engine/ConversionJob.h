@@ -58,6 +58,8 @@ public:
                               const RunSchedule::Plan& plan, const TNotifyEvent& tick, const Handlers& handlers);
 
     quint64 id() const { return m_id; }
+    // Microseconds of its source ffmpeg has reported converted; nothing before its first report.
+    std::optional<qint64> processedUs() const { return m_monitor.processedUs(); }
     // The same for every job whose file the same ffmpeg converts.
     quint64 batch() const { return m_batch; }
     // Its ffmpeg converts other files too: a failure of that ffmpeg says nothing of this one.

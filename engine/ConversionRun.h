@@ -101,6 +101,8 @@ public:
     QList<qint64> runningProcessIds() const { return m_jobs.processIds(); }
     // The rows converting now, in the order they were started.
     QList<int> runningRows() const { return m_jobs.rows(); }
+    // Microseconds of its source each converting row's ffmpeg has reported converted, by the row's id.
+    QHash<quint64, qint64> processedUs() const { return m_jobs.processedUs(); }
     // The timer of the row started last, while one runs.
     TAdvancedTimer* timer() const { return m_jobs.lastTimer(); }
     // Where the ffmpeg started last writes until it has finished; empty when none runs.

@@ -103,6 +103,16 @@ QList<int> RunningJobs::rows() const
     return rows;
 }
 
+QHash<quint64, qint64> RunningJobs::processedUs() const
+{
+    QHash<quint64, qint64> processed;
+    for (const auto& job : m_jobs) {
+        if (const std::optional<qint64> us = job->processedUs())
+            processed.insert(job->id(), *us);
+    }
+    return processed;
+}
+
 QStringList RunningJobs::partials() const
 {
     QStringList files;

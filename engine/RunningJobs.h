@@ -2,6 +2,7 @@
 
 #include "engine/ConversionJob.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -50,6 +51,8 @@ public:
     TAdvancedTimer* lastTimer() const { return m_jobs.empty() ? nullptr : m_jobs.back()->timer(); }
     QString lastPartial() const { return m_jobs.empty() ? QString() : m_jobs.back()->partial(); }
     QStringList partials() const;
+    // What each job's ffmpeg has reported converted, by the job's row id; jobs without a report left out.
+    QHash<quint64, qint64> processedUs() const;
 
 private:
     Jobs m_jobs;
