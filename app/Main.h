@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QTreeView;
 class QueueActions;
+class QueueKeeper;
 class QueueListRules;
 class QueueModel;
 class RowFollower;
@@ -80,6 +81,9 @@ public:
     // later copy): queued as Add FLV File and Add Folder queue them, once the
     // event loop gets to them, also while a conversion runs.
     void OpenPaths(const QStringList& paths);
+    // At the start: offers back the files an earlier start left unconverted,
+    // then keeps the queue for the next. Paths given meanwhile wait for the answer.
+    void OfferKeptQueue();
     void ListView1KeyDown(int key);
     // x: the pointer's horizontal position in the list's client coordinates.
     void ListView1Click(int x);
@@ -195,8 +199,14 @@ private:
     // ---- private: conversion queue ----
     int SelectedQueueRow() const;
     void ShowMeasuring(int measured, int total);
+    // Beneath the list: what is measured and the run's time left, as far as each goes on.
+    void ShowActivity();
+    QString m_measuringText;
     QueueActions* m_queueActions = nullptr;      // the session's
     std::unique_ptr<QueueListRules> m_listRules; // what clicks, keys and the row menu do
+    QueueKeeper* m_keeper = nullptr;             // owned as a child
+    bool m_offering = false;                     // the kept queue's question is open
+    QStringList m_heldBack;                      // paths given while it is
     // ---- private: conversion engine ----
     void BindConversion();
     std::unique_ptr<DesktopNotifier> m_notifier;

@@ -55,6 +55,7 @@ void TfrmMain::BindConversion()
         m_follower->reveal(m_queue->rowOf(id));
     });
     connect(&run, &ConversionRun::rowFinished, this, &TfrmMain::RowFinished);
+    connect(&m_session->timeLeft(), &RunTimeLeft::updated, this, &TfrmMain::ShowActivity);
     connect(&run, &ConversionRun::runEnded, this, &TfrmMain::RunEnded);
     // Shown once the child's end that stopped the run has been handled.
     connect(

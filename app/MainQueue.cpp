@@ -1,6 +1,8 @@
 #include "app/Main.h"
 
 #include "app/AddReport.h"
+#include "app/KeptQueueOffer.h"
+#include "core/QueueKeeper.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "queue/BrowseForFolderU.h"
@@ -129,6 +131,11 @@ void TfrmMain::BindQueueHandlers()
         Edit3->setText(Edit4->text());
     });
 
+    m_keeper = new QueueKeeper(*m_queue, *m_queueActions, this);
+    connect(
+        m_keeper, &QueueKeeper::trouble, this, [](const QString& text) { Prompt::message(text); },
+        Qt::QueuedConnection);
+
     // A later copy's files and folders, as if given on this copy's command line.
     connect(MainInstance1, &TMainInstance::pathsForwarded, this, &TfrmMain::OpenPaths);
 
@@ -193,16 +200,43 @@ void TfrmMain::OpenPaths(const QStringList& paths)
     // Never inside the caller: a later copy's message is answered first, and
     // the command line's paths wait until the window runs.
     QMetaObject::invokeMethod(
-        this, [this, paths] { m_queueActions->QueueIncoming(paths); }, Qt::QueuedConnection);
+        this,
+        [this, paths] {
+            if (m_offering)
+                m_heldBack << paths;
+            else
+                m_queueActions->QueueIncoming(paths);
+        },
+        Qt::QueuedConnection);
+}
+
+void TfrmMain::OfferKeptQueue()
+{
+    {
+        const QScopedValueRollback<bool> offering(m_offering, true);
+        RunGuarded([this] { KeptQueueOffer::Make(*m_keeper, *m_queueActions, *m_queue); });
+    }
+    m_queueActions->QueueIncoming(std::exchange(m_heldBack, {}));
 }
 
 void TfrmMain::ShowMeasuring(int measured, int total)
 {
-    MeasuringLine->setVisible(total > 0);
+    m_measuringText = total > 0
+                          ? QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total)
+                          : QString();
+    ShowActivity();
+}
+
+void TfrmMain::ShowActivity()
+{
+    const QString left = m_session->timeLeft().text();
+    QString text = QStringList{m_measuringText, left}.join(QStringLiteral("   ")).trimmed();
+    // The line keeps its place: when both do not fit, the time left stands alone.
+    if (MeasuringLine->fontMetrics().horizontalAdvance(text) > MeasuringLine->width() && !left.isEmpty())
+        text = left;
+    MeasuringLine->setVisible(!text.isEmpty());
     // Hidden, it says nothing, to a screen reader either.
-    MeasuringLine->setText(
-        total > 0 ? QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total)
-                  : QString());
+    MeasuringLine->setText(text);
 }
 
 bool TfrmMain::AddingFiles() const

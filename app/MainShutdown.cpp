@@ -3,6 +3,7 @@
 #include "core/ExitCleanup.h"
 #include "core/SignalWatcher.h"
 #include "app/instance/MainInstance.h"
+#include "core/QueueKeeper.h"
 #include "engine/ConversionRun.h"
 #include "queue/QueueActions.h"
 
@@ -31,6 +32,9 @@ void TfrmMain::EzRgnBtn2Click()
 
 void TfrmMain::EndConversions()
 {
+    // Kept as it stands, before ending the conversions marks their rows failed.
+    if (m_keeper)
+        m_keeper->Flush();
     // By the ids this program holds: another program's ffmpeg is never touched,
     // and no unfinished output is left behind.
     // Files being measured are left unqueued, their probes ended.

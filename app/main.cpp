@@ -118,6 +118,7 @@ int main(int argc, char* argv[])
     });
     frmMain.EndOnSignals();
     frmMain.show();
+    frmMain.OfferKeptQueue();
     // Files and folders given (Open With, a file manager's drop on the icon).
     frmMain.OpenPaths(TMainInstance::GivenPaths(windowPaths));
     return app.exec();

@@ -188,6 +188,10 @@ void ConsoleFrontEnd::BindRun()
         m_progress.Show();
     });
     connect(&run, &ConversionRun::runEnded, this, &ConsoleFrontEnd::Finish);
+    connect(&m_session.timeLeft(), &RunTimeLeft::updated, this, [this] {
+        m_progress.setTail(m_session.timeLeft().text());
+        m_progress.Show();
+    });
     connect(&run, &ConversionRun::failed, this, [this](const QString& text) { m_report.Say(WithFullStop(text)); });
     connect(&m_queue, &QueueModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {

@@ -46,10 +46,15 @@ bool ProgressLine::ConvertsIn(int first, int last) const
     });
 }
 
-QString ProgressLine::Fit(const QList<QPair<QString, QString>>& parts, int width)
+QString ProgressLine::Fit(const QList<QPair<QString, QString>>& parts, int width, const QString& tail)
 {
     const QString gap = QStringLiteral("   ");
     constexpr int ShortestName = 4; // fewer files shown rather than names no one can read
+    if (!tail.isEmpty() && !parts.isEmpty()) {
+        const int room = width - static_cast<int>(gap.size()) - TerminalText::Columns(tail);
+        if (room >= ShortestName + 2 + TerminalText::Columns(parts.constFirst().second) + 1)
+            return Fit(parts, room) + gap + tail;
+    }
     for (qsizetype shown = parts.size(); shown > 0; --shown) {
         const QString more = shown < parts.size() ? QStringLiteral("   +%1").arg(parts.size() - shown) : QString();
         qsizetype room = width - more.size() - gap.size() * (shown - 1);
@@ -114,7 +119,7 @@ void ProgressLine::Show()
         return;
     }
     // The last column stays free: a line that fills it wraps on some terminals.
-    const QString line = Fit(parts, TerminalWidth() - 1);
+    const QString line = Fit(parts, TerminalWidth() - 1, m_tail);
     if (m_shown && line == m_line)
         return;
     ConsoleReport::Write(stderr, QStringLiteral("\r%1\033[K").arg(line));

@@ -21,14 +21,16 @@ public:
     // A row from first to last, inclusive, is converting.
     bool ConvertsIn(int first, int last) const;
 
+    // What the line ends with: the run's time left ("1:23 left"); empty for nothing.
+    void setTail(const QString& tail) { m_tail = tail; }
     void Show();
     // Wipes the line, so that the next text starts at the line's beginning.
     void Clear();
 
     // The progress line's parts ("name  N% Done") in `width` terminal columns
     // at most: names cut between whole characters with "…", parts that cannot
-    // fit left out.
-    static QString Fit(const QList<QPair<QString, QString>>& parts, int width);
+    // fit left out; the tail after them, kept while the line has room for a name beside it.
+    static QString Fit(const QList<QPair<QString, QString>>& parts, int width, const QString& tail = {});
 
 private:
     const QueueModel& m_queue;
@@ -36,4 +38,5 @@ private:
     bool m_wanted = false;
     bool m_shown = false;
     QString m_line; // what the line shows
+    QString m_tail;
 };

@@ -4,7 +4,7 @@
 
 Session::Session(QObject* parent)
     : QObject(parent), m_queue(this), m_finder(this), m_actions(m_settings, m_tools, m_queue, m_finder, this),
-      m_run(m_settings, m_tools, m_queue, this)
+      m_run(m_settings, m_tools, m_queue, this), m_timeLeft(m_queue, m_run, this)
 {
     m_finder.Filter = QStringLiteral("*.flv");
     m_finder.Recurse = false;

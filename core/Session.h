@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RunTimeLeft.h"
 #include "engine/ConversionRun.h"
 #include "model/QueueModel.h"
 #include "model/Settings.h"
@@ -36,6 +37,8 @@ public:
     TFindFile& finder() { return m_finder; }
     QueueActions& actions() { return m_actions; }
     ConversionRun& run() { return m_run; }
+    // The run's time left and each converting file's.
+    RunTimeLeft& timeLeft() { return m_timeLeft; }
     // A conversion runs.
     bool busy() const { return m_run.busy(); }
     // Files are being measured, or adds wait to be.
@@ -53,5 +56,6 @@ private:
     QueueModel m_queue;
     TFindFile m_finder;
     QueueActions m_actions;
-    ConversionRun m_run; // last: it goes before what it works on
+    ConversionRun m_run; // it goes before what it works on
+    RunTimeLeft m_timeLeft;
 };

@@ -93,3 +93,8 @@ ConversionOutcome ConversionAttempt::WaitOutcome(const FileConversion& file, con
 {
     return ConversionOutcome::WaitForPlace(RunSchedule::ShortageText(file.source(), end.startError));
 }
+
+std::optional<qint64> ConversionAttempt::processedUs() const
+{
+    return progress().processedUs();
+}

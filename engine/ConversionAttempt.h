@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class FileConversion;
@@ -64,6 +65,8 @@ public:
     Taken Take(quint64 id);
     // Takes every file out, its ffmpegs ended and waited for.
     std::vector<Taken> TakeAll();
+    // Microseconds of the sources its ffmpeg has reported converted; nothing before its first report.
+    std::optional<qint64> processedUs() const;
 
 signals:
     void settled(FileConversion& file, const ConversionOutcome& outcome);

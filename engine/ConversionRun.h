@@ -104,6 +104,8 @@ public:
     QList<int> runningRows() const { return m_attempts.rows(); }
     // Where each running conversion writes until it has finished, in the order they were started.
     QStringList partialFiles() const { return m_attempts.partials(); }
+    // Microseconds of its source each converting row's ffmpeg has reported converted, by the row's id.
+    QHash<quint64, qint64> processedUs() const { return m_attempts.processedUs(); }
 
     // Message shown when there is no ffmpeg to run.
     static QString MissingFfmpegText();

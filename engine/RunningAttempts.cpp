@@ -53,3 +53,15 @@ QStringList RunningAttempts::partials() const
     }
     return files;
 }
+
+QHash<quint64, qint64> RunningAttempts::processedUs() const
+{
+    QHash<quint64, qint64> processed;
+    for (const ConversionAttempt* attempt : m_attempts) {
+        if (const std::optional<qint64> us = attempt->processedUs()) {
+            for (const FileConversion* file : attempt->files())
+                processed.insert(file->id(), *us);
+        }
+    }
+    return processed;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -32,6 +33,8 @@ public:
     QList<int> rows() const;
     // Where each file is written until it has finished.
     QStringList partials() const;
+    // Microseconds of its source each file's ffmpeg has reported converted, by the row's id.
+    QHash<quint64, qint64> processedUs() const;
 
 private:
     std::vector<ConversionAttempt*> m_attempts;

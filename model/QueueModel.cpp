@@ -85,7 +85,17 @@ void QueueModel::setState(int row, RowState state, int percent)
         return;
     m_rows[row].state = state;
     m_rows[row].percent = state == RowState::Converting ? percent : 0;
+    if (state != RowState::Converting)
+        m_rows[row].timeLeft.clear();
     setCell(row, ColProgress, RowStateText(state, percent));
+}
+
+void QueueModel::setTimeLeft(int row, const QString& text)
+{
+    if (row < 0 || row >= count() || m_rows[row].timeLeft == text || m_rows[row].state != RowState::Converting)
+        return;
+    m_rows[row].timeLeft = text;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::ToolTipRole});
 }
 
 void QueueModel::setOutput(int row, const QString& path)
@@ -162,6 +172,8 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const
     // A reason may name a file.
     if (role == Qt::ToolTipRole && !row.failureDetail.isEmpty())
         return NativePath::ReadableLines(row.failureDetail);
+    if (role == Qt::ToolTipRole && !row.timeLeft.isEmpty())
+        return row.timeLeft;
     // A screen reader names every cell, the empty ones and the "X" too.
     if (role == Qt::AccessibleTextRole) {
         if (index.column() == ColDelete)

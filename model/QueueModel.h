@@ -68,6 +68,8 @@ public:
     void setConvertedFile(int row, const QString& text) { setCell(row, ColConverted, text); }
     // Why a conversion failed, or what to know of a finished one; shown as the row's tooltip.
     void setFailureDetail(int row, const QString& text);
+    // A converting row's time left, as its tooltip says it; gone when the row leaves "N% Done".
+    void setTimeLeft(int row, const QString& text);
 
     QStringList PathList() const;
     QStringList DurationList() const;
@@ -96,6 +98,7 @@ private:
         qint64 framePixels = -1;
         QString failureDetail;
         QString output;
+        QString timeLeft;
         RowState state = RowState::Pending;
         int percent = 0;
     };

@@ -410,8 +410,24 @@ TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
         QList<QPair<QString, QString>> parts;
         int width;
         QString line;
+        QString tail = {};
     };
     const Case cases[] = {
+        {"the run's time left at the end",
+         {{"a.flv", "5% Done"}, {"b.flv", "Pending"}},
+         79,
+         "a.flv  5% Done   b.flv  Pending   1:23 left",
+         "1:23 left"},
+        {"names give way to the time left",
+         {{longName, "50% Done"}},
+         32,
+         "nnnnnnnnn\u2026  50% Done   1:23 left",
+         "1:23 left"},
+        {"no room for a name beside it: the names alone",
+         {{longName, "50% Done"}},
+         24,
+         "nnnnnnnnnnnnn\u2026  50% Done",
+         "1:23 left"},
         {"short names as they are",
          {{"a.flv", "5% Done"}, {"b.flv", "Pending"}},
          79,
@@ -444,7 +460,7 @@ TEST(ConsoleFrontEnd, TheProgressLineFitsTheTerminal)
          eAcute.repeated(5) + "\u2026  5% Done"},
     };
     for (const Case& c : cases) {
-        const QString line = ProgressLine::Fit(c.parts, c.width);
+        const QString line = ProgressLine::Fit(c.parts, c.width, c.tail);
         EXPECT_EQ(line.toStdString(), c.line.toStdString()) << c.name;
         EXPECT_LE(TerminalText::Columns(line), c.width) << c.name;
     }

@@ -7,7 +7,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -20,42 +19,10 @@
 
 namespace {
 
-constexpr uid_t Nobody = 65534;
-
 QByteArray Bytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Runs check as a user without privileges, so permissions count: in a child
-// process when the suite runs as root. The child's exit code says which step failed.
-void RunUnprivileged(const FreshHome& home, const std::function<int()>& check)
-{
-    if (::geteuid() != 0) {
-        EXPECT_EQ(check(), 0);
-        return;
-    }
-    // The user must be able to pass through the test's own folders above the home.
-    for (QString up = QFileInfo(home.root()).path(); up != QDir::tempPath() && up.size() > 1;
-         up = QFileInfo(up).path()) {
-        struct stat st
-        {
-        };
-        if (::stat(QFile::encodeName(up).constData(), &st) == 0 && st.st_uid == ::geteuid())
-            ::chmod(QFile::encodeName(up).constData(), (st.st_mode & 07777) | S_IXOTH);
-    }
-    QDirIterator it(home.root(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    ::chown(QFile::encodeName(home.root()).constData(), Nobody, Nobody);
-    while (it.hasNext())
-        ::lchown(QFile::encodeName(it.next()).constData(), Nobody, Nobody);
-    EXPECT_EXIT(
-        {
-            if (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
-                std::_Exit(100);
-            std::_Exit(check());
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 // Settings files a user meets: the stored output folder is always read, later

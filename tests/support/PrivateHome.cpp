@@ -16,6 +16,7 @@ void PointHomeInto(const QString& base)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/home/.config")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/home/.local/share")));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(base + QStringLiteral("/home/.cache")));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(base + QStringLiteral("/home/.local/state")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + QStringLiteral("/runtime")));
     qputenv("TMPDIR", QFile::encodeName(base + QStringLiteral("/tmp")));
     qunsetenv("XDG_DOCUMENTS_DIR"); // Documents is then ~/Documents

@@ -6,6 +6,8 @@
 #include "platform/Error.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -13,16 +15,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // The session bus too: a test's notifications never reach the real desktop.
 const char* const Variables[]
-    = {"HOME",   "XDG_CONFIG_HOME",   "XDG_DATA_HOME",           "XDG_CACHE_HOME", "XDG_RUNTIME_DIR",
+    = {"HOME",   "XDG_CONFIG_HOME",   "XDG_DATA_HOME",           "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR",
        "TMPDIR", "XDG_DOCUMENTS_DIR", "DBUS_SESSION_BUS_ADDRESS"};
 constexpr int VariableCount = int(std::size(Variables));
 
@@ -66,6 +70,10 @@ QString FreshHome::documents() const
 QString FreshHome::data() const
 {
     return home() + QStringLiteral("/.local/share");
+}
+QString FreshHome::state() const
+{
+    return home() + QStringLiteral("/.local/state");
 }
 QString FreshHome::tmp() const
 {
@@ -174,4 +182,32 @@ bool StartWaitingRun(TfrmMain& window, const QString& folder)
         session.settings().WorkDir = folder;
     RunGuarded([&] { session.run().Begin(ConversionProfile::DivxAvi); });
     return session.busy();
+}
+
+void RunUnprivileged(const FreshHome& home, const std::function<int()>& check)
+{
+    if (::geteuid() != 0) {
+        EXPECT_EQ(check(), 0);
+        return;
+    }
+    // The user must be able to pass through the test's own folders above the home.
+    for (QString up = QFileInfo(home.root()).path(); up != QDir::tempPath() && up.size() > 1;
+         up = QFileInfo(up).path()) {
+        struct stat st
+        {
+        };
+        if (::stat(QFile::encodeName(up).constData(), &st) == 0 && st.st_uid == ::geteuid())
+            ::chmod(QFile::encodeName(up).constData(), (st.st_mode & 07777) | S_IXOTH);
+    }
+    QDirIterator it(home.root(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    ::chown(QFile::encodeName(home.root()).constData(), UnprivilegedUser, UnprivilegedUser);
+    while (it.hasNext())
+        ::lchown(QFile::encodeName(it.next()).constData(), UnprivilegedUser, UnprivilegedUser);
+    EXPECT_EXIT(
+        {
+            if (::setgid(UnprivilegedUser) != 0 || ::setuid(UnprivilegedUser) != 0)
+                std::_Exit(100);
+            std::_Exit(check());
+        },
+        ::testing::ExitedWithCode(0), "");
 }

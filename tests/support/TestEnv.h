@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // Points HOME, the XDG folders and TMPDIR into a fresh temporary folder for
@@ -23,10 +24,11 @@ public:
     QString documents() const;  // the Documents folder
     QString data() const;       // the data folder
     QString tmp() const;        // TMPDIR
+    QString state() const;      // XDG_STATE_HOME
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_saved[8];
+    QByteArray m_saved[9];
 };
 
 // Makes a small real FLV file with ffmpeg's test sources; fails the test if it cannot.
@@ -60,6 +62,13 @@ private:
     std::vector<char*> m_argv;
     std::vector<char*> m_envp;
 };
+
+// The user the suite's permission cases run as, with no privileges.
+constexpr unsigned UnprivilegedUser = 65534;
+// Runs check as that user, so permissions count: in a child process, with the
+// home handed to the user, when the suite runs as root. The child's exit code,
+// check's result, says which step failed; 0 passes.
+void RunUnprivileged(const FreshHome& home, const std::function<int()>& check);
 
 class TfrmMain;
 // Begins a conversion of the window's "Pending" rows with an ffmpeg that
