@@ -16,17 +16,15 @@ RELEASE  ?= build-release
 PREFIX   ?= /usr/local
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test check-package build configure deps install uninstall clean display
+.PHONY: run test check-package build configure deps install uninstall clean
 
-# The program alone, without the suite: a first window within minutes.
-run: display
+# The program alone, without the suite: a first window within minutes. The
+# window needs a display, which is said in one line before anything is
+# installed or built.
+run:
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY)$(QT_QPA_PLATFORM),,$(error no display to open the window on (DISPLAY and WAYLAND_DISPLAY are empty); 'make test' runs headless))
 	@$(MAKE) --no-print-directory release
 	$(RELEASE)/bin/vantrel
-
-# Said before anything is installed or built: the window needs a display.
-display:
-	@[ -n "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ] || \
-	  { echo "make run: no display (DISPLAY and WAYLAND_DISPLAY are empty); 'make test' runs headless" >&2; exit 1; }
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
