@@ -76,7 +76,7 @@ install: release
 	DESTDIR="$$stage" cmake --install $(RELEASE) --prefix "$(PREFIX)" >/dev/null; \
 	(cd "$$stage" && find . -mindepth 1 -type d | sed 's|^\.||') | while IFS= read -r folder; do \
 	  [ -d "$${DESTDIR}$$folder" ] || printf '%s\n' "$${DESTDIR}$$folder"; done > "$$stage.new"; \
-	cat "$$stage.new" $$(ls $(INSTALLED_FOLDERS) 2>/dev/null) | sort -u > "$$stage.all"; \
+	cat "$$stage.new" $$(ls $(INSTALLED_FOLDERS) 2>/dev/null) | LC_ALL=C sort -u > "$$stage.all"; \
 	mv "$$stage.all" $(INSTALLED_FOLDERS); rm -rf "$$stage" "$$stage.new"
 	cmake --install $(RELEASE) --prefix "$(PREFIX)" --strip
 
@@ -84,8 +84,8 @@ install: release
 # folders it created once they are empty.
 uninstall:
 	@[ -f $(RELEASE)/install_manifest.txt ] || { echo "make uninstall: nothing installed from $(RELEASE)/" >&2; exit 1; }
-	@while IFS= read -r file; do rm -fv -- "$$file"; done < $(RELEASE)/install_manifest.txt
-	@[ ! -f $(INSTALLED_FOLDERS) ] || sort -r $(INSTALLED_FOLDERS) | while IFS= read -r folder; do \
+	@while IFS= read -r file || [ -n "$$file" ]; do rm -fv -- "$$file"; done < $(RELEASE)/install_manifest.txt
+	@[ ! -f $(INSTALLED_FOLDERS) ] || LC_ALL=C sort -r $(INSTALLED_FOLDERS) | while IFS= read -r folder; do \
 	  rmdir -- "$$folder" 2>/dev/null && echo "removed folder '$$folder'"; done; true
 	@rm -f $(RELEASE)/install_manifest.txt $(INSTALLED_FOLDERS)
 
