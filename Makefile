@@ -1,4 +1,5 @@
-# The two commands: `make run` and `make test`. Both install what is missing first.
+# The two commands: `make run` and `make test`. Both install what is missing first;
+# `make run` only what the window needs, `make test` the suite and its tools too.
 BUILD    ?= build
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-base-private-dev libgtest-dev ffmpeg mediainfo fonts-wine \
             dbus-daemon desktop-file-utils appstream procps libfontconfig-dev pkgconf libmediainfo-dev \
@@ -15,10 +16,15 @@ RELEASE  ?= build-release
 PREFIX   ?= /usr/local
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test check-package build configure deps install clean
+.PHONY: run test check-package build configure deps install uninstall clean
 
-run: build
-	$(BUILD)/bin/vantrel
+# The program alone, without the suite: a first window within minutes. The
+# window needs a display, which is said in one line before anything is
+# installed or built.
+run:
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY)$(QT_QPA_PLATFORM),,$(error no display to open the window on (DISPLAY and WAYLAND_DISPLAY are empty); 'make test' runs headless))
+	@$(MAKE) --no-print-directory release
+	$(RELEASE)/bin/vantrel
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
@@ -62,8 +68,26 @@ check-sanitize: deps
 	  ctest --output-on-failure --no-tests=error -j2; status=$$?; \
 	  if [ -n "$$(ls -A $(SANITIZE_REPORTS))" ]; then cat $(SANITIZE_REPORTS)/*; exit 1; fi; exit $$status
 
+# Stripped, as a package installs it. The folders the install is about to
+# create are noted first, so that `make uninstall` removes those and no other.
+INSTALLED_FOLDERS = $(RELEASE)/install_folders.txt
 install: release
-	cmake --install $(RELEASE) --prefix $(PREFIX)
+	@set -e; stage=$$(mktemp -d); \
+	DESTDIR="$$stage" cmake --install $(RELEASE) --prefix "$(PREFIX)" >/dev/null; \
+	(cd "$$stage" && find . -mindepth 1 -type d | sed 's|^\.||') | while IFS= read -r folder; do \
+	  [ -d "$${DESTDIR}$$folder" ] || printf '%s\n' "$${DESTDIR}$$folder"; done > "$$stage.new"; \
+	cat "$$stage.new" $$(ls $(INSTALLED_FOLDERS) 2>/dev/null) | LC_ALL=C sort -u > "$$stage.all"; \
+	mv "$$stage.all" $(INSTALLED_FOLDERS); rm -rf "$$stage" "$$stage.new"
+	cmake --install $(RELEASE) --prefix "$(PREFIX)" --strip
+
+# What the last `make install` wrote (CMake's install_manifest.txt), and the
+# folders it created once they are empty.
+uninstall:
+	@[ -f $(RELEASE)/install_manifest.txt ] || { echo "make uninstall: nothing installed from $(RELEASE)/" >&2; exit 1; }
+	@while IFS= read -r file || [ -n "$$file" ]; do rm -fv -- "$$file"; done < $(RELEASE)/install_manifest.txt
+	@[ ! -f $(INSTALLED_FOLDERS) ] || LC_ALL=C sort -r $(INSTALLED_FOLDERS) | while IFS= read -r folder; do \
+	  rmdir -- "$$folder" 2>/dev/null && echo "removed folder '$$folder'"; done; true
+	@rm -f $(RELEASE)/install_manifest.txt $(INSTALLED_FOLDERS)
 
 clean:
 	rm -rf $(BUILD) $(RELEASE) $(SANITIZE_BUILD)
@@ -81,13 +105,17 @@ release: release-deps
 	fi
 	cmake --build $(RELEASE)
 
-# The Debian packages vantrel and vantrel-dbgsym and their .changes, in the
-# folder above as dpkg-buildpackage leaves them, checked with lintian. The
-# suite runs inside, so its packages are needed too, unless
-# DEB_BUILD_OPTIONS=nocheck.
-CHANGES = ../vantrel_$(shell dpkg-parsechangelog -SVersion)_$(shell dpkg --print-architecture).changes
+# The source package (.dsc and its .changes) and the Debian packages vantrel
+# and vantrel-dbgsym with theirs, in the folder above as dpkg-buildpackage
+# leaves them, each checked with lintian. The suite runs inside, so its
+# packages are needed too, unless DEB_BUILD_OPTIONS=nocheck.
+VERSION        = $(shell dpkg-parsechangelog -SVersion)
+SOURCE_CHANGES = ../vantrel_$(VERSION)_source.changes
+CHANGES        = ../vantrel_$(VERSION)_$(shell dpkg --print-architecture).changes
 package: deps package-deps
+	dpkg-buildpackage -us -uc -S
 	dpkg-buildpackage -us -uc -b
+	lintian --fail-on error,warning $(SOURCE_CHANGES)
 	lintian --fail-on error,warning $(CHANGES)
 
 # Two packages of the last commit, each built in a clone of its own at a

@@ -6,8 +6,12 @@
 install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME vantrel)
+# zsh searches site-functions below its own prefix (/usr/local too, on
+# Debian); a distribution's package uses its vendor folder instead.
+set(VANTREL_ZSH_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/zsh/site-functions
+    CACHE STRING "Where zsh's completion is installed, below the prefix")
 install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.zsh-completion
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions RENAME _vantrel)
+        DESTINATION ${VANTREL_ZSH_COMPLETION_DIR} RENAME _vantrel)
 install(FILES ${PROJECT_SOURCE_DIR}/app/vantrel.fish-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d RENAME vantrel.fish)
 

@@ -15,10 +15,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int Patience = 300000;       // ms; only a hang waits this long
 constexpr int BuildPatience = 1800000; // ms; a whole build on a busy machine
+constexpr uid_t PlainUser = 65534;     // nobody, when the test runs as root
 
 struct Ran
 {
@@ -131,7 +135,8 @@ void ChecksAnInstalledProgram(const QString& prefix, const QString& scratch)
 }
 
 // The completion of bash, zsh and fish, each loaded from where that shell
-// looks below share, offers what each word of a command line may be.
+// looks below share (for zsh, below a prefix of its own), offers what each
+// word of a command line may be.
 void CompletesInEachShell(const QString& share)
 {
     QTemporaryDir scratch;
@@ -194,7 +199,7 @@ void CompletesInEachShell(const QString& share)
         SCOPED_TRACE(c.line.toStdString());
         const Ran zsh = RunTool(
             QStringLiteral("zsh"),
-            {"-f", VANTREL_SOURCE_DIR "/tests/support/zsh-complete.zsh", share + "/zsh/vendor-completions", c.line}, {},
+            {"-f", VANTREL_SOURCE_DIR "/tests/support/zsh-complete.zsh", share + "/zsh/site-functions", c.line}, {},
             folder);
         EXPECT_TRUE(zsh.code == 0 && zsh.err.isEmpty()) << zsh.err.toStdString();
         EXPECT_EQ(offered(zsh.out), c.zsh) << "zsh";
@@ -249,9 +254,10 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Built twice from copies of the source at two paths, at two times: the same
-// bytes both times. Longer than the rest of the suite together, so ctest
-// leaves it to `make check-package`.
+// Built twice from copies of the source at two paths, at two times, and once
+// more from its source package as a plain user in a path with a blank, with
+// the suite: the same bytes each time. Longer than the rest of the suite
+// together, so ctest leaves it to `make check-package`.
 TEST(InstalledCopy, PackageIsReproducibleHoldsTheInstallAndItsDependsAndRunsUnpacked)
 {
     QTemporaryDir scratch;
@@ -273,7 +279,7 @@ TEST(InstalledCopy, PackageIsReproducibleHoldsTheInstallAndItsDependsAndRunsUnpa
         if (flags.contains(name) || name.startsWith(QLatin1String("DEB_")) || name.startsWith(QLatin1String("DH_")))
             env.remove(name);
     }
-    env.insert(QStringLiteral("DEB_BUILD_OPTIONS"), QStringLiteral("nocheck"));
+    env.insert(QStringLiteral("DEB_BUILD_OPTIONS"), QStringLiteral("nocheck parallel=1"));
     for (const QString& folder : folders) {
         if (!CopySource(folder + "/vantrel"))
             GTEST_SKIP() << "no git checkout to build the package from";
@@ -281,14 +287,56 @@ TEST(InstalledCopy, PackageIsReproducibleHoldsTheInstallAndItsDependsAndRunsUnpa
                                   folder + "/vantrel", BuildPatience);
         ASSERT_EQ(build.code, 0) << build.out.toStdString() << build.err.toStdString();
     }
+
+    // As Debian's build machines build it: unpacked from the .dsc by a user
+    // who is not root, its suite run. Root's private folders are not theirs.
+    const QString source = scratch.filePath("source");
+    ASSERT_TRUE(CopySource(source + "/vantrel"));
+    const Ran dsc = RunTool(QStringLiteral("dpkg-source"), {"-b", "vantrel"}, env, source);
+    ASSERT_EQ(dsc.code, 0) << dsc.out.toStdString() << dsc.err.toStdString();
+    const QString plain = scratch.filePath("plain user");
+    QDir().mkpath(plain + "/tmp");
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        for (const QString& folder : {plain, plain + "/tmp"})
+            ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), PlainUser, PlainUser), 0);
+        for (QString up = scratch.path(); up.size() > 1; up = QFileInfo(up).path()) {
+            struct stat st
+            {
+            };
+            if (::stat(QFile::encodeName(up).constData(), &st) == 0 && st.st_uid == 0)
+                ::chmod(QFile::encodeName(up).constData(), (st.st_mode & 07777) | S_IXOTH);
+        }
+    }
+    QProcessEnvironment user = env;
+    for (const QString& name : user.keys())
+        if (name.startsWith(QLatin1String("XDG_")))
+            user.remove(name);
+    user.insert(QStringLiteral("HOME"), plain);
+    user.insert(QStringLiteral("TMPDIR"), plain + "/tmp");
+    user.insert(QStringLiteral("DEB_BUILD_OPTIONS"), QStringLiteral("parallel=2"));
+    const QStringList asUser = root ? QStringList{"--reuid=" + QString::number(PlainUser),
+                                                  "--regid=" + QString::number(PlainUser), "--clear-groups", "--", "sh"}
+                                    : QStringList{};
+    const Ran fromDsc
+        = RunTool(root ? QStringLiteral("setpriv") : QStringLiteral("sh"),
+                  asUser
+                      + QStringList{"-c", "dpkg-source -x \"$1\" vantrel && cd vantrel && dpkg-buildpackage -us -uc -b",
+                                    "sh", source + "/vantrel_0.2.0.dsc"},
+                  user, plain, 2 * BuildPatience);
+    ASSERT_EQ(fromDsc.code, 0) << fromDsc.out.right(20000).toStdString() << fromDsc.err.right(20000).toStdString();
+
     for (const QString& file : {debName, "vantrel-dbgsym" + suffix + ".deb"}) {
         const QByteArray first = ReadAll(folders[0] + "/" + file);
         EXPECT_FALSE(first.isEmpty()) << file.toStdString();
         EXPECT_TRUE(first == ReadAll(folders[1] + "/" + file)) << file.toStdString() << " differs between the builds";
+        EXPECT_TRUE(first == ReadAll(plain + "/" + file))
+            << file.toStdString() << " built from the .dsc with the suite differs";
     }
-    const Ran lintian = RunTool(QStringLiteral("lintian"),
-                                {"--fail-on", "error,warning", scratch.filePath("vantrel" + suffix + ".changes")});
-    EXPECT_EQ(lintian.code, 0) << lintian.out.toStdString() << lintian.err.toStdString();
+    for (const QString& checked : {scratch.filePath("vantrel" + suffix + ".changes"), source + "/vantrel_0.2.0.dsc"}) {
+        const Ran lintian = RunTool(QStringLiteral("lintian"), {"--fail-on", "error,warning", checked});
+        EXPECT_EQ(lintian.code, 0) << lintian.out.toStdString() << lintian.err.toStdString();
+    }
 
     const QString deb = scratch.filePath(debName);
     const Ran unpack = RunTool(QStringLiteral("dpkg-deb"), {"-x", deb, scratch.filePath("root")});
@@ -298,8 +346,9 @@ TEST(InstalledCopy, PackageIsReproducibleHoldsTheInstallAndItsDependsAndRunsUnpa
          {"/usr/bin/vantrel", "/usr/libexec/vantrel/vantrel-batch", "/usr/share/man/man1/vantrel.1.gz",
           "/usr/share/bash-completion/completions/vantrel", "/usr/share/zsh/vendor-completions/_vantrel",
           "/usr/share/fish/vendor_completions.d/vantrel.fish", "/usr/share/doc/vantrel/copyright",
-          "/usr/share/doc/vantrel/changelog.gz", "/usr/share/applications/vantrel.desktop",
-          "/usr/share/metainfo/io.vantrel.Vantrel.metainfo.xml", "/usr/share/icons/hicolor/scalable/apps/vantrel.svg"})
+          "/usr/share/doc/vantrel/changelog.gz", "/usr/share/doc/vantrel/CHANGELOG.md.gz",
+          "/usr/share/applications/vantrel.desktop", "/usr/share/metainfo/io.vantrel.Vantrel.metainfo.xml",
+          "/usr/share/icons/hicolor/scalable/apps/vantrel.svg"})
         EXPECT_TRUE(files.contains(QLatin1String(file))) << file << " missing from " << files.join(' ').toStdString();
     for (const QString& file : files)
         EXPECT_TRUE(file.startsWith("/usr/share/") || file == "/usr/bin/vantrel"
