@@ -12,6 +12,7 @@
 #include "model/QueueModel.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
+#include "support/WindowList.h"
 
 #include <QDir>
 #include <QMap>
@@ -462,33 +463,15 @@ QStringList QueuedNames(const QueueModel& queue)
     return names;
 }
 
-class QueueWindow : public QueueFiles
+class QueueWindow : public QueueFiles, protected WindowList
 {
 protected:
     std::unique_ptr<TfrmMain> frm = std::make_unique<TfrmMain>();
 
-    QueueModel& q() { return frm->queue(); }
+    TfrmMain& window() override { return *frm; }
     void settle()
     {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->AddingFiles(); }, 120000));
-    }
-
-    void expectAligned()
-    {
-        EXPECT_EQ(q().PathList().size(), q().count());
-        EXPECT_EQ(q().DurationList().size(), q().count());
-        EXPECT_EQ(frm->ListView1->model()->rowCount(), q().count());
-    }
-
-    QPoint cellPoint(int row, int x)
-    {
-        const QRect rect = frm->ListView1->visualRect(q().index(row, 0));
-        return {x, rect.center().y()};
-    }
-
-    void clickList(int row, int x)
-    {
-        QTest::mouseClick(frm->ListView1->viewport(), Qt::LeftButton, {}, cellPoint(row, x));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "platform/Prompt.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnv.h"
+#include "support/WindowList.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -83,7 +84,7 @@ TEST(QueueClickRule, ColumnsAreHitWithStrictBoundaries)
 }
 
 // The list in the window, as the user clicks it and types.
-class QueueWindow : public ::testing::Test
+class QueueWindow : public ::testing::Test, protected WindowList
 {
 protected:
     FreshHome home;
@@ -91,25 +92,7 @@ protected:
     QString media = home.root() + QStringLiteral("/media");
     std::unique_ptr<TfrmMain> frm = std::make_unique<TfrmMain>();
 
-    QueueModel& q() { return frm->queue(); }
-
-    void expectAligned()
-    {
-        EXPECT_EQ(q().PathList().size(), q().count());
-        EXPECT_EQ(q().DurationList().size(), q().count());
-        EXPECT_EQ(frm->ListView1->model()->rowCount(), q().count());
-    }
-
-    QPoint cellPoint(int row, int x)
-    {
-        const QRect rect = frm->ListView1->visualRect(q().index(row, 0));
-        return {x, rect.center().y()};
-    }
-
-    void clickList(int row, int x)
-    {
-        QTest::mouseClick(frm->ListView1->viewport(), Qt::LeftButton, {}, cellPoint(row, x));
-    }
+    TfrmMain& window() override { return *frm; }
 };
 
 TEST_F(QueueWindow, ClicksActOnTheSelectedRowByColumn)
