@@ -2,11 +2,14 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/Error.h"
+#include "platform/FileDescriptor.h"
 
 #include <QFile>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 
 std::optional<QString> ProbeOutcome::get() const
 {
@@ -40,6 +43,13 @@ void ParallelProbe::Start()
 
 namespace {
 
+// Whether this process has no descriptor to spare just now.
+bool OutOfDescriptors()
+{
+    const FileDescriptor spare(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    return !spare.isOpen() && IsResourceShortage(errno);
+}
+
 // How long files wait for a place while nothing of this probe runs to free one.
 constexpr int ShortageGiveUpMs = 60000;
 constexpr int ShortageRetryMs = 250;
@@ -66,6 +76,13 @@ void ParallelProbe::StartMore()
                 Settle(index, {});
                 continue;
             }
+        } catch (const EFileError&) {
+            DurationProbe::Remove(files);
+            // Its files could not be made for want of descriptors: not the file's fault.
+            if (OutOfDescriptors() && WaitForPlace(index))
+                break;
+            Settle(index, {std::nullopt, std::current_exception(), {}});
+            continue;
         } catch (...) {
             DurationProbe::Remove(files);
             Settle(index, {std::nullopt, std::current_exception(), {}});
@@ -123,6 +140,13 @@ void ParallelProbe::Finished(ChildProcess* child, const ChildEnd& end)
         outcome.answer = m_probe.Collect(end, files);
         if (outcome.answer)
             outcome.timeline = FlvTimeline::Read(m_sources.at(running.index));
+    } catch (const EFileError&) {
+        outcome.error = std::current_exception();
+        // The answer could not be opened for want of descriptors: measured again once a place frees.
+        if (OutOfDescriptors() && WaitForPlace(running.index)) {
+            DurationProbe::Remove(files);
+            return;
+        }
     } catch (...) {
         outcome.error = std::current_exception();
     }
