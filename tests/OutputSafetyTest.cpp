@@ -431,10 +431,10 @@ TEST(OutputSafety, ShortOfDescriptorsOrProcessesEveryFileWaitsForAPlace)
     for (const Limit& limit : {Limit{"descriptors", RLIMIT_NOFILE, 64, 30}, Limit{"processes", RLIMIT_NPROC, 32, 0}}) {
         SCOPED_TRACE(limit.what);
 #if defined(__SANITIZE_ADDRESS__)
-        // The sanitizers' own checks need descriptors (a pipe to probe memory):
-        // out of them, they report faults that are not there. The plain build runs this case.
-        if (limit.resource == RLIMIT_NOFILE)
-            continue;
+        // The sanitizers' own checks need descriptors (a pipe to probe memory)
+        // and a thread of their own at exit (LeakSanitizer's): out of them,
+        // they report faults that are not there. The plain build runs this case.
+        continue;
 #endif
         for (const QString& name : QDir(out).entryList(QDir::Files | QDir::Hidden))
             QFile::remove(out + "/" + name);
