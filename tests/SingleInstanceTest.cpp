@@ -29,6 +29,8 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -412,17 +414,31 @@ TEST_F(SingleInstance, OnlyTheFirstCopysOwnUserIsAnswered)
     QObject::connect(first.MainInstance1, &TMainInstance::activationRequested, [&] { ++activations; });
 
     // Open the way to the socket for everyone, as a careless runtime folder
-    // would: only the peer's credentials then stand between.
+    // would: only the peer's credentials then stand between. Only root can
+    // be another user, and every mode changed is put back, as the folder may
+    // be the shared fallback that later copies refuse when it is open.
     const QString socket = TMainInstance::ServerName();
-    bool reachable = socket.startsWith(QLatin1String("/tmp/"));
+    struct OpenedFolders
+    {
+        std::vector<std::pair<QByteArray, mode_t>> modes;
+        ~OpenedFolders()
+        {
+            for (const auto& [folder, mode] : modes)
+                ::chmod(folder.constData(), mode);
+        }
+    } opened;
+    bool reachable = ::geteuid() == 0 && socket.startsWith(QLatin1String("/tmp/"));
     for (QString folder = QFileInfo(socket).path(); reachable && folder != QLatin1String("/tmp");
          folder = QFileInfo(folder).path()) {
         struct stat st
         {
         };
         const QByteArray native = QFile::encodeName(folder);
-        reachable = ::stat(native.constData(), &st) == 0
-                    && ((st.st_mode & S_IXOTH) || ::chmod(native.constData(), (st.st_mode & 07777) | 0011) == 0);
+        reachable = ::stat(native.constData(), &st) == 0;
+        if (reachable && !(st.st_mode & S_IXOTH)) {
+            reachable = ::chmod(native.constData(), (st.st_mode & 07777) | 0011) == 0;
+            opened.modes.emplace_back(native, st.st_mode & 07777);
+        }
     }
     ::chmod(QFile::encodeName(socket).constData(), 0777);
 
