@@ -1,7 +1,8 @@
 # The two commands: `make run` and `make test`. Both install what is missing first;
 # `make run` only what the window needs, `make test` the suite and its tools too.
 BUILD    ?= build
-PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-base-private-dev libgtest-dev ffmpeg mediainfo fonts-wine \
+PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-base-private-dev qt6-l10n-tools libgtest-dev ffmpeg mediainfo \
+            fonts-wine qt6-translations-l10n \
             dbus-daemon desktop-file-utils appstream procps libfontconfig-dev pkgconf libmediainfo-dev \
             clang-format git
 # Other filesystems for the output tests: a FUSE folder, and a FAT image through FUSE.
@@ -9,14 +10,15 @@ PACKAGES += bindfs fusefat dosfstools
 # The installed-copy test loads the completion of each shell.
 PACKAGES += zsh fish
 # A package or a plain install builds without the tests and their libraries.
-RELEASE_PACKAGES := g++ cmake ninja-build qt6-base-dev ffmpeg mediainfo fonts-wine libfontconfig-dev \
+RELEASE_PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-l10n-tools ffmpeg mediainfo fonts-wine qt6-translations-l10n \
+                    libfontconfig-dev \
                     pkgconf libmediainfo-dev
 PACKAGE_PACKAGES := $(RELEASE_PACKAGES) dpkg-dev debhelper fakeroot lintian
 RELEASE  ?= build-release
 PREFIX   ?= /usr/local
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test check-package build configure deps install uninstall clean
+.PHONY: run test check-package build configure deps install uninstall clean translations
 
 # The program alone, without the suite: a first window within minutes. The
 # window needs a display, which is said in one line before anything is
@@ -34,6 +36,14 @@ test: build
 # lintian, unpacked and run. It takes longer than the rest of the suite together.
 check-package: package-deps build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/InstalledCopyTest --gtest_filter='InstalledCopy.Package*'
+
+# After the program's texts change: the translation files take in the new
+# texts and drop the gone ones. The suite fails until each is translated.
+LUPDATE := /usr/lib/qt6/bin/lupdate -silent -no-obsolete -locations none -source-language en
+translations: deps
+	for language in de fr; do $(LUPDATE) -target-language $$language platform model queue engine core controls app \
+	  -ts translations/vantrel_$$language.ts; done
+	$(LUPDATE) -target-language en -pluralonly platform model queue engine core controls app -ts translations/vantrel_en.ts
 
 build: configure
 	cmake --build $(BUILD)

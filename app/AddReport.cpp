@@ -2,6 +2,7 @@
 
 #include "queue/QueueActions.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
@@ -34,14 +35,14 @@ AddReport AddReport::Of(const QList<AddOutcome>& notQueued)
 {
     const qsizetype count = notQueued.size();
     AddReport report;
-    report.text = (count == 1 ? QStringLiteral("This was not added to the list:")
-                              : QStringLiteral("These %1 were not added to the list:").arg(count))
+    report.text = QCoreApplication::translate("AddReport", "These %n were not added to the list:", nullptr, int(count))
                   + QStringLiteral("\n\n") + Lines(notQueued, std::min(count, BoxLines));
     if (count <= BoxLines)
         return report;
-    report.text += QStringLiteral("\n\u2026and %1 more, under Show Details.").arg(count - BoxLines);
+    report.text
+        += QCoreApplication::translate("AddReport", "\n…and %1 more, under Show Details.").arg(count - BoxLines);
     report.details = Lines(notQueued, std::min(count, DetailLines));
     if (count > DetailLines)
-        report.details += QStringLiteral("\n\u2026and %1 more.").arg(count - DetailLines);
+        report.details += QCoreApplication::translate("AddReport", "\n…and %1 more.").arg(count - DetailLines);
     return report;
 }

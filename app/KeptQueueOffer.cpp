@@ -5,6 +5,7 @@
 #include "platform/Prompt.h"
 #include "queue/QueueActions.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QStringList>
 
@@ -12,9 +13,8 @@ namespace KeptQueueOffer {
 
 QString QuestionText(int files)
 {
-    return files == 1
-               ? QStringLiteral("1 file was not converted when Vantrel last closed. Queue it again?")
-               : QStringLiteral("%1 files were not converted when Vantrel last closed. Queue them again?").arg(files);
+    return QCoreApplication::translate(
+        "KeptQueueOffer", "%n files were not converted when Vantrel last closed. Queue them again?", nullptr, files);
 }
 
 void Make(QueueKeeper& keeper, QueueActions& actions, QueueModel& queue)

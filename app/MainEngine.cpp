@@ -7,6 +7,7 @@
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QPushButton>
 #include <QTreeView>
@@ -69,9 +70,7 @@ void TfrmMain::setNotifier(std::unique_ptr<DesktopNotifier> notifier)
 
 QString TfrmMain::RunEndedText(int converted, int failed)
 {
-    const QString done
-        = converted == 1 ? QStringLiteral("1 file converted") : QStringLiteral("%1 files converted").arg(converted);
-    return done + QStringLiteral(", %1 failed.").arg(failed);
+    return QCoreApplication::translate("MainEngine", "%n files converted, %1 failed.", nullptr, converted).arg(failed);
 }
 
 void TfrmMain::ShowBusy(bool busy)

@@ -6,6 +6,7 @@
 #include "controls/ReturnPresses.h"
 #include "controls/Tranpanl.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,9 +31,10 @@ void TfrmMain::BindKeyboard()
     }
     // Clicked into, the list takes the keys too: Delete removes a row.
     ListView1->setFocusPolicy(Qt::StrongFocus);
-    ListView1->setAccessibleName(QStringLiteral("Files to convert"));
-    ListView1->setAccessibleDescription(
-        QStringLiteral("The queued files, their progress and their converted files; Delete removes the selected file"));
+    ListView1->setAccessibleName(QCoreApplication::translate("MainKeyboard", "Files to convert"));
+    ListView1->setAccessibleDescription(QCoreApplication::translate(
+        "MainKeyboard",
+        "The queued files, their progress and their converted files; Delete removes the selected file"));
     new FocusFrame(ListView1);
     for (TEzRgnBtn* button : {EzRgnBtn3, EzRgnBtn4}) {
         button->setFocusPolicy(Qt::TabFocus);
@@ -40,7 +42,8 @@ void TfrmMain::BindKeyboard()
     }
     for (MouseLabel* link : {Label1, Label2, Label3, Label4, Label5, Label6, Label7}) {
         link->setFocusPolicy(Qt::TabFocus);
-        link->setAccessibleDescription(QStringLiteral("Opens the page in the web browser"));
+        link->setAccessibleDescription(
+            QCoreApplication::translate("MainKeyboard", "Opens the page in the web browser"));
     }
     // The two click areas over the logo open the same page: one stop is enough.
     TranPanel1->setFocusPolicy(Qt::TabFocus);
@@ -61,16 +64,22 @@ void TfrmMain::BindKeyboard()
         const char* description;
     };
     const Name names[] = {
-        {EzRgnBtn1, "Minimize", "Minimizes the Vantrel window"},
-        {EzRgnBtn2, "Close", "Ends the conversions and closes Vantrel"},
-        {EzRgnBtn3, "Convert to DivX AVI", "Converts the pending files of the list to DivX AVI files"},
-        {EzRgnBtn4, "Convert to Xvid AVI", "Converts the pending files of the list to Xvid AVI files"},
-        {TranPanel1, "Vantrel home page", "Opens the maker's home page in the web browser"},
-        {TranPanel2, "Vantrel home page", "Opens the maker's home page in the web browser"},
+        {EzRgnBtn1, QT_TRANSLATE_NOOP("MainKeyboard", "Minimize"),
+         QT_TRANSLATE_NOOP("MainKeyboard", "Minimizes the Vantrel window")},
+        {EzRgnBtn2, QT_TRANSLATE_NOOP("MainKeyboard", "Close"),
+         QT_TRANSLATE_NOOP("MainKeyboard", "Ends the conversions and closes Vantrel")},
+        {EzRgnBtn3, QT_TRANSLATE_NOOP("MainKeyboard", "Convert to DivX AVI"),
+         QT_TRANSLATE_NOOP("MainKeyboard", "Converts the pending files of the list to DivX AVI files")},
+        {EzRgnBtn4, QT_TRANSLATE_NOOP("MainKeyboard", "Convert to Xvid AVI"),
+         QT_TRANSLATE_NOOP("MainKeyboard", "Converts the pending files of the list to Xvid AVI files")},
+        {TranPanel1, QT_TRANSLATE_NOOP("MainKeyboard", "Vantrel home page"),
+         QT_TRANSLATE_NOOP("MainKeyboard", "Opens the maker's home page in the web browser")},
+        {TranPanel2, QT_TRANSLATE_NOOP("MainKeyboard", "Vantrel home page"),
+         QT_TRANSLATE_NOOP("MainKeyboard", "Opens the maker's home page in the web browser")},
     };
     for (const Name& n : names) {
-        n.widget->setAccessibleName(QLatin1String(n.name));
-        n.widget->setAccessibleDescription(QLatin1String(n.description));
+        n.widget->setAccessibleName(QCoreApplication::translate("MainKeyboard", n.name));
+        n.widget->setAccessibleDescription(QCoreApplication::translate("MainKeyboard", n.description));
     }
     const std::pair<QLineEdit*, QLabel*> fields[] = {{Edit1, Label10}, {Edit2, Label11}, {Edit3, Label12}};
     for (const auto& [edit, caption] : fields) {

@@ -10,6 +10,7 @@
 #include "controls/WindowMover.h"
 #include "model/QueueModel.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -72,6 +73,9 @@ void TfrmMain::CreateControls()
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(503, 479);
+    // The skin's pictures and places are drawn left to right; a right-to-left
+    // language would mirror the places but not the pictures.
+    setLayoutDirection(Qt::LeftToRight);
     setFont(WindowFont());
     // Pictures the first paint does not show: the icon's seven, and the
     // buttons' looks under the mouse, which no one can point at before then.
@@ -115,7 +119,7 @@ void TfrmMain::CreateControls()
     auto caption = [this](const char* name, const char* text, int x, int y, int width, int next, const QFont& font) {
         // A mouse label for the way it draws bold at 2x; it takes no clicks here.
         auto* label = new MouseLabel(this);
-        label->setText(QLatin1String(text));
+        label->setText(QCoreApplication::translate("MainLayout", text));
         label->setObjectName(QLatin1String(name));
         label->setFont(font);
         label->setGeometry(x, y, width, 13);
@@ -134,11 +138,15 @@ void TfrmMain::CreateControls()
     Image2 = picture("Image2", "logo", 16, 12);
     Label1 = link("Label1", WebLinks::Link::Label1, 158, 16, 281);
     Image3 = picture("Image3", "caption", 203, 392);
-    Label10 = caption("Label10", "Select single FLV file", 16, 64, 96, RightMargin, font());
-    Label11 = caption("Label11", "Select folder containing FLV files", 16, 102, 154, RightMargin, font());
-    Label12 = caption("Label12", "Select output folder", 16, 139, 95, RightMargin, font());
-    Label13 = caption("Label13", "Files to convert (DEL to remove selected file from the list)", 16, 179, 275,
+    Label10 = caption("Label10", QT_TRANSLATE_NOOP("MainLayout", "Select single FLV file"), 16, 64, 96, RightMargin,
+                      font());
+    Label11 = caption("Label11", QT_TRANSLATE_NOOP("MainLayout", "Select folder containing FLV files"), 16, 102, 154,
                       RightMargin, font());
+    Label12
+        = caption("Label12", QT_TRANSLATE_NOOP("MainLayout", "Select output folder"), 16, 139, 95, RightMargin, font());
+    Label13 = caption("Label13",
+                      QT_TRANSLATE_NOOP("MainLayout", "Files to convert (DEL to remove selected file from the list)"),
+                      16, 179, 275, RightMargin, font());
     Label9 = caption("Label9", "Xvid AVI", 436, 428, 47, RightMargin, bold);
 
     auto lineEdit = [this](const char* name, int x, int y, int w) {
@@ -156,15 +164,16 @@ void TfrmMain::CreateControls()
     Edit4->hide();
 
     auto button = [this](const char* name, const char* text, int y) {
-        auto* b = new QPushButton(QLatin1String(text), this);
+        auto* b = new QPushButton(QCoreApplication::translate("MainLayout", text), this);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(384, y, 103, 25);
         b->setFocusPolicy(Qt::NoFocus);
+        TextFit::Button(b);
         return b;
     };
-    Button1 = button("Button1", "Add FLV File", 77);
-    Button2 = button("Button2", "Add Folder", 115);
-    Button3 = button("Button3", "Browse", 153);
+    Button1 = button("Button1", QT_TRANSLATE_NOOP("MainLayout", "Add FLV File"), 77);
+    Button2 = button("Button2", QT_TRANSLATE_NOOP("MainLayout", "Add Folder"), 115);
+    Button3 = button("Button3", QT_TRANSLATE_NOOP("MainLayout", "Browse"), 153);
 
     // The idle picture first, crop mode last, so each shape is cut once from it.
     auto skinButton = [this](const char* name, const char* skin, int x, int y, const char* tip) {
@@ -175,11 +184,11 @@ void TfrmMain::CreateControls()
         b->move(x, y);
         b->setCursor(Qt::PointingHandCursor);
         if (tip)
-            b->setToolTip(QLatin1String(tip));
+            b->setToolTip(QCoreApplication::translate("MainLayout", tip));
         return b;
     };
-    EzRgnBtn2 = skinButton("EzRgnBtn2", "close", 464, 13, "Close");
-    EzRgnBtn1 = skinButton("EzRgnBtn1", "minimize", 437, 13, "Minimize");
+    EzRgnBtn2 = skinButton("EzRgnBtn2", "close", 464, 13, QT_TRANSLATE_NOOP("MainLayout", "Close"));
+    EzRgnBtn1 = skinButton("EzRgnBtn1", "minimize", 437, 13, QT_TRANSLATE_NOOP("MainLayout", "Minimize"));
     EzRgnBtn3 = skinButton("EzRgnBtn3", "divx", 375, 384, nullptr);
 
     ListView1 = new QTreeView(this);

@@ -30,7 +30,10 @@
 
 namespace {
 
-const QString FolderCaption = QStringLiteral("Select Output Folder");
+QString FolderCaption()
+{
+    return QCoreApplication::translate("MainQueue", "Select Output Folder");
+}
 
 // No row selected and none current, so neither the Delete key nor a click
 // reaches a row the user did not choose.
@@ -160,7 +163,8 @@ void TfrmMain::Button1Click()
     RunGuarded([this] {
         if (m_session->busy())
             return;
-        const QString path = Prompt::openFile(QStringLiteral("FLV Files (*.flv)"), QStringLiteral("flv"));
+        const QString path
+            = Prompt::openFile(QCoreApplication::translate("MainQueue", "FLV Files (*.flv)"), QStringLiteral("flv"));
         if (!path.isEmpty())
             AddFlvFile(path);
     });
@@ -171,7 +175,7 @@ void TfrmMain::Button2Click()
     RunGuarded([this] {
         if (m_session->busy())
             return;
-        const QString folder = BrowseForFolder(FolderCaption, m_session->settings().LastFolder, false);
+        const QString folder = BrowseForFolder(FolderCaption(), m_session->settings().LastFolder, false);
         if (!folder.isEmpty())
             AddFolder(folder);
     });
@@ -182,7 +186,7 @@ void TfrmMain::Button3Click()
     RunGuarded([this] {
         if (m_session->busy())
             return;
-        const QString folder = BrowseForFolder(FolderCaption, m_session->settings().LastFolder, false);
+        const QString folder = BrowseForFolder(FolderCaption(), m_session->settings().LastFolder, false);
         if (const QString told = m_queueActions->SetOutputFolder(folder); !told.isEmpty())
             Prompt::message(told);
     });
@@ -221,9 +225,10 @@ void TfrmMain::OfferKeptQueue()
 
 void TfrmMain::ShowMeasuring(int measured, int total)
 {
-    m_measuringText = total > 0
-                          ? QStringLiteral("Measuring %1 of %2\u2026").arg(std::min(measured + 1, total)).arg(total)
-                          : QString();
+    m_measuringText = total > 0 ? QCoreApplication::translate("MainQueue", "Measuring %1 of %2…")
+                                      .arg(std::min(measured + 1, total))
+                                      .arg(total)
+                                : QString();
     ShowActivity();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 
+#include <QCoreApplication>
 #include <QTreeView>
 
 void TfrmMain::BindRowMenu()
@@ -39,7 +40,8 @@ void TfrmMain::StopConversions()
         const qsizetype converting = conversion().runningRows().size();
         if (converting > 1
             && !Prompt::question(
-                QStringLiteral("Stop converting the %1 files that are being converted?").arg(converting)))
+                QCoreApplication::translate("MainStop", "Stop converting the %1 files that are being converted?")
+                    .arg(converting)))
             return;
         // Answered in the window or its box: the user is there, and the end
         // it brings is not news to send to the desktop.

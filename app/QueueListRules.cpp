@@ -4,6 +4,7 @@
 #include "model/Settings.h"
 #include "platform/Folders.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -25,7 +26,7 @@ QueueListRules::QueueListRules(const Settings& settings, QueueModel& queue, std:
 
 QString QueueListRules::NotOpenedText(const QString& what)
 {
-    return QStringLiteral("Nothing on this desktop opens %1.").arg(what);
+    return QCoreApplication::translate("QueueListRules", "Nothing on this desktop opens %1.").arg(what);
 }
 
 void QueueListRules::KeyDown(int key, int row)

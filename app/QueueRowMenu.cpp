@@ -2,6 +2,7 @@
 
 #include "model/QueueModel.h"
 
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -26,10 +27,10 @@ QueueRowMenu::QueueRowMenu(QTreeView* list, Handlers handlers)
 QString QueueRowMenu::ActionText(RowAction action)
 {
     switch (action) {
-    case RowAction::Stop: return QStringLiteral("Stop");
-    case RowAction::TryAgain: return QStringLiteral("Try again");
-    case RowAction::Remove: return QStringLiteral("Remove");
-    case RowAction::OpenFolder: return QStringLiteral("Open Folder");
+    case RowAction::Stop: return QCoreApplication::translate("QueueRowMenu", "Stop");
+    case RowAction::TryAgain: return QCoreApplication::translate("QueueRowMenu", "Try again");
+    case RowAction::Remove: return QCoreApplication::translate("QueueRowMenu", "Remove");
+    case RowAction::OpenFolder: return QCoreApplication::translate("QueueRowMenu", "Open Folder");
     }
     return {};
 }

@@ -2,8 +2,10 @@
 
 #include <QAbstractItemModel>
 #include <QFontMetricsF>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 #include <QtMath>
 
@@ -22,6 +24,16 @@ int CaptionWidth(const QHeaderView* header, int section)
     return qCeil(QFontMetricsF(header->font()).horizontalAdvance(caption)) + 2 * margin + 5;
 }
 
+// A text that does not fit even at the smallest size (a long translation) is
+// cut with an ellipsis, and shows whole in the tooltip.
+QString Elided(QWidget* widget, const QString& text, int room)
+{
+    if (widget->fontMetrics().horizontalAdvance(text) <= room)
+        return text;
+    widget->setToolTip(text);
+    return widget->fontMetrics().elidedText(text, Qt::ElideRight, room);
+}
+
 } // namespace
 
 void Label(QLabel* label, int width, int right)
@@ -33,6 +45,21 @@ void Label(QLabel* label, int width, int right)
         label->setFont(font);
     }
     label->resize(qMin(fitted(), qMax(width, right - label->x())), label->height());
+    label->setText(Elided(label, label->text(), label->width()));
+}
+
+void Button(QPushButton* button)
+{
+    // The room a push button leaves its text between its bevels.
+    const int room = button->width() - 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) - 4;
+    QFont font = button->font();
+    if (font.pixelSize() <= 0)
+        font.setPixelSize(QFontInfo(font).pixelSize());
+    while (button->fontMetrics().horizontalAdvance(button->text()) > room && font.pixelSize() > MinPixelSize) {
+        font.setPixelSize(font.pixelSize() - 1);
+        button->setFont(font);
+    }
+    button->setText(Elided(button, button->text(), room));
 }
 
 void Header(QHeaderView* header, const int* widths, int count, int available)

@@ -1,5 +1,7 @@
 #include "app/WebLinks.h"
 
+#include <QCoreApplication>
+
 namespace WebLinks {
 
 namespace {
@@ -17,13 +19,13 @@ Entry Lookup(Link link)
     switch (link) {
     case Link::TranPanel1:
     case Link::TranPanel2: return {"", "/"};
-    case Link::Label1: return {"Video Joiner", "/video-joiner/"};
-    case Link::Label2: return {"DVD Ripper", "/dvd-ripper/"};
-    case Link::Label3: return {"Support", "/support/"};
-    case Link::Label4: return {"Audio Extractor", "/audio-extractor/"};
-    case Link::Label5: return {"MP4 Converter", "/mp4-converter/"};
-    case Link::Label6: return {"GIF Maker", "/gif-maker/"};
-    case Link::Label7: return {"Screen Recorder", "/screen-recorder/"};
+    case Link::Label1: return {QT_TRANSLATE_NOOP("WebLinks", "Video Joiner"), "/video-joiner/"};
+    case Link::Label2: return {QT_TRANSLATE_NOOP("WebLinks", "DVD Ripper"), "/dvd-ripper/"};
+    case Link::Label3: return {QT_TRANSLATE_NOOP("WebLinks", "Support"), "/support/"};
+    case Link::Label4: return {QT_TRANSLATE_NOOP("WebLinks", "Audio Extractor"), "/audio-extractor/"};
+    case Link::Label5: return {QT_TRANSLATE_NOOP("WebLinks", "MP4 Converter"), "/mp4-converter/"};
+    case Link::Label6: return {QT_TRANSLATE_NOOP("WebLinks", "GIF Maker"), "/gif-maker/"};
+    case Link::Label7: return {QT_TRANSLATE_NOOP("WebLinks", "Screen Recorder"), "/screen-recorder/"};
     }
     return {"", "/"};
 }
@@ -32,7 +34,7 @@ Entry Lookup(Link link)
 
 QString Caption(Link link)
 {
-    return QString::fromLatin1(Lookup(link).caption);
+    return QCoreApplication::translate("WebLinks", Lookup(link).caption);
 }
 
 QUrl Address(Link link)

@@ -5,6 +5,7 @@
 #include "app/instance/MainInstance.h"
 #include "controls/Skin.h"
 #include "platform/NativePath.h"
+#include "platform/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -91,6 +92,7 @@ int main(int argc, char* argv[])
     if (ConsoleOptions::Wanted(arguments)) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+        Translations::Install(app);
         ConsoleFrontEnd frontEnd(ConsoleOptions::Parse(arguments));
         return frontEnd.exec();
     }
@@ -107,6 +109,7 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(s_previousHandler);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
+    Translations::Install(app);
     // Only the program itself may end its process when another copy runs.
     TMainInstance::setEnabled(true);
     TMainInstance::setArguments(windowPaths);

@@ -86,7 +86,9 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
     if (m_options.outDir.isEmpty() || m_options.jobs == 0) {
         const QString trouble = StartUp::SettingsTrouble();
         if (!trouble.isEmpty())
-            ConsoleReport::Write(stderr, QStringLiteral("vantrel: %1 Its settings are not used.\n").arg(trouble));
+            ConsoleReport::Write(
+                stderr, QCoreApplication::translate("ConsoleFrontEnd", "vantrel: %1 Its settings are not used.\n")
+                            .arg(trouble));
     }
     QString outDir = m_options.outDir.isEmpty() ? StartUp::StoredWorkDir() : m_options.outDir;
     const bool windowsDefault = outDir.isEmpty();
@@ -95,24 +97,27 @@ bool ConsoleFrontEnd::FindToolsAndOutput()
         outDir = QDir::cleanPath(StartUp::DefaultWorkDir());
         if (!Folders::CreateFolderOneLevel(outDir) && errno != EEXIST) {
             const int error = errno;
-            Usage(QStringLiteral("cannot make the output folder \"%1\": %2")
+            Usage(QCoreApplication::translate("ConsoleFrontEnd", "cannot make the output folder \"%1\": %2")
                       .arg(outDir, QString::fromLocal8Bit(std::strerror(error))));
             return false;
         }
     }
     const QString absolute = NativePath::Absolute(outDir);
     if (!FileIdentity::Reached(absolute).exists) {
-        Usage(QStringLiteral("the output folder \"%1\" does not exist").arg(ConsoleReport::LineField(outDir)));
+        Usage(QCoreApplication::translate("ConsoleFrontEnd", "the output folder \"%1\" does not exist")
+                  .arg(ConsoleReport::LineField(outDir)));
         return false;
     }
     if (!NativePath::IsFolder(absolute)) {
-        Usage(QStringLiteral("the output folder \"%1\" is not a folder").arg(ConsoleReport::LineField(outDir)));
+        Usage(QCoreApplication::translate("ConsoleFrontEnd", "the output folder \"%1\" is not a folder")
+                  .arg(ConsoleReport::LineField(outDir)));
         return false;
     }
     m_session.settings().WorkDir = absolute;
     if (windowsDefault)
         ConsoleReport::Write(
-            stderr, QStringLiteral("vantrel: no --outdir and no stored output folder: converting into \"%1\"\n")
+            stderr, QCoreApplication::translate(
+                        "ConsoleFrontEnd", "vantrel: no --outdir and no stored output folder: converting into \"%1\"\n")
                         .arg(ConsoleReport::LineField(absolute)));
     return true;
 }
@@ -156,7 +161,9 @@ void ConsoleFrontEnd::Finish()
     // A run that stopped early leaves files unmeasured or unconverted.
     const QStringList unaccounted = m_session.actions().unaccounted();
     m_session.End();
-    const bool allDone = m_report.Close(unaccounted, QStringLiteral("The run stopped before this file")) && m_allNamed;
+    const bool allDone = m_report.Close(unaccounted, QCoreApplication::translate("ConsoleFrontEnd",
+                                                                                 "The run stopped before this file"))
+                         && m_allNamed;
     m_finished = true;
     m_exitCode = allDone ? AllDone : SomeFailed;
     QCoreApplication::exit(m_exitCode);
@@ -222,15 +229,17 @@ void ConsoleFrontEnd::Interrupted(int signalNumber)
     EndWork();
     const QString name = SignalWatcher::Name(signalNumber);
     if (!m_report.Stop(unaccounted, name))
-        ConsoleReport::Write(stderr, QStringLiteral("vantrel: Stopped by %1.\n").arg(name));
+        ConsoleReport::Write(stderr,
+                             QCoreApplication::translate("ConsoleFrontEnd", "vantrel: Stopped by %1.\n").arg(name));
     SignalWatcher::EndBy(signalNumber);
 }
 
 void ConsoleFrontEnd::CannotWriteOutput(int error)
 {
     m_progress.Clear();
-    ConsoleReport::Write(stderr, QStringLiteral("vantrel: cannot write to standard output: %1\n")
-                                     .arg(QString::fromLocal8Bit(std::strerror(error))));
+    ConsoleReport::Write(
+        stderr, QCoreApplication::translate("ConsoleFrontEnd", "vantrel: cannot write to standard output: %1\n")
+                    .arg(QString::fromLocal8Bit(std::strerror(error))));
     EndWork();
     std::_Exit(SomeFailed);
 }

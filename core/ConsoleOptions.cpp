@@ -3,6 +3,7 @@
 #include "model/Settings.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <optional>
 
@@ -75,30 +76,32 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
         } else if (IsOption(argument, QStringLiteral("--convert-to"))) {
             const auto value = TakeValue(QStringLiteral("--convert-to"), argument, arguments, i);
             if (!value)
-                return fail(QStringLiteral("--convert-to needs a profile: divx or xvid"));
+                return fail(
+                    QCoreApplication::translate("ConsoleOptions", "--convert-to needs a profile: divx or xvid"));
             if (value->compare(QLatin1String("divx"), Qt::CaseInsensitive) == 0)
                 options.profile = ConversionProfile::DivxAvi;
             else if (value->compare(QLatin1String("xvid"), Qt::CaseInsensitive) == 0)
                 options.profile = ConversionProfile::XvidAvi;
             else
-                return fail(
-                    QStringLiteral("unknown profile \"%1\": use divx or xvid").arg(NativePath::Escaped(*value)));
+                return fail(QCoreApplication::translate("ConsoleOptions", "unknown profile \"%1\": use divx or xvid")
+                                .arg(NativePath::Escaped(*value)));
             profileGiven = true;
         } else if (IsOption(argument, QStringLiteral("--outdir"))) {
             const auto value = TakeValue(QStringLiteral("--outdir"), argument, arguments, i);
             if (!value || value->isEmpty())
-                return fail(QStringLiteral("--outdir needs a folder"));
+                return fail(QCoreApplication::translate("ConsoleOptions", "--outdir needs a folder"));
             options.outDir = *value;
         } else if (IsOption(argument, QStringLiteral("--jobs"))) {
             const auto value = TakeValue(QStringLiteral("--jobs"), argument, arguments, i);
             bool ok = false;
             const int jobs = value ? value->toInt(&ok) : 0;
             if (!ok || jobs < 1)
-                return fail(QStringLiteral("--jobs needs a whole number of 1 or more"));
+                return fail(QCoreApplication::translate("ConsoleOptions", "--jobs needs a whole number of 1 or more"));
             options.jobs = std::min(jobs, Settings::MaxJobs);
         } else {
             // A name that starts with "-" ends up here too: it must not drive the terminal.
-            return fail(QStringLiteral("unknown option \"%1\"").arg(NativePath::Escaped(argument)));
+            return fail(QCoreApplication::translate("ConsoleOptions", "unknown option \"%1\"")
+                            .arg(NativePath::Escaped(argument)));
         }
     }
 
@@ -111,16 +114,17 @@ ConsoleOptions ConsoleOptions::Parse(const QStringList& arguments)
         return options;
     }
     if (!profileGiven)
-        return fail(QStringLiteral("--convert-to divx or --convert-to xvid is needed"));
+        return fail(QCoreApplication::translate("ConsoleOptions", "--convert-to divx or --convert-to xvid is needed"));
     if (options.paths.isEmpty())
-        return fail(QStringLiteral("no FLV file or folder to convert"));
+        return fail(QCoreApplication::translate("ConsoleOptions", "no FLV file or folder to convert"));
     options.action = Action::Convert;
     return options;
 }
 
 QString ConsoleOptions::UsageText()
 {
-    return QStringLiteral("Usage: vantrel [PATH...]\n"
+    return QCoreApplication::translate(
+        "ConsoleOptions", "Usage: vantrel [PATH...]\n"
                           "       vantrel --convert-to divx|xvid [--outdir DIR] [--jobs N] PATH...\n"
                           "       vantrel --help | --version\n"
                           "\n"
@@ -161,13 +165,14 @@ QString ConsoleOptions::UsageText()
 
 QString ConsoleOptions::TryHelpText()
 {
-    return QStringLiteral("Try 'vantrel --help' for more information.\n");
+    return QCoreApplication::translate("ConsoleOptions", "Try 'vantrel --help' for more information.\n");
 }
 
 QString ConsoleOptions::NoDisplayText()
 {
-    return QStringLiteral("vantrel: cannot open a window: no display. To convert without one: "
-                          "vantrel --convert-to divx|xvid PATH...\n");
+    return QCoreApplication::translate("ConsoleOptions",
+                                       "vantrel: cannot open a window: no display. To convert without one: "
+                                       "vantrel --convert-to divx|xvid PATH...\n");
 }
 
 QString ConsoleOptions::VersionText()

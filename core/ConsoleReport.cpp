@@ -5,6 +5,7 @@
 #include "model/QueueModel.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 
 namespace {
@@ -18,7 +19,7 @@ QString Reason(const QString& detail)
         if (!line.trimmed().isEmpty())
             return line.trimmed();
     }
-    return QStringLiteral("The file was not converted");
+    return QCoreApplication::translate("ConsoleReport", "The file was not converted");
 }
 
 // A failed row's reason, and ffmpeg's own line behind it when the reason puts
@@ -130,12 +131,16 @@ bool ConsoleReport::Stop(const QStringList& unaccounted, const QString& signalNa
     for (const Source& source : m_sources) {
         if (source.reported)
             continue;
-        tell(source.path, m_progress.IsConverting(source.id)
-                              ? QStringLiteral("Stopped by %1 before its conversion finished").arg(signalName)
-                              : QStringLiteral("Stopped by %1 before it was converted").arg(signalName));
+        tell(source.path,
+             m_progress.IsConverting(source.id)
+                 ? QCoreApplication::translate("ConsoleReport", "Stopped by %1 before its conversion finished")
+                       .arg(signalName)
+                 : QCoreApplication::translate("ConsoleReport", "Stopped by %1 before it was converted")
+                       .arg(signalName));
     }
     for (const QString& path : unaccounted)
-        tell(path, QStringLiteral("Stopped by %1 before it was converted").arg(signalName));
+        tell(path,
+             QCoreApplication::translate("ConsoleReport", "Stopped by %1 before it was converted").arg(signalName));
     return told;
 }
 

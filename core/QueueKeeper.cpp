@@ -5,6 +5,8 @@
 #include "platform/StateFile.h"
 #include "queue/QueueActions.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // Long enough to take an add's rows in a few writes, short enough that a
@@ -51,13 +53,14 @@ QueueKeeper::Taken QueueKeeper::Take()
             m_mayKeep = true;
             return taken;
         }
-        why = QStringLiteral("The list of files left from the last time cannot be used: %1").arg(decoded.refusal);
+        why = QCoreApplication::translate("QueueKeeper", "The list of files left from the last time cannot be used: %1")
+                  .arg(decoded.refusal);
     } catch (const VantrelError& e) {
         why = e.text();
     }
     try {
         const QString aside = StateFile::SetAside(FileName());
-        taken.trouble = QStringLiteral("%1. It was renamed to \"%2\".").arg(why, aside);
+        taken.trouble = QCoreApplication::translate("QueueKeeper", "%1. It was renamed to \"%2\".").arg(why, aside);
         m_mayKeep = true;
     } catch (const VantrelError&) {
         // Written over, it would be lost: a file that can be neither read nor set aside is left alone.
@@ -100,6 +103,8 @@ void QueueKeeper::Save()
         m_told = false;
     } catch (const VantrelError& e) {
         if (!std::exchange(m_told, true))
-            emit trouble(QStringLiteral("%1. The files in the list are not kept for the next start.").arg(e.text()));
+            emit trouble(
+                QCoreApplication::translate("QueueKeeper", "%1. The files in the list are not kept for the next start.")
+                    .arg(e.text()));
     }
 }

@@ -3,6 +3,7 @@
 #include "engine/ConversionRun.h"
 #include "model/QueueModel.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
@@ -42,7 +43,7 @@ RunTimeLeft::RunTimeLeft(QueueModel& queue, const ConversionRun& run, QObject* p
 QString RunTimeLeft::text() const
 {
     const std::optional<qint64> left = run();
-    return left ? QStringLiteral("%1 left").arg(TimeLeft::Text(*left)) : QString();
+    return left ? QCoreApplication::translate("RunTimeLeft", "%1 left").arg(TimeLeft::Text(*left)) : QString();
 }
 
 void RunTimeLeft::Update()
@@ -68,7 +69,9 @@ void RunTimeLeft::Update()
         TimeLeft& own = m_rows[id];
         own.Observe(now, doneMs, length - doneMs);
         const std::optional<qint64> ownLeft = own.Estimate();
-        m_queue.setTimeLeft(row, ownLeft ? QStringLiteral("%1 left").arg(TimeLeft::Text(*ownLeft)) : QString());
+        m_queue.setTimeLeft(
+            row,
+            ownLeft ? QCoreApplication::translate("RunTimeLeft", "%1 left").arg(TimeLeft::Text(*ownLeft)) : QString());
     }
     for (auto it = m_rows.begin(); it != m_rows.end();) {
         if (processed.contains(it.key()))

@@ -5,6 +5,8 @@
 #include "model/QueueModel.h"
 #include "platform/Error.h"
 
+#include <QCoreApplication>
+
 std::vector<std::unique_ptr<FileConversion>> AttemptFiles::Gather(int row, const QString& folder,
                                                                   const QSet<quint64>& alone, qint64 budgetMs,
                                                                   const NextRow& next, const Refused& refused) const
@@ -63,9 +65,10 @@ std::unique_ptr<FileConversion> AttemptFiles::Open(int row, const QString& folde
     // "-y" must never write over a file the user queued as a source.
     if (m_naming.WouldOverwriteASource(target)) {
         // Its name stays taken, so that no later row writes over that source either.
-        refused(
-            id, QString(),
-            ConversionOutcome::Failed(QStringLiteral("The output file %1 would overwrite a source file").arg(target)));
+        refused(id, QString(),
+                ConversionOutcome::Failed(
+                    QCoreApplication::translate("AttemptFiles", "The output file %1 would overwrite a source file")
+                        .arg(target)));
         return nullptr;
     }
     return file;

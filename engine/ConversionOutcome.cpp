@@ -1,8 +1,10 @@
 #include "engine/ConversionOutcome.h"
 
+#include <QCoreApplication>
+
 QString StoppedText()
 {
-    return QStringLiteral("Stopped");
+    return QCoreApplication::translate("ConversionOutcome", "Stopped");
 }
 
 RowEnd RowEndFor(const ConversionOutcome& outcome, const QString& sourceWarning)

@@ -10,6 +10,7 @@
 #include "platform/Error.h"
 #include "platform/ProcessLauncher.h"
 
+#include <QCoreApplication>
 #include <QThread>
 #include <QTimer>
 
@@ -42,13 +43,14 @@ ConversionRun::~ConversionRun()
 
 QString ConversionRun::MissingFfmpegText()
 {
-    return QStringLiteral("Cannot find the program \"ffmpeg\", which converts the files. "
-                          "Please install the package \"ffmpeg\" and start Vantrel again");
+    return QCoreApplication::translate("ConversionRun",
+                                       "Cannot find the program \"ffmpeg\", which converts the files. "
+                                       "Please install the package \"ffmpeg\" and start Vantrel again");
 }
 
 QString ConversionRun::NoOutputFolderText()
 {
-    return QStringLiteral("Choose an output folder with Browse first.");
+    return QCoreApplication::translate("ConversionRun", "Choose an output folder with Browse first.");
 }
 
 bool ConversionRun::Begin(ConversionProfile profile)
@@ -244,7 +246,8 @@ void ConversionRun::Apply(quint64 id, const QString& target, const ConversionOut
 void ConversionRun::Abort()
 {
     m_begun = false;
-    End(m_attempts.all(), ConversionOutcome::Failed(QStringLiteral("The conversion was stopped")));
+    End(m_attempts.all(),
+        ConversionOutcome::Failed(QCoreApplication::translate("ConversionRun", "The conversion was stopped")));
 }
 
 bool ConversionRun::Stop(int row)

@@ -1,5 +1,6 @@
 #include "engine/FfmpegProcess.h"
 
+#include <QCoreApplication>
 #include <csignal>
 
 #include <utility>
@@ -11,13 +12,14 @@ FfmpegEnd FfmpegEnd::Of(const ChildEnd& end, const QString& program, bool hung, 
     told.startError = end.startError;
     if (stopped) {
         told.kind = Kind::Stopped;
-        told.failure.reason = QStringLiteral("ffmpeg was stopped");
+        told.failure.reason = QCoreApplication::translate("FfmpegProcess", "ffmpeg was stopped");
         return told;
     }
     if (hung) {
         told.kind = Kind::Hung;
-        told.failure.reason = QStringLiteral("ffmpeg reported no progress for %1 s and was ended")
-                                  .arg(QString::number(silenceMs / 1000.0));
+        told.failure.reason
+            = QCoreApplication::translate("FfmpegProcess", "ffmpeg reported no progress for %1 s and was ended")
+                  .arg(QString::number(silenceMs / 1000.0));
         return told;
     }
     told.failure = FfmpegReport::Reason(end, program);

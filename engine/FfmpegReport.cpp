@@ -3,6 +3,7 @@
 #include "platform/ChildProcess.h"
 #include "platform/ProcessLauncher.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -57,14 +58,17 @@ struct Jargon
 
 const Jargon JargonTable[] = {
     // The warning for a single stream starts "Could not"; this is the end.
-    {"could not find codec parameters", "ffmpeg finds no playable stream in it", true},
-    {"does not contain any stream", "ffmpeg finds no playable stream in it", true},
-    {"Decoder \\(codec [^)]*\\) not found", "ffmpeg cannot decode its picture or sound", true},
+    {"could not find codec parameters", QT_TRANSLATE_NOOP("FfmpegReport", "ffmpeg finds no playable stream in it"),
+     true},
+    {"does not contain any stream", QT_TRANSLATE_NOOP("FfmpegReport", "ffmpeg finds no playable stream in it"), true},
+    {"Decoder \\(codec [^)]*\\) not found",
+     QT_TRANSLATE_NOOP("FfmpegReport", "ffmpeg cannot decode its picture or sound"), true},
     // A frame that cannot be decoded is said the same way, and skipped.
     {"^(?!.*while decoding).*Invalid data found when processing input",
-     "ffmpeg cannot read it: it is damaged or not a video", true},
+     QT_TRANSLATE_NOOP("FfmpegReport", "ffmpeg cannot read it: it is damaged or not a video"), true},
     // Said when ffmpeg reads faster than it converts: never a cause.
-    {"Thread message queue blocking", "ffmpeg ended with exit code %1 without naming a cause", false},
+    {"Thread message queue blocking",
+     QT_TRANSLATE_NOOP("FfmpegReport", "ffmpeg ended with exit code %1 without naming a cause"), false},
 };
 
 const QRegularExpression& PatternOf(const Jargon& jargon)
@@ -101,7 +105,8 @@ int CaughtSignal(const QString& errorOutput)
 QString PlainWords(const QString& line, int exitCode)
 {
     const Jargon* jargon = JargonOf(line);
-    return jargon ? QString::fromUtf8(jargon->words).replace(QLatin1String("%1"), QString::number(exitCode))
+    return jargon ? QCoreApplication::translate("FfmpegReport", jargon->words)
+                        .replace(QLatin1String("%1"), QString::number(exitCode))
                   : QString();
 }
 
@@ -134,8 +139,10 @@ QString SignalText(int signal)
 {
     const char* name = signal > 0 ? sigabbrev_np(signal) : nullptr;
     if (!name)
-        return QStringLiteral("ffmpeg was killed or crashed");
-    return QStringLiteral("ffmpeg was ended by signal %1 (SIG%2)").arg(signal).arg(QLatin1String(name));
+        return QCoreApplication::translate("FfmpegReport", "ffmpeg was killed or crashed");
+    return QCoreApplication::translate("FfmpegReport", "ffmpeg was ended by signal %1 (SIG%2)")
+        .arg(signal)
+        .arg(QLatin1String(name));
 }
 
 Failure Reason(const ChildEnd& end, const QString& program)
@@ -143,7 +150,7 @@ Failure Reason(const ChildEnd& end, const QString& program)
     switch (end.kind) {
     case ChildEnd::Kind::FailedToStart:
         return {ProcessLauncher::CannotStartText(QStringLiteral("ffmpeg"), program, end.errorTail,
-                                                 QStringLiteral("converts the files")),
+                                                 QCoreApplication::translate("FfmpegReport", "converts the files")),
                 {}};
     case ChildEnd::Kind::Crashed: return {SignalText(end.signal), {}};
     case ChildEnd::Kind::Exited: break;
@@ -164,7 +171,7 @@ Failure Reason(const ChildEnd& end, const QString& program)
     if (cause.isEmpty())
         cause = CauseLine(end.errorOutput);
     if (cause.isEmpty())
-        return {QStringLiteral("ffmpeg ended with exit code %1").arg(end.exitCode), {}};
+        return {QCoreApplication::translate("FfmpegReport", "ffmpeg ended with exit code %1").arg(end.exitCode), {}};
     const QString words = PlainWords(cause, end.exitCode);
     return words.isEmpty() ? Failure{cause, {}} : Failure{words, cause};
 }

@@ -6,6 +6,7 @@
 #include "model/QueueModel.h"
 #include "platform/Folders.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -62,9 +63,9 @@ QString FileConversion::Check(const FfmpegEnd& end)
     }
     const QString folder = Folders::FolderPart(m_target);
     if (!FileIdentity::Reached(folder).folder)
-        return QStringLiteral("The output folder %1 no longer exists").arg(folder);
+        return QCoreApplication::translate("FileConversion", "The output folder %1 no longer exists").arg(folder);
     if (const QFileInfo written(m_partial); !written.isFile() || written.size() == 0)
-        return QStringLiteral("ffmpeg wrote no output file");
+        return QCoreApplication::translate("FileConversion", "ffmpeg wrote no output file");
     auto* check = new OutputCheck(this);
     m_check = check;
     connect(check, &OutputCheck::judged, this, [this, check](const OutputCheck::Result& result) {

@@ -3,6 +3,7 @@
 #include "platform/NativePath.h"
 #include "platform/Error.h"
 
+#include <QCoreApplication>
 #include <MediaInfo/MediaInfo.h>
 
 #include <QFile>
@@ -42,7 +43,7 @@ OutputCheck::Result Refused(const QString& why)
 
 QString CannotCheck(const QString& why)
 {
-    return QStringLiteral("The output could not be checked: ") + why;
+    return QCoreApplication::translate("OutputCheck", "The output could not be checked: ") + why;
 }
 
 [[noreturn]] void ThrowReadError(const QString& path)
@@ -92,7 +93,8 @@ OutputCheck::OutputCheck(QObject* parent, int answerMs) : QObject(parent), m_ans
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         stop();
         emit judged(
-            Refused(CannotCheck(QStringLiteral("mediainfo's library gave no answer in %1 s").arg(m_answerMs / 1000))));
+            Refused(CannotCheck(QCoreApplication::translate("OutputCheck", "mediainfo's library gave no answer in %1 s")
+                                    .arg(m_answerMs / 1000))));
     });
     connect(&m_retry, &QTimer::timeout, this, &OutputCheck::Launch);
 }
@@ -193,22 +195,24 @@ OutputCheck::Result OutputCheck::Judge(const QString& answer, qint64 sourceMs)
     const QStringList fields = answer.split(QLatin1Char('|'));
     const QString format = fields.value(0).trimmed();
     if (format.isEmpty())
-        return Refused(QStringLiteral("The output is not an AVI file: mediainfo knows no format in it"));
+        return Refused(QCoreApplication::translate("OutputCheck",
+                                                   "The output is not an AVI file: mediainfo knows no format in it"));
     if (format != QLatin1String("AVI"))
-        return Refused(QStringLiteral("The output is not an AVI file but %1").arg(format));
+        return Refused(QCoreApplication::translate("OutputCheck", "The output is not an AVI file but %1").arg(format));
     if (fields.value(2).toInt() + fields.value(3).toInt() == 0)
-        return Refused(QStringLiteral("The AVI holds no stream"));
+        return Refused(QCoreApplication::translate("OutputCheck", "The AVI holds no stream"));
     // A cut file keeps the header that claims its whole length.
     if (fields.value(4).trimmed() == QLatin1String("Yes"))
-        return Refused(QStringLiteral("The AVI is cut off before the end its header gives"));
+        return Refused(
+            QCoreApplication::translate("OutputCheck", "The AVI is cut off before the end its header gives"));
     if (sourceMs < 0)
         return {Verdict::Good, {}};
     bool known = false;
     const qint64 playsMs = static_cast<qint64>(fields.value(1).toDouble(&known));
     if (!known)
-        return Refused(QStringLiteral("The AVI has no playing time"));
-    const QString plays
-        = QStringLiteral("The AVI plays %1 of the source's %2").arg(Seconds(playsMs), Seconds(sourceMs));
+        return Refused(QCoreApplication::translate("OutputCheck", "The AVI has no playing time"));
+    const QString plays = QCoreApplication::translate("OutputCheck", "The AVI plays %1 of the source's %2")
+                              .arg(Seconds(playsMs), Seconds(sourceMs));
     const qint64 allowedMs = playsMs + RoundingMs;
     if (allowedMs * 2 < sourceMs)
         return Refused(plays);

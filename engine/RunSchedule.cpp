@@ -3,6 +3,7 @@
 #include "model/QueueModel.h"
 #include "platform/Error.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstring>
 
@@ -96,8 +97,9 @@ void RunSchedule::Starved(const QString& why)
 
 QString RunSchedule::ShortageText(const QString& source, int code)
 {
-    return QStringLiteral("ffmpeg could not be started for \"%1\": %2. The files not converted stay "
-                          "\"Pending\"; press the button again when fewer programs run")
+    return QCoreApplication::translate("RunSchedule",
+                                       "ffmpeg could not be started for \"%1\": %2. The files not converted stay "
+                                       "\"Pending\"; press the button again when fewer programs run")
         .arg(source, QString::fromLocal8Bit(std::strerror(code)));
 }
 

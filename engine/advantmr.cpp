@@ -1,5 +1,6 @@
 #include "engine/advantmr.h"
 
+#include <QCoreApplication>
 #include <QTimerEvent>
 
 #include <limits>
@@ -91,7 +92,7 @@ void TAdvancedTimer::Restart()
     constexpr quint32 longest = std::numeric_limits<int>::max();
     m_timerId = startTimer(static_cast<int>(std::min(m_interval, longest)));
     if (m_timerId == 0)
-        throw EOutOfResources(QStringLiteral("Not enough timers available"));
+        throw EOutOfResources(QCoreApplication::translate("advantmr", "Not enough timers available"));
 }
 
 void TAdvancedTimer::timerEvent(QTimerEvent* event)

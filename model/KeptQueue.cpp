@@ -3,6 +3,7 @@
 #include "model/QueueModel.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 #include <array>
@@ -57,7 +58,7 @@ bool Unescaped(const QByteArray& field, QByteArray& out)
 
 QString DamagedAt(qsizetype line)
 {
-    return QStringLiteral("it is damaged at line %1").arg(line);
+    return QCoreApplication::translate("KeptQueue", "it is damaged at line %1").arg(line);
 }
 
 } // namespace
@@ -91,7 +92,7 @@ QByteArray Encode(const std::vector<KeptRow>& rows)
 Decoded Decode(const QByteArray& bytes)
 {
     if (bytes.size() > MostBytes)
-        return {{}, QStringLiteral("it is larger than any queue Vantrel writes")};
+        return {{}, QCoreApplication::translate("KeptQueue", "it is larger than any queue Vantrel writes")};
     // Written whole or not at all: a file cut short was not written by us.
     if (!bytes.startsWith(Heading) || !bytes.endsWith('\n'))
         return {{}, DamagedAt(1)};
@@ -101,7 +102,7 @@ Decoded Decode(const QByteArray& bytes)
     if (!isNumber || version < 1)
         return {{}, DamagedAt(1)};
     if (version > Version)
-        return {{}, QStringLiteral("it was written by a newer version of Vantrel")};
+        return {{}, QCoreApplication::translate("KeptQueue", "it was written by a newer version of Vantrel")};
 
     Decoded decoded;
     for (qsizetype i = 1; i < lines.size(); ++i) {

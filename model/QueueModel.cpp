@@ -3,6 +3,8 @@
 #include "platform/Folders.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
+
 QString NamePart(const QString& fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
@@ -137,11 +139,11 @@ QStringList QueueModel::DurationList() const
 QString QueueModel::columnCaption(int column)
 {
     switch (column) {
-    case ColType: return QStringLiteral("Type");
-    case ColFileName: return QStringLiteral("File Name (click to view)");
-    case ColProgress: return QStringLiteral("Progress");
-    case ColConverted: return QStringLiteral("Converted File (click to open)");
-    case ColDelete: return QStringLiteral("DEL");
+    case ColType: return QCoreApplication::translate("QueueModel", "Type");
+    case ColFileName: return QCoreApplication::translate("QueueModel", "File Name (click to view)");
+    case ColProgress: return QCoreApplication::translate("QueueModel", "Progress");
+    case ColConverted: return QCoreApplication::translate("QueueModel", "Converted File (click to open)");
+    case ColDelete: return QCoreApplication::translate("QueueModel", "DEL");
     }
     return {};
 }
@@ -177,10 +179,10 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const
     // A screen reader names every cell, the empty ones and the "X" too.
     if (role == Qt::AccessibleTextRole) {
         if (index.column() == ColDelete)
-            return QStringLiteral("Remove");
+            return QCoreApplication::translate("QueueModel", "Remove");
         if (index.column() == ColConverted && row.cells[ColConverted].isEmpty())
-            return row.state == RowState::Failed ? QStringLiteral("Not converted")
-                                                 : QStringLiteral("Not yet converted");
+            return row.state == RowState::Failed ? QCoreApplication::translate("QueueModel", "Not converted")
+                                                 : QCoreApplication::translate("QueueModel", "Not yet converted");
         return row.cells[index.column()];
     }
     if (role == Qt::AccessibleDescriptionRole && row.state == RowState::Failed

@@ -2,6 +2,7 @@
 
 #include "platform/Prompt.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 
 QString WithFullStop(const QString& text)
@@ -20,7 +21,7 @@ void RunGuarded(const std::function<void()>& action)
     } catch (const std::exception& e) {
         Prompt::errorBox(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        Prompt::errorBox(QStringLiteral("An unexpected error occurred"));
+        Prompt::errorBox(QCoreApplication::translate("Error", "An unexpected error occurred"));
     }
 }
 

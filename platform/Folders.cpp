@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -47,7 +48,8 @@ QString StateFolder()
     if (!state.startsWith(QLatin1Char('/'))) {
         const QString home = NativePath::Decode(qgetenv("HOME"));
         if (!home.startsWith(QLatin1Char('/')))
-            throw VantrelError(QStringLiteral("There is no home folder to keep Vantrel's state in"));
+            throw VantrelError(
+                QCoreApplication::translate("Folders", "There is no home folder to keep Vantrel's state in"));
         state = home + QStringLiteral("/.local/state");
     }
     QDir().mkpath(state);
@@ -59,7 +61,7 @@ QString PrivateFolder(const QString& folder)
     const QByteArray native = NativePath::Encode(folder);
 
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        throw VantrelError(QStringLiteral("Cannot create the private folder \"%1\": %2")
+        throw VantrelError(QCoreApplication::translate("Folders", "Cannot create the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
     CheckPrivate(folder);
     return folder;
@@ -71,23 +73,25 @@ void CheckPrivate(const QString& folder)
     {
     };
     if (::lstat(NativePath::Encode(folder).constData(), &st) != 0)
-        throw VantrelError(QStringLiteral("Cannot use the private folder \"%1\": %2")
+        throw VantrelError(QCoreApplication::translate("Folders", "Cannot use the private folder \"%1\": %2")
                                .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
     // Never repaired with chmod: whatever another user could place in it
     // while it was open would stay, and be trusted.
     QString why;
     if (S_ISLNK(st.st_mode))
-        why = QStringLiteral("is a link; remove it");
+        why = QCoreApplication::translate("Folders", "is a link; remove it");
     else if (!S_ISDIR(st.st_mode))
-        why = QStringLiteral("is not a folder; remove it");
+        why = QCoreApplication::translate("Folders", "is not a folder; remove it");
     else if (st.st_uid != ::getuid())
-        why = QStringLiteral("belongs to another user; have it removed");
+        why = QCoreApplication::translate("Folders", "belongs to another user; have it removed");
     else if ((st.st_mode & 022) != 0)
-        why = QStringLiteral("is writable by others; remove it or set its mode to 0700");
+        why = QCoreApplication::translate("Folders", "is writable by others; remove it or set its mode to 0700");
     else if ((st.st_mode & 055) != 0)
-        why = QStringLiteral("is open to other users; remove it or set its mode to 0700");
+        why = QCoreApplication::translate("Folders", "is open to other users; remove it or set its mode to 0700");
     if (!why.isEmpty())
-        throw VantrelError(QStringLiteral("The private folder \"%1\" %2 and start Vantrel again").arg(folder, why));
+        throw VantrelError(
+            QCoreApplication::translate("Folders", "The private folder \"%1\" %2 and start Vantrel again")
+                .arg(folder, why));
 }
 
 std::vector<FolderEntry> ListEntries(const QByteArray& nativeFolder)

@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -116,8 +117,9 @@ QString Take(const QString& privateFolder)
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         QByteArray name = NativePath::Encode(folder) + Prefix + "XXXXXX";
         if (!::mkdtemp(name.data()))
-            throw VantrelError(QStringLiteral("Cannot create a folder in the private folder \"%1\": %2")
-                                   .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+            throw VantrelError(
+                QCoreApplication::translate("OwnTempFolder", "Cannot create a folder in the private folder \"%1\": %2")
+                    .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
         FileDescriptor made = openFolderAt(AT_FDCWD, name.constData());
         if (!made.isOpen())
             continue;
@@ -132,7 +134,9 @@ QString Take(const QString& privateFolder)
         s_own = {folder, NativePath::Decode(name) + QLatin1Char('/'), std::move(made), ::getpid()};
         return s_own.path;
     }
-    throw VantrelError(QStringLiteral("Cannot create a folder of its own in the private folder \"%1\"").arg(folder));
+    throw VantrelError(
+        QCoreApplication::translate("OwnTempFolder", "Cannot create a folder of its own in the private folder \"%1\"")
+            .arg(folder));
 }
 
 void Remove()

@@ -3,6 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Folders.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -69,14 +70,22 @@ QString StartFailureReason(const QString& errorText)
 
 QString CannotStartText(const QString& tool, const QString& path, const QString& reason, const QString& purpose)
 {
-    QString text = QStringLiteral("The program \"%1\" (%2), which %3, could not be started").arg(tool, path, purpose);
+    QString text
+        = QCoreApplication::translate("ProcessLauncher", "The program \"%1\" (%2), which %3, could not be started")
+              .arg(tool, path, purpose);
     const QString why = StartFailureReason(reason);
     if (!why.isEmpty())
         text += QStringLiteral(": ") + why;
     // Installing again mends only a program that is not there.
     if (!ProgramExists(path))
-        return text + QStringLiteral(". Please install the package \"%1\" again and start Vantrel again").arg(tool);
-    return text + QStringLiteral(". Make sure the \"%1\" found first on PATH is a working program").arg(tool);
+        return text
+               + QCoreApplication::translate("ProcessLauncher",
+                                             ". Please install the package \"%1\" again and start Vantrel again")
+                     .arg(tool);
+    return text
+           + QCoreApplication::translate("ProcessLauncher",
+                                         ". Make sure the \"%1\" found first on PATH is a working program")
+                 .arg(tool);
 }
 
 QString FindProgram(const QString& name, const QString& extraFolder)

@@ -3,6 +3,7 @@
 #include "platform/NativePath.h"
 #include "platform/Error.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,15 +16,20 @@
 
 namespace {
 
-void throwOnFailure(const QSettings& settings, const char* what)
+enum class Access { Read, Write };
+
+void throwOnFailure(const QSettings& settings, Access access)
 {
     switch (settings.status()) {
     case QSettings::NoError: return;
     case QSettings::AccessError:
-        throw VantrelError(
-            QStringLiteral("Cannot %1 the settings file \"%2\"").arg(QLatin1String(what), settings.fileName()));
+        throw VantrelError((access == Access::Read
+                                ? QCoreApplication::translate("SettingsStore", "Cannot read the settings file \"%1\"")
+                                : QCoreApplication::translate("SettingsStore", "Cannot write the settings file \"%1\""))
+                               .arg(settings.fileName()));
     case QSettings::FormatError:
-        throw VantrelError(QStringLiteral("The settings file \"%1\" is damaged").arg(settings.fileName()));
+        throw VantrelError(QCoreApplication::translate("SettingsStore", "The settings file \"%1\" is damaged")
+                               .arg(settings.fileName()));
     }
 }
 
@@ -82,10 +88,11 @@ const QString SettingsStore::JobsKey = QStringLiteral("Jobs");
 SettingsStore::SettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrel")))
 {
-    throwOnFailure(*m_settings, "read");
+    throwOnFailure(*m_settings, Access::Read);
     const Shape shape = ShapeOf(m_settings->fileName());
     if (shape == Shape::NotSettings)
-        throw VantrelError(QStringLiteral("The settings file \"%1\" is damaged").arg(m_settings->fileName()));
+        throw VantrelError(QCoreApplication::translate("SettingsStore", "The settings file \"%1\" is damaged")
+                               .arg(m_settings->fileName()));
     m_rewritable = shape == Shape::Settings;
 }
 
@@ -94,7 +101,7 @@ SettingsStore::~SettingsStore() = default;
 QString SettingsStore::NotRememberedText(const QString& trouble)
 {
     const QString sentence = trouble.endsWith(QLatin1Char('.')) ? trouble : trouble + QLatin1Char('.');
-    return sentence + QStringLiteral(" The output folder will not be remembered.");
+    return sentence + QCoreApplication::translate("SettingsStore", " The output folder will not be remembered.");
 }
 
 bool SettingsStore::contains(const QString& name) const
@@ -106,7 +113,7 @@ QString SettingsStore::readString(const QString& name) const
 {
     const QVariant value = m_settings->value(name);
     if (value.typeId() != QMetaType::QString)
-        throw VantrelError(QStringLiteral("The setting \"%1\" is not a text").arg(name));
+        throw VantrelError(QCoreApplication::translate("SettingsStore", "The setting \"%1\" is not a text").arg(name));
     return value.toString();
 }
 
@@ -115,11 +122,14 @@ void SettingsStore::writeString(const QString& name, const QString& value)
     // A change that cannot be saved would stay cached for the whole process
     // and fail every later read, so it is never made.
     if (!m_rewritable)
-        throw VantrelError(QStringLiteral("Cannot write the settings file \"%1\": it holds text that is not UTF-8")
-                               .arg(m_settings->fileName()));
+        throw VantrelError(
+            QCoreApplication::translate("SettingsStore",
+                                        "Cannot write the settings file \"%1\": it holds text that is not UTF-8")
+                .arg(m_settings->fileName()));
     if (!CanSave(m_settings->fileName()))
-        throw VantrelError(QStringLiteral("Cannot write the settings file \"%1\"").arg(m_settings->fileName()));
+        throw VantrelError(QCoreApplication::translate("SettingsStore", "Cannot write the settings file \"%1\"")
+                               .arg(m_settings->fileName()));
     m_settings->setValue(name, value);
     m_settings->sync();
-    throwOnFailure(*m_settings, "write");
+    throwOnFailure(*m_settings, Access::Write);
 }

@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -42,11 +43,13 @@ QString SourceFile::childPath() const
 QString SourceFile::Reason(int error)
 {
     switch (error) {
-    case 0: return QStringLiteral("it is not a file");
+    case 0: return QCoreApplication::translate("SourceFile", "it is not a file");
     case ENOENT:
-    case ENOTDIR: return QStringLiteral("there is no such file or folder");
-    case ELOOP: return QStringLiteral("too many levels of links");
-    case EACCES: return QStringLiteral("permission denied");
-    default: return QStringLiteral("it cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+    case ENOTDIR: return QCoreApplication::translate("SourceFile", "there is no such file or folder");
+    case ELOOP: return QCoreApplication::translate("SourceFile", "too many levels of links");
+    case EACCES: return QCoreApplication::translate("SourceFile", "permission denied");
+    default:
+        return QCoreApplication::translate("SourceFile", "it cannot be read: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }

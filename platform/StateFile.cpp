@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -43,7 +44,7 @@ void MakeLevels(const QByteArray& folder)
     for (qsizetype slash = folder.indexOf('/', 1);; slash = folder.indexOf('/', slash + 1)) {
         const QByteArray level = slash < 0 ? folder : folder.left(slash);
         if (::mkdir(level.constData(), 0700) != 0 && errno != EEXIST)
-            throw VantrelError(QStringLiteral("Cannot create the folder \"%1\": %2")
+            throw VantrelError(QCoreApplication::translate("StateFile", "Cannot create the folder \"%1\": %2")
                                    .arg(QFile::decodeName(level), SystemReason(errno)));
         if (slash < 0)
             return;
@@ -62,19 +63,19 @@ FileDescriptor OpenFolder()
     };
     if (!fd.isOpen() || ::fstat(fd.get(), &st) != 0) {
         const int code = errno;
-        throw VantrelError(QStringLiteral("Cannot use the folder \"%1\": %2")
+        throw VantrelError(QCoreApplication::translate("StateFile", "Cannot use the folder \"%1\": %2")
                                .arg(folder, code == ELOOP || code == ENOTDIR
-                                                ? QStringLiteral("it is a link or no folder")
+                                                ? QCoreApplication::translate("StateFile", "it is a link or no folder")
                                                 : SystemReason(code)));
     }
     // Whoever else could write or look in it could plant or read the queue.
     QString why;
     if (st.st_uid != ::getuid())
-        why = QStringLiteral("belongs to another user");
+        why = QCoreApplication::translate("StateFile", "belongs to another user");
     else if ((st.st_mode & 077) != 0)
-        why = QStringLiteral("is open to other users; set its mode to 0700");
+        why = QCoreApplication::translate("StateFile", "is open to other users; set its mode to 0700");
     if (!why.isEmpty())
-        throw VantrelError(QStringLiteral("The folder \"%1\" %2").arg(folder, why));
+        throw VantrelError(QCoreApplication::translate("StateFile", "The folder \"%1\" %2").arg(folder, why));
     return fd;
 }
 
@@ -115,9 +116,11 @@ std::optional<QByteArray> Read(const QString& name, qsizetype most)
     {
     };
     if (!file.isOpen() || ::fstat(file.get(), &st) != 0)
-        throw VantrelError(QStringLiteral("Cannot read \"%1\": %2").arg(Path(name), SystemReason(errno)));
+        throw VantrelError(
+            QCoreApplication::translate("StateFile", "Cannot read \"%1\": %2").arg(Path(name), SystemReason(errno)));
     if (!S_ISREG(st.st_mode) || st.st_uid != ::getuid())
-        throw VantrelError(QStringLiteral("Cannot read \"%1\": it is not a file of yours").arg(Path(name)));
+        throw VantrelError(
+            QCoreApplication::translate("StateFile", "Cannot read \"%1\": it is not a file of yours").arg(Path(name)));
     QByteArray bytes;
     char buffer[65536];
     while (bytes.size() <= most) {
@@ -125,7 +128,8 @@ std::optional<QByteArray> Read(const QString& name, qsizetype most)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw VantrelError(QStringLiteral("Cannot read \"%1\": %2").arg(Path(name), SystemReason(errno)));
+            throw VantrelError(QCoreApplication::translate("StateFile", "Cannot read \"%1\": %2")
+                                   .arg(Path(name), SystemReason(errno)));
         if (got == 0)
             break;
         bytes.append(buffer, got);
@@ -146,7 +150,8 @@ void Write(const QString& name, const QByteArray& bytes)
             break;
     }
     if (!file.isOpen())
-        throw VantrelError(QStringLiteral("Cannot write \"%1\": %2").arg(Path(name), SystemReason(errno)));
+        throw VantrelError(
+            QCoreApplication::translate("StateFile", "Cannot write \"%1\": %2").arg(Path(name), SystemReason(errno)));
 
     qsizetype written = 0;
     int failure = 0;
@@ -167,7 +172,8 @@ void Write(const QString& name, const QByteArray& bytes)
         failure = errno;
     if (failure != 0) {
         ::unlinkat(folder.get(), temporary.constData(), 0);
-        throw VantrelError(QStringLiteral("Cannot write \"%1\": %2").arg(Path(name), SystemReason(failure)));
+        throw VantrelError(
+            QCoreApplication::translate("StateFile", "Cannot write \"%1\": %2").arg(Path(name), SystemReason(failure)));
     }
     ::fsync(folder.get());
 }
@@ -176,7 +182,8 @@ void Remove(const QString& name)
 {
     const FileDescriptor folder = OpenFolder();
     if (::unlinkat(folder.get(), QFile::encodeName(name).constData(), 0) != 0 && errno != ENOENT)
-        throw VantrelError(QStringLiteral("Cannot remove \"%1\": %2").arg(Path(name), SystemReason(errno)));
+        throw VantrelError(
+            QCoreApplication::translate("StateFile", "Cannot remove \"%1\": %2").arg(Path(name), SystemReason(errno)));
 }
 
 QString SetAside(const QString& name)
@@ -198,7 +205,8 @@ QString SetAside(const QString& name)
         if (errno != EEXIST)
             break;
     }
-    throw VantrelError(QStringLiteral("Cannot rename \"%1\": %2").arg(Path(name), SystemReason(errno)));
+    throw VantrelError(
+        QCoreApplication::translate("StateFile", "Cannot rename \"%1\": %2").arg(Path(name), SystemReason(errno)));
 }
 
 } // namespace StateFile

@@ -4,6 +4,7 @@
 #include "platform/Folders.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -144,8 +145,9 @@ std::unique_ptr<UnfinishedFile> UnfinishedFile::Create(const QString& folder)
     std::unique_ptr<UnfinishedFile> file(new UnfinishedFile);
     file->m_folder = folder;
     const auto fail = [&folder](int code) {
-        throw ESystemError(
-            QStringLiteral("Cannot create the output file in \"%1\": %2").arg(folder, SystemReason(code)), code);
+        throw ESystemError(QCoreApplication::translate("UnfinishedFile", "Cannot create the output file in \"%1\": %2")
+                               .arg(folder, SystemReason(code)),
+                           code);
     };
     file->m_dir.reset(::open(NativePath::Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!file->m_dir.isOpen())
@@ -217,7 +219,9 @@ void UnfinishedFile::NameIt()
         }
         if (errno != EEXIST || attempt > 100)
             throw ESystemError(
-                QStringLiteral("Cannot save the output file in \"%1\": %2").arg(m_folder, SystemReason(errno)), errno);
+                QCoreApplication::translate("UnfinishedFile", "Cannot save the output file in \"%1\": %2")
+                    .arg(m_folder, SystemReason(errno)),
+                errno);
     }
 }
 
@@ -294,9 +298,10 @@ bool UnfinishedFile::ReplaceIfStill(const QByteArray& name, const FileIdentity& 
         // Something that is no run of ours put a file there in this instant: it gets its name back.
         if (::renameat2(dir, hidden.constData(), dir, name.constData(), RENAME_EXCHANGE) == 0)
             return false;
-        throw ESystemError(QStringLiteral("Cannot give the file \"%1\" its name back: %2")
-                               .arg(NativePath::Decode(name), SystemReason(errno)),
-                           errno);
+        throw ESystemError(
+            QCoreApplication::translate("UnfinishedFile", "Cannot give the file \"%1\" its name back: %2")
+                .arg(NativePath::Decode(name), SystemReason(errno)),
+            errno);
     }
     if (!Unsupported(errno))
         return false;
@@ -325,10 +330,13 @@ QString UnfinishedFile::Publish(const std::function<QString(int)>& candidate, co
         if (TakeFree(native))
             return taken(name);
         if (!IdentityAt(m_dir.get(), native).exists)
-            throw ESystemError(
-                QStringLiteral("Cannot save the output file %1: %2").arg(folder + name, SystemReason(errno)), errno);
+            throw ESystemError(QCoreApplication::translate("UnfinishedFile", "Cannot save the output file %1: %2")
+                                   .arg(folder + name, SystemReason(errno)),
+                               errno);
     }
-    throw VantrelError(QStringLiteral("Cannot save the output file in \"%1\": every name is taken").arg(m_folder));
+    throw VantrelError(
+        QCoreApplication::translate("UnfinishedFile", "Cannot save the output file in \"%1\": every name is taken")
+            .arg(m_folder));
 }
 
 int UnfinishedFile::RemoveLeftovers(const QString& folder)

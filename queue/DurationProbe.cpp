@@ -26,18 +26,19 @@ QByteArray batchPathText(const QString& path)
 
 QString missingInterpreterText(const QString& interpreter)
 {
-    return QStringLiteral("Cannot find \"%1\", which Vantrel needs to measure files. "
-                          "Please install Vantrel again")
+    return QCoreApplication::translate("DurationProbe", "Cannot find \"%1\", which Vantrel needs to measure files. "
+                                                        "Please install Vantrel again")
         .arg(interpreter);
 }
 
 QString unstartableInterpreterText(const QString& interpreter, const QString& reason, bool missing)
 {
-    const QString text = QStringLiteral("The program \"%1\", which Vantrel needs to measure files, "
-                                        "could not be started: %2")
-                             .arg(interpreter, reason);
+    const QString text
+        = QCoreApplication::translate("DurationProbe", "The program \"%1\", which Vantrel needs to measure files, "
+                                                       "could not be started: %2")
+              .arg(interpreter, reason);
     // Installing again mends only a helper that is not there.
-    return missing ? text + QStringLiteral(". Please install Vantrel again") : text;
+    return missing ? text + QCoreApplication::translate("DurationProbe", ". Please install Vantrel again") : text;
 }
 
 // vantrel-batch's exit code for a command it found but could not start.
@@ -60,8 +61,9 @@ QString notStartedReason(const QString& errorTail)
 
 QString DurationProbe::MissingMediaInfoText()
 {
-    return QStringLiteral("Cannot find the program \"mediainfo\", which measures the playing time of each file. "
-                          "Please install the package \"mediainfo\" and start Vantrel again");
+    return QCoreApplication::translate(
+        "DurationProbe", "Cannot find the program \"mediainfo\", which measures the playing time of each file. "
+                         "Please install the package \"mediainfo\" and start Vantrel again");
 }
 
 DurationProbe::DurationProbe(QString tempDir, QString mediaInfoExe, QString interpreter)
@@ -77,7 +79,7 @@ DurationProbe DurationProbe::For(const Tools& tools)
 
 QString DurationProbe::HungText() const
 {
-    return QStringLiteral("mediainfo gave no answer in %1 s and was ended")
+    return QCoreApplication::translate("DurationProbe", "mediainfo gave no answer in %1 s and was ended")
         .arg(QString::number(m_answerLimitMs / 1000.0));
 }
 
@@ -133,14 +135,15 @@ bool DurationProbe::Prepare(const QString& source, const Files& slot) const
     if (!ProcessLauncher::ProgramExists(m_interpreter))
         throw VantrelError(missingInterpreterText(m_interpreter));
     if (m_tempDir.isEmpty())
-        throw VantrelError(QStringLiteral("Cannot measure files: Vantrel has no private temporary folder"));
+        throw VantrelError(QCoreApplication::translate(
+            "DurationProbe", "Cannot measure files: Vantrel has no private temporary folder"));
     // A path that would break out of its quotes, or whose bytes are not
     // UTF-8, reaches mediainfo through a link of the probe's own.
     QString named = source;
     if (!CanQuote(source) || NativePath::HasRawBytes(source)) {
         QFile::remove(slot.link);
         if (::symlink(NativePath::Encode(source).constData(), NativePath::Encode(slot.link).constData()) != 0)
-            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2")
+            throw EFileError(QCoreApplication::translate("DurationProbe", "Cannot create file \"%1\". %2")
                                  .arg(slot.link, QString::fromLocal8Bit(std::strerror(errno))));
         named = slot.link;
     }
@@ -148,14 +151,16 @@ bool DurationProbe::Prepare(const QString& source, const Files& slot) const
     {
         QFile file(slot.batch);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(slot.batch, file.errorString()));
+            throw EFileError(QCoreApplication::translate("DurationProbe", "Cannot create file \"%1\". %2")
+                                 .arg(slot.batch, file.errorString()));
         const QByteArray text = BatchText(named, m_tempDir, m_mediaInfoExe, slot.result.mid(m_tempDir.size()));
         if (file.write(text) != text.size() || !file.flush())
-            throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(slot.batch, file.errorString()));
+            throw EFileError(QCoreApplication::translate("DurationProbe", "Cannot create file \"%1\". %2")
+                                 .arg(slot.batch, file.errorString()));
     }
     // An answer left by an earlier probe must never pass for this one's.
     if (QFileInfo::exists(slot.result) && !QFile::remove(slot.result))
-        throw EFileError(QStringLiteral("Cannot delete file \"%1\"").arg(slot.result));
+        throw EFileError(QCoreApplication::translate("DurationProbe", "Cannot delete file \"%1\"").arg(slot.result));
     return true;
 }
 
@@ -189,9 +194,9 @@ std::optional<QString> DurationProbe::Collect(const ChildEnd& batchEnd, const Fi
     }
     if (batchEnd.kind == ChildEnd::Kind::Exited && batchEnd.exitCode == CommandNotStarted) {
         Remove(slot);
-        throw VantrelError(ProcessLauncher::CannotStartText(QStringLiteral("mediainfo"), m_mediaInfoExe,
-                                                            notStartedReason(batchEnd.errorTail),
-                                                            QStringLiteral("measures the playing time of each file")));
+        throw VantrelError(ProcessLauncher::CannotStartText(
+            QStringLiteral("mediainfo"), m_mediaInfoExe, notStartedReason(batchEnd.errorTail),
+            QCoreApplication::translate("DurationProbe", "measures the playing time of each file")));
     }
 
     // A batch that died before its redirection wrote nothing: no answer.
@@ -199,7 +204,8 @@ std::optional<QString> DurationProbe::Collect(const ChildEnd& batchEnd, const Fi
     if (QFileInfo::exists(slot.result)) {
         QFile file(slot.result);
         if (!file.open(QIODevice::ReadOnly))
-            throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(slot.result, file.errorString()));
+            throw EFileError(QCoreApplication::translate("DurationProbe", "Cannot open file \"%1\". %2")
+                                 .arg(slot.result, file.errorString()));
         content = file.readAll();
     }
     Remove(slot);
@@ -333,7 +339,7 @@ qint64 TimeTextToMilliseconds(const QString& text, const QLocale& locale)
     const QString decimalSeparators = QStringLiteral(".") + locale.decimalPoint();
     const auto milliseconds = TimeParser(text, timeSeparators, decimalSeparators).parse();
     if (!milliseconds)
-        throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+        throw EConvertError(QCoreApplication::translate("DurationProbe", "'%1' is not a valid time").arg(text));
     return *milliseconds;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/SourceFile.h"
 
+#include <QCoreApplication>
 #include <QtEndian>
 
 #include <cmath>
@@ -169,6 +170,7 @@ QString FlvTimeline::cutOffWarning(qint64 playingMs) const
 {
     if (statedMs < 0 || playingMs < 0 || statedMs - playingMs <= 1000)
         return {};
-    return QStringLiteral("The source holds %1 s of the %2 s its header states: it may be cut off.")
+    return QCoreApplication::translate("FlvTimeline",
+                                       "The source holds %1 s of the %2 s its header states: it may be cut off.")
         .arg(QString::number(playingMs / 1000.0, 'f', 1), QString::number(statedMs / 1000.0, 'f', 1));
 }

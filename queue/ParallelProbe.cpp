@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 
@@ -125,10 +126,10 @@ void ParallelProbe::Finished(ChildProcess* child, const ChildEnd& end)
         QFile::remove(files.result);
         if (WaitForPlace(running.index))
             return;
-        outcome.error = std::make_exception_ptr(
-            VantrelError(QStringLiteral("Cannot measure \"%1\": no program could be started (%2). "
-                                        "Try again when fewer programs run")
-                             .arg(m_sources.at(running.index), shortage)));
+        outcome.error = std::make_exception_ptr(VantrelError(
+            QCoreApplication::translate("ParallelProbe", "Cannot measure \"%1\": no program could be started (%2). "
+                                                         "Try again when fewer programs run")
+                .arg(m_sources.at(running.index), shortage)));
         Settle(running.index, outcome);
         StartMore();
         Report();

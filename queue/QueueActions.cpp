@@ -11,6 +11,7 @@
 #include "queue/ParallelProbe.h"
 #include "model/QueueModel.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 #include <unistd.h>
@@ -40,12 +41,13 @@ QString QueueActions::WhyNotMeasurable(const QString& path)
 
 QString QueueActions::NoPlayingTimeText()
 {
-    return QStringLiteral("mediainfo finds no playing time in it: it is empty, damaged or not a video");
+    return QCoreApplication::translate("QueueActions",
+                                       "mediainfo finds no playing time in it: it is empty, damaged or not a video");
 }
 
 QString QueueActions::NoFlvFileText()
 {
-    return QStringLiteral("there is no FLV file in this folder");
+    return QCoreApplication::translate("QueueActions", "there is no FLV file in this folder");
 }
 
 void QueueActions::AddFlvFile(const QString& path)
@@ -163,7 +165,7 @@ void QueueActions::expandFolder(const QString& folder)
     entry.outcome.folder = true;
     // A folder gone since it was picked would otherwise look like one without files.
     if (::access(NativePath::Encode(folder).constData(), R_OK | X_OK) != 0) {
-        entry.outcome.reason = QStringLiteral("the folder cannot be read");
+        entry.outcome.reason = QCoreApplication::translate("QueueActions", "the folder cannot be read");
         m_entries.push_back(entry);
         return;
     }

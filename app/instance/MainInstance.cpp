@@ -5,6 +5,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -53,7 +54,9 @@ QByteArray message(MessageKind kind, const QByteArray& body = {})
 QString runsUnguarded(const QString& why)
 {
     const QByteArray text
-        = QStringLiteral("vantrel: %1; this copy runs without the single-instance guard\n").arg(why).toLocal8Bit();
+        = QCoreApplication::translate("MainInstance", "vantrel: %1; this copy runs without the single-instance guard\n")
+              .arg(why)
+              .toLocal8Bit();
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
     return {};
 }
@@ -107,8 +110,9 @@ void TMainInstance::endUnanswered()
 {
     if (GivenPaths(s_arguments).isEmpty())
         std::_Exit(0);
-    const QByteArray text = QStringLiteral("vantrel: the running Vantrel did not take the files given within %1 "
-                                           "seconds; they were not queued\n")
+    const QByteArray text = QCoreApplication::translate(
+                                "MainInstance", "vantrel: the running Vantrel did not take the files given within %1 "
+                                                "seconds; they were not queued\n")
                                 .arg(HandOverTimeoutMs / 1000)
                                 .toLocal8Bit();
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);

@@ -7,6 +7,7 @@
 
 #include "app/Main.h"
 #include "model/QueueModel.h"
+#include "platform/Translations.h"
 #include "support/PrivateHome.h"
 
 #include <QApplication>
@@ -59,6 +60,8 @@ int main(int argc, char* argv[])
     PointHomeInto(home.path());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    // In the language of the environment: LC_ALL=de_DE.UTF-8 shows the German window.
+    Translations::Install(app);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + QStringLiteral("/home/.config"));
     if (dark) {
         // The colours of a dark desktop theme (Adwaita's dark variant).
