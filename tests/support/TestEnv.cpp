@@ -38,6 +38,8 @@ FreshHome::FreshHome()
         m_saved[i] = qgetenv(Variables[i]);
 
     PointHomeInto(m_dir.path());
+    if (m_runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 

@@ -28,6 +28,10 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    // Right under /tmp, so the socket's path stays short however deep the
+    // build (and TMPDIR) lies: a long one would send the copies to the
+    // user's own fallback folder, which a real Vantrel may be using.
+    QTemporaryDir m_runtime{QStringLiteral("/tmp/vantrel-test-XXXXXX")};
     QByteArray m_saved[9];
 };
 
