@@ -84,6 +84,7 @@ void TfrmMain::BindKeyboard()
     const std::pair<QLineEdit*, QLabel*> fields[] = {{Edit1, Label10}, {Edit2, Label11}, {Edit3, Label12}};
     for (const auto& [edit, caption] : fields) {
         caption->setBuddy(edit);
-        edit->setAccessibleName(caption->text());
+        // A caption cut to fit keeps its whole text in its tooltip.
+        edit->setAccessibleName(caption->toolTip().isEmpty() ? caption->text() : caption->toolTip());
     }
 }
