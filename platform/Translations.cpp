@@ -4,6 +4,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <memory>
+
 // Compiled in from a static library, so registered by hand (outside any
 // namespace, as the resource's own function is).
 static void LoadTranslationResources()
@@ -19,13 +21,12 @@ namespace {
 
 bool Add(QCoreApplication& app, const QString& name, const QString& folder)
 {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(name, folder)) {
-        QCoreApplication::installTranslator(translator);
-        return true;
-    }
-    delete translator;
-    return false;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(name, folder))
+        return false;
+    translator->setParent(&app);
+    QCoreApplication::installTranslator(translator.release());
+    return true;
 }
 
 } // namespace
