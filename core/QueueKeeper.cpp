@@ -31,6 +31,7 @@ QueueKeeper::QueueKeeper(const QueueModel& queue, const QueueActions& actions, Q
     // Most of these are progress ticks, which change nothing kept: Save() writes only what differs.
     connect(&queue, &QAbstractItemModel::dataChanged, this, changed);
     connect(&actions, &QueueActions::measuringChanged, this, changed);
+    connect(&actions, &QueueActions::waitingAdded, this, changed);
 }
 
 QueueKeeper::~QueueKeeper() = default;

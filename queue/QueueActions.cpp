@@ -76,6 +76,8 @@ void QueueActions::QueueIncoming(const QStringList& paths)
     if (!add.isEmpty())
         m_waiting.append(add);
     startNext();
+    if (!add.isEmpty() && !m_waiting.isEmpty())
+        emit waitingAdded();
 }
 
 void QueueActions::startNext()
@@ -245,9 +247,13 @@ QStringList QueueActions::unaccounted() const
         if (!m_entries[i].outcome.folder)
             files << m_entries[i].outcome.path;
     }
-    // Paths not looked at yet stand for their files.
+    // Paths not looked at yet stand for their files, as do those of the adds waiting.
     for (qsizetype i = m_expandAt; i < m_expanding.size(); ++i)
         files << m_expanding.at(i).path;
+    for (const QList<Named>& add : m_waiting) {
+        for (const Named& named : add)
+            files << named.path;
+    }
     return files;
 }
 

@@ -65,8 +65,9 @@ public:
     // Ends the measuring at once (its probes ended, their files removed) and
     // drops the adds waiting; the rows already queued stay.
     void StopMeasuring();
-    // The files of the add being measured that have no outcome yet, in order;
-    // a path not expanded yet stands for its files.
+    // The files of the add being measured that have no outcome yet, then
+    // those of the adds waiting, in order; a path not expanded yet stands for
+    // its files.
     QStringList unaccounted() const;
 
     // Makes the chosen folder the output folder and stores it; a settings file
@@ -91,6 +92,8 @@ public:
     static QString NoFlvFileText();
 
 signals:
+    // Files or folders from outside wait behind the add being measured.
+    void waitingAdded();
     // The measuring's progress: `measured` files of `total` have their
     // answer; total 0 when nothing is measured any more.
     void measuringChanged(int measured, int total);

@@ -409,6 +409,35 @@ TEST_F(Queue, MissingMediaInfoIsNamedWithItsPackage)
     EXPECT_EQ(q.count(), 0);
 }
 
+// What a crash would lose is what is not in the list yet: the file being
+// measured and every add that waits behind it, which the kept queue holds.
+TEST_F(Queue, AddsWaitingBehindAMeasuredFileAreAccountedFor)
+{
+    const QString slow = clip("slow.flv");
+    const QString later = clip("later.flv");
+    const QString script = home.root() + QStringLiteral("/slow-mediainfo");
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\ncase \"$*\" in *slow*) sleep 2;; esac\nexec '" + QFile::encodeName(tools.MediaInfoExe)
+            + "' \"$@\"\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    tools.MediaInfoExe = script;
+    int waitingTold = 0;
+    QObject::connect(&actions, &QueueActions::waitingAdded, &actions, [&] { ++waitingTold; });
+
+    const QString empty = media + QStringLiteral("/empty");
+    QDir().mkpath(empty);
+
+    actions.AddFlvFile(slow);
+    actions.QueueIncoming({later, empty});
+    EXPECT_EQ(actions.unaccounted(), (QStringList{slow, later, empty}));
+    EXPECT_EQ(waitingTold, 1);
+    settle();
+    EXPECT_EQ(actions.unaccounted(), QStringList{});
+    EXPECT_EQ(q.PathList(), (QStringList{slow, later}));
+}
+
 TEST_F(Queue, EveryActionIsInertWhileBusy)
 {
     q.append(clip("a.flv"), 2);
