@@ -2,8 +2,12 @@
 
 #include "model/QueueModel.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QToolTip>
 
 namespace {
 
@@ -82,4 +86,19 @@ QSize QueueCellDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(qMax(size.height(), QFontMetrics(option.font).lineSpacing() + 4));
     return size;
+}
+
+bool QueueCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                  const QModelIndex& index)
+{
+    if (!event || event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return false;
+    }
+    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal), view, option.rect);
+    return true;
 }
