@@ -40,10 +40,11 @@ check-package: package-deps build
 # After the program's texts change: the translation files take in the new
 # texts and drop the gone ones. The suite fails until each is translated.
 LUPDATE := /usr/lib/qt6/bin/lupdate -silent -no-obsolete -locations none -source-language en
+LAYERS  := platform model queue engine core controls app
 translations: deps
-	for language in de fr; do $(LUPDATE) -target-language $$language platform model queue engine core controls app \
-	  -ts translations/vantrel_$$language.ts; done
-	$(LUPDATE) -target-language en -pluralonly platform model queue engine core controls app -ts translations/vantrel_en.ts
+	for language in de fr; do \
+	  $(LUPDATE) -target-language $$language $(LAYERS) -ts translations/vantrel_$$language.ts; done
+	$(LUPDATE) -target-language en -pluralonly $(LAYERS) -ts translations/vantrel_en.ts
 
 build: configure
 	cmake --build $(BUILD)

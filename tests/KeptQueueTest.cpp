@@ -42,6 +42,21 @@ void Put(const QString& path, const QByteArray& bytes)
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
+// A session with its queue keeper, as the window has them, and every trouble
+// the keeper tells once it is made.
+struct KeptSession
+{
+    Prompt::Script prompts;
+    Session session;
+    QueueKeeper keeper{session.queue(), session.actions()};
+    QStringList told;
+
+    KeptSession()
+    {
+        QObject::connect(&keeper, &QueueKeeper::trouble, [this](const QString& text) { told << text; });
+    }
+};
+
 // The file format alone: what is kept comes back as it was, byte for byte in
 // its names; anything the writer never makes is refused whole, with the reason.
 TEST(KeptQueueFile, KeepsEveryStateAndNameAndRefusesWhatItNeverWrote)
@@ -268,11 +283,8 @@ TEST(KeptQueueAtStart, AStateFolderItCannotTrustOrWriteIsToldOnce)
         QDir().mkpath(elsewhere);
         RunUnprivileged(home, [&] {
             c.prepare(folder, elsewhere);
-            Prompt::Script prompts;
-            Session session;
-            QueueKeeper keeper(session.queue(), session.actions());
-            QStringList told;
-            QObject::connect(&keeper, &QueueKeeper::trouble, [&](const QString& text) { told << text; });
+            KeptSession kept;
+            auto& [prompts, session, keeper, told] = kept;
             told << keeper.Take().trouble;
             keeper.Keep();
             for (int i = 0; i < 3; ++i) {
@@ -306,11 +318,8 @@ TEST(KeptQueueAtStart, AStateFolderItCannotTrustOrWriteIsToldOnce)
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     RunUnprivileged(home, [&] {
         qputenv("XDG_STATE_HOME", QFile::encodeName(others.path()));
-        Prompt::Script prompts;
-        Session session;
-        QueueKeeper keeper(session.queue(), session.actions());
-        QStringList told;
-        QObject::connect(&keeper, &QueueKeeper::trouble, [&](const QString& text) { told << text; });
+        KeptSession kept;
+        auto& [prompts, session, keeper, told] = kept;
         told << keeper.Take().trouble;
         session.queue().append(QStringLiteral("/clips/a.flv"), 2);
         keeper.Keep();
@@ -328,11 +337,8 @@ TEST(KeptQueueAtStart, AFullDiskKeepsTheLastWholeList)
     QDir().mkpath(folder);
     const OwnTmpfsRun ran = RunOnOwnTmpfs(folder, 8 * 1024, [&] {
         ::chmod(QFile::encodeName(folder).constData(), 0700);
-        Prompt::Script prompts;
-        Session session;
-        QueueKeeper keeper(session.queue(), session.actions());
-        QStringList told;
-        QObject::connect(&keeper, &QueueKeeper::trouble, [&](const QString& text) { told << text; });
+        KeptSession kept;
+        auto& [prompts, session, keeper, told] = kept;
         EXPECT_EQ(keeper.Take().trouble, QString());
         keeper.Keep();
         session.queue().append(QStringLiteral("/clips/first.flv"), 2);

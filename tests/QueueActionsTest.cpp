@@ -128,19 +128,21 @@ protected:
             Prompt::message(told);
     }
 
-    // mediainfo as it is for every file but those named "mute", for which it
-    // writes no line at all, as it may for a file it cannot read.
-    void muteMediaInfo()
+    // mediainfo as it is, but for the files whose names match the shell
+    // pattern, for which it first runs `then` (ending there if that exits).
+    void wrapMediaInfo(const char* pattern, const char* then)
     {
-        const QString script = home.root() + QStringLiteral("/mute-mediainfo");
+        const QString script = home.root() + QStringLiteral("/wrapped-mediainfo");
         QFile f(script);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\ncase \"$*\" in *mute*) exit 0;; esac\nexec '" + QFile::encodeName(tools.MediaInfoExe)
-                + "' \"$@\"\n");
+        f.write(QByteArray("#!/bin/sh\ncase \"$*\" in ") + pattern + ") " + then + ";; esac\nexec '"
+                + QFile::encodeName(tools.MediaInfoExe) + "' \"$@\"\n");
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
         tools.MediaInfoExe = script;
     }
+    // For files named "mute" it writes no line at all, as it may for a file it cannot read.
+    void muteMediaInfo() { wrapMediaInfo("*mute*", "exit 0"); }
 
     // As at the window's handler: an error ends in the error box.
     void guarded(const std::function<void()>& action) { RunGuarded(action); }
@@ -415,14 +417,7 @@ TEST_F(Queue, AddsWaitingBehindAMeasuredFileAreAccountedFor)
 {
     const QString slow = clip("slow.flv");
     const QString later = clip("later.flv");
-    const QString script = home.root() + QStringLiteral("/slow-mediainfo");
-    QFile f(script);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\ncase \"$*\" in *slow*) sleep 2;; esac\nexec '" + QFile::encodeName(tools.MediaInfoExe)
-            + "' \"$@\"\n");
-    f.close();
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
-    tools.MediaInfoExe = script;
+    wrapMediaInfo("*slow*", "sleep 2");
     int waitingTold = 0;
     QObject::connect(&actions, &QueueActions::waitingAdded, &actions, [&] { ++waitingTold; });
 
