@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <MediaInfo/MediaInfo.h>
 
 #include <QFile>
@@ -33,7 +34,10 @@ static_assert(std::is_same_v<MediaInfoLib::String, std::wstring>, "libmediainfo 
 
 QString Seconds(qint64 ms)
 {
-    return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
+    // In the reader's own way of writing numbers, as the words around them are.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(static_cast<double>(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
 }
 
 OutputCheck::Result Refused(const QString& why)

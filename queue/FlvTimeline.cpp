@@ -4,6 +4,7 @@
 #include "platform/SourceFile.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QtEndian>
 
 #include <cmath>
@@ -170,7 +171,10 @@ QString FlvTimeline::cutOffWarning(qint64 playingMs) const
 {
     if (statedMs < 0 || playingMs < 0 || statedMs - playingMs <= 1000)
         return {};
+    // In the reader's own way of writing numbers, as the words around them are.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return QCoreApplication::translate("FlvTimeline",
                                        "The source holds %1 s of the %2 s its header states: it may be cut off.")
-        .arg(QString::number(playingMs / 1000.0, 'f', 1), QString::number(statedMs / 1000.0, 'f', 1));
+        .arg(locale.toString(playingMs / 1000.0, 'f', 1), locale.toString(statedMs / 1000.0, 'f', 1));
 }
